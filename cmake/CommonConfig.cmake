@@ -1,0 +1,18 @@
+# One interface target with the settings every Brenvik target shares.
+find_program(CCACHE_PROGRAM ccache)
+if(CCACHE_PROGRAM)
+  set(CMAKE_CXX_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
+endif()
+
+add_library(brenvik_common INTERFACE)
+target_compile_features(brenvik_common INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+target_compile_options(brenvik_common INTERFACE -Wall -Wextra)
+if(BRENVIK_WERROR)
+  target_compile_options(brenvik_common INTERFACE -Werror)
+endif()
+if(WIN32)
+  target_compile_definitions(brenvik_common INTERFACE
+    NOMINMAX WIN32_LEAN_AND_MEAN UNICODE _UNICODE _WIN32_WINNT=0x0601)
+endif()
+target_include_directories(brenvik_common INTERFACE ${PROJECT_SOURCE_DIR}/src)

@@ -1,0 +1,121 @@
+#include "base/file_io.h"
+
+#include <atomic>
+#include <fstream>
+#include <system_error>
+
+#include "base/errors.h"
+
+namespace brenvik {
+namespace fs = std::filesystem;
+namespace {
+
+void PortableReplace(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  fs::rename(ToFsPath(from), ToFsPath(to), ec);
+  if (ec) {
+    fs::remove(ToFsPath(to), ec);
+    fs::rename(ToFsPath(from), ToFsPath(to), ec);
+  }
+  if (ec) throw FileError("Cannot replace file \"" + to + "\": " + ec.message());
+}
+
+DurableFileOps& Ops() {
+  static DurableFileOps ops{nullptr, &PortableReplace, nullptr};
+  return ops;
+}
+
+std::string TempNameFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + ".~tmp" + std::to_string(++counter);
+}
+
+std::string ParentFolder(const std::string& path) {
+  return FromFsPath(ToFsPath(path).parent_path());
+}
+
+}  // namespace
+
+fs::path ToFsPath(std::string_view utf8Path) {
+  std::u8string u8(utf8Path.begin(), utf8Path.end());
+  return fs::path(u8);
+}
+
+std::string FromFsPath(const fs::path& path) {
+  const std::u8string u8 = path.u8string();
+  return std::string(u8.begin(), u8.end());
+}
+
+char PathSeparator() { return static_cast<char>(fs::path::preferred_separator); }
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_regular_file(ToFsPath(path), ec);
+}
+
+bool DirectoryExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_directory(ToFsPath(path), ec);
+}
+
+bool PathExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::exists(ToFsPath(path), ec);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(ToFsPath(path), std::ios::binary);
+  if (!in) throw FileError("Cannot open file \"" + path + "\" for reading");
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw FileError("Cannot read file \"" + path + "\"");
+  return bytes;
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  const std::string temp = TempNameFor(path);
+  try {
+    {
+      std::ofstream out(ToFsPath(temp), std::ios::binary | std::ios::trunc);
+      if (!out) throw FileError("Cannot create file \"" + path + "\"");
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      out.flush();
+      if (!out) throw FileError("Cannot write file \"" + path + "\"");
+    }
+    if (Ops().syncFile) Ops().syncFile(temp);
+    Ops().replaceFile(temp, path);
+  } catch (...) {
+    std::error_code ec;
+    fs::remove(ToFsPath(temp), ec);
+    throw;
+  }
+  if (Ops().syncFolder) Ops().syncFolder(ParentFolder(path));
+}
+
+bool DeleteFileIfExists(const std::string& path) {
+  std::error_code ec;
+  return fs::remove(ToFsPath(path), ec) && !ec;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  fs::rename(ToFsPath(from), ToFsPath(to), ec);
+  return !ec;
+}
+
+void CopyFileOverwrite(const std::string& from, const std::string& to) {
+  WriteFileAtomic(to, ReadFileBytes(from));
+}
+
+bool ForceDirectories(const std::string& path) {
+  std::error_code ec;
+  fs::create_directories(ToFsPath(path), ec);
+  return DirectoryExists(path);
+}
+
+void InstallDurableFileOps(const DurableFileOps& ops) {
+  DurableFileOps merged = ops;
+  if (!merged.replaceFile) merged.replaceFile = &PortableReplace;
+  Ops() = merged;
+}
+
+}  // namespace brenvik

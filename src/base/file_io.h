@@ -1,0 +1,55 @@
+// File helpers shared by every unit that keeps data on disk.
+//
+// Paths are UTF-8 texts. Every file that holds data is replaced atomically:
+// the new content goes to a temporary file in the same folder, is flushed to
+// disk, and is then renamed over the old file, so a crash leaves either the old
+// or the new content, never a torn file. The platform backend installs the
+// durable flush and replace operations (fsync / FlushFileBuffers, rename /
+// MoveFileEx); until it does, a portable fallback without the disk flush runs.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brenvik {
+
+// The native path of a UTF-8 path text, and back.
+std::filesystem::path ToFsPath(std::string_view utf8Path);
+std::string FromFsPath(const std::filesystem::path& path);
+
+// The character that ends SettingsFolder and DataFolder on this system.
+char PathSeparator();
+
+bool FileExists(const std::string& path);       // a regular file (or a link to one)
+bool DirectoryExists(const std::string& path);
+bool PathExists(const std::string& path);       // anything at all, a plain file included
+
+// Whole-file reads; FileError when the file cannot be read.
+std::string ReadFileBytes(const std::string& path);
+
+// Replaces the file with bytes atomically; FileError on failure (the old file
+// is then untouched and no temporary file is left behind).
+void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// Plain file operations. Delete/Rename/Copy return false on failure, as the
+// callers that ignore failures expect; the throwing forms raise FileError.
+bool DeleteFileIfExists(const std::string& path);
+bool RenameFile(const std::string& from, const std::string& to);
+void CopyFileOverwrite(const std::string& from, const std::string& to);
+// Creates the folder and every missing parent; false when it cannot.
+bool ForceDirectories(const std::string& path);
+
+// What a platform backend provides for durable replacement.
+struct DurableFileOps {
+  // Flushes an open-and-closed file's data to the disk; throws FileError.
+  void (*syncFile)(const std::string& path) = nullptr;
+  // Renames from over to, replacing to; throws FileError.
+  void (*replaceFile)(const std::string& from, const std::string& to) = nullptr;
+  // Makes a rename inside folder durable (POSIX directory fsync); may be null.
+  void (*syncFolder)(const std::string& folder) = nullptr;
+};
+void InstallDurableFileOps(const DurableFileOps& ops);
+
+}  // namespace brenvik

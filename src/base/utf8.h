@@ -1,0 +1,34 @@
+// UTF-8 helpers. The core holds every text as UTF-8 in std::string; these
+// routines count and cut texts by characters (code points) so that a cut never
+// splits a character, and convert to and from UTF-16 at the edges where the
+// outside world speaks UTF-16 (the service pipe, the Windows API).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace brenvik {
+
+// Number of characters (code points) in a UTF-8 text. Bytes that do not form
+// valid UTF-8 count as one character each.
+std::size_t CharCount(std::string_view text);
+
+// The first maxChars characters of text, never splitting a character.
+std::string CutToChars(std::string_view text, std::size_t maxChars);
+
+// The last maxChars characters of text, never splitting a character.
+std::string LastChars(std::string_view text, std::size_t maxChars);
+
+// UTF-16 <-> UTF-8. Invalid input is replaced by U+FFFD rather than dropped.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// UTF-16 little-endian bytes of a UTF-8 text (no terminator, no byte-order mark).
+std::string Utf8ToUtf16LeBytes(std::string_view text);
+
+// Lower-case fold of the ASCII letters only; used for case-insensitive names.
+std::string AsciiLower(std::string_view text);
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+}  // namespace brenvik

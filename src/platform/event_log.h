@@ -1,0 +1,37 @@
+// The system's event logs: the System log (boots 6005, shutdowns 6006,
+// unexpected shutdowns 6008) read by the import of earlier history, and the
+// Application log (hang reports 1002) read by the processing pass. On Linux the
+// boot and shutdown records of the login accounting file stand in for the
+// System log and the Application log is empty.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "records/date_time.h"
+
+namespace brenvik {
+
+enum class EventLogName { System, Application };
+
+struct EventLogRecord {
+  std::uint32_t recordNumber = 0;
+  // When the event was generated, UTC.
+  DateTime timeGenerated = ZeroDateTime;
+  // The event identifier with the qualifier bits removed (6005, 1002, ...).
+  std::uint32_t eventId = 0;
+  std::string source;
+  // The insertion strings of the record, in order.
+  std::vector<std::string> strings;
+};
+
+class EventLog {
+ public:
+  virtual ~EventLog() = default;
+  // Every record of the log, oldest first; PlatformError when the log cannot
+  // be opened or read.
+  virtual std::vector<EventLogRecord> ReadAll(EventLogName log) = 0;
+};
+
+}  // namespace brenvik

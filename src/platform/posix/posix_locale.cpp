@@ -1,0 +1,113 @@
+#include "platform/posix/posix_locale.h"
+
+#include <langinfo.h>
+#include <locale.h>
+
+namespace brenvik {
+namespace {
+
+// The pattern of one conversion, or nothing for conversions we leave out.
+std::string Conversion(char c, bool& known) {
+  known = true;
+  switch (c) {
+    case 'd': return "dd";
+    case 'e': return "d";
+    case 'm': return "mm";
+    case 'y': return "yy";
+    case 'Y': return "yyyy";
+    case 'b':
+    case 'h': return "mmm";
+    case 'B': return "mmmm";
+    case 'a': return "ddd";
+    case 'A': return "dddd";
+    case 'H':
+    case 'I': return "hh";
+    case 'k':
+    case 'l': return "h";
+    case 'M': return "nn";
+    case 'S': return "ss";
+    case 'p': return "ampm";
+    case 'D': return "mm/dd/yy";
+    case 'F': return "yyyy-mm-dd";
+    case 'T': return "hh:nn:ss";
+    case 'R': return "hh:nn";
+    case 'r': return "hh:nn:ss ampm";
+    default: known = false; return {};
+  }
+}
+
+std::string Quote(char c) {
+  if (c == '/' || c == ':' || c == ' ' || c == '.' || c == '-' || c == ',') return std::string(1, c);
+  return std::string("\"") + c + "\"";
+}
+
+std::string LangInfo(locale_t loc, nl_item item, const char* fallback) {
+  const char* value = loc ? nl_langinfo_l(item, loc) : nullptr;
+  return value && *value ? value : fallback;
+}
+
+}  // namespace
+
+std::string StrftimeToPattern(const std::string& format, std::string& separator) {
+  std::string pattern;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%') {
+      if (separator.empty() && format[i] != ' ') separator = std::string(1, format[i]);
+      // Separators go in as themselves, except the formatter's own / and :,
+      // which would be replaced by the locale's separator anyway.
+      pattern += Quote(format[i]);
+      continue;
+    }
+    ++i;
+    while (i < format.size() && (format[i] == '-' || format[i] == '_' || format[i] == '0' ||
+                                 format[i] == 'E' || format[i] == 'O')) {
+      ++i;
+    }
+    if (i >= format.size()) break;
+    bool known = false;
+    pattern += Conversion(format[i], known);
+  }
+  return pattern;
+}
+
+LocaleInfo PosixLocale::Current() {
+  LocaleInfo info;
+  locale_t loc = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
+  if (!loc) loc = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
+  std::string dateSeparator;
+  info.shortDateFormat = StrftimeToPattern(LangInfo(loc, D_FMT, "%m/%d/%y"), dateSeparator);
+  if (!dateSeparator.empty()) info.dateSeparator = dateSeparator;
+  std::string timeSeparator;
+  info.longTimeFormat = StrftimeToPattern(LangInfo(loc, T_FMT, "%H:%M:%S"), timeSeparator);
+  if (!timeSeparator.empty()) info.timeSeparator = timeSeparator;
+  std::string unused;
+  info.shortTimeFormat = "hh" + info.timeSeparator + "nn";
+  info.longDateFormat = StrftimeToPattern(LangInfo(loc, D_T_FMT, "%a %b %e %H:%M:%S %Y"), unused);
+  info.timeAmString = LangInfo(loc, AM_STR, "AM");
+  info.timePmString = LangInfo(loc, PM_STR, "PM");
+  for (int d = 0; d < 7; ++d) {
+    info.longDayNames[static_cast<std::size_t>(d)] =
+        LangInfo(loc, static_cast<nl_item>(DAY_1 + d), info.longDayNames[static_cast<std::size_t>(d)].c_str());
+    info.shortDayNames[static_cast<std::size_t>(d)] =
+        LangInfo(loc, static_cast<nl_item>(ABDAY_1 + d), info.shortDayNames[static_cast<std::size_t>(d)].c_str());
+  }
+  for (int m = 0; m < 12; ++m) {
+    info.longMonthNames[static_cast<std::size_t>(m)] =
+        LangInfo(loc, static_cast<nl_item>(MON_1 + m), info.longMonthNames[static_cast<std::size_t>(m)].c_str());
+    info.shortMonthNames[static_cast<std::size_t>(m)] =
+        LangInfo(loc, static_cast<nl_item>(ABMON_1 + m), info.shortMonthNames[static_cast<std::size_t>(m)].c_str());
+  }
+#ifdef _NL_TIME_FIRST_WEEKDAY
+  if (loc) {
+    // glibc: the first weekday counted from the week's base day (1 = base,
+    // which is Sunday for the usual base 1997-11-30).
+    const int first = nl_langinfo_l(_NL_TIME_FIRST_WEEKDAY, loc)[0];
+    const int sundayBased = (first - 1 + 7) % 7;       // 0 = Sunday
+    info.firstDayOfWeek = (sundayBased + 6) % 7;      // 0 = Monday
+  }
+#endif
+  if (loc) freelocale(loc);
+  return info;
+}
+
+}  // namespace brenvik

@@ -1,0 +1,68 @@
+#include "platform/posix/posix_system.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/posix/posix_service_pipe.h"
+
+namespace brenvik {
+namespace {
+
+std::string SafeName(const std::string& name) {
+  std::string out;
+  for (char c : name) out += (c == '/' || c == '\\') ? '_' : c;
+  return out;
+}
+
+}  // namespace
+
+std::optional<OsVersion> PosixSystemInfo::QueryOsVersion() {
+  // Linux counts as the current NT generation: version code 8.
+  return OsVersion{OsPlatform::NT, 10, 0, {}};
+}
+
+std::string PosixSystemInfo::TempFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string folder = tmp && *tmp ? tmp : "/tmp/";
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+PosixSingleInstance::PosixSingleInstance(std::string folder) : folder_(std::move(folder)) {
+  if (folder_.empty()) folder_ = PosixSystemInfo().TempFolder();
+  if (folder_.back() != '/') folder_ += '/';
+}
+
+bool PosixSingleInstance::CreateLock(const std::string& name) {
+  if (held_.count(name)) return false;
+  const std::string path =
+      folder_ + SafeName(name) + "-" + std::to_string(::getuid()) + ".lock";
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Held by another copy; the caller only needs to know that it existed.
+    ::close(fd);
+    return true;
+  }
+  held_[name] = fd;  // kept open for the life of the process
+  return false;
+}
+
+bool PosixSingleInstance::MainWindowExists(const std::string& windowClass) {
+  const int fd = ConnectUnixSocket(MainWindowSocketPath(folder_, windowClass), false);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+std::string MainWindowSocketPath(const std::string& folder, const std::string& windowClass) {
+  std::string base = folder;
+  if (!base.empty() && base.back() != '/') base += '/';
+  return base + SafeName(windowClass) + "-" + std::to_string(::getuid()) + ".sock";
+}
+
+}  // namespace brenvik

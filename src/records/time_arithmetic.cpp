@@ -1,0 +1,162 @@
+#include "records/time_arithmetic.h"
+
+#include <cmath>
+
+#include "base/errors.h"
+#include "platform/clock.h"
+#include "records/text_helpers.h"
+
+namespace brenvik {
+namespace {
+
+// 32-bit signed arithmetic with wrap-around, as the stored figures use it.
+std::int32_t Wrap32(std::int64_t value) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+DateTime MinusMinute(DateTime b) { return DropMilliseconds(AddTimeParts(b, 0, -1, 0, 0)); }
+DateTime MinusHour(DateTime b) { return DropMilliseconds(AddTimeParts(b, -1, 0, 0, 0)); }
+DateTime MinusDay(DateTime b) { return DropMilliseconds(AddTimeParts(b, -24, 0, 0, 0)); }
+
+int ParseRun(const std::string& run, const std::string& text) {
+  if (run.empty() || run.size() > 9) {
+    throw ConversionError("'" + text + "' is not a valid date and time");
+  }
+  return std::stoi(run);
+}
+
+}  // namespace
+
+std::int64_t SecondsBetween(DateTime a, DateTime b) {
+  DayAndMs first = SplitDateTime(a);
+  DayAndMs second = SplitDateTime(b);
+  if (first.day > second.day || (first.day == second.day && first.ms > second.ms)) {
+    std::swap(first, second);
+  }
+  if (first.ms > second.ms) {
+    second.ms += kMsPerDay;
+    second.day -= 1;
+  }
+  const std::int32_t msPart = Wrap32((second.ms - first.ms) / 1000);
+  const std::int32_t dayPart = Wrap32(Wrap32(second.day - first.day) * std::int64_t{86400});
+  return Wrap32(std::int64_t{msPart} + dayPart);
+}
+
+int CompareMoments(DateTime a, DateTime b) {
+  if (std::fabs(a - b) < kOneMillisecond) return 0;
+  return a < b ? -1 : 1;
+}
+
+bool MomentInRange(DateTime x, DateTime from, DateTime to) {
+  return CompareMoments(from, x) != 1 && CompareMoments(to, x) >= 0;
+}
+
+DateTime AddSeconds(DateTime x, std::int64_t n) {
+  return FromLinearMs(ToLinearMs(DropMilliseconds(x)) + n * 1000);
+}
+
+DateTime NowWholeSeconds(Clock& clock) { return DropMilliseconds(clock.LocalNow()); }
+
+DateTime DateOnly(DateTime x) { return std::trunc(x); }
+
+DateTime AddTimeParts(DateTime x, std::int32_t h, std::int32_t m, std::int32_t s,
+                      std::int32_t ms) {
+  const std::int32_t hourMs = Wrap32(std::int64_t{h % 24} * 3'600'000);
+  const std::int32_t sum = Wrap32(std::int64_t{hourMs} + Wrap32(std::int64_t{m} * 60'000) +
+                                  Wrap32(std::int64_t{s} * 1000) + ms);
+  DateTime result = x + static_cast<double>(h / 24) +
+                    static_cast<double>(sum) / static_cast<double>(kMsPerDay);
+  if (result < 0) result += 1;
+  return result;
+}
+
+DateSpanParts DateSpan(DateTime a, DateTime b) {
+  if (a > b) std::swap(a, b);
+  const DateParts earlier = DecodeDate(a);
+  const DateParts later = DecodeDate(b);
+  std::uint16_t years = static_cast<std::uint16_t>(later.year - earlier.year);
+  std::uint16_t months = 0;
+  std::uint16_t days = 0;
+  if (later.month < earlier.month) {
+    months = static_cast<std::uint16_t>(months + 12);
+    years = static_cast<std::uint16_t>(years - 1);
+  }
+  months = static_cast<std::uint16_t>(months + later.month - earlier.month);
+  if (later.day < earlier.day) {
+    days = static_cast<std::uint16_t>(days + MonthLength(earlier.year, earlier.month));
+    if (months == 0) {
+      years = static_cast<std::uint16_t>(years - 1);
+      months = 11;
+    } else {
+      months = static_cast<std::uint16_t>(months - 1);
+    }
+  }
+  days = static_cast<std::uint16_t>(days + later.day - earlier.day);
+  return DateSpanParts{years, months, days};
+}
+
+CalendarSpanParts CalendarSpan(DateTime a, DateTime b) {
+  a = DropMilliseconds(a);
+  b = DropMilliseconds(b);
+  if (a > b) std::swap(a, b);
+  const TimeParts t1 = DecodeTime(a);
+  CalendarSpanParts span;
+
+  int sec2 = DecodeTime(b).second;
+  if (sec2 < t1.second) {
+    sec2 += 60;
+    b = MinusMinute(b);
+  }
+  span.seconds = static_cast<std::uint16_t>(sec2 - t1.second);
+
+  int min2 = DecodeTime(b).minute;
+  if (min2 < t1.minute) {
+    min2 += 60;
+    b = MinusHour(b);
+  }
+  span.minutes = static_cast<std::uint16_t>(min2 - t1.minute);
+
+  int hour2 = DecodeTime(b).hour;
+  if (hour2 < t1.hour) {
+    hour2 += 24;
+    b = MinusDay(b);
+  }
+  span.hours = static_cast<std::uint16_t>(hour2 - t1.hour);
+
+  const DateSpanParts dates = DateSpan(b, a);
+  span.years = dates.years;
+  span.months = dates.months;
+  span.days = dates.days;
+  return span;
+}
+
+int MonthLength(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12) return 0;
+  return kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+}
+
+DateTime StringToDateTime(const std::string& text) {
+  if (text.empty()) throw ConversionError("'' is not a valid date and time");
+  const CharSet digits = CharSet::Of("0123456789");
+  int pos = 1;
+  int parts[6] = {0, 0, 0, 0, 0, 0};
+  for (int i = 0; i < 3; ++i) {
+    parts[i] = ParseRun(TakeWhileIn(text, digits, pos), text);
+    ++pos;
+  }
+  const std::string hourRun = TakeWhileIn(text, digits, pos);
+  if (!hourRun.empty()) {
+    parts[3] = ParseRun(hourRun, text);
+    for (int i = 4; i < 6; ++i) {
+      ++pos;
+      parts[i] = ParseRun(TakeWhileIn(text, digits, pos), text);
+    }
+  }
+  if (!IsValidDate(parts[0], parts[1], parts[2]) || !IsValidTime(parts[3], parts[4], parts[5], 0)) {
+    throw ConversionError("'" + text + "' is not a valid date and time");
+  }
+  return EncodeDateTime(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], 0);
+}
+
+}  // namespace brenvik

@@ -1,0 +1,135 @@
+#include "records/time_arithmetic.h"
+
+#include <gtest/gtest.h>
+
+#include "base/errors.h"
+#include "support/fakes.h"
+
+namespace brenvik {
+namespace {
+
+DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
+  return EncodeDateTime(y, mo, d, h, mi, s, ms);
+}
+
+CalendarSpanParts Span(int y, int mo, int d, int h, int mi, int s) {
+  return CalendarSpanParts{static_cast<std::uint16_t>(y),  static_cast<std::uint16_t>(mo),
+                           static_cast<std::uint16_t>(d),  static_cast<std::uint16_t>(h),
+                           static_cast<std::uint16_t>(mi), static_cast<std::uint16_t>(s)};
+}
+
+TEST(DateTimeValue, OriginAndMarkersAreDistinct) {
+  EXPECT_EQ(EncodeDate(1899, 12, 30), ZeroDateTime);
+  EXPECT_EQ(EncodeDate(1900, 1, 1), NullDate);
+  const DateParts parts = DecodeDate(At(2013, 4, 30, 17, 5, 9));
+  EXPECT_EQ(parts.year, 2013);
+  EXPECT_EQ(parts.month, 4);
+  EXPECT_EQ(parts.day, 30);
+  EXPECT_EQ(DecodeTime(At(2013, 4, 30, 17, 5, 9)).second, 9);
+  EXPECT_EQ(DayOfWeek(At(2013, 4, 30)), 3);  // a Tuesday
+}
+
+TEST(SecondsBetween, DropsFractionsAndIgnoresOrder) {
+  const DateTime x = At(2013, 1, 1, 10, 0, 0);
+  EXPECT_EQ(SecondsBetween(x, x), 0);
+  EXPECT_EQ(SecondsBetween(At(2013, 1, 1, 10, 0, 0, 900), At(2013, 1, 1, 10, 0, 1, 100)), 0);
+  EXPECT_EQ(SecondsBetween(At(2013, 1, 1, 23, 59, 59, 999), At(2013, 1, 2)), 0);
+  const DateTime a = At(2013, 1, 1, 23, 59, 50);
+  const DateTime b = At(2013, 1, 2, 0, 0, 10);
+  EXPECT_EQ(SecondsBetween(a, b), 20);
+  EXPECT_EQ(SecondsBetween(b, a), 20);
+  EXPECT_EQ(SecondsBetween(At(2013, 1, 1), At(2014, 1, 1)), 365 * 86400);
+}
+
+TEST(SecondsBetween, WrapsLikeThirtyTwoBitArithmetic) {
+  // 70 years are more seconds than a signed 32-bit count holds.
+  const auto days = static_cast<std::int64_t>(EncodeDate(2020, 1, 1) - EncodeDate(1950, 1, 1));
+  const std::int64_t exact = days * 86400;
+  const std::int64_t wrapped = SecondsBetween(At(1950, 1, 1), At(2020, 1, 1));
+  EXPECT_NE(wrapped, exact);
+  EXPECT_EQ(wrapped, static_cast<std::int32_t>(static_cast<std::uint32_t>(exact)));
+}
+
+TEST(CompareMoments, ToleratesLessThanOneMillisecond) {
+  const DateTime x = At(2013, 1, 1, 10, 0, 0);
+  EXPECT_EQ(CompareMoments(x, x + 0.9 * kOneMillisecond), 0);
+  EXPECT_EQ(CompareMoments(x, x + 1.1 * kOneMillisecond), -1);
+  EXPECT_EQ(CompareMoments(x + 1.1 * kOneMillisecond, x), 1);
+  EXPECT_TRUE(MomentInRange(x, x + 0.5 * kOneMillisecond, x + 1));
+  EXPECT_FALSE(MomentInRange(x, x + 2 * kOneMillisecond, x + 1));
+  EXPECT_TRUE(MomentInRange(x + 1, x, x + 1));
+}
+
+TEST(AddSeconds, DropsMillisecondsBeforeAndAfter) {
+  EXPECT_EQ(AddSeconds(At(2013, 1, 1, 10, 0, 0, 700), 5), At(2013, 1, 1, 10, 0, 5));
+  EXPECT_EQ(AddSeconds(At(2013, 1, 1, 0, 0, 3), -10), At(2012, 12, 31, 23, 59, 53));
+  EXPECT_EQ(AddSeconds(At(2013, 1, 1), 10LL * 365 * 86400), At(2022, 12, 30));
+}
+
+TEST(AddTimeParts, GoesBackAnHourAndAMinute) {
+  const DateTime x = At(2013, 3, 1, 0, 30, 0);
+  EXPECT_EQ(DropMilliseconds(AddTimeParts(x, -1, 0, 0, 0)), At(2013, 2, 28, 23, 30, 0));
+  EXPECT_EQ(DropMilliseconds(AddTimeParts(x, 0, -1, 0, 0)), At(2013, 3, 1, 0, 29, 0));
+  EXPECT_EQ(DropMilliseconds(AddTimeParts(x, -48, 0, 0, 0)), At(2013, 2, 27, 0, 30, 0));
+  EXPECT_EQ(DropMilliseconds(AddTimeParts(x, 25, 30, 0, 0)), At(2013, 3, 2, 2, 0, 0));
+}
+
+TEST(AddTimeParts, AddsADayToAResultBelowZero) {
+  EXPECT_DOUBLE_EQ(AddTimeParts(0.25, -12, 0, 0, 0), 0.75);
+}
+
+TEST(DateOnly, TruncatesToMidnight) {
+  EXPECT_EQ(DateOnly(At(2013, 4, 30, 17, 5, 9)), At(2013, 4, 30));
+}
+
+TEST(NowWholeSeconds, DropsTheClocksMilliseconds) {
+  auto fake = test::MakeFakePlatform();
+  fake.clock->local = At(2013, 4, 30, 17, 5, 9, 640);
+  EXPECT_EQ(NowWholeSeconds(*fake.clock), At(2013, 4, 30, 17, 5, 9));
+}
+
+TEST(CalendarSpan, BorrowsOnTheLaterMoment) {
+  EXPECT_EQ(CalendarSpan(At(2013, 1, 1, 23, 59, 50), At(2013, 1, 2, 0, 0, 10)),
+            Span(0, 0, 0, 0, 0, 20));
+  EXPECT_EQ(CalendarSpan(At(2012, 2, 29, 12, 0, 0), At(2013, 3, 1, 11, 0, 0)),
+            Span(0, 11, 28, 23, 0, 0));
+  EXPECT_EQ(CalendarSpan(At(2013, 3, 1, 11, 0, 0), At(2012, 2, 29, 12, 0, 0)),
+            Span(0, 11, 28, 23, 0, 0));
+  const DateTime x = At(2013, 5, 5, 5, 5, 5, 500);
+  EXPECT_EQ(CalendarSpan(x, x), Span(0, 0, 0, 0, 0, 0));
+  EXPECT_EQ(CalendarSpan(At(2012, 1, 1), At(2013, 1, 5, 0, 0, 9)), Span(1, 0, 4, 0, 0, 9));
+}
+
+TEST(DateSpan, BorrowsTheEarlierDatesMonth) {
+  EXPECT_EQ(DateSpan(At(2013, 1, 31), At(2013, 3, 1)), (DateSpanParts{0, 1, 1}));
+  EXPECT_EQ(DateSpan(At(2013, 1, 31), At(2013, 2, 28)), (DateSpanParts{0, 0, 28}));
+  EXPECT_EQ(DateSpan(At(2012, 3, 15), At(2013, 3, 14)), (DateSpanParts{0, 11, 30}));
+  EXPECT_EQ(DateSpan(At(2013, 3, 14), At(2012, 3, 15)), (DateSpanParts{0, 11, 30}));
+}
+
+TEST(MonthLength, KnowsLeapYears) {
+  EXPECT_EQ(MonthLength(2012, 2), 29);
+  EXPECT_EQ(MonthLength(1900, 2), 28);
+  EXPECT_EQ(MonthLength(2000, 2), 29);
+  EXPECT_EQ(MonthLength(2013, 4), 30);
+  EXPECT_EQ(MonthLength(2013, 12), 31);
+}
+
+TEST(StringToDateTime, AcceptsAnySeparatorAndOptionalTime) {
+  EXPECT_EQ(StringToDateTime("2013-04-30 17:05:09"), At(2013, 4, 30, 17, 5, 9));
+  EXPECT_EQ(StringToDateTime("2013.04.30T17:05:09"), At(2013, 4, 30, 17, 5, 9));
+  EXPECT_EQ(StringToDateTime("2013/4/30"), At(2013, 4, 30));
+  EXPECT_EQ(DecodeDate(StringToDateTime("13-4-30")).year, 13);
+}
+
+TEST(StringToDateTime, RejectsEmptyIncompleteAndImpossibleTexts) {
+  EXPECT_THROW(StringToDateTime(""), ConversionError);
+  EXPECT_THROW(StringToDateTime("2013-02-30"), ConversionError);
+  EXPECT_THROW(StringToDateTime("2013-04"), ConversionError);
+  EXPECT_THROW(StringToDateTime("2013-04-30 17"), ConversionError);
+  EXPECT_THROW(StringToDateTime("2013-04-30 25:00:00"), ConversionError);
+  EXPECT_THROW(StringToDateTime("x2013-04-30"), ConversionError);
+}
+
+}  // namespace
+}  // namespace brenvik

@@ -1,0 +1,82 @@
+#include "support/posix/fake_service.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+#include "base/text_file.h"
+#include "base/utf8.h"
+#include "platform/posix/posix_service_pipe.h"
+
+namespace brenvik::test {
+
+FakeService::FakeService(std::string dataFolder) : dataFolder_(std::move(dataFolder)) {
+  socketPath_ = dataFolder_ + kServicePipeName;
+  ::unlink(socketPath_.c_str());
+  listener_ = ListenUnixSocket(socketPath_, 8);
+  if (listener_ < 0) throw std::runtime_error("FakeService: cannot listen on " + socketPath_);
+  int fds[2];
+  if (::pipe(fds) != 0) throw std::runtime_error("FakeService: pipe");
+  wakeRead_ = fds[0];
+  wakeWrite_ = fds[1];
+  thread_ = std::thread([this] { Serve(); });
+}
+
+FakeService::~FakeService() {
+  const char byte = 1;
+  [[maybe_unused]] ssize_t n = ::write(wakeWrite_, &byte, 1);
+  thread_.join();
+  ::close(listener_);
+  ::close(wakeRead_);
+  ::close(wakeWrite_);
+  ::unlink(socketPath_.c_str());
+}
+
+void FakeService::PrepareHandOver(const std::string& lines) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  prepared_ = lines;
+}
+
+std::vector<std::string> FakeService::Received() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return received_;
+}
+
+void FakeService::Serve() {
+  std::vector<int> silentClients;
+  while (true) {
+    pollfd fds[2] = {{listener_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
+    if (::poll(fds, 2, -1) < 0) continue;
+    if (fds[1].revents) break;
+    const int client = ::accept(listener_, nullptr, nullptr);
+    if (client < 0) continue;
+    if (silent_) {
+      silentClients.push_back(client);  // held open, never answered
+      continue;
+    }
+    Handle(client);
+  }
+  for (int fd : silentClients) ::close(fd);
+}
+
+void FakeService::Handle(int client) {
+  std::string message;
+  char buffer[512];
+  ssize_t n;
+  while ((n = ::recv(client, buffer, sizeof buffer, 0)) > 0) message.append(buffer, n);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    received_.push_back(message);
+    if (message == Utf8ToUtf16LeBytes("2;") && !prepared_.empty()) {
+      WriteTextFileWithBom(dataFolder_ + "CopyForMonitor.dat", prepared_);
+      prepared_.clear();
+    }
+  }
+  const char reply[4] = {'O', 0, 'K', 0};
+  [[maybe_unused]] ssize_t sent = ::send(client, reply, sizeof reply, MSG_NOSIGNAL);
+  ::close(client);
+}
+
+}  // namespace brenvik::test

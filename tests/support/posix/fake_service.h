@@ -1,0 +1,47 @@
+// An in-process stand-in for the Brenvik service on the real socket: it
+// listens on the socket file in a data folder, records the bytes of every
+// command, and on command 2 writes a prepared CopyForMonitor.dat. It can also
+// be told to accept and never answer, for time-out tests.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace brenvik::test {
+
+class FakeService {
+ public:
+  // Serves "pipe server ..." in dataFolder (which ends with a separator).
+  explicit FakeService(std::string dataFolder);
+  ~FakeService();
+  FakeService(const FakeService&) = delete;
+  FakeService& operator=(const FakeService&) = delete;
+
+  // Lines to write to CopyForMonitor.dat on the next command 2 (UTF-8, with a
+  // byte-order mark); empty writes nothing.
+  void PrepareHandOver(const std::string& lines);
+  // Accept connections but never reply.
+  void SetSilent(bool silent) { silent_ = silent; }
+  std::vector<std::string> Received();
+  const std::string& socketPath() const { return socketPath_; }
+
+ private:
+  void Serve();
+  void Handle(int client);
+
+  std::string dataFolder_;
+  std::string socketPath_;
+  int listener_ = -1;
+  int wakeRead_ = -1;
+  int wakeWrite_ = -1;
+  std::atomic<bool> silent_{false};
+  std::mutex mutex_;
+  std::string prepared_;
+  std::vector<std::string> received_;
+  std::thread thread_;
+};
+
+}  // namespace brenvik::test
