@@ -1,0 +1,61 @@
+#include "base/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include "base/errors.h"
+#include "base/file_io.h"
+#include "support/temp_dir.h"
+
+namespace brenvik {
+namespace {
+
+TEST(TextFile, WritesAByteOrderMarkAndKeepsItOnReading) {
+  test::TempDir dir;
+  const std::string file = dir.File("CopyForMonitor.dat");
+  WriteTextFileWithBom(file, "line \xC3\xA4");
+  EXPECT_EQ(ReadFileBytes(file), "\xEF\xBB\xBFline \xC3\xA4");
+  EXPECT_EQ(ReadTextFile(file), std::string(kUtf8Bom) + "line \xC3\xA4");
+}
+
+TEST(TextFile, ReplacesAtomicallyAndLeavesNoTemporaryFile) {
+  test::TempDir dir;
+  const std::string file = dir.File("History.cds");
+  WriteFileAtomic(file, "old");
+  WriteFileAtomic(file, "new");
+  EXPECT_EQ(ReadFileBytes(file), "new");
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(ToFsPath(dir.path()))) {
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(TextFile, AFailedWriteKeepsTheOldFile) {
+  test::TempDir dir;
+  EXPECT_THROW(WriteFileAtomic(dir.File("missing-folder/x.dat"), "x"), FileError);
+  EXPECT_THROW(ReadFileBytes(dir.File("nothing")), FileError);
+}
+
+TEST(TextFile, NonAsciiPathsWork) {
+  test::TempDir dir;
+  const std::string folder = dir.File("B\xC3\xBCro/Daten");
+  ASSERT_TRUE(ForceDirectories(folder));
+  WriteTextFileWithBom(folder + "/x.txt", "y");
+  EXPECT_TRUE(FileExists(folder + "/x.txt"));
+  EXPECT_TRUE(RenameFile(folder + "/x.txt", folder + "/z.txt"));
+  EXPECT_FALSE(FileExists(folder + "/x.txt"));
+  EXPECT_TRUE(DeleteFileIfExists(folder + "/z.txt"));
+  EXPECT_FALSE(DeleteFileIfExists(folder + "/z.txt"));
+}
+
+TEST(TrimAndJoin, FollowTheHandOverRules) {
+  EXPECT_EQ(Trim(" \t\r\nabc \r\n"), "abc");
+  EXPECT_EQ(TrimLeft("\r\n a \r\n"), "a \r\n");
+  EXPECT_EQ(Trim(std::string(kUtf8Bom) + "x"), std::string(kUtf8Bom) + "x");  // a mark is no blank
+  EXPECT_EQ(JoinLines("", "b"), "b");
+  EXPECT_EQ(JoinLines("a", "b"), "a\r\nb");
+  EXPECT_EQ(JoinLines("a", ""), "a\r\n");
+}
+
+}  // namespace
+}  // namespace brenvik

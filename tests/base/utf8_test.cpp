@@ -1,0 +1,40 @@
+#include "base/utf8.h"
+
+#include <gtest/gtest.h>
+
+namespace brenvik {
+namespace {
+
+TEST(Utf8, CutsNeverSplitACharacter) {
+  const std::string text = "a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80z";  // a ä € 😀 z
+  EXPECT_EQ(CharCount(text), 5u);
+  EXPECT_EQ(CutToChars(text, 2), "a\xC3\xA4");
+  EXPECT_EQ(CutToChars(text, 4), "a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ(CutToChars(text, 99), text);
+  EXPECT_EQ(LastChars(text, 2), "\xF0\x9F\x98\x80z");
+}
+
+TEST(Utf8, InvalidBytesCountAsOneCharacterEach) {
+  EXPECT_EQ(CharCount("\xFF\xC3"), 2u);
+  EXPECT_EQ(CutToChars("\xC3x", 1), "\xC3");
+}
+
+TEST(Utf8, RoundTripsThroughUtf16) {
+  const std::string text = "J\xC3\xBCrgen \xF0\x9F\x98\x80";
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
+  EXPECT_EQ(Utf8ToUtf16(text).size(), 9u);   // the emoji takes a surrogate pair
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xFF")), "\xEF\xBF\xBD");
+}
+
+TEST(Utf8, LittleEndianBytesOfACommand) {
+  EXPECT_EQ(Utf8ToUtf16LeBytes("2;"), std::string("2\0;\0", 4));
+  EXPECT_EQ(Utf8ToUtf16LeBytes("\xC3\xA4"), std::string("\xE4\0", 2));
+}
+
+TEST(Utf8, CaseInsensitiveNamesFoldAsciiOnly) {
+  EXPECT_TRUE(EqualsIgnoreCase("cdsHistoryExePath", "CDSHISTORYEXEPATH"));
+  EXPECT_FALSE(EqualsIgnoreCase("a", "ab"));
+}
+
+}  // namespace
+}  // namespace brenvik
