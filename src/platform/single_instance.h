@@ -16,6 +16,12 @@ class SingleInstance {
   virtual bool CreateLock(const std::string& name) = 0;
   // True when a main window of the given class exists in another process.
   virtual bool MainWindowExists(const std::string& windowClass) = 0;
+  // Takes the exclusive hold on a data tree (a lock file in its data folder)
+  // for the rest of the process; false when another process holds it. The
+  // window and the command line both take it before touching any table.
+  virtual bool LockDataTree(const std::string& dataFolder) = 0;
 };
+
+inline constexpr const char* kDataTreeLockFile = "Brenvik.lock";
 
 }  // namespace brenvik

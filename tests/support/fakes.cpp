@@ -198,6 +198,11 @@ bool FakeSingleInstance::CreateLock(const std::string& name) {
   return std::find(heldByOthers.begin(), heldByOthers.end(), name) != heldByOthers.end();
 }
 
+bool FakeSingleInstance::LockDataTree(const std::string& dataFolder) {
+  return std::find(treesHeldByOthers.begin(), treesHeldByOthers.end(), dataFolder) ==
+         treesHeldByOthers.end();
+}
+
 bool FakeSingleInstance::MainWindowExists(const std::string&) {
   ++lookups;
   if (windowAppearsAfterLookups >= 0 && lookups >= windowAppearsAfterLookups) return true;

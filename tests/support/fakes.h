@@ -134,8 +134,10 @@ class FakeSingleInstance : public SingleInstance {
   int windowAppearsAfterLookups = -1;
   int lookups = 0;
 
+  std::vector<std::string> treesHeldByOthers;  // data folders another process holds
   bool CreateLock(const std::string& name) override;
   bool MainWindowExists(const std::string& windowClass) override;
+  bool LockDataTree(const std::string& dataFolder) override;
 };
 
 class FakeSystemInfo : public SystemInfo {

@@ -52,6 +52,21 @@ bool PosixSingleInstance::CreateLock(const std::string& name) {
   return false;
 }
 
+bool PosixSingleInstance::LockDataTree(const std::string& dataFolder) {
+  std::string folder = dataFolder;
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  const std::string path = folder + kDataTreeLockFile;
+  if (held_.count(path)) return true;
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  held_[path] = fd;
+  return true;
+}
+
 bool PosixSingleInstance::MainWindowExists(const std::string& windowClass) {
   const int fd = ConnectUnixSocket(MainWindowSocketPath(folder_, windowClass), false);
   if (fd < 0) return false;

@@ -27,6 +27,7 @@ class PosixSingleInstance : public SingleInstance {
   explicit PosixSingleInstance(std::string folder = {});
   bool CreateLock(const std::string& name) override;
   bool MainWindowExists(const std::string& windowClass) override;
+  bool LockDataTree(const std::string& dataFolder) override;
 
  private:
   std::string folder_;

@@ -34,6 +34,21 @@ TEST(PosixSingleInstance, ASecondProcessSeesTheLockOfTheFirst) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
+TEST(PosixSingleInstance, OnlyOneProcessHoldsADataTree) {
+  test::TempDir dir;
+  PosixSingleInstance first(dir.path());
+  EXPECT_TRUE(first.LockDataTree(dir.path()));
+  EXPECT_TRUE(first.LockDataTree(dir.path()));  // held already by this process
+  const pid_t child = ::fork();
+  if (child == 0) {
+    PosixSingleInstance second(dir.path());
+    ::_exit(second.LockDataTree(dir.path()) ? 1 : 0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 TEST(PosixSingleInstance, FindsAMainWindowByItsSocket) {
   test::TempDir dir;
   PosixSingleInstance guard(dir.path());
