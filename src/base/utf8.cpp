@@ -13,7 +13,7 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
     length = 4;
   } else if (lead >= 0xE0) {
     length = 3;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
+  } else if (lead >= 0xC2) {
     length = 2;
   }
   if (lead >= 0xF5 || i + length > text.size()) return 1;
