@@ -1,0 +1,301 @@
+#include "datastore/table_file.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+#include <type_traits>
+#include <vector>
+
+#include "base/errors.h"
+#include "base/utf8.h"
+
+namespace brenvik {
+namespace {
+
+using CrcTables = std::array<std::array<std::uint32_t, 256>, 8>;
+
+CrcTables MakeCrcTables() {
+  CrcTables t{};
+  for (std::uint32_t i = 0; i < 256; ++i) {
+    std::uint32_t c = i;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
+    t[0][i] = c;
+  }
+  for (std::size_t s = 1; s < 8; ++s) {
+    for (std::size_t i = 0; i < 256; ++i) t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFF];
+  }
+  return t;
+}
+
+const CrcTables& Tables() {
+  static const CrcTables tables = MakeCrcTables();
+  return tables;
+}
+
+std::uint32_t LoadLe32(const unsigned char* p) {
+  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+         std::uint32_t(p[3]) << 24;
+}
+
+}  // namespace
+
+std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
+  const CrcTables& t = Tables();
+  auto p = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t n = bytes.size();
+  crc = ~crc;
+  // Slicing by eight: one table look-up per byte, eight bytes per step.
+  while (n >= 8) {
+    const std::uint32_t a = LoadLe32(p) ^ crc;
+    const std::uint32_t b = LoadLe32(p + 4);
+    crc = t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^
+          t[3][b & 0xFF] ^ t[2][(b >> 8) & 0xFF] ^ t[1][(b >> 16) & 0xFF] ^ t[0][b >> 24];
+    p += 8;
+    n -= 8;
+  }
+  while (n-- > 0) crc = (crc >> 8) ^ t[0][(crc ^ *p++) & 0xFF];
+  return ~crc;
+}
+
+namespace {
+
+// ---- writing ----
+
+template <typename T>
+void PutLe(std::string& out, T value) {
+  using U = std::make_unsigned_t<T>;
+  auto u = static_cast<U>(value);
+  for (std::size_t i = 0; i < sizeof(T); ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+}
+
+void PutText(std::string& out, std::string_view text) {
+  PutLe(out, static_cast<std::uint32_t>(text.size()));
+  out.append(text);
+}
+
+// Appends n values as little-endian bytes.
+template <typename T>
+void PutArray(std::string& out, const std::vector<T>& values) {
+  if constexpr (std::endian::native == std::endian::little) {
+    const std::size_t at = out.size();
+    out.resize(at + values.size() * sizeof(T));
+    if (!values.empty()) std::memcpy(out.data() + at, values.data(), values.size() * sizeof(T));
+  } else {
+    for (const T& v : values) {
+      if constexpr (std::is_floating_point_v<T>) {
+        PutLe(out, std::bit_cast<std::uint64_t>(v));
+      } else {
+        PutLe(out, v);
+      }
+    }
+  }
+}
+
+void PutNullMap(std::string& out, const std::vector<std::uint8_t>& nulls) {
+  std::string bits((nulls.size() + 7) / 8, '\0');
+  for (std::size_t i = 0; i < nulls.size(); ++i) {
+    if (nulls[i]) bits[i / 8] = static_cast<char>(bits[i / 8] | (1 << (i % 8)));
+  }
+  out += bits;
+}
+
+// Only the pool entries that rows use are written, renumbered in order.
+void PutTextColumn(std::string& out, const Column& c) {
+  std::vector<std::uint32_t> remap(c.pool.size(), UINT32_MAX);
+  for (std::uint32_t id : c.texts) remap[id] = 0;
+  std::uint32_t next = 0;
+  for (std::uint32_t& r : remap) {
+    if (r == 0) r = next++;
+  }
+  PutLe(out, next);
+  for (std::uint32_t id = 0; id < remap.size(); ++id) {
+    if (remap[id] != UINT32_MAX) PutText(out, c.pool.At(id));
+  }
+  std::vector<std::uint32_t> ids(c.texts.size());
+  for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = remap[c.texts[i]];
+  PutArray(out, ids);
+}
+
+std::size_t EstimateSize(const TableStore& store) {
+  std::size_t perRow = 0;
+  for (const FieldDef& f : store.Fields()) {
+    if (f.type == FieldType::DateTime || f.type == FieldType::Largeint) perRow += 8;
+    if (f.type == FieldType::Integer || f.type == FieldType::Text) perRow += 4;
+    if (f.type == FieldType::Boolean) perRow += 1;
+    if (f.type != FieldType::Calculated) perRow += 1;
+  }
+  return 1024 + perRow * store.RowCount();
+}
+
+}  // namespace
+
+std::string EncodeTable(const TableStore& store) {
+  std::string out;
+  out.reserve(EstimateSize(store));
+  out.append(kTableFileMagic);
+  PutLe(out, kTableFormatVersion);
+  PutText(out, store.Name());
+  PutLe(out, static_cast<std::uint32_t>(store.Fields().size()));
+  for (const FieldDef& f : store.Fields()) {
+    PutText(out, f.name);
+    out.push_back(static_cast<char>(f.type));
+    PutLe(out, f.size);
+  }
+  PutLe(out, static_cast<std::uint64_t>(store.RowCount()));
+  for (std::size_t i = 0; i < store.Fields().size(); ++i) {
+    const Column& c = store.ColumnAt(FieldId{static_cast<int>(i)});
+    if (!c.Stored()) continue;
+    PutNullMap(out, c.nulls);
+    switch (c.type) {
+      case FieldType::DateTime: PutArray(out, c.reals); break;
+      case FieldType::Integer: PutArray(out, c.ints); break;
+      case FieldType::Largeint: PutArray(out, c.longs); break;
+      case FieldType::Boolean: PutArray(out, c.bools); break;
+      case FieldType::Text: PutTextColumn(out, c); break;
+      case FieldType::Calculated: break;
+    }
+  }
+  PutLe(out, Crc32(out));
+  return out;
+}
+
+namespace {
+
+// ---- reading ----
+
+class Reader {
+ public:
+  Reader(std::string_view bytes, const std::string& table) : bytes_(bytes), table_(table) {}
+
+  [[noreturn]] void Fail(const std::string& why) const {
+    throw TableError("Table file of " + table_ + " cannot be opened: " + why);
+  }
+  void Need(std::size_t n) const {
+    if (n > bytes_.size() - pos_) Fail("it ends too early");
+  }
+  template <typename T>
+  T Le() {
+    Need(sizeof(T));
+    std::make_unsigned_t<T> u = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i) {
+      u |= static_cast<std::make_unsigned_t<T>>(static_cast<unsigned char>(bytes_[pos_ + i]))
+           << (8 * i);
+    }
+    pos_ += sizeof(T);
+    return static_cast<T>(u);
+  }
+  std::uint8_t Byte() { return Le<std::uint8_t>(); }
+  std::string_view Raw(std::size_t n) {
+    Need(n);
+    std::string_view s = bytes_.substr(pos_, n);
+    pos_ += n;
+    return s;
+  }
+  std::string Text() { return std::string(Raw(Le<std::uint32_t>())); }
+  template <typename T>
+  void Array(std::vector<T>& values, std::size_t n) {
+    if (n > (bytes_.size() - pos_) / sizeof(T)) Fail("it ends too early");
+    values.resize(n);
+    if constexpr (std::endian::native == std::endian::little) {
+      if (n > 0) std::memcpy(values.data(), bytes_.data() + pos_, n * sizeof(T));
+      pos_ += n * sizeof(T);
+    } else {
+      for (T& v : values) {
+        if constexpr (std::is_floating_point_v<T>) {
+          v = std::bit_cast<T>(Le<std::uint64_t>());
+        } else {
+          v = Le<T>();
+        }
+      }
+    }
+  }
+  std::size_t Left() const { return bytes_.size() - pos_; }
+
+ private:
+  std::string_view bytes_;
+  std::size_t pos_ = 0;
+  const std::string& table_;
+};
+
+void ReadSchema(Reader& in, const TableStore& store) {
+  if (!EqualsIgnoreCase(in.Text(), store.Name())) in.Fail("it belongs to another table");
+  const auto count = in.Le<std::uint32_t>();
+  if (count != store.Fields().size()) in.Fail("it has another schema");
+  for (const FieldDef& f : store.Fields()) {
+    const std::string name = in.Text();
+    const auto type = static_cast<FieldType>(in.Byte());
+    const auto size = in.Le<std::uint32_t>();
+    if (!EqualsIgnoreCase(name, f.name) || type != f.type || size != f.size) {
+      in.Fail("it has another schema");
+    }
+  }
+}
+
+void ReadNullMap(Reader& in, Column& c, std::size_t rows) {
+  const std::string_view bits = in.Raw((rows + 7) / 8);
+  c.nulls.resize(rows);
+  for (std::size_t i = 0; i < rows; ++i) {
+    c.nulls[i] = (static_cast<unsigned char>(bits[i / 8]) >> (i % 8)) & 1;
+  }
+}
+
+void ReadTextColumn(Reader& in, Column& c, std::size_t rows) {
+  const auto count = in.Le<std::uint32_t>();
+  if (count > in.Left() / 4) in.Fail("a text list is longer than the file");
+  for (std::uint32_t i = 0; i < count; ++i) c.pool.AddRaw(in.Text());
+  in.Array(c.texts, rows);
+  for (std::uint32_t id : c.texts) {
+    if (id >= count) in.Fail("a row refers to a text that is not there");
+  }
+}
+
+void ReadColumn(Reader& in, Column& c, std::size_t rows) {
+  ReadNullMap(in, c, rows);
+  switch (c.type) {
+    case FieldType::DateTime: in.Array(c.reals, rows); break;
+    case FieldType::Integer: in.Array(c.ints, rows); break;
+    case FieldType::Largeint: in.Array(c.longs, rows); break;
+    case FieldType::Boolean:
+      in.Array(c.bools, rows);
+      for (std::uint8_t& b : c.bools) {
+        if (b > 1) in.Fail("a Boolean value is neither true nor false");
+      }
+      break;
+    case FieldType::Text: ReadTextColumn(in, c, rows); break;
+    case FieldType::Calculated: break;
+  }
+}
+
+}  // namespace
+
+void DecodeTable(std::string_view bytes, TableStore& store) {
+  Reader in(bytes, store.Name());
+  if (bytes.size() < kTableFileMagic.size() + 8 || bytes.substr(0, 8) != kTableFileMagic) {
+    in.Fail("it is not a table file");
+  }
+  const std::string_view body = bytes.substr(0, bytes.size() - 4);
+  Reader trailer(bytes.substr(bytes.size() - 4), store.Name());
+  if (trailer.Le<std::uint32_t>() != Crc32(body)) in.Fail("its checksum does not match");
+
+  Reader r(body, store.Name());
+  r.Raw(kTableFileMagic.size());
+  const auto version = r.Le<std::uint32_t>();
+  if (version != kTableFormatVersion) {
+    r.Fail("format version " + std::to_string(version) + " is not known");
+  }
+  ReadSchema(r, store);
+  const auto rows64 = r.Le<std::uint64_t>();
+  // Every stored field takes at least one byte per row.
+  if (rows64 > r.Left()) r.Fail("it claims more rows than it holds");
+  const auto rows = static_cast<std::size_t>(rows64);
+
+  std::vector<Column> columns(store.Fields().size());
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    columns[i].type = store.Fields()[i].type;
+    if (columns[i].Stored()) ReadColumn(r, columns[i], rows);
+  }
+  if (r.Left() != 0) r.Fail("it has bytes after its rows");
+  store.ReplaceAll(std::move(columns), rows);
+}
+
+}  // namespace brenvik

@@ -1,0 +1,29 @@
+// The encoding of a table file (docs/table-format.md): a header with a magic
+// text, the format version, the table name and its schema, then the rows
+// column by column, then a CRC-32 of everything before it. Reading checks all
+// of it and every length against the bytes that are really there, so a
+// truncated, damaged or foreign file raises TableError and never crashes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "datastore/table_store.h"
+
+namespace brenvik {
+
+inline constexpr std::string_view kTableFileMagic{"BRVKTAB\x1A", 8};
+inline constexpr std::uint32_t kTableFormatVersion = 1;
+
+// CRC-32 (the polynomial of zip and Ethernet), continued from crc.
+std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc = 0);
+
+std::string EncodeTable(const TableStore& store);
+
+// Replaces the rows of store with those of the file bytes. TableError (and
+// store unchanged) when the bytes fail any check: magic, version, checksum,
+// the table's name and schema, or a length.
+void DecodeTable(std::string_view bytes, TableStore& store);
+
+}  // namespace brenvik

@@ -1,0 +1,266 @@
+#include "datastore/table_store.h"
+
+#include <cmath>
+#include <limits>
+
+#include "base/errors.h"
+#include "base/utf8.h"
+
+namespace brenvik {
+
+const char* FieldTypeName(FieldType type) {
+  switch (type) {
+    case FieldType::DateTime: return "DateTime";
+    case FieldType::Integer: return "Integer";
+    case FieldType::Largeint: return "Largeint";
+    case FieldType::Boolean: return "Boolean";
+    case FieldType::Text: return "Text";
+    case FieldType::Calculated: return "Calculated";
+  }
+  return "unknown";
+}
+
+std::uint32_t StringPool::Intern(std::string_view text) {
+  const auto found = ids_.find(text);
+  if (found != ids_.end()) return found->second;
+  return AddRaw(std::string(text));
+}
+
+std::uint32_t StringPool::AddRaw(std::string text) {
+  const auto id = static_cast<std::uint32_t>(strings_.size());
+  strings_.push_back(std::move(text));
+  ids_.emplace(std::string_view(strings_.back()), id);
+  return id;
+}
+
+void StringPool::Clear() {
+  ids_.clear();
+  strings_.clear();
+}
+
+TableStore::TableStore(std::string name, std::vector<FieldDef> fields)
+    : name_(std::move(name)), fields_(std::move(fields)), columns_(fields_.size()) {
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    columns_[i].type = fields_[i].type;
+    for (std::size_t k = 0; k < i; ++k) {
+      if (EqualsIgnoreCase(fields_[k].name, fields_[i].name)) {
+        throw TableError("Table " + name_ + " has two fields named " + fields_[i].name);
+      }
+    }
+  }
+}
+
+std::optional<FieldId> TableStore::FindField(std::string_view name) const {
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    if (EqualsIgnoreCase(fields_[i].name, name)) return FieldId{static_cast<int>(i)};
+  }
+  return std::nullopt;
+}
+
+FieldId TableStore::Field(std::string_view name) const {
+  if (auto id = FindField(name)) return *id;
+  throw TableError("Table " + name_ + ": field '" + std::string(name) + "' not found");
+}
+
+namespace {
+
+bool FitsInt32(std::int64_t v) {
+  return v >= std::numeric_limits<std::int32_t>::min() &&
+         v <= std::numeric_limits<std::int32_t>::max();
+}
+
+bool Fits(FieldType type, const FieldValue& value) {
+  using Kind = FieldValue::Kind;
+  if (value.IsNull()) return true;
+  switch (type) {
+    case FieldType::DateTime:
+      return (value.kind() == Kind::Number && std::isfinite(value.number())) ||
+             value.kind() == Kind::Int;
+    case FieldType::Integer: return value.kind() == Kind::Int && FitsInt32(value.integer());
+    case FieldType::Largeint: return value.kind() == Kind::Int;
+    case FieldType::Boolean: return value.kind() == Kind::Bool;
+    case FieldType::Text: return value.kind() == Kind::Text;
+    case FieldType::Calculated: return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+void TableStore::CheckValue(FieldId id, const FieldValue& value) const {
+  const FieldDef& def = Def(id);
+  if (!Fits(def.type, value)) {
+    throw TableError("Table " + name_ + ": value does not fit field " + def.name + " (" +
+                     FieldTypeName(def.type) + ")");
+  }
+}
+
+void TableStore::PushValue(Column& column, const FieldDef& def, const FieldValue& value) {
+  column.nulls.push_back(value.IsNull() ? 1 : 0);
+  switch (def.type) {
+    case FieldType::DateTime:
+      column.reals.push_back(value.kind() == FieldValue::Kind::Int
+                                 ? static_cast<double>(value.integer())
+                                 : value.number());
+      break;
+    case FieldType::Integer: column.ints.push_back(static_cast<std::int32_t>(value.integer())); break;
+    case FieldType::Largeint: column.longs.push_back(value.integer()); break;
+    case FieldType::Boolean: column.bools.push_back(value.boolean() ? 1 : 0); break;
+    case FieldType::Text:
+      column.texts.push_back(column.pool.Intern(CutToChars(value.text(), def.size)));
+      break;
+    case FieldType::Calculated: column.nulls.pop_back(); break;
+  }
+}
+
+void TableStore::StoreValue(Column& column, const FieldDef& def, std::size_t row,
+                            const FieldValue& value) {
+  column.nulls[row] = value.IsNull() ? 1 : 0;
+  switch (def.type) {
+    case FieldType::DateTime:
+      column.reals[row] = value.kind() == FieldValue::Kind::Int
+                              ? static_cast<double>(value.integer())
+                              : value.number();
+      break;
+    case FieldType::Integer: column.ints[row] = static_cast<std::int32_t>(value.integer()); break;
+    case FieldType::Largeint: column.longs[row] = value.integer(); break;
+    case FieldType::Boolean: column.bools[row] = value.boolean() ? 1 : 0; break;
+    case FieldType::Text:
+      column.texts[row] = column.pool.Intern(CutToChars(value.text(), def.size));
+      break;
+    case FieldType::Calculated: break;
+  }
+}
+
+void TableStore::AppendRow(const std::vector<FieldValue>& values) {
+  if (values.size() > fields_.size()) {
+    throw TableError("Table " + name_ + ": " + std::to_string(values.size()) +
+                     " values for " + std::to_string(fields_.size()) + " fields");
+  }
+  for (std::size_t i = 0; i < values.size(); ++i) CheckValue(FieldId{static_cast<int>(i)}, values[i]);
+  static const FieldValue kNull;
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    PushValue(columns_[i], fields_[i], i < values.size() ? values[i] : kNull);
+  }
+  ++rowCount_;
+  ++version_;
+}
+
+void TableStore::SetRow(std::size_t row, const std::vector<FieldValue>& values) {
+  if (row >= rowCount_ || values.size() != fields_.size()) {
+    throw TableError("Table " + name_ + ": cannot replace row " + std::to_string(row + 1));
+  }
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (fields_[i].type != FieldType::Calculated) CheckValue(FieldId{static_cast<int>(i)}, values[i]);
+  }
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    if (columns_[i].Stored()) StoreValue(columns_[i], fields_[i], row, values[i]);
+  }
+  ++version_;
+}
+
+namespace {
+template <typename V>
+void EraseAt(V& v, std::size_t row) {
+  if (!v.empty()) v.erase(v.begin() + static_cast<std::ptrdiff_t>(row));
+}
+}  // namespace
+
+void TableStore::EraseRow(std::size_t row) {
+  if (row >= rowCount_) throw TableError("Table " + name_ + ": no row to delete");
+  for (Column& c : columns_) {
+    if (!c.Stored()) continue;
+    EraseAt(c.nulls, row);
+    EraseAt(c.reals, row);
+    EraseAt(c.ints, row);
+    EraseAt(c.longs, row);
+    EraseAt(c.bools, row);
+    EraseAt(c.texts, row);
+  }
+  --rowCount_;
+  ++version_;
+}
+
+void TableStore::Clear() {
+  for (Column& c : columns_) {
+    const FieldType type = c.type;
+    c = Column{};
+    c.type = type;
+  }
+  rowCount_ = 0;
+  ++version_;
+}
+
+void TableStore::ReplaceAll(std::vector<Column> columns, std::size_t rowCount) {
+  columns_ = std::move(columns);
+  rowCount_ = rowCount;
+  ++version_;
+}
+
+bool TableStore::IsNull(std::size_t row, FieldId id) const {
+  const Column& c = ColumnAt(id);
+  return !c.Stored() || c.nulls[row] != 0;
+}
+
+namespace {
+[[noreturn]] void WrongType(const std::string& table, const FieldDef& def, const char* wanted) {
+  throw TableError("Table " + table + ": field " + def.name + " is " + FieldTypeName(def.type) +
+                   ", not " + wanted);
+}
+}  // namespace
+
+DateTime TableStore::DateTimeAt(std::size_t row, FieldId id) const {
+  const Column& c = ColumnAt(id);
+  if (c.type != FieldType::DateTime) WrongType(name_, Def(id), "DateTime");
+  return c.nulls[row] ? 0.0 : c.reals[row];
+}
+
+std::int32_t TableStore::IntegerAt(std::size_t row, FieldId id) const {
+  const Column& c = ColumnAt(id);
+  if (c.type == FieldType::Integer) return c.nulls[row] ? 0 : c.ints[row];
+  if (c.type == FieldType::Largeint) {
+    const std::int64_t v = c.nulls[row] ? 0 : c.longs[row];
+    if (!FitsInt32(v)) {
+      throw TableError("Table " + name_ + ": value " + std::to_string(v) + " of field " +
+                       Def(id).name + " is out of the Integer range");
+    }
+    return static_cast<std::int32_t>(v);
+  }
+  WrongType(name_, Def(id), "Integer");
+}
+
+std::int64_t TableStore::LargeintAt(std::size_t row, FieldId id) const {
+  const Column& c = ColumnAt(id);
+  if (c.type == FieldType::Largeint) return c.nulls[row] ? 0 : c.longs[row];
+  if (c.type == FieldType::Integer) return c.nulls[row] ? 0 : c.ints[row];
+  WrongType(name_, Def(id), "Largeint");
+}
+
+bool TableStore::BooleanAt(std::size_t row, FieldId id) const {
+  const Column& c = ColumnAt(id);
+  if (c.type != FieldType::Boolean) WrongType(name_, Def(id), "Boolean");
+  return !c.nulls[row] && c.bools[row] != 0;
+}
+
+const std::string& TableStore::TextAt(std::size_t row, FieldId id) const {
+  static const std::string kEmpty;
+  const Column& c = ColumnAt(id);
+  if (c.type != FieldType::Text) WrongType(name_, Def(id), "Text");
+  return c.nulls[row] ? kEmpty : c.pool.At(c.texts[row]);
+}
+
+FieldValue TableStore::ValueAt(std::size_t row, FieldId id) const {
+  const Column& c = ColumnAt(id);
+  if (!c.Stored() || c.nulls[row]) return FieldValue{};
+  switch (c.type) {
+    case FieldType::DateTime: return FieldValue(c.reals[row]);
+    case FieldType::Integer: return FieldValue(c.ints[row]);
+    case FieldType::Largeint: return FieldValue(c.longs[row]);
+    case FieldType::Boolean: return FieldValue(c.bools[row] != 0);
+    case FieldType::Text: return FieldValue(c.pool.At(c.texts[row]));
+    case FieldType::Calculated: break;
+  }
+  return FieldValue{};
+}
+
+}  // namespace brenvik

@@ -1,0 +1,166 @@
+// The rows of one table: its schema of typed fields and the stored values,
+// kept column by column in append order. Cursors (table.h) read and change
+// rows through this store; the file codec (table_file.h) reads and writes it
+// whole. Calculated fields have a place in the schema but no stored values.
+//
+// Texts of a column live once in the column's pool and rows hold pool ids, so
+// a program path that fills a million rows is kept (and saved) once. Every
+// change increases Version(), which is how cursors know that their sorted and
+// filtered views are out of date.
+#pragma once
+
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "records/date_time.h"
+
+namespace brenvik {
+
+enum class FieldType : std::uint8_t {
+  DateTime = 1,
+  Integer = 2,     // 32-bit signed
+  Largeint = 3,    // 64-bit signed
+  Boolean = 4,
+  Text = 5,        // at most size characters; longer values are cut
+  Calculated = 6,  // text of at most size characters, computed per cursor
+};
+
+const char* FieldTypeName(FieldType type);
+
+struct FieldDef {
+  std::string name;
+  FieldType type = FieldType::Integer;
+  std::uint32_t size = 0;  // characters, for Text and Calculated
+  bool operator==(const FieldDef&) const = default;
+};
+
+// A field resolved once by name; valid for every cursor over the same schema.
+struct FieldId {
+  int index = -1;
+  bool operator==(const FieldId&) const = default;
+};
+
+// A value handed to a field: null, a number, an integer, a Boolean or a text.
+// Integers fit Integer, Largeint and DateTime fields; numbers fit DateTime.
+class FieldValue {
+ public:
+  enum class Kind : std::uint8_t { Null, Number, Int, Bool, Text };
+
+  FieldValue() = default;
+  FieldValue(double number) : kind_(Kind::Number), number_(number) {}
+  template <std::integral T>
+    requires(!std::same_as<T, bool> && !std::same_as<T, char>)
+  FieldValue(T value) : kind_(Kind::Int), int_(static_cast<std::int64_t>(value)) {}
+  FieldValue(bool value) : kind_(Kind::Bool), int_(value ? 1 : 0) {}
+  FieldValue(std::string text) : kind_(Kind::Text), text_(std::move(text)) {}
+  FieldValue(std::string_view text) : kind_(Kind::Text), text_(text) {}
+  FieldValue(const char* text) : kind_(Kind::Text), text_(text) {}
+
+  Kind kind() const { return kind_; }
+  bool IsNull() const { return kind_ == Kind::Null; }
+  double number() const { return number_; }
+  std::int64_t integer() const { return int_; }
+  bool boolean() const { return int_ != 0; }
+  const std::string& text() const { return text_; }
+
+ private:
+  Kind kind_ = Kind::Null;
+  double number_ = 0;
+  std::int64_t int_ = 0;
+  std::string text_;
+};
+
+// Distinct texts of one column, each with a stable id.
+class StringPool {
+ public:
+  std::uint32_t Intern(std::string_view text);
+  // Adds without looking for an equal entry (file loading); duplicates may
+  // then exist and Intern finds the first.
+  std::uint32_t AddRaw(std::string text);
+  const std::string& At(std::uint32_t id) const { return strings_[id]; }
+  std::size_t size() const { return strings_.size(); }
+  void Clear();
+
+ private:
+  std::deque<std::string> strings_;  // a deque never moves its elements
+  std::unordered_map<std::string_view, std::uint32_t> ids_;
+};
+
+// The stored values of one field. Only the vector of the field's type is used.
+struct Column {
+  FieldType type = FieldType::Integer;
+  std::vector<std::uint8_t> nulls;  // 1 = null, one per row
+  std::vector<double> reals;        // DateTime
+  std::vector<std::int32_t> ints;   // Integer
+  std::vector<std::int64_t> longs;  // Largeint
+  std::vector<std::uint8_t> bools;  // Boolean
+  std::vector<std::uint32_t> texts;  // Text: pool ids
+  StringPool pool;
+
+  bool Stored() const { return type != FieldType::Calculated; }
+};
+
+class TableStore {
+ public:
+  TableStore(std::string name, std::vector<FieldDef> fields);
+
+  const std::string& Name() const { return name_; }
+  const std::vector<FieldDef>& Fields() const { return fields_; }
+  std::optional<FieldId> FindField(std::string_view name) const;
+  // TableError naming the table and the field when there is no such field.
+  FieldId Field(std::string_view name) const;
+  const FieldDef& Def(FieldId id) const { return fields_[static_cast<std::size_t>(id.index)]; }
+
+  std::size_t RowCount() const { return rowCount_; }
+  std::uint64_t Version() const { return version_; }
+
+  // Appends one row: values in field order (fewer values leave the rest
+  // null; calculated fields take only null). TableError for a value that does
+  // not fit its field; the table is then unchanged.
+  void AppendRow(const std::vector<FieldValue>& values);
+  // Replaces the stored values of one row (same rules as AppendRow, but all
+  // fields must be given).
+  void SetRow(std::size_t row, const std::vector<FieldValue>& values);
+  void EraseRow(std::size_t row);
+  void Clear();
+
+  bool IsNull(std::size_t row, FieldId id) const;
+  DateTime DateTimeAt(std::size_t row, FieldId id) const;
+  std::int32_t IntegerAt(std::size_t row, FieldId id) const;
+  std::int64_t LargeintAt(std::size_t row, FieldId id) const;
+  bool BooleanAt(std::size_t row, FieldId id) const;
+  const std::string& TextAt(std::size_t row, FieldId id) const;
+  // The stored value as a FieldValue (null for calculated fields).
+  FieldValue ValueAt(std::size_t row, FieldId id) const;
+
+  // Raw access for the file codec and the index builder.
+  const Column& ColumnAt(FieldId id) const { return columns_[static_cast<std::size_t>(id.index)]; }
+  // Replaces every row at once; the codec has checked that all column
+  // vectors have rowCount entries and every text id exists in its pool.
+  void ReplaceAll(std::vector<Column> columns, std::size_t rowCount);
+
+  // Marks a change that cursors must notice (used after ReplaceAll too).
+  void Touch() { ++version_; }
+
+  // TableError when value does not fit the field (calculated fields take none).
+  void CheckValue(FieldId id, const FieldValue& value) const;
+
+ private:
+  void PushValue(Column& column, const FieldDef& def, const FieldValue& value);
+  void StoreValue(Column& column, const FieldDef& def, std::size_t row, const FieldValue& value);
+
+  std::string name_;
+  std::vector<FieldDef> fields_;
+  std::vector<Column> columns_;
+  std::size_t rowCount_ = 0;
+  std::uint64_t version_ = 1;
+};
+
+}  // namespace brenvik

@@ -1,0 +1,217 @@
+#include "datastore/tables.h"
+
+#include <exception>
+
+#include "base/errors.h"
+#include "base/file_io.h"
+
+namespace brenvik {
+
+std::vector<FieldDef> TransactionsSchema() {
+  return {
+      {"cdsTransactDateTime", FieldType::DateTime, 0},
+      {"cdsTransactGTMOffset", FieldType::Integer, 0},
+      {"cdsTansactEventType", FieldType::Integer, 0},
+      {"cdsTransactUserDomain", FieldType::Text, 100},
+      {"cdsTransactUserName", FieldType::Text, 100},
+      {"cdsTransactHandle", FieldType::Largeint, 0},
+      {"cdsTransactExePath", FieldType::Text, 500},
+      {"cdsTransactParam1", FieldType::Text, 100},
+      {"cdsTransactParam2", FieldType::Text, 100},
+  };
+}
+
+std::vector<FieldDef> HistorySchema() {
+  return {
+      {"cdsHistoryRunID", FieldType::Largeint, 0},
+      {"cdsHistoryComputerUser", FieldType::Text, 100},
+      {"cdsHistoryExePath", FieldType::Text, 500},
+      {"cdsHistoryRecProgramTitle", FieldType::Calculated, 100},
+      {"cdsHistoryDateTimeStart", FieldType::DateTime, 0},
+      {"cdsHistoryDateTimeEnd", FieldType::DateTime, 0},
+      {"cdsHistoryRecUptime", FieldType::Calculated, 100},
+      {"cdsHistoryRecActTime", FieldType::Calculated, 100},
+      {"cdsHistoryRecIdleTime", FieldType::Calculated, 100},
+      {"cdsHistoryUptimeSeconds", FieldType::Largeint, 0},
+      {"cdsHistoryIdleSeconds", FieldType::Integer, 0},
+      {"cdsHistoryActiveSeconds", FieldType::Largeint, 0},
+      {"cdsHistoryIsWindows", FieldType::Boolean, 0},
+      {"cdsHistoryClosedOk", FieldType::Boolean, 0},
+      {"cdsHistoryRecIncomplete", FieldType::Boolean, 0},
+      {"cdsHistoryIsImported", FieldType::Boolean, 0},
+  };
+}
+
+std::vector<FieldDef> LoginsSchema() {
+  return {
+      {"cdsHistoryRunID", FieldType::Largeint, 0},
+      {"cdsHistoryUser", FieldType::Text, 100},
+      {"cdsHistoryDomain", FieldType::Text, 20},
+      {"cdsHistoryDateTimeStart", FieldType::DateTime, 0},
+      {"cdsHistoryDateTimeEnd", FieldType::DateTime, 0},
+      {"cdsHistoryUptimeSeconds", FieldType::Largeint, 0},
+      {"cdsHistoryIdleSeconds", FieldType::Integer, 0},
+      {"cdsHistoryActiveSecs", FieldType::Largeint, 0},
+      {"cdsHistoryClosedOk", FieldType::Boolean, 0},
+      {"cdsHistoryRecIncomplete", FieldType::Boolean, 0},
+      {"cdsHistoryLoginActive", FieldType::Boolean, 0},
+  };
+}
+
+DataTables::DataTables()
+    : DataSetTransactions("DataSetTransactions", TransactionsSchema()),
+      DataSetHistory("DataSetHistory", HistorySchema()),
+      DataSetLogins("DataSetLogins", LoginsSchema()) {}
+
+namespace {
+
+std::string BackupPath(const std::string& dataFolder, const std::string& name) {
+  return dataFolder + kBackupFolderName + PathSeparator() + name;
+}
+
+bool TryCopy(const std::string& from, const std::string& to) {
+  try {
+    CopyFileOverwrite(from, to);
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
+void CloseClones(DataTables& t) {
+  t.DataSetTransactionsClone.reset();
+  t.DataSetHistoryClone.reset();
+  t.DataSetHistoryCloneWinUptime.reset();
+}
+
+std::unique_ptr<Cursor> HistoryClone(DataTables& t) {
+  auto clone = std::make_unique<Cursor>(t.DataSetHistory);
+  if (t.historyCalcHandler) clone->SetCalcHandler(t.historyCalcHandler);
+  return clone;
+}
+
+void CreateClones(DataTables& t, Table& opened) {
+  if (&opened == &t.DataSetTransactions) {
+    t.DataSetTransactionsClone = std::make_unique<Cursor>(t.DataSetTransactions);
+  } else if (&opened == &t.DataSetHistory) {
+    t.DataSetHistoryClone = HistoryClone(t);
+    t.DataSetHistoryCloneWinUptime = HistoryClone(t);
+  }
+}
+
+// Opens one table; false when its file exists but cannot be opened.
+bool OpenOne(Table& table, const std::string& path) {
+  table.Close();
+  table.SetFileName(path);
+  if (!FileExists(path)) {
+    table.CreateEmpty();
+    return true;
+  }
+  try {
+    table.OpenFromFile();
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
+void RestoreFromBackups(const ServiceLink& link) {
+  for (const char* name : {kProcessNextTimeFile, kCopyForMonitorFile, kCopyForMonitor2File,
+                           kServiceLogFile}) {
+    DeleteFileIfExists(link.DataFile(name));
+  }
+  // The service's activity log becomes the journal of every line fetched
+  // since the last backup, so the service hands them over again.
+  const std::string journal = BackupPath(link.dataFolder, kJournalFile);
+  if (FileExists(journal)) TryCopy(journal, link.DataFile(kServiceLogFile));
+  const char* tableFiles[] = {kLoginsFile, kHistoryFile, kTransactionsFile};
+  bool complete = true;
+  for (const char* name : tableFiles) complete = complete && FileExists(BackupPath(link.dataFolder, name));
+  if (complete) {
+    for (const char* name : tableFiles) TryCopy(BackupPath(link.dataFolder, name), link.DataFile(name));
+  }
+  for (const char* name : tableFiles) DeleteFileIfExists(BackupPath(link.dataFolder, name));
+}
+
+}  // namespace
+
+void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link,
+                   Messages& messages) {
+  tables.DataSetLogins.Close();
+  tables.DataSetTransactionsClone.reset();
+  tables.DataSetTransactions.Close();
+  tables.DataSetHistory.Close();
+  CloseClones(tables);
+  if (attempt == 1) {
+    attempt = 2;
+    int failures = 1;
+    FetchLogLines(link, failures);  // asks the service to hand over its pending lines
+    if (failures == 0) {
+      messages.ShowMessage(kCorruptedNoServiceMessage);
+      tables.endAfterStartUp = true;
+    }
+    RestoreFromBackups(link);
+  } else if (attempt == 2) {
+    for (const char* name : {kTransactionsFile, kHistoryFile, kLoginsFile, kServiceLogFile}) {
+      DeleteFileIfExists(link.DataFile(name));
+    }
+    messages.ShowMessage(kHistoryLostMessage);
+    // Past this step a table file that still cannot be opened could not be
+    // deleted either; OpenTables then reports it instead of trying forever.
+    attempt = 3;
+  } else {
+    ++attempt;
+  }
+}
+
+void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages) {
+  int attempt = 1;
+  bool allOpen = false;
+  while (!allOpen) {
+    allOpen = true;
+    for (Table* table : {&tables.DataSetLogins, &tables.DataSetTransactions, &tables.DataSetHistory}) {
+      const char* file = table == &tables.DataSetLogins          ? kLoginsFile
+                         : table == &tables.DataSetTransactions ? kTransactionsFile
+                                                                : kHistoryFile;
+      if (!OpenOne(*table, link.DataFile(file))) {
+        if (attempt > 2) {
+          throw TableError("The table file " + link.DataFile(file) +
+                           " cannot be opened and cannot be replaced");
+        }
+        RecoverTables(tables, attempt, link, messages);
+        allOpen = false;
+        break;
+      }
+      CreateClones(tables, *table);
+    }
+  }
+}
+
+void CloseTablesAndBackup(DataTables& tables, const std::string& dataFolder) {
+  std::exception_ptr failure;
+  const auto close = [&](Table& table) {
+    try {
+      table.Close();
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+  };
+  close(tables.DataSetLogins);
+  tables.DataSetTransactionsClone.reset();
+  close(tables.DataSetTransactions);
+  tables.DataSetHistoryCloneWinUptime.reset();
+  tables.DataSetHistoryClone.reset();
+  close(tables.DataSetHistory);
+  // A table that could not be written keeps the old backups and the journal:
+  // together they still hold everything.
+  if (failure) std::rethrow_exception(failure);
+
+  ForceDirectories(dataFolder + kBackupFolderName);
+  bool copied = true;
+  for (const char* name : {kLoginsFile, kHistoryFile, kTransactionsFile}) {
+    copied = TryCopy(dataFolder + name, BackupPath(dataFolder, name)) && copied;
+  }
+  if (copied) DeleteFileIfExists(BackupPath(dataFolder, kJournalFile));
+}
+
+}  // namespace brenvik
