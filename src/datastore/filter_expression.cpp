@@ -214,6 +214,8 @@ class FilterParser {
       n.field = ResolveField(second);
       n.op = Mirror(op);
       n.literal = Literal(first, n.field);
+    } else if (first.kind == Token::Kind::Name && !IsLiteral(first)) {
+      Fail(second.pos, "a value expected, found " + Shown(second));
     } else {
       Fail(first.pos, "a comparison of a field with a value expected");
     }
