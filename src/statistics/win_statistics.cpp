@@ -1,0 +1,168 @@
+#include "statistics/win_statistics.h"
+
+#include <algorithm>
+
+#include "platform/clock.h"
+#include "records/time_arithmetic.h"
+#include "statistics/uptime_hint.h"
+
+namespace brenvik {
+namespace {
+
+std::int64_t NotNegative(std::int32_t value) { return std::max<std::int64_t>(value, 0); }
+
+bool IsNull(DateTime value) { return CompareMoments(value, NullDate) == 0; }
+
+// Idle seconds of a row as the page counts them: idle while logged in plus
+// every second without an active login.
+std::int64_t RowIdle(const HistorySummaryRow& row) {
+  const std::int64_t uptime = NotNegative(row.uptimeSeconds);
+  const std::int64_t active = std::min(NotNegative(row.activeSeconds), uptime);
+  return NotNegative(row.idleSeconds) + (uptime - active);
+}
+
+class BusyScope {
+ public:
+  explicit BusyScope(StatisticsHost& host) : host_(host) { host_.BeginBusy(kLoadingPanelCaption); }
+  ~BusyScope() { host_.EndBusy(); }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  StatisticsHost& host_;
+};
+
+void WriteCaptions(WinStatistics& stats, const SummaryTotals& totals, const LocaleInfo& locale) {
+  WinStatisticsCaptions& c = stats.captions;
+  c.label7 = std::to_string(totals.recCount);
+  // The running entry counts as closed normally, hence the one less; a
+  // history without any normally closed entry shows 0, not -1.
+  c.label6 = std::to_string(std::max<std::int64_t>(totals.closedOk - 1, 0));
+  c.label8 = std::to_string(totals.recCount - totals.closedOk);
+  if (!IsNull(stats.gLastEndDateTime)) {
+    c.label5 = GetTimeHint("", stats.gLastEndDateTime, false, true, locale);
+    c.label5Hint = kCopyStatisticsHint;
+  } else {
+    c.label5 = kImportNowCaption;
+    c.label5Hint = kImportNowHint;
+  }
+  c.label2 = GetTimeHint("", stats.gStartDateTime, false, true, locale);
+  c.label37 = IsNull(stats.gFirstBootDate) ? "<b>N/A</b>"
+                                           : GetTimeHint("", stats.gFirstBootDate, true, true, locale);
+}
+
+// Dates one second off the run start are the same moment seen through two
+// roundings; they are made equal so that no figure shows a stray second.
+void SnapToStart(DateTime& value, DateTime start) {
+  if (SecondsBetween(value, start) == 1) value = start;
+}
+
+}  // namespace
+
+DateTime BootMomentFromCounter(Clock& clock) {
+  const std::int64_t counter = clock.PerformanceCounter();
+  const std::int64_t frequency = clock.PerformanceFrequency();
+  const std::int64_t seconds = counter == 0 || frequency == 0 ? 0 : counter / frequency;
+  const auto days = static_cast<std::int32_t>(seconds / 86400);
+  const auto hours = static_cast<std::int32_t>(seconds % 86400 / 3600);
+  const auto minutes = static_cast<std::int32_t>(seconds % 3600 / 60);
+  const auto secs = static_cast<std::int32_t>(seconds % 60);
+  return DropMilliseconds(
+      AddTimeParts(NowWholeSeconds(clock), -(days * 24 + hours), -minutes, -secs, 0));
+}
+
+WinStatistics InitialWinStatistics(Clock& clock) {
+  WinStatistics stats;
+  stats.gStartDateTime = BootMomentFromCounter(clock);
+  stats.gTotalStartDate = stats.gStartDateTime;
+  stats.gMaxUptimeStartDate = stats.gStartDateTime;
+  return stats;
+}
+
+SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows, WinStatistics& stats) {
+  SummaryTotals totals;
+  const bool findLastEnd = IsNull(stats.gLastEndDateTime);
+  const bool findFirstBoot = IsNull(stats.gFirstBootDate);
+  stats.gMaxUptimeSecs = 0;
+  totals.recCount = static_cast<std::int64_t>(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const HistorySummaryRow& row = rows[i];
+    const DateTime start = DropMilliseconds(row.start);
+    const DateTime end = DropMilliseconds(row.end);
+    const std::int64_t uptime = NotNegative(row.uptimeSeconds);
+    if (row.isWindows) {
+      totals.idleTotal += RowIdle(row);
+      if (row.closedOk) totals.closedOk += 1;
+      totals.runningSec += uptime;
+      totals.activeTotal += NotNegative(row.activeSeconds);
+      if (row.incomplete) totals.idleSec += RowIdle(row);
+    }
+    if (findLastEnd && row.isWindows && !row.incomplete &&
+        (IsNull(stats.gLastEndDateTime) || CompareMoments(stats.gLastEndDateTime, end) < 0)) {
+      stats.gLastEndDateTime = end;
+    }
+    if (findFirstBoot && (i == 0 || CompareMoments(start, stats.gFirstBootDate) < 0)) {
+      stats.gFirstBootDate = start;
+    }
+    if (uptime > totals.secMax) {
+      stats.gMaxUptimeSetDate = start;
+      totals.secMax = uptime;
+      stats.gMaxUptimeSecs = row.incomplete ? -1 : uptime;
+    }
+  }
+  stats.gIdleSecs = totals.idleSec;
+  stats.gIdleSecsTotal = totals.idleTotal;
+  return totals;
+}
+
+SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows) {
+  SummaryTotals totals;
+  totals.recCount = static_cast<std::int64_t>(rows.size());
+  for (const HistorySummaryRow& row : rows) {
+    if (row.closedOk) totals.closedOk += 1;
+    totals.runningSec += NotNegative(row.uptimeSeconds);
+    totals.activeTotal += NotNegative(row.activeSeconds);
+    totals.idleTotal += NotNegative(row.idleSeconds);
+  }
+  return totals;
+}
+
+void ApplyRecordRule(WinStatistics& stats, DateTime now, bool updateSessionFlag) {
+  const std::int64_t current = SecondsBetween(stats.gStartDateTime, now);
+  if (stats.gMaxUptimeSecs != -1 && current < stats.gMaxUptimeSecs) {
+    if (updateSessionFlag) stats.gRecordSetInCurSess = false;
+    stats.gMaxUptimeStartDate = AddSeconds(now, -stats.gMaxUptimeSecs);
+  } else {
+    stats.gMaxUptimeSecs = -1;
+    stats.gMaxUptimeStartDate = stats.gStartDateTime;
+    if (updateSessionFlag) stats.gRecordSetInCurSess = true;
+  }
+}
+
+void FetchWinStatistics(WinStatistics& stats, DateTime dateOfCalc,
+                        const StatisticsServices& services) {
+  BusyScope busy(services.host);
+  const DateTime processedStart = services.processing.ProcessTransactions(
+      stats.gServiceStatus, stats.gStartDateTime, dateOfCalc);
+  if (ServiceMessageDue(stats.gServiceStatus)) {
+    services.host.ShowMessage(kServiceNotRunningMessage);
+  }
+  services.host.UptimeReportOutOfDate();
+  if (!IsNull(processedStart)) stats.gStartDateTime = processedStart;
+
+  const SummaryTotals totals = LoadSummary(services.history.WindowsRows(), stats);
+  WriteCaptions(stats, totals, services.locale);
+
+  stats.gTotalStartDate = AddSeconds(dateOfCalc, -totals.runningSec);
+  stats.gMaxUptimeStartDate = AddSeconds(dateOfCalc, -totals.secMax);
+  SnapToStart(stats.gFirstBootDate, stats.gStartDateTime);
+  SnapToStart(stats.gMaxUptimeStartDate, stats.gStartDateTime);
+  SnapToStart(stats.gTotalStartDate, stats.gStartDateTime);
+}
+
+void RefreshWinStats(WinStatistics& stats, const StatisticsServices& services) {
+  FetchWinStatistics(stats, NowWholeSeconds(services.clock), services);
+  ApplyRecordRule(stats, NowWholeSeconds(services.clock), true);
+}
+
+}  // namespace brenvik
