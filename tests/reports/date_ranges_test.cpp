@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "datastore/tables.h"
 #include "records/time_arithmetic.h"
 
 namespace brenvik {
@@ -120,6 +121,49 @@ TEST(GetDateRangeString, RangeCombinesDatesWithTimesOfDay) {
 
 TEST(FilterDateTimeText, PadsEveryPartAndDropsMilliseconds) {
   EXPECT_EQ(FilterDateTimeText(EncodeDateTime(987, 3, 4, 5, 6, 7, 999)), "0987-03-04 05:06:07");
+}
+
+// The terms are read by the table engine's filter: which history rows pass.
+class DateRangeFilterTest : public ::testing::Test {
+ protected:
+  DateRangeFilterTest() : history_("DataSetHistory", HistorySchema()) { history_.CreateEmpty(); }
+  void AddRow(DateTime start, DateTime end) {
+    std::vector<FieldValue> values(HistorySchema().size());
+    values[history::kDateTimeStart.index] = FieldValue(start);
+    values[history::kDateTimeEnd.index] = FieldValue(end);
+    history_.Append(values);
+  }
+  std::size_t Passing(const std::string& term) {
+    Cursor cursor(history_);
+    cursor.SetFilter(term);
+    cursor.SetFiltered(true);
+    return cursor.RecordCount();
+  }
+  Table history_;
+};
+
+TEST_F(DateRangeFilterTest, AfterBoundAdmitsRowsEndingExactlyAtIt) {
+  AddRow(At(2013, 4, 30, 22, 0, 0), At(2013, 5, 1, 8, 0, 0));
+  AddRow(At(2013, 4, 30, 22, 0, 0), At(2013, 5, 1, 7, 59, 59));
+  DateRangeRequest request;
+  request.chkAfter = true;
+  request.dateAfter = At(2013, 5, 1);
+  request.timeAfter = At(1899, 12, 30, 8, 0, 0);
+  EXPECT_EQ(Passing(GetDateRangeString(request, At(2013, 6, 1), kMonday).term), 1U);
+}
+
+TEST_F(DateRangeFilterTest, RowCrossingMidnightPassesBothDays) {
+  AddRow(At(2013, 5, 14, 23, 0, 0), At(2013, 5, 15, 1, 0, 0));
+  AddRow(At(2013, 5, 13, 10, 0, 0), At(2013, 5, 13, 11, 0, 0));
+  DateRangeRequest request;
+  request.isPreDefPeriod = true;
+  const DateTime now = At(2013, 5, 15, 12, 0, 0);
+  request.selPerItem = "A)  Today";
+  EXPECT_EQ(Passing(GetDateRangeString(request, now, kMonday).term), 1U);
+  request.selPerItem = "B)  Yesterday";
+  EXPECT_EQ(Passing(GetDateRangeString(request, now, kMonday).term), 1U);
+  request.selPerItem = "D)  This Week(Mon-Sun)";
+  EXPECT_EQ(Passing(GetDateRangeString(request, now, kMonday).term), 2U);
 }
 
 }  // namespace

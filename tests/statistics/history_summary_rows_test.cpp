@@ -1,0 +1,95 @@
+#include "statistics/history_summary_rows.h"
+
+#include <gtest/gtest.h>
+
+#include "datastore/tables.h"
+#include "records/time_arithmetic.h"
+
+namespace brenvik {
+namespace {
+
+DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+  return EncodeDateTime(y, mo, d, h, mi, s);
+}
+
+struct Row {
+  DateTime start;
+  DateTime end;
+  bool isWindows = true;
+  bool closedOk = true;
+  bool incomplete = false;
+  std::int64_t idle = 0;
+  std::int64_t active = 0;
+};
+
+void AppendHistoryRow(Table& history, const Row& r) {
+  history.Append({FieldValue(1), FieldValue(""), FieldValue(r.isWindows ? "Windows" : "/usr/bin/vi"),
+                  FieldValue(), FieldValue(r.start), FieldValue(r.end), FieldValue(), FieldValue(),
+                  FieldValue(), FieldValue(SecondsBetween(r.start, r.end)), FieldValue(r.idle),
+                  FieldValue(r.active), FieldValue(r.isWindows), FieldValue(r.closedOk),
+                  FieldValue(r.incomplete), FieldValue(false)});
+}
+
+class HistoryTablesTest : public ::testing::Test {
+ protected:
+  HistoryTablesTest() {
+    tables_.DataSetHistory.CreateEmpty();
+    tables_.DataSetHistoryClone = std::make_unique<Cursor>(tables_.DataSetHistory);
+    tables_.DataSetHistoryCloneWinUptime = std::make_unique<Cursor>(tables_.DataSetHistory);
+  }
+  DataTables tables_;
+};
+
+TEST_F(HistoryTablesTest, WindowsHistoryFiltersTheStatisticsCloneOnly) {
+  AppendHistoryRow(tables_.DataSetHistory, {At(2013, 5, 1, 8), At(2013, 5, 1, 18)});
+  AppendHistoryRow(tables_.DataSetHistory, {At(2013, 5, 1, 9), At(2013, 5, 1, 9, 30), false});
+  AppendHistoryRow(tables_.DataSetHistory,
+                   {At(2013, 5, 2, 8), At(2013, 5, 2, 9), true, false, true, 60, 3000});
+  TableWindowsHistory source(tables_);
+  const std::vector<HistorySummaryRow> rows = source.WindowsRows();
+  ASSERT_EQ(rows.size(), 2U);
+  EXPECT_EQ(rows[1].start, At(2013, 5, 2, 8));
+  EXPECT_FALSE(rows[1].closedOk);
+  EXPECT_TRUE(rows[1].incomplete);
+  EXPECT_EQ(rows[1].uptimeSeconds, 3600);
+  EXPECT_EQ(rows[1].idleSeconds, 60);
+  EXPECT_EQ(rows[1].activeSeconds, 3000);
+  EXPECT_EQ(tables_.DataSetHistoryClone->RecordCount(), 3U);  // the report's clone is untouched
+  // A program row appended later is still left out on the next refresh.
+  AppendHistoryRow(tables_.DataSetHistory, {At(2013, 5, 3, 9), At(2013, 5, 3, 10), false});
+  EXPECT_EQ(source.WindowsRows().size(), 2U);
+}
+
+TEST_F(HistoryTablesTest, ReportSummaryFollowsTheReportFilterAndEndsOnTheLastRow) {
+  AppendHistoryRow(tables_.DataSetHistory, {At(2013, 5, 1, 8), At(2013, 5, 1, 9), true, false});
+  AppendHistoryRow(tables_.DataSetHistory,
+                   {At(2013, 5, 1, 9), At(2013, 5, 1, 9, 30), false, true, false, 100, 1700});
+  AppendHistoryRow(tables_.DataSetHistory,
+                   {At(2013, 5, 2, 9), At(2013, 5, 2, 9, 10), false, true, false, 5, 500});
+  Cursor& report = *tables_.DataSetHistoryClone;
+  report.SetFilter("cdsHistoryIsWindows = false");
+  report.SetFiltered(true);
+  const SummaryTotals t = LoadSummary(report);
+  EXPECT_EQ(t.recCount, 2);
+  EXPECT_EQ(t.closedOk, 2);
+  EXPECT_EQ(t.runningSec, 1800 + 600);
+  EXPECT_EQ(t.idleTotal, 105);
+  EXPECT_EQ(t.activeTotal, 2200);
+  EXPECT_FALSE(report.Eof());
+  EXPECT_EQ(report.RecNo(), 2U);
+}
+
+TEST_F(HistoryTablesTest, SecondCountsBeyondThirtyTwoBitsAreHeldAtTheLimit) {
+  Table& history = tables_.DataSetHistory;
+  AppendHistoryRow(history, {At(2013, 5, 1, 8), At(2013, 5, 1, 9)});
+  history.First();
+  history.Edit();
+  history.Set(history::kUptimeSeconds, FieldValue(std::int64_t{5'000'000'000}));
+  history.Post();
+  const std::vector<HistorySummaryRow> rows = ReadSummaryRows(*tables_.DataSetHistoryClone);
+  ASSERT_EQ(rows.size(), 1U);
+  EXPECT_EQ(rows[0].uptimeSeconds, 2'147'483'647);
+}
+
+}  // namespace
+}  // namespace brenvik
