@@ -15,7 +15,8 @@ enum class SpecialFolder {
   ProgramFiles,
   StartMenuUser,
   StartMenuAllUsers,
-  Desktop,
+  Desktop,            // the shell's desktop
+  DesktopDirectory,   // the user's desktop folder (usually the same place)
   AutostartUser,      // Run key of the current user / its Linux equivalent
   AutostartAllUsers,
 };

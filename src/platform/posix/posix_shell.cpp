@@ -127,7 +127,8 @@ std::string PosixShell::FolderPath(SpecialFolder folder) {
     case SpecialFolder::ProgramFiles: return "/opt/";
     case SpecialFolder::StartMenuUser: return data + "/applications/";
     case SpecialFolder::StartMenuAllUsers: return "/usr/share/applications/";
-    case SpecialFolder::Desktop: return DesktopFolder();
+    case SpecialFolder::Desktop:
+    case SpecialFolder::DesktopDirectory: return DesktopFolder();
     case SpecialFolder::AutostartUser: return config + "/autostart/";
     case SpecialFolder::AutostartAllUsers: return "/etc/xdg/autostart/";
   }
