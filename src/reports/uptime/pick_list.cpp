@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "base/utf8.h"
+#include "programs/path_compare.h"
 
 namespace brenvik {
 
 bool CaseInsensitiveLess::operator()(const std::string& a, const std::string& b) const {
-  return AsciiLower(a) < AsciiLower(b);
+  return FoldCase(a) < FoldCase(b);
 }
 
 std::size_t PickList::TickedCount() const {
@@ -96,7 +96,7 @@ void PickList::RebuildUsers(const std::vector<std::string>& sourceUsers) {
 void PickList::RebuildPrograms(ProgramDirectory& programs,
                                const std::vector<std::string>& historyPaths) {
   CaseInsensitiveSet ticked = TakeTicked(true);
-  for (const TRecProgramme& watched : programs.WatchedPrograms()) {
+  for (const TRecProgramme& watched : programs.WatchedList()) {
     PickRow row{watched.rLongExePath, watched.rProgrammeName, kStatusTracked, watched.rIcon, false};
     if (ticked.erase(watched.rProgrammeName) > 0) row.ticked = true;
     rows_.push_back(std::move(row));
@@ -110,6 +110,35 @@ void PickList::RebuildPrograms(ProgramDirectory& programs,
     (entry.rFileDeleted ? gone : rows_).push_back(std::move(row));
   }
   for (PickRow& row : gone) rows_.push_back(std::move(row));
+}
+
+namespace {
+
+PickRow RowOf(const TRecProgramme& entry, const char* status) {
+  return PickRow{entry.rLongExePath, entry.rProgrammeName, status, entry.rIcon, false};
+}
+
+}  // namespace
+
+void LoadProgramToListValues(PickList& list, ProgramDirectory& programs, const std::string& path,
+                             bool isWatched) {
+  const TRecProgramme& entry = programs.CacheEntry(path);
+  if (isWatched || programs.FindWatched(path) != nullptr) {
+    list.RemoveFirstWithKey(path);
+    list.InsertAtTop(RowOf(entry, kStatusTracked));
+  } else {
+    list.Append(RowOf(entry, kStatusHistory));
+  }
+}
+
+void RemoveProgramFromListValues(PickList& list, ProgramDirectory& programs,
+                                 const std::string& path,
+                                 const std::vector<std::string>& historyPaths) {
+  list.RemoveFirstWithKey(path);
+  bool hasHistory = false;
+  for (const std::string& known : historyPaths) hasHistory = hasHistory || SamePathIgnoringCase(known, path);
+  const TRecProgramme* cached = programs.FindCached(path);
+  if (hasHistory && cached != nullptr) list.Append(RowOf(*cached, kStatusHistory));
 }
 
 bool PickRowDrawnBold(const PickRow& row, bool programSelected) {

@@ -24,7 +24,7 @@ struct PickRow {
   bool ticked = false;
 };
 
-// Names compared without regard to (ASCII) letter case.
+// Names compared without regard to letter case (FoldCase).
 struct CaseInsensitiveLess {
   bool operator()(const std::string& a, const std::string& b) const;
 };
@@ -82,6 +82,18 @@ bool PickRowDrawnBold(const PickRow& row, bool programSelected);
 // The image shown in the "Program filename" column: image 2 for a row whose
 // image index is 0, else none (-1).
 int ProgramFileNameImage(const PickRow& row);
+
+// The upkeep of the program list while programs start or stop being
+// tracked (program tracking calls these through its list hooks). Loading a
+// watched program replaces its first row (exact path) by one at the top with
+// "Tracked..."; a program that is not watched gets a "History" row at the
+// end. Removing deletes the first row of the path and, when the path has
+// uptime history and a cache entry, appends a "History" row for it.
+void LoadProgramToListValues(PickList& list, ProgramDirectory& programs, const std::string& path,
+                             bool isWatched);
+void RemoveProgramFromListValues(PickList& list, ProgramDirectory& programs,
+                                 const std::string& path,
+                                 const std::vector<std::string>& historyPaths);
 
 // When a list is due for a rebuild on showing its tab.
 bool UserListRebuildDue(const PickList& users, std::size_t historyUserCount);

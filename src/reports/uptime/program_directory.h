@@ -1,16 +1,16 @@
 // What the uptime report asks about programs: the title of an executable,
-// the program description cache, and the watched programs. Program tracking
-// implements it over its version-resource reader, its cache and its watched
-// list; FileNameProgramDirectory is the plain implementation that titles a
-// program by its file name, used until then and wherever no version
-// resources are at hand.
+// the program description cache, and the watched programs. The report and
+// its pick lists see them through this interface; TrackedProgramDirectory
+// answers from program tracking's version reader, cache and watched list.
 #pragma once
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/version_resources.h"
+#include "programs/program_cache.h"
+#include "programs/watched_programs.h"
 #include "records/records.h"
 
 namespace brenvik {
@@ -25,33 +25,34 @@ class ProgramDirectory {
   virtual const TRecProgramme& CacheEntry(const std::string& exePath) = 0;
   // The cache entry when the path has one already, else null.
   virtual const TRecProgramme* FindCached(const std::string& exePath) const = 0;
-  // The system's display name of a file; nothing when it cannot be had.
+  // The name under which the system shows a file; nothing when the file
+  // cannot be found.
   virtual std::optional<std::string> FileDisplayName(const std::string& path) = 0;
   // The watched programs in the order of the watched list.
-  virtual std::vector<TRecProgramme> WatchedPrograms() const = 0;
+  virtual std::vector<TRecProgramme> WatchedList() const = 0;
   // The watched program of a path (letter case ignored), else null.
   virtual const TRecProgramme* FindWatched(const std::string& exePath) const = 0;
 };
 
-// The part of a path after its last "\" or "/" (the whole path without either).
-std::string FileNamePart(const std::string& path);
-
-class FileNameProgramDirectory : public ProgramDirectory {
+class TrackedProgramDirectory : public ProgramDirectory {
  public:
+  // All three must outlive the directory.
+  TrackedProgramDirectory(VersionResources& resources, ProgramCache& cache,
+                          const brenvik::WatchedPrograms& watched)
+      : resources_(resources), cache_(cache), watched_(watched) {}
+
   std::string ProgramTitle(const std::string& exePath) override;
   const TRecProgramme& CacheEntry(const std::string& exePath) override;
   const TRecProgramme* FindCached(const std::string& exePath) const override;
-  // The file name of an existing file.
+  // The file name of an existing file or folder.
   std::optional<std::string> FileDisplayName(const std::string& path) override;
-  std::vector<TRecProgramme> WatchedPrograms() const override { return watched_; }
+  std::vector<TRecProgramme> WatchedList() const override { return watched_.Programs(); }
   const TRecProgramme* FindWatched(const std::string& exePath) const override;
 
-  // Adds a watched program titled by its file name (nothing when watched).
-  void Watch(const std::string& exePath, int icon = 0);
-
  private:
-  std::map<std::string, TRecProgramme> cache_;  // by lower-case path
-  std::vector<TRecProgramme> watched_;
+  VersionResources& resources_;
+  ProgramCache& cache_;
+  const brenvik::WatchedPrograms& watched_;
 };
 
 }  // namespace brenvik

@@ -1,0 +1,25 @@
+#include "support/history_rows.h"
+
+#include "datastore/tables.h"
+#include "records/time_arithmetic.h"
+
+namespace brenvik::test {
+
+std::unique_ptr<Table> MakeHistoryTable() {
+  auto table = std::make_unique<Table>("DataSetHistory", HistorySchema());
+  table->CreateEmpty();
+  return table;
+}
+
+void AppendHistoryRow(Table& table, const HistoryRow& row) {
+  const bool windows = row.exePath == "Windows";
+  const std::int64_t uptime =
+      row.uptimeSeconds >= 0 ? row.uptimeSeconds : SecondsBetween(row.start, row.end);
+  FieldValue start = row.nullTimes ? FieldValue() : FieldValue(row.start);
+  FieldValue end = row.nullTimes ? FieldValue() : FieldValue(row.end);
+  table.Append({row.runId, row.user, row.exePath, FieldValue(), start, end, FieldValue(),
+                FieldValue(), FieldValue(), uptime, row.idleSeconds, row.activeSeconds, windows,
+                row.closedOk, row.incomplete, row.imported});
+}
+
+}  // namespace brenvik::test
