@@ -326,6 +326,23 @@ FilterChoice ChooseFilterToApply(const FilterLists& lists, int lastUsedSelected,
   return choice;
 }
 
+bool RenameLastUsedFilter(FilterStore& store, const std::string& oldName,
+                          const std::function<std::optional<std::string>(const std::string&)>& askName,
+                          const std::function<void(const std::string&)>& showMessage) {
+  std::string text = oldName;
+  for (;;) {
+    const std::optional<std::string> entered = askName(text);
+    if (!entered) return false;
+    text = *entered;
+    switch (store.MoveToSaved(oldName, text)) {
+      case MoveFilterResult::Moved: return true;
+      case MoveFilterResult::NoSuchFilter: return false;
+      case MoveFilterResult::NameInUse: showMessage(NameInUseMessage(text)); break;
+      case MoveFilterResult::EmptyName: break;
+    }
+  }
+}
+
 std::string NameInUseMessage(const std::string& name) {
   return "Name '" + name + "' is already used. Please choose another name.";
 }
