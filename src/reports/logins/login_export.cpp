@@ -1,0 +1,86 @@
+#include "reports/logins/login_export.h"
+
+#include "base/text_file.h"
+#include "datastore/startup.h"
+#include "records/date_format.h"
+#include "records/time_arithmetic.h"
+#include "reports/html_text.h"
+
+namespace brenvik {
+
+namespace {
+
+std::string LoginLine(const TRecComputerRun& run, const TRecComputerRun& login,
+                      const LocaleInfo& locale) {
+  const std::vector<std::string> fields = {
+      std::to_string(run.rRunID),
+      DateTimeToString(run.rStartDateTime, locale),
+      DateTimeToString(run.rEndDateTime, locale),
+      login.rClosedOk ? "False" : "True",
+      login.rUserName,
+      login.rDomain,
+      DateTimeToString(login.rStartDateTime, locale),
+      DateTimeToString(login.rEndDateTime, locale),
+      std::to_string(login.rUptimeSeconds),
+      std::to_string(login.rActiveSeconds),
+      std::to_string(login.rIdleSeconds),
+      std::to_string(login.rLockedSeconds)};
+  std::string line;
+  for (const std::string& field : fields) line += "\"" + field + "\"\t";
+  return line;
+}
+
+std::string HtmlRow(const TRecComputerRun& record, const LocaleInfo& locale, DateTime now) {
+  std::string row = "<tr>";
+  for (int column = 0; column < kLoginTreeColumns; ++column) {
+    const std::string text = HtmlEscape(LoginCellText(record, column, false, locale, now));
+    const std::string extra = HtmlEscape(LoginCellText(record, column, true, locale, now));
+    const bool bold = LoginCellFont(record, column, false).bold;
+    row += "<td>" + (bold ? "<b>" + text + "</b>" : text);
+    if (!extra.empty()) row += " <font color=\"#0000FF\">" + extra + "</font>";
+    row += "</td>";
+  }
+  return row + "</tr>";
+}
+
+}  // namespace
+
+std::string LoginCsvText(const LoginTree& tree, const LocaleInfo& locale) {
+  std::string text = kLoginCsvHeader;
+  for (const LoginTreeRun& run : tree.Runs())
+    for (const TRecComputerRun* login : run.logins) text += "\r\n" + LoginLine(*run.run, *login, locale);
+  return text;
+}
+
+void ExportLoginCsv(const LoginTree& tree, const LocaleInfo& locale, const std::string& fileName) {
+  WriteTextFileWithBom(fileName, LoginCsvText(tree, locale));
+}
+
+std::string LoginHtmlDocument(const LoginTree& tree, const std::string& gStrCompLogins,
+                              const LocaleInfo& locale, DateTime now) {
+  std::string html =
+      "<!DOCTYPE HTML><html><head><title>Brenvik Login History Report</title></head><body>";
+  html += gStrCompLogins;
+  html += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><caption>Brenvik Login "
+          "History Report</caption><tr>";
+  for (const std::string& caption : LoginTreeCaptions()) html += "<th>" + caption + "</th>";
+  html += "</tr>";
+  for (const LoginTreeRun& run : tree.Runs()) {
+    html += HtmlRow(*run.run, locale, now);
+    for (const TRecComputerRun* login : run.logins) html += HtmlRow(*login, locale, now);
+  }
+  return html + "</table></body></html>";
+}
+
+std::string ExportLoginHtml(const LoginTree& tree, const std::string& gStrCompLogins,
+                            const LocaleInfo& locale, Clock& clock, SystemInfo& systemInfo,
+                            Shell& shell) {
+  const std::string document = LoginHtmlDocument(tree, gStrCompLogins, locale, NowWholeSeconds(clock));
+  const std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
+  if (fileName.empty()) return fileName;
+  WriteTextFileWithBom(fileName, document);
+  shell.OpenDocument(fileName);
+  return fileName;
+}
+
+}  // namespace brenvik
