@@ -148,9 +148,9 @@ std::string UptimeCsvText(Cursor& report, const std::vector<GridColumn>& columns
 
 void ExportUptimeCsv(Cursor& report, const std::vector<GridColumn>& layout,
                      const LocaleInfo& locale, const std::string& fileName) {
-  const std::string text = UptimeCsvText(report, WithExportColumns(layout), locale);
-  DeleteFileIfExists(fileName);
-  WriteFileAtomic(fileName, text);
+  // Replacing atomically writes the file anew and keeps the old one should
+  // the write fail.
+  WriteFileAtomic(fileName, UptimeCsvText(report, WithExportColumns(layout), locale));
 }
 
 std::string UptimeHtmlDocument(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
