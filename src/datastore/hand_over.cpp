@@ -1,5 +1,7 @@
 #include "datastore/hand_over.h"
 
+#include <string_view>
+
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text_file.h"
@@ -13,7 +15,20 @@ std::string ServiceLink::BackupFile(const std::string& name) const {
 
 namespace {
 
-std::string TrimmedContent(const std::string& path) { return Trim(ReadTextFile(path)); }
+// The trimmed content of a hand-over file, without the byte-order marks in
+// front of it. Every file here is written with a mark; kept in the text, it
+// would add one more mark at the start of the journal with every hand-over
+// and one more to CopyForMonitor.dat with every cut-off pass.
+std::string TrimmedContent(const std::string& path) {
+  const std::string text = ReadTextFile(path);
+  std::string_view rest = text;
+  for (;;) {
+    while (!rest.empty() && static_cast<unsigned char>(rest.front()) <= 32) rest.remove_prefix(1);
+    if (!rest.starts_with(kUtf8Bom)) break;
+    rest.remove_prefix(kUtf8Bom.size());
+  }
+  return Trim(rest);
+}
 
 // Held-back lines first, then whatever CopyForMonitor.dat holds.
 void TakeInHeldBackLines(const ServiceLink& link) {
