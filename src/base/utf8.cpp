@@ -81,6 +81,22 @@ std::string LastChars(std::string_view text, std::size_t maxChars) {
   return std::string(text.substr(i));
 }
 
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t start = i;
+    const char32_t cp = DecodeAt(text, i);
+    if (cp == 0xFFFD && text.substr(start, i - start) != "\xEF\xBF\xBD") return false;
+  }
+  return true;
+}
+
+std::string ToValidUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) AppendUtf8(out, DecodeAt(text, i));
+  return out;
+}
+
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());

@@ -20,6 +20,13 @@ std::string CutToChars(std::string_view text, std::size_t maxChars);
 // The last maxChars characters of text, never splitting a character.
 std::string LastChars(std::string_view text, std::size_t maxChars);
 
+// True when text is well-formed UTF-8: no stray or missing continuation
+// bytes, no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+// text with every byte that does not belong to a well-formed character
+// replaced by U+FFFD (an overlong form or a surrogate becomes one U+FFFD).
+std::string ToValidUtf8(std::string_view text);
+
 // UTF-16 <-> UTF-8. Invalid input is replaced by U+FFFD rather than dropped.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);

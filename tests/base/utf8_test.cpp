@@ -26,6 +26,19 @@ TEST(Utf8, RoundTripsThroughUtf16) {
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xFF")), "\xEF\xBF\xBD");
 }
 
+TEST(Utf8, MalformedBytesAreFoundAndReplaced) {
+  EXPECT_TRUE(IsValidUtf8("J\xC3\xBCrgen \xF0\x9F\x98\x80 \xEF\xBF\xBD"));
+  EXPECT_TRUE(IsValidUtf8(std::string("a\0b", 3)));
+  const char* malformed[] = {"\xFF", "a\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
+                             "\xF4\x90\x80\x80", "\x80x"};
+  for (const char* text : malformed) {
+    EXPECT_FALSE(IsValidUtf8(text)) << text;
+    EXPECT_TRUE(IsValidUtf8(ToValidUtf8(text))) << text;
+  }
+  EXPECT_EQ(ToValidUtf8("a\xFF\xC3\xBC"), "a\xEF\xBF\xBD\xC3\xBC");
+  EXPECT_EQ(ToValidUtf8("\xED\xA0\x80z"), "\xEF\xBF\xBDz");
+}
+
 TEST(Utf8, LittleEndianBytesOfACommand) {
   EXPECT_EQ(Utf8ToUtf16LeBytes("2;"), std::string("2\0;\0", 4));
   EXPECT_EQ(Utf8ToUtf16LeBytes("\xC3\xA4"), std::string("\xE4\0", 2));
