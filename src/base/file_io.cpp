@@ -66,7 +66,19 @@ bool PathExists(const std::string& path) {
 std::string ReadFileBytes(const std::string& path) {
   std::ifstream in(ToFsPath(path), std::ios::binary);
   if (!in) throw FileError("Cannot open file \"" + path + "\" for reading");
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // One read of the whole size (a table file can be tens of megabytes), then
+  // whatever the file grew by meanwhile, or all of it when it has no size.
+  std::string bytes;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size > 0 && in) {
+    bytes.resize(static_cast<std::size_t>(size));
+    in.read(bytes.data(), size);
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+  }
+  in.clear(in.rdstate() & ~(std::ios::failbit | std::ios::eofbit));
+  if (!in.bad()) bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (in.bad()) throw FileError("Cannot read file \"" + path + "\"");
   return bytes;
 }
