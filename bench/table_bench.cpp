@@ -49,6 +49,7 @@ void BM_SaveHistory(benchmark::State& state) {
   const auto bytes = std::filesystem::file_size(ToFsPath(history.FileName()));
   state.counters["file_bytes"] = static_cast<double>(bytes);
   state.counters["bytes_per_row"] = static_cast<double>(bytes) / kRows;
+  std::filesystem::remove(ToFsPath(history.FileName()));
 }
 
 void BM_OpenHistory(benchmark::State& state) {
@@ -61,6 +62,7 @@ void BM_OpenHistory(benchmark::State& state) {
     benchmark::DoNotOptimize(history.RecordCount());
   }
   if (history.RecordCount() != kRows) state.SkipWithError("rows were lost");
+  std::filesystem::remove(ToFsPath(history.FileName()));
 }
 
 // A full scan of the opened table through a cursor, as the statistics do.
