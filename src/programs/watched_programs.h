@@ -29,7 +29,8 @@
 
 namespace brenvik {
 
-inline constexpr const char* kWatchedProgramsKey = "\\Software\\Taveron\\Brenvik\\1.0\\ProgrammsWatched";
+inline constexpr const char* kWatchedProgramsKey =
+    "\\Software\\Taveron\\Brenvik\\1.0\\ProgrammsWatched";
 inline constexpr const char* kWatchedValuePrefix = "Watched";
 inline constexpr const char* kProgramsToWatchFile = "ProgrammsToWatch.ini";
 inline constexpr const char* kAlreadyWatchedMessage = "Following programs already are watched:";

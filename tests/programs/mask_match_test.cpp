@@ -61,7 +61,10 @@ TEST(PathFolding, LettersOfCommonAlphabets) {
   EXPECT_FALSE(SamePathIgnoringCase("a.exe", "b.exe"));
   // Bytes that are not UTF-8 stay distinct from the letters they resemble.
   EXPECT_FALSE(SamePathIgnoringCase("\xC9", "É"));
-  EXPECT_EQ(FoldCase("\xFF" "A"), "\xFF" "a");
+  EXPECT_EQ(FoldCase("\xFF"
+                     "A"),
+            "\xFF"
+            "a");
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ using test::SimpleVersionInfo;
 std::string Block() { return BuildVersionInfo(SimpleVersionInfo("Brenvik Monitor", 1, 2, 3, 4)); }
 
 PeImageBytes ImageWithManifestAndVersion(PeKind kind) {
-  return BuildPeImage(kind, {PeResource{16, 1, 0x0409, Block()},
-                             PeResource{24, 1, 0x0409, "<assembly/>"}});
+  return BuildPeImage(
+      kind, {PeResource{16, 1, 0x0409, Block()}, PeResource{24, 1, 0x0409, "<assembly/>"}});
 }
 
 class PeVersionBlock : public ::testing::Test {
@@ -44,7 +44,10 @@ TEST_F(PeVersionBlock, FilesWithoutAVersionResourceHaveNone) {
   EXPECT_FALSE(Read(BuildPeImage(PeKind::Pe32Plus, {PeResource{24, 1, 0, "<a/>"}}).bytes));
   EXPECT_FALSE(Read(BuildPeImage(PeKind::Pe32Plus, {}).bytes));
   EXPECT_FALSE(Read("#!/bin/sh\necho hello\n"));
-  EXPECT_FALSE(Read(std::string("\x7F" "ELF\x02\x01\x01", 7) + std::string(200, '\0')));
+  EXPECT_FALSE(Read(std::string("\x7F"
+                                "ELF\x02\x01\x01",
+                                7) +
+                    std::string(200, '\0')));
   EXPECT_FALSE(Read(""));
   EXPECT_FALSE(ReadPeVersionBlock(dir.File("missing.exe")));
   EXPECT_FALSE(ReadPeVersionBlock(dir.path()));  // a folder

@@ -209,9 +209,11 @@ TEST(ProgramCacheEntries, MissingFilesAndFilesWithoutIcons) {
   const TRecProgramme& noIcon = cache.Record(cache.AddHistoryProgrammToCache(plain, existed));
   EXPECT_EQ(noIcon.rIcon, 0);
   EXPECT_EQ(noIcon.rProgrammeName, "plain.exe");
-  // Sorted by path: the Windows-style path sorts after "/tmp/...".
-  EXPECT_EQ(cache.IndexOf(plain), 0);
-  EXPECT_EQ(cache.IndexOf("c:\\old\\gone.EXE"), 1);
+  // Kept sorted by path, letter case ignored: a later path can sort first.
+  const int another = cache.AddHistoryProgrammToCache("c:\\old\\Another.exe", existed);
+  EXPECT_EQ(cache.IndexOf("C:\\OLD\\another.exe"), another);
+  EXPECT_EQ(cache.IndexOf("c:\\old\\gone.EXE"), another + 1);
+  EXPECT_EQ(cache.Record(another + 1).rProgrammeName, "Gone.exe");
   EXPECT_EQ(cache.IndexOf("C:\\Old\\Other.exe"), -1);
 }
 

@@ -95,8 +95,8 @@ void PutU32(std::string& bytes, std::size_t at, std::uint32_t value) {
   PutU16(bytes, at + 2, value >> 16);
 }
 
-VersionInfoSpec SimpleVersionInfo(const std::string& description, std::uint16_t a,
-                                  std::uint16_t b, std::uint16_t c, std::uint16_t d) {
+VersionInfoSpec SimpleVersionInfo(const std::string& description, std::uint16_t a, std::uint16_t b,
+                                  std::uint16_t c, std::uint16_t d) {
   VersionInfoSpec spec;
   spec.fileVersion[0] = a;
   spec.fileVersion[1] = b;

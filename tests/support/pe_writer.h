@@ -24,7 +24,7 @@ class PeFileVersionResources : public VersionResources {
 };
 
 struct StringTableSpec {
-  std::string key;  // "040904B0"
+  std::string key;                                          // "040904B0"
   std::vector<std::pair<std::string, std::string>> values;  // name, text (UTF-8)
 };
 
@@ -38,8 +38,8 @@ struct VersionInfoSpec {
 };
 
 // The common case: one translation with its string table.
-VersionInfoSpec SimpleVersionInfo(const std::string& description, std::uint16_t a,
-                                  std::uint16_t b, std::uint16_t c, std::uint16_t d);
+VersionInfoSpec SimpleVersionInfo(const std::string& description, std::uint16_t a, std::uint16_t b,
+                                  std::uint16_t c, std::uint16_t d);
 
 std::string BuildVersionInfo(const VersionInfoSpec& spec);
 
@@ -58,7 +58,7 @@ struct PeImageBytes {
   std::size_t sectionTableOffset = 0;
   std::size_t resourceSectionOffset = 0;  // file offset of .rsrc raw data
   std::uint32_t resourceRva = 0;
-  std::size_t rootDirectoryOffset = 0;    // = resourceSectionOffset
+  std::size_t rootDirectoryOffset = 0;  // = resourceSectionOffset
   // Per resource, in the order given: the file offsets of its name-level
   // directory, its language-level directory, its data entry and its data.
   std::vector<std::size_t> nameDirectoryOffsets;
