@@ -86,8 +86,10 @@ TEST_F(PeVersionBlock, HugeCountsAndSizesAreRefused) {
   std::string hugeBlock = image.bytes;
   PutU32(hugeBlock, image.dataEntryOffsets[0] + 4, 0xFFFFFFFFu);
   EXPECT_FALSE(Read(hugeBlock));
-  std::string pastSection = image.bytes;  // the block would run past its section's data
-  PutU32(pastSection, image.dataEntryOffsets[0] + 4, 0x10000);
+  // The block would run past its section's data into bytes appended to the
+  // file, which the loader never maps.
+  std::string pastSection = image.bytes + std::string(0x10000, 'X');
+  PutU32(pastSection, image.dataEntryOffsets[0] + 4, 0x8000);
   EXPECT_FALSE(Read(pastSection));
   std::string badRva = image.bytes;
   PutU32(badRva, image.dataEntryOffsets[0], 0x7FFFFFF0u);

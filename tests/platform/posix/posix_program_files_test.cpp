@@ -3,6 +3,7 @@
 // shortcuts resolved through PATH, and PE files carry their version blocks.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -103,6 +104,31 @@ TEST_F(PosixProgramFiles, SearchFindsExecutablesExeFilesAndLauncherTargets) {
   }
   FilterItems(list, "checks");
   EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const auto& e) { return e.visible; }), 1);
+}
+
+TEST_F(PosixProgramFiles, PipesAndUnreadableFoldersNeverStopTheSearch) {
+  // A pipe named like a program would block whoever opened it for reading.
+  ASSERT_EQ(::mkfifo(dir.File("bin/pipe.exe").c_str(), 0644), 0);
+  ForceDirectories(dir.File("locked/inner"));
+  Executable("locked/inner/hidden-tool");
+  ::chmod(dir.File("locked").c_str(), 0);
+  ProgramList list;
+  ASSERT_TRUE(RunSearchTab(shell, versions, nullptr, list, {dir.path(), false, ""}));
+  ::chmod(dir.File("locked").c_str(), 0755);
+  bool pipeListed = false, lockedListed = false;
+  for (const ProgramListEntry& e : list) {
+    if (e.program.rLongExePath == dir.File("bin/pipe.exe")) {
+      pipeListed = true;
+      EXPECT_EQ(e.program.rProgrammeName, "pipe.exe");
+      EXPECT_EQ(e.program.rProgrammeVersion, "");
+    }
+    lockedListed = lockedListed || e.program.rLongExePath.find("hidden-tool") != std::string::npos;
+  }
+  EXPECT_TRUE(pipeListed);
+  // Root reads every folder; anyone else finds nothing behind the lock.
+  if (::geteuid() != 0) {
+    EXPECT_FALSE(lockedListed);
+  }
 }
 
 TEST_F(PosixProgramFiles, DroppedLaunchersAndExecutables) {
