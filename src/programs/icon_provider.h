@@ -13,9 +13,9 @@
 namespace brenvik {
 
 enum class ImageListId {
-  Watched,    // the watched list and the source pick list
-  StartUp,    // the list of programs on the computer
-  Search,     // the list of the search tab
+  Watched,  // the watched list and the source pick list
+  StartUp,  // the list of programs on the computer
+  Search,   // the list of the search tab
 };
 
 class IconProvider {

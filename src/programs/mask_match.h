@@ -29,9 +29,9 @@ class Mask {
   };
   struct Token {
     enum Kind { Literal, AnyOne, AnyRun, Set } kind = Literal;
-    char32_t value = 0;       // Literal: the folded character
-    bool validChar = true;    // Literal: false for a byte that is not UTF-8
-    bool negated = false;     // Set
+    char32_t value = 0;         // Literal: the folded character
+    bool validChar = true;      // Literal: false for a byte that is not UTF-8
+    bool negated = false;       // Set
     std::vector<Range> ranges;  // Set, folded
   };
   bool TokenMatches(const Token& token, char32_t c, bool valid) const;

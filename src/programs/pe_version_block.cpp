@@ -88,7 +88,7 @@ class PeImage {
       return false;
     }
     // The resource directory is data directory 2, 8 bytes each after the count.
-    const std::uint64_t resourceEntry = countAt + 4 + 2 * 8;
+    const std::uint64_t resourceEntry = countAt + 4 + 2ULL * 8;
     std::uint32_t count = 0;
     if (!file_.U32(countAt, count) || count < 3) return false;
     if (resourceEntry + 8 > optional + optionalSize) return false;

@@ -96,13 +96,12 @@ class Collector {
 
 std::optional<std::string> ExtractRunValuePath(const std::string& value) {
   const std::size_t quote = value.find('"');
-  const std::string first =
-      Trim(quote == std::string::npos ? value : value.substr(0, quote + 1));
+  const std::string first = Trim(quote == std::string::npos ? value : value.substr(0, quote + 1));
   if (!first.empty() && FileExists(first)) return first;
   if (quote == std::string::npos) return std::nullopt;
   const std::size_t close = value.find('"', quote + 1);
-  const std::string second = Trim(value.substr(
-      quote + 1, close == std::string::npos ? std::string::npos : close - quote - 1));
+  const std::string second = Trim(
+      value.substr(quote + 1, close == std::string::npos ? std::string::npos : close - quote - 1));
   if (!second.empty() && FileExists(second)) return second;
   return std::nullopt;
 }

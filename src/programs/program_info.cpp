@@ -43,8 +43,8 @@ std::string GetFileVersionText(VersionResources& resources, const std::string& p
     return static_cast<unsigned>(static_cast<unsigned char>(b[at]) |
                                  (static_cast<unsigned char>(b[at + 1]) << 8));
   };
-  return std::to_string(word(10)) + "." + std::to_string(word(8)) + "." +
-         std::to_string(word(14)) + "." + std::to_string(word(12));
+  return std::to_string(word(10)) + "." + std::to_string(word(8)) + "." + std::to_string(word(14)) +
+         "." + std::to_string(word(12));
 }
 
 }  // namespace brenvik

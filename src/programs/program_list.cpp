@@ -1,14 +1,15 @@
 #include "programs/program_list.h"
 
+#include "base/utf8.h"
 #include "programs/mask_match.h"
 #include "programs/program_info.h"
-#include "base/utf8.h"
 
 namespace brenvik {
 namespace {
 
 bool HasExeExtension(const std::string& path) {
-  return path.size() >= 4 && EqualsIgnoreCase(std::string_view(path).substr(path.size() - 4), ".exe");
+  return path.size() >= 4 &&
+         EqualsIgnoreCase(std::string_view(path).substr(path.size() - 4), ".exe");
 }
 
 void HandleFound(Shell& shell, const std::string& folder, const FoundEntry& entry,
@@ -72,8 +73,8 @@ void FilterItems(ProgramList& list, const std::string& aFilter) {
   if (aFilter.find_first_of("*?") != std::string::npos) {
     const Mask mask(aFilter);
     for (ProgramListEntry& entry : list) {
-      entry.visible = mask.Matches(entry.program.rLongExePath) ||
-                      mask.Matches(entry.program.rProgrammeName);
+      entry.visible =
+          mask.Matches(entry.program.rLongExePath) || mask.Matches(entry.program.rProgrammeName);
     }
     return;
   }
@@ -86,10 +87,14 @@ void FilterItems(ProgramList& list, const std::string& aFilter) {
 
 std::string GetProgrammeTreeText(const TRecProgramme& entry, int column) {
   switch (column) {
-    case 0: return entry.rProgrammeName;
-    case 1: return entry.rProgrammeVersion;
-    case 2: return entry.rLongExePath;
-    default: return {};
+    case 0:
+      return entry.rProgrammeName;
+    case 1:
+      return entry.rProgrammeVersion;
+    case 2:
+      return entry.rLongExePath;
+    default:
+      return {};
   }
 }
 

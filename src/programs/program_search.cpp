@@ -5,8 +5,8 @@
 
 namespace brenvik {
 
-bool RunSearchTab(Shell& shell, VersionResources& resources, IconProvider* icons,
-                  ProgramList& list, const SearchTabRequest& request) {
+bool RunSearchTab(Shell& shell, VersionResources& resources, IconProvider* icons, ProgramList& list,
+                  const SearchTabRequest& request) {
   if (Trim(request.folder).empty()) return false;
   if (icons) icons->ClearIcons(ImageListId::Search);
   list.clear();

@@ -15,9 +15,9 @@ namespace brenvik {
 inline constexpr const char* kSearchCommandLabel = "Search command";
 
 struct SearchTabRequest {
-  std::string folder;            // the folder box, as typed
+  std::string folder;  // the folder box, as typed
   bool fetchShortcutTargets = false;
-  std::string filter;            // the filter box, as typed
+  std::string filter;  // the filter box, as typed
 };
 
 // Replaces the list's entries with what the search finds. A folder box that
@@ -27,7 +27,7 @@ struct SearchTabRequest {
 // (a trailing separator makes no difference; a missing folder gives an
 // empty list) and the filter is applied. A damaged version resource or an
 // invalid mask raises its error; the entries made before it stay.
-bool RunSearchTab(Shell& shell, VersionResources& resources, IconProvider* icons,
-                  ProgramList& list, const SearchTabRequest& request);
+bool RunSearchTab(Shell& shell, VersionResources& resources, IconProvider* icons, ProgramList& list,
+                  const SearchTabRequest& request);
 
 }  // namespace brenvik

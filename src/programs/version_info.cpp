@@ -112,13 +112,12 @@ TFixedFileInfo ReadFixedFileInfo(std::string_view buffer) {
   if (value->bytes.size() != TFixedFileInfo::kSize) throw FileError(kFixedFileInfoWrongSize);
   const std::string_view b = value->bytes;
   TFixedFileInfo info;
-  std::uint32_t* fields[] = {&info.dwSignature,        &info.dwStrucVersion,
-                             &info.dwFileVersionMS,    &info.dwFileVersionLS,
-                             &info.dwProductVersionMS, &info.dwProductVersionLS,
-                             &info.dwFileFlagsMask,    &info.dwFileFlags,
-                             &info.dwFileOS,           &info.dwFileType,
-                             &info.dwFileSubtype,      &info.dwFileDateMS,
-                             &info.dwFileDateLS};
+  std::uint32_t* fields[] = {
+      &info.dwSignature,     &info.dwStrucVersion,     &info.dwFileVersionMS,
+      &info.dwFileVersionLS, &info.dwProductVersionMS, &info.dwProductVersionLS,
+      &info.dwFileFlagsMask, &info.dwFileFlags,        &info.dwFileOS,
+      &info.dwFileType,      &info.dwFileSubtype,      &info.dwFileDateMS,
+      &info.dwFileDateLS};
   for (std::size_t i = 0; i < 13; ++i) *fields[i] = U32At(b, i * 4);
   return info;
 }

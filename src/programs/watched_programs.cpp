@@ -43,9 +43,9 @@ bool WatchedPrograms::Add(const std::string& path, bool loading,
   if (!loading) WriteRegistryValue(path);
   garrProgramsWatched_.push_back(std::move(entry));
   Key key{FoldCase(path), path};
-  const auto at = std::lower_bound(
-      gslWatchedPrograms_.begin(), gslWatchedPrograms_.end(), key.folded,
-      [](const Key& k, const std::string& folded) { return k.folded < folded; });
+  const auto at =
+      std::lower_bound(gslWatchedPrograms_.begin(), gslWatchedPrograms_.end(), key.folded,
+                       [](const Key& k, const std::string& folded) { return k.folded < folded; });
   gslWatchedPrograms_.insert(at, std::move(key));
   if (hooks_.added) hooks_.added(garrProgramsWatched_.back());
   if (hooks_.loadProgramToListValues) hooks_.loadProgramToListValues(path, true);
@@ -111,9 +111,8 @@ void WatchedPrograms::RewriteRegistry() {
 
 int WatchedPrograms::IsWatchedProgramm(const std::string& aLongPath) const {
   const std::string folded = FoldCase(aLongPath);
-  const auto at = std::lower_bound(
-      gslWatchedPrograms_.begin(), gslWatchedPrograms_.end(), folded,
-      [](const Key& k, const std::string& f) { return k.folded < f; });
+  const auto at = std::lower_bound(gslWatchedPrograms_.begin(), gslWatchedPrograms_.end(), folded,
+                                   [](const Key& k, const std::string& f) { return k.folded < f; });
   if (at == gslWatchedPrograms_.end() || at->folded != folded) return -1;
   for (std::size_t i = 0; i < garrProgramsWatched_.size(); ++i) {
     if (FoldCase(garrProgramsWatched_[i].rLongExePath) == folded) return static_cast<int>(i);
@@ -149,10 +148,9 @@ void WatchedPrograms::Remove(const std::string& path) {
     }
     garrProgramsWatched_.pop_back();
     const std::string folded = FoldCase(stored);
-    gslWatchedPrograms_.erase(
-        std::remove_if(gslWatchedPrograms_.begin(), gslWatchedPrograms_.end(),
-                       [&](const Key& k) { return k.folded == folded; }),
-        gslWatchedPrograms_.end());
+    gslWatchedPrograms_.erase(std::remove_if(gslWatchedPrograms_.begin(), gslWatchedPrograms_.end(),
+                                             [&](const Key& k) { return k.folded == folded; }),
+                              gslWatchedPrograms_.end());
     if (hooks_.removeProgramFromListValues) hooks_.removeProgramFromListValues(stored);
   }
   if (hooks_.removed) hooks_.removed(stored);

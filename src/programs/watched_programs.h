@@ -29,7 +29,8 @@
 
 namespace brenvik {
 
-inline constexpr const char* kWatchedProgramsKey = "\\Software\\Taveron\\Brenvik\\1.0\\ProgrammsWatched";
+inline constexpr const char* kWatchedProgramsKey =
+    "\\Software\\Taveron\\Brenvik\\1.0\\ProgrammsWatched";
 inline constexpr const char* kWatchedValuePrefix = "Watched";
 inline constexpr const char* kProgramsToWatchFile = "ProgrammsToWatch.ini";
 inline constexpr const char* kAlreadyWatchedMessage = "Following programs already are watched:";
@@ -46,7 +47,8 @@ struct WatchedListHooks {
   // the program's cache record and the state "Tracked..."; on
   // RemoveProgramFromListValues that row is deleted and, when the path has
   // uptime history, a "History" row is appended. The pick list model belongs
-  // to the uptime report, which sets these two.
+  // to the uptime report (reports/uptime/pick_list.h has both routines); the
+  // window sets these two to call them on its list.
   std::function<void(const std::string& path, bool isWatched)> loadProgramToListValues;
   std::function<void(const std::string& path)> removeProgramFromListValues;
 };
