@@ -1,6 +1,6 @@
-// The pass's access to the activity-log line reader: the next good line of
-// the fetched text as transaction values, and the storing of a line as a
-// DataSetTransactions row.
+// The pass's access to the activity-log line reader (log_line_reader.h): the
+// next good line of the fetched text as transaction values, and the storing
+// of a line as a DataSetTransactions row.
 #pragma once
 
 #include <string>
