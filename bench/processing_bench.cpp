@@ -5,7 +5,7 @@
 //   B: a current run of 100,000 stored transactions, replayed by every pass.
 // The tables live in real files in a temporary folder, written durably.
 //
-//   processing_bench [history-rows] [run-transactions]
+//   brenvik_processing_bench [history-rows] [run-transactions]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
