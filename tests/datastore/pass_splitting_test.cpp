@@ -104,7 +104,7 @@ std::string Join(const std::vector<std::string>& lines, std::size_t from, std::s
 }
 
 TEST(PassSplitting, AnySplitOfALogGivesTheTablesOfOnePass) {
-  for (unsigned seed = 1; seed <= 10; ++seed) {
+  for (unsigned seed = 1; seed <= 8; ++seed) {
     LogWriter writer(seed);
     const std::vector<std::string> lines = writer.Write(5);
     const DateTime final = AddSeconds(writer.End(), 3 * 3600);
@@ -117,12 +117,15 @@ TEST(PassSplitting, AnySplitOfALogGivesTheTablesOfOnePass) {
     ASSERT_GT(history.size(), 5u);
 
     std::mt19937 random(seed * 7919);
-    for (int split = 0; split < 10; ++split) {
+    for (int split = 0; split < 8; ++split) {
       PassFixture parts;
       std::size_t from = 0;
       while (from < lines.size()) {
-        const std::size_t to =
-            std::min(lines.size(), from + std::uniform_int_distribution<std::size_t>(0, 25)(random));
+        // Passes of up to 25 lines; one in four finds no new line.
+        const std::size_t size = std::uniform_int_distribution<std::size_t>(0, 3)(random) == 0
+                                     ? 0
+                                     : std::uniform_int_distribution<std::size_t>(1, 25)(random);
+        const std::size_t to = std::min(lines.size(), from + size);
         parts.dateOfCalc = AddSeconds(final, -3600);
         parts.Pass(Join(lines, from, to), split % 3 == 0);
         from = to;
