@@ -106,6 +106,25 @@ TEST(LoginProcessing, AWindowsStartCutsOpenLoginsOffAtTheLastLine) {
                                                 1800, false, false, false}}));
 }
 
+TEST(LoginProcessing, AProgramEndingWhileItsLoginIsLockedKeepsTheTimeItWasGiven) {
+  PassFixture f;
+  f.Pass({Start(At(8, 0)), Active(At(8, 0), "ann"), Program(At(8, 10), true, "C:\\Tool.exe", "1"),
+          Inactive(At(8, 40), "ann", "2"), Program(At(9, 0), false, "C:\\Tool.exe", "1")});
+  const HistoryRow* tool = Find(f.History(), "C:\\Tool.exe");
+  ASSERT_NE(tool, nullptr);
+  EXPECT_EQ(tool->active, 1800);  // 08:10 to the lock at 08:40, counted once
+  EXPECT_LE(tool->active, tool->uptime);
+}
+
+TEST(LoginProcessing, OnlyTheFirstRunEverStartsItsFirstLoginAtTheBoot) {
+  PassFixture f;
+  f.Pass({Start(At(6, 0)), Stop(At(7, 0)), Start(At(8, 0)), Active(At(8, 10), "ann")});
+  EXPECT_EQ(f.Logins()[0].start, At(10, 10));
+  PassFixture first;
+  first.Pass({Start(At(8, 0)), Active(At(8, 10), "ann")});
+  EXPECT_EQ(first.Logins()[0].start, At(10, 0));
+}
+
 TEST(LoginProcessing, ALogoffOfAnUnknownLoginIsAZeroLengthLogin) {
   PassFixture f;
   f.Pass({Start(At(8, 0)), Active(At(8, 0), "ann"), Inactive(At(8, 30), "bob")});
