@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "base/errors.h"
+#include "datastore/event_log_import.h"
 #include "datastore/pass_fixture.h"
 #include "records/time_arithmetic.h"
 
@@ -117,6 +118,32 @@ TEST(ProcessingPass, ASecondStartWithoutStopEndsTheRunAsCrashedAtTheLastLine) {
       EXPECT_EQ(row.runId, 2) << row;
     }
   }
+}
+
+TEST(ProcessingPass, ImportedRowsDoNotLowerTheRunNumbers) {
+  PassFixture f;
+  f.Pass({WindowsStart(At(6, 0)), WindowsStop(At(6, 30)), WindowsStart(At(7, 0)),
+          WindowsStop(At(7, 30)), WindowsStart(At(8, 0))});
+  EventLogRecord boot;
+  boot.timeGenerated = EncodeDateTime(2013, 4, 1, 8, 0, 0);
+  boot.eventId = 6005;
+  EventLogRecord shutdown = boot;
+  shutdown.timeGenerated = EncodeDateTime(2013, 4, 1, 17, 0, 0);
+  shutdown.eventId = 6006;
+  f.Fake().eventLog->system = {boot, shutdown};
+  ASSERT_EQ(ImportEventLogHistory(f.tables.DataSetHistory, At(8, 0), *f.Fake().registry,
+                                  *f.Fake().eventLog, *f.Fake().clock),
+            kImportExecuted);
+  ASSERT_EQ(f.History().back().runId, 0);
+
+  f.Pass({ToolStart(At(8, 10)), WindowsStop(At(9, 0)), WindowsStart(At(9, 30))}, true);
+  std::vector<std::int64_t> windowsRuns;
+  for (const HistoryRow& row : f.History()) {
+    if (row.isWindows) windowsRuns.push_back(row.runId);
+  }
+  EXPECT_EQ(windowsRuns, (std::vector<std::int64_t>{1, 2, 0, 3, 4}));
+  ASSERT_EQ(f.runs.size(), 4u);
+  for (std::size_t i = 0; i < f.runs.size(); ++i) EXPECT_EQ(f.runs[i]->rRunID, static_cast<int>(i + 1));
 }
 
 TEST(ProcessingPass, HeartbeatRunsAreReducedToTheirLastRow) {
