@@ -540,7 +540,12 @@ void Table::EraseRow(Cursor& deleter, std::size_t row) {
   std::vector<std::size_t> successors(cursors_.size(), kEnd);
   for (std::size_t i = 0; i < cursors_.size(); ++i) {
     Cursor* c = cursors_[i];
-    c->ViewPos();  // settle row_ against the current view
+    // Settle row_ against the current view, unless the view is out of date:
+    // rebuilding it here would sort or filter the whole table once for every
+    // row deleted; it is rebuilt once, when the cursor is next used.
+    const bool fresh = !c->HasView() || (c->viewVersion_ == Store().Version() &&
+                                         c->viewGeneration_ == c->configGeneration_);
+    if (fresh) c->ViewPos();
     if (c->row_ == row) successors[i] = c->SuccessorRow(c == &deleter);
   }
   Store().EraseRow(row);

@@ -17,11 +17,13 @@ enum class EventLogName { System, Application };
 
 struct EventLogRecord {
   std::uint32_t recordNumber = 0;
-  // When the event was generated, UTC.
+  // When the event was recorded (the time the log gives as written), UTC.
   DateTime timeGenerated = ZeroDateTime;
   // The event identifier with the qualifier bits removed (6005, 1002, ...).
   std::uint32_t eventId = 0;
   std::string source;
+  // The computer the event happened on (empty where the log does not say).
+  std::string computer;
   // The insertion strings of the record, in order.
   std::vector<std::string> strings;
 };

@@ -133,7 +133,7 @@ TEST(PosixEventLog, BootAndShutdownRecordsOfTheAccountingFile) {
   EXPECT_EQ(records[1].eventId, 0u);
   EXPECT_EQ(records[2].eventId, kEventShutdown);
   EXPECT_TRUE(log.ReadAll(EventLogName::Application).empty());
-  EXPECT_THROW(PosixEventLog(dir.File("none")).ReadAll(EventLogName::System), Error);
+  EXPECT_THROW(PosixEventLog(dir.File("none"), "").ReadAll(EventLogName::System), Error);
 }
 
 }  // namespace

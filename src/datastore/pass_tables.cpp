@@ -1,0 +1,37 @@
+#include "datastore/pass_tables.h"
+
+#include "base/file_io.h"
+
+namespace brenvik {
+
+void OpenForPass(Table& table) {
+  if (!table.IsOpen()) {
+    if (!table.FileName().empty() && FileExists(table.FileName())) {
+      table.OpenFromFile();
+    } else {
+      table.CreateEmpty();
+    }
+  }
+  table.SetFiltered(false);
+  table.SetIndexName("");
+}
+
+void DeleteRows(Table& table, const std::vector<std::size_t>& ascendingRows) {
+  for (auto it = ascendingRows.rbegin(); it != ascendingRows.rend(); ++it) {
+    table.MoveToRecNo(*it + 1);
+    table.Delete();
+  }
+}
+
+void MarkRowsComplete(Table& table, FieldId incompleteField, std::size_t from) {
+  if (table.RecordCount() == 0) return;
+  const std::size_t last = table.RecordCount();
+  for (std::size_t recNo = from < 1 ? 1 : from; recNo <= last; ++recNo) {
+    table.MoveToRecNo(recNo);
+    table.Edit();
+    table.Set(incompleteField, false);
+    table.Post();
+  }
+}
+
+}  // namespace brenvik

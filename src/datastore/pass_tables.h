@@ -1,0 +1,26 @@
+// Table chores of the processing pass: opening a table for the pass (no
+// filter, no index, so that its cursor walks the rows in append order),
+// deleting a set of rows, and marking rows complete.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "datastore/table.h"
+
+namespace brenvik {
+
+// Opens the table when it is closed (from its file when that exists, else
+// empty) and switches its filter and index off.
+void OpenForPass(Table& table);
+
+// Deletes the rows given by their 0-based positions in append order, which
+// must be ascending. The last one goes first, so that rows at the end of a
+// long table cost nothing to remove.
+void DeleteRows(Table& table, const std::vector<std::size_t>& ascendingRows);
+
+// Sets the Boolean field to false in every row from the 1-based row number
+// from to the last row, posting each.
+void MarkRowsComplete(Table& table, FieldId incompleteField, std::size_t from);
+
+}  // namespace brenvik

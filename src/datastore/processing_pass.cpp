@@ -1,0 +1,129 @@
+#include "datastore/processing_pass.h"
+
+#include <exception>
+#include <string_view>
+
+#include "base/errors.h"
+#include "base/file_io.h"
+#include "base/text_file.h"
+#include "datastore/diagnostic_log.h"
+#include "datastore/history_prescan.h"
+#include "datastore/login_processing.h"
+#include "datastore/pass_tables.h"
+#include "datastore/tables.h"
+#include "datastore/transaction_loop.h"
+#include "records/date_format.h"
+#include "records/time_arithmetic.h"
+
+namespace brenvik {
+namespace {
+
+// After a failure only the lines from `from` on are kept for the next
+// hand-over; after a complete pass nothing is.
+void SettleHandOverFile(const ServiceLink& link, const std::string& text, int from) {
+  const std::string path = link.DataFile(kCopyForMonitorFile);
+  const std::size_t start = from < 1 ? 0 : static_cast<std::size_t>(from - 1);
+  const std::string rest = start < text.size() ? Trim(std::string_view(text).substr(start)) : "";
+  if (rest.empty()) {
+    DeleteFileIfExists(path);
+  } else {
+    WriteTextFileWithBom(path, rest);
+  }
+}
+
+// Step 9. When the tables cannot be written, the hand-over file is still
+// settled (the tables in memory hold the lines; handing them over again
+// would count them twice) and the write error is raised afterwards.
+void FinishPass(PassState& state, const ServiceLink& link, const std::string& text,
+                int unprocessedFrom) {
+  state.openEntries.Clear();
+  state.openLogins.Clear();
+  state.hungRowKeys.clear();
+  state.cleanRowKeys.clear();
+  state.applicationLog.reset();
+  std::exception_ptr failure;
+  try {
+    ReduceHeartbeats(state.tables.transactions, state.tables.transactionsClone);
+    state.tables.transactions.Save();
+    state.tables.history.Save();
+    state.tables.logins.Save();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  SettleHandOverFile(link, text, unprocessedFrom);
+  if (failure) std::rethrow_exception(failure);
+}
+
+void NoteFinishingError(const PassEnvironment& env, const std::string& what) {
+  try {
+    env.diagnostics.AddLogEntry(DateTimeToString(NowWholeSeconds(env.link.clock), AppFormatSettings()),
+                                "function ProcessTransactions", what);
+  } catch (const Error&) {
+    // Nothing more can be done; the pass's own error is on its way.
+  }
+}
+
+}  // namespace
+
+void ReduceHeartbeats(Table& transactions, Cursor& transactionsClone) {
+  transactions.First();
+  transactionsClone.First();
+  transactionsClone.Next();
+  while (!transactions.Eof() && !transactionsClone.Eof()) {
+    if (transactions.AsInteger(transact::kEventType) == kEventHeartbeat &&
+        transactionsClone.AsInteger(transact::kEventType) == kEventHeartbeat) {
+      try {
+        transactions.Delete();
+      } catch (const TableError&) {
+        return;
+      }
+      transactionsClone.Next();
+    } else {
+      transactions.Next();
+      transactionsClone.Next();
+    }
+  }
+}
+
+void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logins,
+                         Table& transactions, bool buildTree, TArrRecComputerRun& runs,
+                         std::int32_t& failureCount, DateTime& startDateTime,
+                         SortedTextList& programsFetched, SortedTextList& historyUsers,
+                         Cursor& transactionsClone, DateTime dateOfCalc) {
+  const std::string text = FetchLogLines(env.link, failureCount);
+  PassState state(PassTables{history, logins, transactions, transactionsClone}, env.link.clock,
+                  env.eventLog, env.listedRows, buildTree, runs, programsFetched, historyUsers,
+                  dateOfCalc);
+  state.diagnostics = &env.diagnostics;
+  OpenForPass(history);
+  OpenForPass(transactions);
+  HistoryPreScan(state);
+  LoginsPreScan(state);
+
+  TextProgress progress;
+  try {
+    RunTransactionLoop(state, text, progress);
+    FinishText(state, startDateTime, env.accounts);
+  } catch (...) {
+    // The first error is the one the caller reports; a second one while
+    // finishing goes to the diagnostic log.
+    try {
+      FinishPass(state, env.link, text, progress.UnstoredFrom());
+    } catch (const std::exception& second) {
+      NoteFinishingError(env, second.what());
+    }
+    throw;
+  }
+  FinishPass(state, env.link, text, static_cast<int>(text.size()) + 1);
+}
+
+}  // namespace brenvik
+
+namespace brenvik {
+
+ListedRows& ProcessListedRows() {
+  static ListedRows rows;
+  return rows;
+}
+
+}  // namespace brenvik
