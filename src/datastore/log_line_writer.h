@@ -3,7 +3,6 @@
 // with the date-time in UTC as "yyyy-mm-dd hh:nn:ss", the offset in seconds
 // (local minus UTC at that moment) and the handle as a signed decimal number
 // or nothing. The line reader of the monitor takes back exactly these fields.
-// The event codes that the monitor's processing acts on are named here.
 #pragma once
 
 #include <cstdint>
@@ -13,16 +12,6 @@
 #include "records/date_time.h"
 
 namespace brenvik {
-
-inline constexpr int kEventWindowsStarted = 1;
-inline constexpr int kEventWindowsStopped = 2;
-inline constexpr int kEventProgramStarted = 3;
-inline constexpr int kEventProgramEnded = 4;
-inline constexpr int kEventLoginActivated = 5;
-inline constexpr int kEventLoginDeactivated = 6;
-inline constexpr int kEventClockChanged = 7;
-inline constexpr int kEventHeartbeat = 8;
-inline constexpr int kEventIdleReport = 9;
 
 struct LogLine {
   DateTime utc = ZeroDateTime;  // milliseconds are dropped when written

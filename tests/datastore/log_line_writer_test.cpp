@@ -8,8 +8,8 @@ namespace brenvik {
 namespace {
 
 TEST(FormatLogLine, WritesTheSixFieldsAsTheLineReaderExpectsThem) {
-  LogLine line{EncodeDateTime(2013, 4, 30, 17, 5, 9, 640), 7200, "PC1", "ann", 3,
-               "C:\\Apps\\x.exe", 4242};
+  LogLine line{
+      EncodeDateTime(2013, 4, 30, 17, 5, 9, 640), 7200, "PC1", "ann", 3, "C:\\Apps\\x.exe", 4242};
   EXPECT_EQ(FormatLogLine(line), "2013-04-30 17:05:09;7200;PC1|ann;3;C:\\Apps\\x.exe;4242");
 }
 
@@ -21,8 +21,7 @@ TEST(FormatLogLine, LeavesAnEmptyHandleEmptyAndKeepsNegativeNumbers) {
 }
 
 TEST(FormatLogLine, NoFieldCanSplitTheLine) {
-  LogLine line{EncodeDateTime(2024, 1, 2, 3, 4, 5), 0, "host|x", "a;b", 3,
-               "/opt/odd;name\r\nx", 7};
+  LogLine line{EncodeDateTime(2024, 1, 2, 3, 4, 5), 0, "host|x", "a;b", 3, "/opt/odd;name\r\nx", 7};
   EXPECT_EQ(FormatLogLine(line), "2024-01-02 03:04:05;0;host_x|a_b;3;/opt/odd_name__x;7");
 }
 

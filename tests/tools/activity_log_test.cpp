@@ -109,7 +109,9 @@ TEST_F(ActivityLogTest, ALogThatVanishedStartsAfreshFromItsFirstLine) {
 }
 
 TEST_F(ActivityLogTest, AReplayedLogIsReadToItsLastLineWithoutBomOrLineEnd) {
-  const std::string file = dir_.Write("replay.log", "\xEF\xBB\xBF" "a\nb\n\nc");
+  const std::string file = dir_.Write("replay.log",
+                                      "\xEF\xBB\xBF"
+                                      "a\nb\n\nc");
   StateFile stateFile(state());
   ActivityLog log(data(), file, true, stateFile);
   log.Open();

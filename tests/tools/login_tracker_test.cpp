@@ -75,8 +75,7 @@ TEST(LoginTracker, ANewIdlePeriodEndsTheOldOneFirst) {
   idle.idleSinceUnix = 900;
   EXPECT_EQ(Texts(tracker.Update({idle}, 1000)), (Strings{"5 ann 1", "9 ann 100"}));
   idle.idleSinceUnix = 1100;
-  EXPECT_EQ(Texts(tracker.Update({idle}, 1150)),
-            (Strings{"9 ann 200", "9 ann 0", "9 ann 50"}));
+  EXPECT_EQ(Texts(tracker.Update({idle}, 1150)), (Strings{"9 ann 200", "9 ann 0", "9 ann 50"}));
 }
 
 TEST(LoginTracker, GoesOnFromItsStateAfterARestart) {

@@ -117,9 +117,7 @@ std::int64_t BootTimeUnix() {
 // A data tree in a temporary folder with the service run on it.
 class ServiceTree {
  public:
-  explicit ServiceTree(std::string sub = {}) : root_(dir_.path() + sub) {
-    ForceDirectories(root_);
-  }
+  explicit ServiceTree(std::string sub = {}) : root_(dir_.path() + sub) { ForceDirectories(root_); }
   std::string root() const { return root_; }
   std::string data() const { return root_ + "Data/"; }
   std::string settings() const { return root_ + "Settings/"; }
@@ -250,9 +248,9 @@ TEST(ServiceDaemon, HandsOverEveryLineExactlyOnceAcrossRestarts) {
   take();
   ASSERT_TRUE(tree.WaitForRecorded([](const auto& l) { return CountEvent(l, 8) >= 2; }));
   take();
-  take();  // nothing new yet: an empty file, nothing repeated
+  // Nothing new yet: an empty file, nothing repeated.
+  take();
   service->Stop(SIGKILL);  // a crash
-  ASSERT_TRUE(tree.WaitForRecorded([](const auto& l) { return CountEvent(l, 8) >= 2; }, 100));
   service = tree.Start({"--heartbeat", "1", "--on-term", "exit"});
   ASSERT_TRUE(tree.WaitForRecorded([](const auto& l) { return CountEvent(l, 8) >= 4; }));
   take();
@@ -260,8 +258,13 @@ TEST(ServiceDaemon, HandsOverEveryLineExactlyOnceAcrossRestarts) {
   service = tree.Start({"--heartbeat", "1"});
   take();
 
+  service->Stop(SIGKILL);
+  // Everything up to the last hand-over came exactly once, in order (a
+  // heartbeat may have followed it).
   const auto recorded = tree.Recorded();
-  EXPECT_EQ(Raw(handed), Raw(recorded));  // nothing repeated, nothing lost
+  ASSERT_GE(recorded.size(), handed.size());
+  EXPECT_LE(recorded.size(), handed.size() + 1);
+  EXPECT_EQ(Raw(handed), Raw({recorded.begin(), recorded.begin() + handed.size()}));
   // Both restarts were within this boot: the computer's run went on.
   EXPECT_EQ(CountEvent(recorded, 1), 1u);
   EXPECT_EQ(CountEvent(recorded, 2), 0u);
@@ -370,27 +373,28 @@ TEST(ServiceDaemon, MakesTheDataTreeAgainWhenItVanishes) {
   std::filesystem::remove_all(tree.root());
   ASSERT_TRUE(WaitFor([&] { return tree.Send(kCommandHandOverLines); })) << service->Errors();
   DeleteFileIfExists(tree.data() + "CopyForMonitor.dat");
-  ASSERT_TRUE(tree.WaitForRecorded([](const auto& l) { return CountEvent(l, 8) >= 1; }));
+  const std::size_t before = CountEvent(tree.Recorded(), 8);
+  ASSERT_TRUE(tree.WaitForRecorded([&](const auto& l) { return CountEvent(l, 8) > before; }));
   const auto lines = tree.HandOver();
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(Events(lines).front(), 8);
+  EXPECT_EQ(CountEvent(lines, 8), lines.size());
   EXPECT_TRUE(DirectoryExists(tree.settings()));
   EXPECT_TRUE(DirectoryExists(tree.data() + "Backup"));
 }
 
 TEST(ServiceDaemon, ReplaysAPreparedLogOnce) {
   ServiceTree tree;
-  const std::string replay = tree.dir().Write(
-      "demo.log", std::string(kUtf8Bom) +
-                      "2013-04-30 07:00:00;7200;PC1|ann;1;;120\n"
-                      "2013-04-30 08:00:00;7200;PC1|ann;3;C:\\Apps\\x.exe;4242\n"
-                      "2013-04-30 09:00:00;7200;PC1|ann;4;C:\\Apps\\x.exe;4242");
+  const std::string replay =
+      tree.dir().Write("demo.log", std::string(kUtf8Bom) +
+                                       "2013-04-30 07:00:00;7200;PC1|ann;1;;120\n"
+                                       "2013-04-30 08:00:00;7200;PC1|ann;3;C:\\Apps\\x.exe;4242\n"
+                                       "2013-04-30 09:00:00;7200;PC1|ann;4;C:\\Apps\\x.exe;4242");
   auto service = tree.Start({"--replay", replay});
   const auto lines = tree.HandOver();
-  EXPECT_EQ(Raw(lines), (std::vector<std::string>{
-                            "2013-04-30 07:00:00;7200;PC1|ann;1;;120",
-                            "2013-04-30 08:00:00;7200;PC1|ann;3;C:\\Apps\\x.exe;4242",
-                            "2013-04-30 09:00:00;7200;PC1|ann;4;C:\\Apps\\x.exe;4242"}));
+  EXPECT_EQ(Raw(lines),
+            (std::vector<std::string>{"2013-04-30 07:00:00;7200;PC1|ann;1;;120",
+                                      "2013-04-30 08:00:00;7200;PC1|ann;3;C:\\Apps\\x.exe;4242",
+                                      "2013-04-30 09:00:00;7200;PC1|ann;4;C:\\Apps\\x.exe;4242"}));
   EXPECT_TRUE(tree.HandOver().empty());
   service->Stop(SIGTERM);
   service = tree.Start({"--replay", replay});

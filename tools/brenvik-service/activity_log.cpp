@@ -106,8 +106,8 @@ std::string ActivityLog::ReadRange(std::uint64_t from, std::uint64_t to) const {
   std::string bytes(to - from, '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::pread(fd_, bytes.data() + done, bytes.size() - done,
-                              static_cast<off_t>(from + done));
+    const ssize_t n =
+        ::pread(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(from + done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) Fail("Cannot read", logPath_, errno);
     if (n == 0) break;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "datastore/log_line_writer.h"
+#include "service_events.h"
 
 namespace brenvik::service {
 namespace {

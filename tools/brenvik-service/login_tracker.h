@@ -25,8 +25,8 @@ namespace brenvik::service {
 struct SeatSession {
   std::string id;
   std::string user;
-  bool active = false;   // the active session of its seat
-  bool locked = false;   // its screen is locked
+  bool active = false;                        // the active session of its seat
+  bool locked = false;                        // its screen is locked
   std::optional<std::int64_t> idleSinceUnix;  // idle since then; nothing: not idle
 };
 

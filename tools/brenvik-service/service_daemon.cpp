@@ -19,6 +19,7 @@
 #include "platform/posix/posix_clock.h"
 #include "platform/service_pipe.h"
 #include "process_scan.h"
+#include "service_events.h"
 #include "shutdown_probe.h"
 
 namespace brenvik::service {
@@ -129,9 +130,9 @@ void ServiceDaemon::Loop() {
     fds.push_back({clockWatch_.fd(), POLLIN, 0});  // a negative fd is skipped by poll
     const std::size_t serverFirst = fds.size();
     server_.AddPollFds(fds);
-    const auto untilTick = std::chrono::duration_cast<std::chrono::milliseconds>(
-                               nextTick_ - SteadyClock::now())
-                               .count();
+    const auto untilTick =
+        std::chrono::duration_cast<std::chrono::milliseconds>(nextTick_ - SteadyClock::now())
+            .count();
     int timeout = static_cast<int>(std::max<long long>(0, untilTick));
     const int clientTimeout = server_.MillisecondsToNextTimeout();
     if (clientTimeout >= 0) timeout = std::min(timeout, clientTimeout);
@@ -193,9 +194,9 @@ void ServiceDaemon::Tick() {
 // The data tree or the socket file may be removed under the service; both
 // are made again, and the log starts anew on its next line.
 void ServiceDaemon::CheckFolders() {
-  if (!DirectoryExists(folders_.dataFolder) || !DirectoryExists(folders_.settingsFolder)) {
-    Warn("the data tree was gone; making it again");
-    ForceDirectories(folders_.settingsFolder);
+  if (!DirectoryExists(folders_.settingsFolder)) ForceDirectories(folders_.settingsFolder);
+  if (!DirectoryExists(folders_.dataFolder)) {
+    Warn("the data folder was gone; making it again");
     ForceDirectories(folders_.dataFolder + "Backup");
     if (!Lock()) Warn("another brenvik-service took over " + folders_.dataFolder);
     SaveState();

@@ -59,8 +59,8 @@ void ParseProgram(const std::string& value, ServiceState& state) {
   const auto f = Fields(value);
   std::int64_t pid = 0, ticks = 0;
   if (f.size() != 5 || !ToNumber(f[0], pid) || !ToNumber(f[1], ticks)) return;
-  state.programs.push_back({static_cast<std::uint32_t>(pid), static_cast<std::uint64_t>(ticks),
-                            f[4], f[2], f[3]});
+  state.programs.push_back(
+      {static_cast<std::uint32_t>(pid), static_cast<std::uint64_t>(ticks), f[4], f[2], f[3]});
 }
 
 void ParseLogin(const std::string& value, ServiceState& state) {
@@ -89,9 +89,9 @@ std::string FormatServiceState(const ServiceState& state) {
         << Escape(p.domain) << '\t' << Escape(p.path) << "\n";
   }
   for (const LoginState& l : state.logins) {
-    out << "login=" << Escape(l.user) << '\t' << l.active << '\t' << l.locked << '\t'
-        << l.reported << '\t' << (l.idleSinceUnix ? std::to_string(*l.idleSinceUnix) : "")
-        << '\t' << l.lastIdleReportUnix << "\n";
+    out << "login=" << Escape(l.user) << '\t' << l.active << '\t' << l.locked << '\t' << l.reported
+        << '\t' << (l.idleSinceUnix ? std::to_string(*l.idleSinceUnix) : "") << '\t'
+        << l.lastIdleReportUnix << "\n";
   }
   return out.str();
 }

@@ -32,8 +32,8 @@ struct SystemdApi {
   int (*sessionGetState)(const char*, char**);
   int (*busOpenSystem)(void**);
   int (*busSetTimeout)(void*, std::uint64_t);
-  int (*busGetPropertyTrivial)(void*, const char*, const char*, const char*, const char*,
-                               BusError*, char, void*);
+  int (*busGetPropertyTrivial)(void*, const char*, const char*, const char*, const char*, BusError*,
+                               char, void*);
   int (*busPathEncode)(const char*, const char*, char**);
   void (*busErrorFree)(BusError*);
   void* (*busUnref)(void*);
