@@ -1,7 +1,6 @@
 #include "session_sources.h"
 
 #include <dlfcn.h>
-#include <pwd.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/posix/posix_accounts.h"
 #include "platform/posix/posix_clock.h"
 
 namespace brenvik::service {
@@ -67,16 +67,6 @@ struct OwnedText {
   std::string value() const { return text ? text : ""; }
 };
 
-std::string UserName(uid_t uid) {
-  std::vector<char> buffer(16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
-    return found->pw_name;
-  }
-  return std::to_string(uid);
-}
-
 class LogindSessions : public SessionSource {
  public:
   explicit LogindSessions(const SystemdApi& api) : api_(api) {}
@@ -112,7 +102,7 @@ class LogindSessions : public SessionSource {
     if (api_.sessionGetUid(id, &uid) < 0) return std::nullopt;
     SeatSession session;
     session.id = id;
-    session.user = UserName(uid);
+    session.user = UserNameOf(uid);
     session.active = api_.sessionIsActive(id) > 0;
     if (session.active) ReadHints(id, session, nowUnix);
     return session;
