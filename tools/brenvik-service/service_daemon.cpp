@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <vector>
@@ -52,7 +53,6 @@ ServiceDaemon::ServiceDaemon(const Options& options, DataFolders folders, Clock&
     : options_(options),
       folders_(std::move(folders)),
       clock_(clock),
-      accounts_(accounts),
       self_(accounts.CurrentUser()),
       replay_(!options.replayFile.empty()),
       stateFile_(folders_.dataFolder + StateFileName(options)),
@@ -101,9 +101,10 @@ int ServiceDaemon::Run() {
     std::cerr << "brenvik-service: replaying " << options_.replayFile << " for "
               << folders_.dataFolder << std::endl;
   } else {
-    sessions_ = OpenSessionSources(self_.user, options_.idleAfterSeconds, sessionsDescription_);
-    std::cerr << "brenvik-service: recording into " << log_.logPath() << "; logins from "
-              << sessionsDescription_ << "; clock changes "
+    std::string sources;
+    sessions_ = OpenSessionSources(self_.user, options_.idleAfterSeconds, sources);
+    std::cerr << "brenvik-service: recording into " << log_.logPath()
+              << "; logins and idle time from " << sources << "; clock changes "
               << (clockWatch_.fd() >= 0 ? "noticed" : "not noticed") << std::endl;
     ReloadWatchedList();
     RecordStart();

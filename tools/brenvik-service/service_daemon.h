@@ -75,7 +75,6 @@ class ServiceDaemon {
   Options options_;
   DataFolders folders_;
   Clock& clock_;
-  Accounts& accounts_;
   AccountName self_;
   bool replay_;
   StateFile stateFile_;
@@ -84,7 +83,6 @@ class ServiceDaemon {
   ProgramTracker programs_;
   LoginTracker logins_;
   std::unique_ptr<SessionSource> sessions_;
-  std::string sessionsDescription_;
   ClockChangeWatch clockWatch_;
   ClockTrack clockTrack_;
   int lockFd_ = -1;

@@ -231,7 +231,7 @@ std::unique_ptr<SessionSource> OpenSessionSources(const std::string& user,
     description = "the display's idle time (no logind)";
     return display;
   }
-  description = "nothing (no logind, no display): no login or idle lines";
+  description = "nowhere here (no logind, no display): no login or idle lines";
   return nullptr;
 }
 
