@@ -16,6 +16,8 @@ std::string HostName() {
   return name;
 }
 
+}  // namespace
+
 std::string UserNameOf(uid_t uid) {
   std::vector<char> buffer(16384);
   passwd entry{};
@@ -25,8 +27,6 @@ std::string UserNameOf(uid_t uid) {
   }
   return std::to_string(uid);
 }
-
-}  // namespace
 
 std::optional<AccountName> PosixAccounts::ProcessOwner(std::uint32_t processId) {
   struct stat info;

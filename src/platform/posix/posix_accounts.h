@@ -3,9 +3,15 @@
 // domain is the computer name).
 #pragma once
 
+#include <sys/types.h>
+
 #include "platform/accounts.h"
 
 namespace brenvik {
+
+// The name of a user id in the user database; the id in decimal when it has
+// none.
+std::string UserNameOf(uid_t uid);
 
 class PosixAccounts : public Accounts {
  public:

@@ -108,11 +108,17 @@ std::uint32_t PosixClock::TickCount() {
   return static_cast<std::uint32_t>(BootNanoseconds() / 1'000'000);
 }
 
-std::uint32_t PosixClock::LastInputTick() {
+std::optional<long long> DisplayIdleMilliseconds() {
   static IdleQuery query;
-  const std::uint32_t now = TickCount();
   const long long idle = query.IdleMs();
-  return idle < 0 ? now : now - static_cast<std::uint32_t>(idle);
+  if (idle < 0) return std::nullopt;
+  return idle;
+}
+
+std::uint32_t PosixClock::LastInputTick() {
+  const std::uint32_t now = TickCount();
+  const auto idle = DisplayIdleMilliseconds();
+  return idle ? now - static_cast<std::uint32_t>(*idle) : now;
 }
 
 void PosixClock::Sleep(int milliseconds) {

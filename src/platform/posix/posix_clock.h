@@ -3,6 +3,8 @@
 // extension (loaded at run time when a display offers it) for the last input.
 #pragma once
 
+#include <optional>
+
 #include "platform/clock.h"
 
 namespace brenvik {
@@ -19,6 +21,10 @@ class PosixClock : public Clock {
   std::uint32_t LastInputTick() override;
   void Sleep(int milliseconds) override;
 };
+
+// Milliseconds since the last input on the X11 display, or nothing when no
+// display is reachable or it cannot tell.
+std::optional<long long> DisplayIdleMilliseconds();
 
 // Conversions between Unix time and the day count.
 DateTime UnixSecondsToDateTime(double unixSeconds);

@@ -1,0 +1,196 @@
+#include "activity_log.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "base/errors.h"
+#include "base/file_io.h"
+#include "base/text_file.h"
+#include "platform/posix/posix_error.h"
+
+namespace brenvik::service {
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
+  throw FileError(PosixErrorText(what + " \"" + path + "\"", error));
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+std::string WithoutBom(const std::string& text) {
+  return text.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0 ? text.substr(kUtf8Bom.size()) : text;
+}
+
+}  // namespace
+
+std::size_t CountLines(const std::string& text) {
+  std::size_t lines = 0;
+  bool inLine = false;
+  for (char c : text) {
+    const bool lineBreak = c == '\r' || c == '\n';
+    if (!lineBreak && !inLine) ++lines;
+    inLine = !lineBreak;
+  }
+  return lines;
+}
+
+ActivityLog::ActivityLog(std::string dataFolder, std::string logPath, bool readOnly,
+                         StateFile& stateFile)
+    : dataFolder_(std::move(dataFolder)),
+      logPath_(std::move(logPath)),
+      readOnly_(readOnly),
+      stateFile_(stateFile) {}
+
+ActivityLog::~ActivityLog() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void ActivityLog::Open() {
+  EnsureOpen();
+  ServiceState& state = stateFile_.state();
+  const std::string next = dataFolder_ + kNextHandOverFile;
+  if (state.pending && !PathExists(next)) {
+    state.pending = false;  // the rename was done before the stop
+    stateFile_.Save();
+  }
+  if (!state.pending) DeleteFileIfExists(next);  // written, but never handed over
+}
+
+void ActivityLog::EnsureOpen() {
+  struct stat info;
+  if (fd_ >= 0 && ::stat(logPath_.c_str(), &info) == 0 &&
+      static_cast<std::uint64_t>(info.st_dev) == device_ &&
+      static_cast<std::uint64_t>(info.st_ino) == inode_) {
+    return;
+  }
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!readOnly_) ForceDirectories(dataFolder_);
+  const int flags = readOnly_ ? O_RDONLY : O_RDWR | O_APPEND | O_CREAT;
+  fd_ = ::open(logPath_.c_str(), flags | O_CLOEXEC, 0644);
+  if (fd_ < 0) Fail("Cannot open", logPath_, errno);
+  ::fstat(fd_, &info);
+  device_ = static_cast<std::uint64_t>(info.st_dev);
+  inode_ = static_cast<std::uint64_t>(info.st_ino);
+  ServiceState& state = stateFile_.state();
+  const std::string id = std::to_string(device_) + ":" + std::to_string(inode_);
+  bool changed = false;
+  if (state.logId != id) {  // a new log: nothing of it was handed over
+    state.logId = id;
+    state.handedOver = 0;
+    changed = true;
+  }
+  if (state.handedOver > Size()) {  // shortened from outside: taken as new
+    state.handedOver = 0;
+    changed = true;
+  }
+  if (changed) stateFile_.Save();
+  if (!readOnly_) DropTornTail();
+}
+
+std::uint64_t ActivityLog::Size() const {
+  struct stat info;
+  if (::fstat(fd_, &info) != 0) Fail("Cannot read", logPath_, errno);
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::string ActivityLog::ReadRange(std::uint64_t from, std::uint64_t to) const {
+  std::string bytes(to - from, '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n =
+        ::pread(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(from + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) Fail("Cannot read", logPath_, errno);
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+void ActivityLog::DropTornTail() {
+  const std::uint64_t from = stateFile_.state().handedOver;
+  const std::uint64_t size = Size();
+  if (size == from) return;
+  const std::string tail = ReadRange(from, size);
+  if (tail.empty() || tail.back() == '\n') return;
+  const std::size_t lastBreak = tail.rfind('\n');
+  const std::uint64_t keep = from + (lastBreak == std::string::npos ? 0 : lastBreak + 1);
+  if (::ftruncate(fd_, static_cast<off_t>(keep)) != 0) Fail("Cannot repair", logPath_, errno);
+}
+
+void ActivityLog::Append(const std::string& line) {
+  if (readOnly_) throw FileError("The replayed log \"" + logPath_ + "\" is not written");
+  EnsureOpen();
+  const std::string bytes = line + "\r\n";
+  const std::uint64_t before = Size();
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = errno;
+      [[maybe_unused]] int ignored = ::ftruncate(fd_, static_cast<off_t>(before));
+      Fail("Cannot write", logPath_, error);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fdatasync(fd_) != 0) Fail("Cannot flush", logPath_, errno);
+}
+
+HandOverResult ActivityLog::HandOver() {
+  EnsureOpen();
+  ServiceState& state = stateFile_.state();
+  const std::string copy = dataFolder_ + kHandOverFile;
+  const std::string next = dataFolder_ + kNextHandOverFile;
+  if (PathExists(copy)) return {0, true};
+  if (state.pending) {
+    if (PathExists(next)) {
+      const std::size_t lines = CountLines(ReadFileBytes(next));
+      Commit();
+      return {lines, false};
+    }
+    state.pending = false;
+  }
+  const std::uint64_t size = Size();
+  std::string bytes = ReadRange(state.handedOver, size);
+  if (!readOnly_) {  // only complete lines; one being written waits
+    const std::size_t lastBreak = bytes.rfind('\n');
+    bytes.resize(lastBreak == std::string::npos ? 0 : lastBreak + 1);
+  }
+  const std::uint64_t end = state.handedOver + bytes.size();
+  const std::string text = Trim(state.handedOver == 0 ? WithoutBom(bytes) : bytes);
+  if (text.empty()) {
+    WriteFileAtomic(copy, "");
+    state.handedOver = end;
+    stateFile_.Save();
+    return {0, false};
+  }
+  WriteFileAtomic(next, text);
+  state.handedOver = end;
+  state.pending = true;
+  stateFile_.Save();
+  Commit();
+  return {CountLines(text), false};
+}
+
+void ActivityLog::Commit() {
+  const std::string next = dataFolder_ + kNextHandOverFile;
+  if (!RenameFile(next, dataFolder_ + kHandOverFile)) {
+    throw FileError("Cannot rename \"" + next + "\" to " + kHandOverFile);
+  }
+  SyncFolder(dataFolder_);
+  stateFile_.state().pending = false;
+  stateFile_.Save();
+}
+
+}  // namespace brenvik::service

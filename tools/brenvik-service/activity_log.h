@@ -1,0 +1,75 @@
+// The activity log LogInformation.dat and the hand-over of its new lines.
+//
+// Each recorded line is appended with CR LF and flushed to disk. On command 2
+// the complete lines after the handed-over mark go to CopyForMonitor.dat, in
+// three durable steps: the text is written to CopyForMonitor.next, the state
+// file is saved with the new mark and "pending", and the file is renamed into
+// place (then "pending" is cleared). A stop at any point neither repeats nor
+// drops a line: before the state is saved nothing was handed over; after it,
+// the rename is finished on the next request.
+//
+// A CopyForMonitor.dat that is still there when a request comes holds lines
+// the window has not taken yet; it is left alone and the new lines wait for
+// the next request. With no new lines an empty CopyForMonitor.dat is written,
+// so the window does not wait for a file that will not come.
+//
+// In replay mode the log is a prepared file that is only read; its last line
+// counts even without a line end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "service_state.h"
+
+namespace brenvik::service {
+
+inline constexpr const char* kLogFile = "LogInformation.dat";
+inline constexpr const char* kHandOverFile = "CopyForMonitor.dat";
+inline constexpr const char* kNextHandOverFile = "CopyForMonitor.next";
+
+struct HandOverResult {
+  std::size_t lines = 0;
+  bool deferred = false;  // the window's earlier file was still there
+};
+
+class ActivityLog {
+ public:
+  // dataFolder ends with a separator; the state file keeps the mark.
+  ActivityLog(std::string dataFolder, std::string logPath, bool readOnly, StateFile& stateFile);
+  ~ActivityLog();
+  ActivityLog(const ActivityLog&) = delete;
+  ActivityLog& operator=(const ActivityLog&) = delete;
+
+  // Opens the log (creating it when recording), drops a torn last line left
+  // by a crash and tidies an unfinished hand-over; FileError on failure.
+  void Open();
+  // Appends one line (without line end); FileError on failure, after which
+  // the log holds no part of the line.
+  void Append(const std::string& line);
+  // Command 2; FileError on failure.
+  HandOverResult HandOver();
+
+  const std::string& logPath() const { return logPath_; }
+
+ private:
+  void EnsureOpen();
+  void DropTornTail();
+  std::uint64_t Size() const;
+  std::string ReadRange(std::uint64_t from, std::uint64_t to) const;
+  void Commit();
+
+  std::string dataFolder_;
+  std::string logPath_;
+  bool readOnly_;
+  StateFile& stateFile_;
+  int fd_ = -1;
+  std::uint64_t device_ = 0;
+  std::uint64_t inode_ = 0;
+};
+
+// The number of lines in a text (runs of CR and LF separate them).
+std::size_t CountLines(const std::string& text);
+
+}  // namespace brenvik::service
