@@ -167,7 +167,10 @@ std::string PosixServicePipe::Transact(const std::string& pipePath, const std::s
   if (error != 0) ThrowPosixError("Connecting to the service pipe", error);
   WriteAll(sock.get(), message, deadline);
   ::shutdown(sock.get(), SHUT_WR);
-  return ReadReply(sock.get(), maxReply, deadline);
+  std::string reply = ReadReply(sock.get(), maxReply, deadline);
+  // A server that closes without a word has not taken the command.
+  if (reply.empty()) ThrowPosixError("Reading the service's reply", ECONNRESET);
+  return reply;
 }
 
 }  // namespace brenvik

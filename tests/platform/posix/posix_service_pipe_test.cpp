@@ -92,6 +92,23 @@ TEST(PosixServicePipe, WorksInAFolderLongerThanASocketAddress) {
   EXPECT_EQ(service.Received().size(), 1u);
 }
 
+TEST(PosixServicePipe, AServerThatClosesWithoutAReplyHasNotTakenTheCommand) {
+  test::TempDir dir;
+  const int listener = ListenUnixSocket(dir.File(kServicePipeName), 1);
+  ASSERT_GE(listener, 0);
+  std::thread server([listener] {
+    const int client = ::accept(listener, nullptr, nullptr);
+    char buffer[16];
+    while (::recv(client, buffer, sizeof buffer, 0) > 0) {
+    }
+    ::close(client);
+  });
+  PosixServicePipe pipe;
+  EXPECT_FALSE(SendServiceCommand(pipe, dir.path(), kCommandHandOverLines, ""));
+  server.join();
+  ::close(listener);
+}
+
 TEST(PosixServicePipe, AReplyLongerThanFourBytesIsCut) {
   test::TempDir dir;
   const std::string path = dir.File("long-reply.sock");
