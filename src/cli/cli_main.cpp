@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/errors.h"
 #include "base/file_io.h"
 #include "cli/cli_clock.h"
 #include "cli/cli_commands.h"
@@ -77,7 +78,12 @@ int RunOnTree(const CommandLine& line, Platform& platform, std::ostream& out, st
   PlatformOverrides overrides(platform, line.global);
   const DataFolders folders =
       line.global.root ? InitDataFoldersAt(RootFolder(*line.global.root)) : InitDataFolders(platform);
+  if (!DirectoryExists(folders.dataFolder))
+    throw FileError("Cannot create the data folder \"" + folders.dataFolder + "\"");
   if (!platform.singleInstance->LockDataTree(folders.dataFolder)) {
+    // A tree that is held has its lock file; without one the folder refused it.
+    if (!FileExists(folders.dataFolder + kDataTreeLockFile))
+      throw FileError("Cannot create the lock file in \"" + folders.dataFolder + "\"");
     err << kAlreadyRunningMessage << "\n";
     return kExitTreeInUse;
   }

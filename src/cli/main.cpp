@@ -1,5 +1,6 @@
 // brenvik-cli: the reports, the import and the watched list of Brenvik from
 // the command line, over the native platform backend.
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,6 +8,11 @@
 #include "cli/cli_main.h"
 
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
+  // A reader that goes away (| head) makes the writes fail instead of ending
+  // the process before the tables are closed and backed up.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
   auto platform = brenvik::CreateNativePlatform();

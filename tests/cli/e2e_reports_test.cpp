@@ -186,6 +186,16 @@ TEST_F(CliReports, LoginRunNumbersCountBackFromTheLastRun) {
   EXPECT_NE(lines.find("\r\n\"2\""), std::string::npos);
 }
 
+// The browse's own pass finds a new user, which rebuilds the user list; the
+// user asked for stays the one reported.
+TEST_F(CliReports, AUserAskedForStaysTickedWhenTheBrowseFindsNewUsers) {
+  tree_.Service().QueueHandOver("2013-04-30 10:00:00;0;PC1|bob;5;0;\r\n");
+  const CliResult result = Run({"logins", "--user", "ann [PC1]"});
+  EXPECT_TRUE(result.out.starts_with("Report about: ann [PC1]\r\n")) << result.out;
+  EXPECT_NE(result.out.find("   *Computer User Filter\r\n      ann [PC1]\r\n"), std::string::npos);
+  EXPECT_NE(Run({"logins"}).out.find("bob [PC1]  logged in: 1 times"), std::string::npos);
+}
+
 // A zone ahead of UTC: the running rows end at the given local now (UTC now
 // plus the zone's offset, which the log's lines carry too), so every figure
 // equals that of the same local moments in UTC.

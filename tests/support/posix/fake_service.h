@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,8 +22,10 @@ class FakeService {
   FakeService& operator=(const FakeService&) = delete;
 
   // Lines to write to CopyForMonitor.dat on the next command 2 (UTF-8, with a
-  // byte-order mark); empty writes nothing.
+  // byte-order mark); empty writes nothing. Replaces what was queued.
   void PrepareHandOver(const std::string& lines);
+  // Lines for the command 2 after those prepared or queued before.
+  void QueueHandOver(const std::string& lines);
   // Accept connections but never reply.
   void SetSilent(bool silent) { silent_ = silent; }
   std::vector<std::string> Received();
@@ -39,7 +42,7 @@ class FakeService {
   int wakeWrite_ = -1;
   std::atomic<bool> silent_{false};
   std::mutex mutex_;
-  std::string prepared_;
+  std::deque<std::string> prepared_;
   std::vector<std::string> received_;
   std::thread thread_;
 };
