@@ -29,8 +29,8 @@ DateTime TimeOfDay(DateTime moment) { return moment - DateOnly(moment); }
 void TickKeys(PickList& list, const std::vector<std::string>& keys, const std::string& what) {
   for (const std::string& key : keys) {
     const auto& rows = list.Rows();
-    const bool listed = std::any_of(rows.begin(), rows.end(),
-                                    [&](const PickRow& row) { return row.key == key; });
+    const bool listed =
+        std::any_of(rows.begin(), rows.end(), [&](const PickRow& row) { return row.key == key; });
     if (!listed) throw Error("no " + what + " \"" + key + "\" in the " + what + " list");
   }
   list.TickExactly(keys);
@@ -108,15 +108,16 @@ void RunHistory(Session& session, const HistoryOptions& options, std::ostream& o
                       session.programs(), periods);
   Cursor& report = *session.tables().DataSetHistoryClone;
   UptimeReportState& state = session.uptimeReport();
-  BrowseUptimeHistory(settings, state, session.statistics().gServiceStatus,
-                      UptimeBrowseParts{report, filters, session.programs(), session.clock(),
-                                        firstDay, periods},
-                      session.browseHooks());
+  BrowseUptimeHistory(
+      settings, state, session.statistics().gServiceStatus,
+      UptimeBrowseParts{report, filters, session.programs(), session.clock(), firstDay, periods},
+      session.browseHooks());
   out << state.summaryText;
-  if (options.csvFile) ExportUptimeCsv(report, DefaultHistoryColumns(), session.locale(), *options.csvFile);
+  if (options.csvFile)
+    ExportUptimeCsv(report, DefaultHistoryColumns(), session.locale(), *options.csvFile);
   if (options.htmlFile) {
-    WriteTextFileWithBom(*options.htmlFile,
-                         UptimeHtmlDocument(report, state.gStrCompUptime, session.clock(), session.locale()));
+    WriteTextFileWithBom(*options.htmlFile, UptimeHtmlDocument(report, state.gStrCompUptime,
+                                                               session.clock(), session.locale()));
   }
 }
 
@@ -162,10 +163,9 @@ void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out
   context.firstDayOfWeek = session.locale().firstDayOfWeek;
   context.locale = session.locale();
   LoginTree tree;
-  LoginBrowseResult result =
-      BrowseLoginHistory(settings, session.computerRuns(), tree, session.uptimeReport(),
-                         session.statistics().gServiceStatus, session.clock(), context,
-                         session.browseHooks());
+  LoginBrowseResult result = BrowseLoginHistory(
+      settings, session.computerRuns(), tree, session.uptimeReport(),
+      session.statistics().gServiceStatus, session.clock(), context, session.browseHooks());
   // A pass that found new users rebuilds the user list unticked; the users
   // asked for are ticked again and the report is built once more.
   if (settings.users.TickedKeys() != ticked) {
@@ -177,9 +177,8 @@ void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out
   out << result.plain << kLineBreak;
   if (options.csvFile) ExportLoginCsv(tree, session.locale(), *options.csvFile);
   if (options.htmlFile) {
-    WriteTextFileWithBom(*options.htmlFile,
-                         LoginHtmlDocument(tree, result.html, session.locale(),
-                                           NowWholeSeconds(session.clock())));
+    WriteTextFileWithBom(*options.htmlFile, LoginHtmlDocument(tree, result.html, session.locale(),
+                                                              NowWholeSeconds(session.clock())));
   }
 }
 
@@ -190,9 +189,9 @@ void RunImportEventLog(Session& session, std::ostream& out) {
   Platform& platform = session.platform();
   std::exception_ptr failure;
   try {
-    const int result = ImportEventLogHistory(session.tables().DataSetHistory, stats.gFirstBootDate,
-                                             *platform.registry, *platform.eventLog,
-                                             session.clock());
+    const int result =
+        ImportEventLogHistory(session.tables().DataSetHistory, stats.gFirstBootDate,
+                              *platform.registry, *platform.eventLog, session.clock());
     if (result == kImportExecuted) {
       out << kImportDoneMessage << "\n";
       stats.gFirstBootDate = NullDate;
@@ -205,7 +204,8 @@ void RunImportEventLog(Session& session, std::ostream& out) {
 }
 
 void RunWatchList(Session& session, std::ostream& out) {
-  for (const TRecProgramme& program : session.watched().Programs()) out << program.rLongExePath << "\n";
+  for (const TRecProgramme& program : session.watched().Programs())
+    out << program.rLongExePath << "\n";
 }
 
 // Start Tracking does not tell the service when some of the programs were
@@ -216,7 +216,8 @@ void RunWatchAdd(Session& session, const std::vector<std::string>& paths) {
   const std::size_t before = watched.Programs().size();
   const StartTrackingResult result = watched.StartTracking(ProgramPaths(paths));
   if (!result.message.empty()) session.ShowMessage(result.message);
-  if (!result.notified && watched.Programs().size() > before) watched.NotifyServiceProgrammsRefreshed();
+  if (!result.notified && watched.Programs().size() > before)
+    watched.NotifyServiceProgrammsRefreshed();
 }
 
 void RunWatchRemove(Session& session, const std::vector<std::string>& paths, std::ostream& err) {

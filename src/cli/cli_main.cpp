@@ -25,7 +25,8 @@ class PlatformOverrides {
     platform_.clock = std::make_unique<CommandLineClock>(*systemClock_, g.now, g.uptime);
     if (g.events || g.appEvents) {
       systemEventLog_ = std::move(platform_.eventLog);
-      auto files = std::make_unique<FileEventLog>(std::make_unique<ForwardingEventLog>(*systemEventLog_));
+      auto files =
+          std::make_unique<FileEventLog>(std::make_unique<ForwardingEventLog>(*systemEventLog_));
       if (g.events) files->SetFile(EventLogName::System, *g.events);
       if (g.appEvents) files->SetFile(EventLogName::Application, *g.appEvents);
       platform_.eventLog = std::move(files);
@@ -63,21 +64,36 @@ std::string RootFolder(const std::string& root) {
 
 void RunCommand(const CommandLine& line, Session& session, std::ostream& out, std::ostream& err) {
   switch (line.command) {
-    case Command::UptimeReport: RunUptimeReport(session, out); break;
-    case Command::History: RunHistory(session, line.history, out); break;
-    case Command::Logins: RunLogins(session, line.logins, out); break;
-    case Command::ImportEventLog: RunImportEventLog(session, out); break;
-    case Command::WatchList: RunWatchList(session, out); break;
-    case Command::WatchAdd: RunWatchAdd(session, line.paths); break;
-    case Command::WatchRemove: RunWatchRemove(session, line.paths, err); break;
-    case Command::Help: break;
+    case Command::UptimeReport:
+      RunUptimeReport(session, out);
+      break;
+    case Command::History:
+      RunHistory(session, line.history, out);
+      break;
+    case Command::Logins:
+      RunLogins(session, line.logins, out);
+      break;
+    case Command::ImportEventLog:
+      RunImportEventLog(session, out);
+      break;
+    case Command::WatchList:
+      RunWatchList(session, out);
+      break;
+    case Command::WatchAdd:
+      RunWatchAdd(session, line.paths);
+      break;
+    case Command::WatchRemove:
+      RunWatchRemove(session, line.paths, err);
+      break;
+    case Command::Help:
+      break;
   }
 }
 
 int RunOnTree(const CommandLine& line, Platform& platform, std::ostream& out, std::ostream& err) {
   PlatformOverrides overrides(platform, line.global);
-  const DataFolders folders =
-      line.global.root ? InitDataFoldersAt(RootFolder(*line.global.root)) : InitDataFolders(platform);
+  const DataFolders folders = line.global.root ? InitDataFoldersAt(RootFolder(*line.global.root))
+                                               : InitDataFolders(platform);
   if (!DirectoryExists(folders.dataFolder))
     throw FileError("Cannot create the data folder \"" + folders.dataFolder + "\"");
   if (!platform.singleInstance->LockDataTree(folders.dataFolder)) {

@@ -81,7 +81,8 @@ bool TakeGlobal(ArgReader& reader, const std::string& name, GlobalOptions& g) {
   } else if (name == "--uptime") {
     const std::string text = reader.TakeValue(name);
     const auto seconds = ParseWholeNumber(text);
-    if (!seconds || *seconds < 0) throw UsageError("--uptime wants whole seconds, not \"" + text + "\"");
+    if (!seconds || *seconds < 0)
+      throw UsageError("--uptime wants whole seconds, not \"" + text + "\"");
     SetOnce(g.uptime, *seconds, name);
   } else if (name == "--events") {
     SetOnce(g.events, reader.TakeValue(name), name);
@@ -237,9 +238,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
   CheckTime(line.history.time);
   CheckTime(line.logins.time);
-  if (line.logins.runs && (line.logins.time.period || line.logins.time.after || line.logins.time.before))
+  if (line.logins.runs &&
+      (line.logins.time.period || line.logins.time.after || line.logins.time.before))
     throw UsageError("--runs cannot be combined with --period, --after or --before");
-  if ((line.command == Command::WatchAdd || line.command == Command::WatchRemove) && line.paths.empty())
+  if ((line.command == Command::WatchAdd || line.command == Command::WatchRemove) &&
+      line.paths.empty())
     throw UsageError("watch add and watch remove want at least one program path");
   for (const std::string& path : line.paths)
     if (path.empty()) throw UsageError("a program path cannot be empty");

@@ -25,37 +25,46 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class Command { Help, UptimeReport, History, Logins, ImportEventLog, WatchList, WatchAdd, WatchRemove };
+enum class Command {
+  Help,
+  UptimeReport,
+  History,
+  Logins,
+  ImportEventLog,
+  WatchList,
+  WatchAdd,
+  WatchRemove
+};
 
 struct GlobalOptions {
-  std::optional<std::string> root;        // --root
-  std::optional<DateTime> now;            // --now
-  std::optional<std::int64_t> uptime;     // --uptime, seconds
-  std::optional<std::string> events;      // --events (System log file)
-  std::optional<std::string> appEvents;   // --app-events (Application log file)
+  std::optional<std::string> root;       // --root
+  std::optional<DateTime> now;           // --now
+  std::optional<std::int64_t> uptime;    // --uptime, seconds
+  std::optional<std::string> events;     // --events (System log file)
+  std::optional<std::string> appEvents;  // --app-events (Application log file)
 };
 
 // A time filter bound or period as given; both reports share the options.
 struct TimeOptions {
-  std::optional<int> period;              // --period 0..8
-  std::optional<DateTime> after;          // --after
-  std::optional<DateTime> before;         // --before
+  std::optional<int> period;       // --period 0..8
+  std::optional<DateTime> after;   // --after
+  std::optional<DateTime> before;  // --before
 };
 
 struct HistoryOptions {
-  std::optional<bool> sourceWindows;      // --source windows|programs
-  std::vector<std::string> programs;      // --program, in order
+  std::optional<bool> sourceWindows;  // --source windows|programs
+  std::vector<std::string> programs;  // --program, in order
   TimeOptions time;
-  std::optional<bool> closedOk;           // --closed ok|crashed
-  std::vector<std::string> users;         // --user
-  std::optional<std::string> csvFile;     // --csv
-  std::optional<std::string> htmlFile;    // --html
+  std::optional<bool> closedOk;         // --closed ok|crashed
+  std::vector<std::string> users;       // --user
+  std::optional<std::string> csvFile;   // --csv
+  std::optional<std::string> htmlFile;  // --html
 };
 
 struct LoginsOptions {
-  std::optional<std::string> runs;        // --runs
+  std::optional<std::string> runs;  // --runs
   TimeOptions time;
-  std::vector<std::string> users;         // --user
+  std::vector<std::string> users;  // --user
   std::optional<std::string> csvFile;
   std::optional<std::string> htmlFile;
 };
@@ -65,7 +74,7 @@ struct CommandLine {
   Command command = Command::Help;
   HistoryOptions history;
   LoginsOptions logins;
-  std::vector<std::string> paths;         // watch add / watch remove
+  std::vector<std::string> paths;  // watch add / watch remove
 };
 
 // Reads the arguments after the program name; UsageError when they do not

@@ -92,11 +92,10 @@ void Session::RunPass(bool buildTree, std::int32_t& failureCount, DateTime start
                             *platform_.eventLog, *platform_.accounts, listedRows_,
                             ProcessDiagnosticLog()};
   latestStart = startDateTime;
-  brenvik::ProcessTransactions(env, tables_.DataSetHistory, tables_.DataSetLogins,
-                               tables_.DataSetTransactions, buildTree,
-                               buildTree ? gArrCompRuns_ : spareRuns_, failureCount, latestStart,
-                               programsFetched_, historyUsers_, *tables_.DataSetTransactionsClone,
-                               dateOfCalc);
+  brenvik::ProcessTransactions(
+      env, tables_.DataSetHistory, tables_.DataSetLogins, tables_.DataSetTransactions, buildTree,
+      buildTree ? gArrCompRuns_ : spareRuns_, failureCount, latestStart, programsFetched_,
+      historyUsers_, *tables_.DataSetTransactionsClone, dateOfCalc);
 }
 
 DateTime Session::ProcessTransactions(std::int32_t& failureCount, DateTime startDateTime,

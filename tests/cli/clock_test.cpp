@@ -1,7 +1,6 @@
-#include "cli/cli_clock.h"
-
 #include <gtest/gtest.h>
 
+#include "cli/cli_clock.h"
 #include "records/date_time.h"
 #include "records/time_arithmetic.h"
 #include "statistics/win_statistics.h"

@@ -6,8 +6,8 @@
 
 #include "base/ini_file.h"
 #include "base/utf8.h"
-#include "platform/posix/posix_system.h"
 #include "cli_process.h"
+#include "platform/posix/posix_system.h"
 
 namespace brenvik::test {
 namespace {
@@ -51,13 +51,16 @@ TEST_F(CliCommands, ImportRunsOnceAndTheRefreshCountsTheImportedRun) {
   const std::string csv = tree_.File("history.csv");
   const CliResult report = Run({"uptime-report"});
   EXPECT_NE(report.out.find("Turned on 2 times\r\nTurned off 1 times\r\nCrashed 0 times\r\n"),
-            std::string::npos) << report.out;
+            std::string::npos)
+      << report.out;
   EXPECT_TRUE(report.out.ends_with("Counting uptime since 04/20/13\r\n"));
   ASSERT_EQ(Run({"history", "--csv", csv}).status, 0);
-  EXPECT_NE(ReadFileBytes(csv).find("\"\"\t\"Windows\"\t\"04/20/13 08:00:00\"\t\"04/20/13 17:00:00\"\t"
-                                    "\"09:00:00\"\t\"09:00:00\"\t\"00:00:00\"\t\"32400\"\t\"0\"\t"
-                                    "\"32400\"\t\"True\"\t\r\n"),
-            std::string::npos) << ReadFileBytes(csv);
+  EXPECT_NE(
+      ReadFileBytes(csv).find("\"\"\t\"Windows\"\t\"04/20/13 08:00:00\"\t\"04/20/13 17:00:00\"\t"
+                              "\"09:00:00\"\t\"09:00:00\"\t\"00:00:00\"\t\"32400\"\t\"0\"\t"
+                              "\"32400\"\t\"True\"\t\r\n"),
+      std::string::npos)
+      << ReadFileBytes(csv);
 }
 
 TEST_F(CliCommands, AnUnreadableEventLogIsAnErrorAndTheImportCanBeTriedAgain) {

@@ -113,20 +113,25 @@ TEST_F(CliReports, HistoryCsvHasTheDefaultColumnsAndTheFiveExportColumns) {
 
 TEST_F(CliReports, HistoryFiltersNarrowTheRowsAndAreDescribed) {
   const std::string csv = tree_.File("crashed.csv");
-  const CliResult crashed = Run({"history", "--source", "windows", "--closed", "crashed", "--csv", csv});
+  const CliResult crashed =
+      Run({"history", "--source", "windows", "--closed", "crashed", "--csv", csv});
   EXPECT_NE(crashed.out.find("Uptime entries: 1\r\nCrashed: 1 times\r\nTotal uptime: 09:01:00\r\n"),
-            std::string::npos) << crashed.out;
+            std::string::npos)
+      << crashed.out;
   EXPECT_NE(crashed.out.find("  *Source filter\r\n    Windows (My Computer)\r\n\r\n"
                              "  *Event type filter\r\n    Crashed\r\n"),
-            std::string::npos) << crashed.out;
+            std::string::npos)
+      << crashed.out;
   EXPECT_EQ(ReadFileBytes(csv).find("tool"), std::string::npos);
 
   const CliResult tool = Run({"history", "--source", "programs", "--program", "/opt/tool/tool",
                               "--after", "2013-04-29 10:30:00"});
   EXPECT_NE(tool.out.find("Uptime entries: 1\r\nTotal uptime: 01:30:00\r\n"), std::string::npos)
       << tool.out;
-  EXPECT_NE(tool.out.find("  *Source filter\r\n    Programs:\r\n      tool\r\n"), std::string::npos);
-  EXPECT_NE(tool.out.find("  *Time filter\r\n      After: 04/29/13 10:30:00\r\n"), std::string::npos);
+  EXPECT_NE(tool.out.find("  *Source filter\r\n    Programs:\r\n      tool\r\n"),
+            std::string::npos);
+  EXPECT_NE(tool.out.find("  *Time filter\r\n      After: 04/29/13 10:30:00\r\n"),
+            std::string::npos);
 
   // One second later the program's run lies before the bound.
   const CliResult none = Run({"history", "--source", "programs", "--after", "2013-04-29 10:30:01"});
@@ -137,8 +142,9 @@ TEST_F(CliReports, HistoryHtmlHoldsTheSummaryAndOneRowPerEntry) {
   const std::string html = tree_.File("history.html");
   Run({"history", "--source", "windows", "--html", html});
   const std::string document = ReadFileBytes(html);
-  EXPECT_TRUE(document.starts_with("\xEF\xBB\xBF<!DOCTYPE HTML><html><head><title>Brenvik Uptime "
-                                   "History Report</title>"));
+  EXPECT_TRUE(
+      document.starts_with("\xEF\xBB\xBF<!DOCTYPE HTML><html><head><title>Brenvik Uptime "
+                           "History Report</title>"));
   EXPECT_NE(document.find("Uptime entries: 2</br>Crashed: 1 times </br>"), std::string::npos);
   EXPECT_NE(document.find(">04/29/13 07:59:00</td><td class=\"normalborder\" height=\"18px\" "
                           "align=\"left\">09:01:00</td>"),
@@ -151,15 +157,16 @@ TEST_F(CliReports, HistoryHtmlHoldsTheSummaryAndOneRowPerEntry) {
 TEST_F(CliReports, LoginCsvHasOneLinePerLoginWithItsRun) {
   const std::string csv = tree_.File("logins.csv");
   const CliResult result = Run({"logins", "--csv", csv});
-  EXPECT_EQ(ReadFileBytes(csv),
-            "\xEF\xBB\xBF"
-            "Computer Run\tRun Start Date and Time\tRun End Date and Time\tCrashed\tComputer User "
-            "Name\tComputer Name\tLogin Date and Time\tLogoff Date and Time\tLogin Duration "
-            "(sec)\tActive Session (sec)\tActive Session, but Idle (sec)\tLocked Session (sec)\t\r\n"
-            "\"1\"\t\"04/29/13 07:59:00\"\t\"04/29/13 17:00:00\"\t\"True\"\t\"ann\"\t\"PC1\"\t"
-            "\"04/29/13 07:59:00\"\t\"04/29/13 17:00:00\"\t\"32460\"\t\"32460\"\t\"0\"\t\"0\"\t\r\n"
-            "\"2\"\t\"04/30/13 08:59:30\"\t\"04/30/13 12:00:00\"\t\"False\"\t\"ann\"\t\"PC1\"\t"
-            "\"04/30/13 09:01:00\"\t\"04/30/13 12:00:00\"\t\"10740\"\t\"10740\"\t\"0\"\t\"0\"\t");
+  EXPECT_EQ(
+      ReadFileBytes(csv),
+      "\xEF\xBB\xBF"
+      "Computer Run\tRun Start Date and Time\tRun End Date and Time\tCrashed\tComputer User "
+      "Name\tComputer Name\tLogin Date and Time\tLogoff Date and Time\tLogin Duration "
+      "(sec)\tActive Session (sec)\tActive Session, but Idle (sec)\tLocked Session (sec)\t\r\n"
+      "\"1\"\t\"04/29/13 07:59:00\"\t\"04/29/13 17:00:00\"\t\"True\"\t\"ann\"\t\"PC1\"\t"
+      "\"04/29/13 07:59:00\"\t\"04/29/13 17:00:00\"\t\"32460\"\t\"32460\"\t\"0\"\t\"0\"\t\r\n"
+      "\"2\"\t\"04/30/13 08:59:30\"\t\"04/30/13 12:00:00\"\t\"False\"\t\"ann\"\t\"PC1\"\t"
+      "\"04/30/13 09:01:00\"\t\"04/30/13 12:00:00\"\t\"10740\"\t\"10740\"\t\"0\"\t\"0\"\t");
   EXPECT_EQ(result.out,
             "Report about: ann [PC1]\r\n"
             "Computer was run: 2 times\r\n"
@@ -179,7 +186,8 @@ TEST_F(CliReports, LoginRunNumbersCountBackFromTheLastRun) {
   const std::string csv = tree_.File("last.csv");
   const CliResult result = Run({"logins", "--runs", "1", "--user", "ann [PC1]", "--csv", csv});
   EXPECT_NE(result.out.find("Computer was run: 1 times\r\nComputer crashed: 0 times\r\n"),
-            std::string::npos) << result.out;
+            std::string::npos)
+      << result.out;
   EXPECT_NE(result.out.find("   *Last Runs: 1"), std::string::npos) << result.out;
   const std::string lines = ReadFileBytes(csv);
   EXPECT_EQ(lines.find("\r\n\"1\""), std::string::npos);

@@ -1,7 +1,6 @@
-#include "cli/cli_options.h"
-
 #include <gtest/gtest.h>
 
+#include "cli/cli_options.h"
 #include "records/date_time.h"
 
 namespace brenvik::cli {
@@ -30,9 +29,9 @@ TEST(CommandLineOptions, GlobalOptionsGoBeforeOrAfterTheCommand) {
 }
 
 TEST(CommandLineOptions, HistoryFiltersAreReadWithTheirRepeats) {
-  const CommandLine line =
-      Parse({"history", "--source", "programs", "--program", "/a", "--program", "/b", "--after",
-             "2013-05-01 08:00:00", "--closed", "crashed", "--user", "ann [PC1]", "--csv", "h.csv"});
+  const CommandLine line = Parse({"history", "--source", "programs", "--program", "/a", "--program",
+                                  "/b", "--after", "2013-05-01 08:00:00", "--closed", "crashed",
+                                  "--user", "ann [PC1]", "--csv", "h.csv"});
   const HistoryOptions& h = line.history;
   EXPECT_EQ(h.sourceWindows, false);
   EXPECT_EQ(h.programs, (std::vector<std::string>{"/a", "/b"}));
@@ -56,7 +55,8 @@ TEST(CommandLineOptions, WatchCommandsTakePathsAndADoubleDashEndsTheOptions) {
 TEST(CommandLineOptions, UsageErrorsSayWhatIsWrong) {
   EXPECT_EQ(UsageProblem({}), "no command given");
   EXPECT_EQ(UsageProblem({"--root"}), "--root needs a value");
-  EXPECT_EQ(UsageProblem({"--uptime", "-5", "uptime-report"}), "--uptime wants whole seconds, not \"-5\"");
+  EXPECT_EQ(UsageProblem({"--uptime", "-5", "uptime-report"}),
+            "--uptime wants whole seconds, not \"-5\"");
   EXPECT_EQ(UsageProblem({"--now", "2013-04-30 12:00", "uptime-report"}),
             "--now wants \"YYYY-MM-DD HH:MM:SS\", not \"2013-04-30 12:00\"");
   EXPECT_EQ(UsageProblem({"uptime-report", "--csv", "x"}), "unknown option --csv");
@@ -69,7 +69,8 @@ TEST(CommandLineOptions, UsageErrorsSayWhatIsWrong) {
   EXPECT_EQ(UsageProblem({"logins", "--runs", "1", "--period", "0"}),
             "--runs cannot be combined with --period, --after or --before");
   EXPECT_EQ(UsageProblem({"watch"}), "watch wants list, add or remove");
-  EXPECT_EQ(UsageProblem({"watch", "remove"}), "watch add and watch remove want at least one program path");
+  EXPECT_EQ(UsageProblem({"watch", "remove"}),
+            "watch add and watch remove want at least one program path");
   EXPECT_EQ(UsageProblem({"watch", "add", ""}), "a program path cannot be empty");
   EXPECT_EQ(UsageProblem({"history=1"}), "unknown command \"history=1\"");
   EXPECT_EQ(UsageProblem({"history", "--period", "08x"}),
