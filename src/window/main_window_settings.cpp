@@ -1,0 +1,57 @@
+// The user's settings: restored at creation in two stages, saved at close.
+#include <QCheckBox>
+
+#include "base/errors.h"
+#include "records/time_arithmetic.h"
+#include "window/main_window.h"
+#include "window/options_page.h"
+#include "window/shell_parts.h"
+#include "window/tray.h"
+
+namespace brenvik {
+
+std::string TfrmBrenvikMain::ColumnsSettingsPath() const {
+  return context_.folders.settingsFolder + kColumnsSettingsFile;
+}
+
+void TfrmBrenvikMain::LoadEnvironment(bool fullLoad) {
+  if (fullLoad) {
+    Registry& registry = *context_.platform.registry;
+    const DateTime now = NowWholeSeconds(*context_.platform.clock);
+    auto key = registry.OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
+    gEnvironment = key ? ReadEnvironment(*key, now) : DefaultEnvironment(now);
+    ApplyEnvironmentToControls();
+  }
+  if (fullLoad) gColumnsLayout = LoadColumnsSettings(ColumnsSettingsPath());
+}
+
+// The controls of this window take the restored values; the tray check box
+// shows or hides the icon at once.
+void TfrmBrenvikMain::ApplyEnvironmentToControls() {
+  optionsPage_->chMinimizetoSystemTray()->setChecked(gEnvironment.minimizeToTray);
+  chMinimizetoSystemTrayClick();
+  const int page = ValidPageIndex(gEnvironment.activePage);
+  ShowPage(page);
+  ManageDown(navigation_->PageButton(page));
+}
+
+void TfrmBrenvikMain::LoadEnvironmentSecondStage() {
+  gbLoadingFirstStage = false;
+  tray_->SetActive(optionsPage_->chMinimizetoSystemTray()->isChecked());
+}
+
+void TfrmBrenvikMain::ReadEnvironmentFromControls() {
+  gEnvironment.minimizeToTray = optionsPage_->chMinimizetoSystemTray()->isChecked();
+  gEnvironment.activePage = ActivePage();
+}
+
+void TfrmBrenvikMain::SaveEnvironment() {
+  ReadEnvironmentFromControls();
+  auto key = context_.platform.registry->OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
+  if (!key) throw PlatformError("Cannot open the settings key " + std::string(kProductKeyPath));
+  WriteEnvironment(*key, gEnvironment, context_.platform.locale->Current());
+  key.reset();
+  SaveColumnsSettings(ColumnsSettingsPath(), gColumnsLayout);
+}
+
+}  // namespace brenvik
