@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "datastore/diagnostic_log.h"
+#include "statistics/history_summary_rows.h"
 #include "records/date_format.h"
 #include "window/action_guard.h"
 #include "window/artwork.h"
@@ -21,6 +22,7 @@
 #include "window/shell_parts.h"
 #include "window/tray.h"
 #include "window/uptime_page.h"
+#include "window/window_processing.h"
 
 namespace brenvik {
 
@@ -35,24 +37,42 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   marker_ = InstanceMarker::Create(context_.markerFolder,
                                    [this](int code) { return PowerBroadcast(code); });
 
-  // 1. The diagnostic log, the caption, the banner texts.
+  // 1. The diagnostic log, the caption.
   ProcessDiagnosticLog().SetLogFile(context_.folders.dataFolder + "UptimeLog.dat");
   setWindowTitle(kApplicationTitle);
   // 2. The first settings stage begins.
   gbLoadingFirstStage = true;
-  // 3. The service-failure count starts at 0.
-  gServiceStatus = 0;
-  // 6. The program's date formats.
+  // 3. The statistics state: no last end, no first boot, no failures.
+  gStats = WinStatistics{};
+  // 5. The seconds cycle starts from nothing; the figures are blank.
+  gCycle = SecondsCycleState{};
+  ShowBlankFigures();
+  // 6. The tables with their recovery; the program's date formats.
+  OpenTables(gTables, ServiceLink{*context_.platform.servicePipe, *context_.platform.clock,
+                                  context_.folders.dataFolder},
+             *this);
   InitAppFormatSettings(context_.platform.locale->Current());
-  // 8. The settings of the last run, then the second stage.
+  processing_ = std::make_unique<WindowProcessing>(context_.platform, gTables,
+                                                   context_.folders.dataFolder);
+  windowsHistory_ = std::make_unique<TableWindowsHistory>(gTables);
+  // 7. The start of the current run from the system's uptime.
+  gStats = InitialWinStatistics(*context_.platform.clock);
+  // 8. The settings of the last run; their load runs the first refresh.
   LoadEnvironment(true);
+  // 11. The second stage applies what depends on the restored controls.
   LoadEnvironmentSecondStage();
   // 12. Every label that copies the report tells so.
-  uptimePage_->SetReportHint(kReportHint);
+  uptimePage_->SetReportHint(kCopyStatisticsHint);
   timer_->start();
 }
 
-TfrmBrenvikMain::~TfrmBrenvikMain() { timer_->stop(); }
+// Destruction closes the tables (each written when changed) and makes the
+// backup copies.
+TfrmBrenvikMain::~TfrmBrenvikMain() {
+  timer_->stop();
+  RunGuarded(context_.messages,
+             [&] { CloseTablesAndBackup(gTables, context_.folders.dataFolder); });
+}
 
 void TfrmBrenvikMain::BuildControls() {
   setWindowIcon(BrenvikIcon());
@@ -116,6 +136,17 @@ void TfrmBrenvikMain::ConnectHandlers() {
           [this] { Guarded([&] { chMinimizetoSystemTrayClick(); }); });
   connect(tray_, &TrayIcon::showHideClicked, this, [this] { Guarded([&] { mnuShowHideClick(); }); });
   connect(tray_, &TrayIcon::doubleClicked, this, [this] { Guarded([&] { JvTrayIconDblClick(); }); });
+  connect(tray_, &TrayIcon::showUptimeClicked, this,
+          [this] { Guarded([&] { ShowUptime1Click(); }); });
+  connect(tray_, &TrayIcon::balloonShown, this,
+          [this] { Guarded([&] { JvTrayIconBalloonShow(); }); });
+  connect(uptimePage_, &UptimePage::reportClicked, this,
+          [this] { Guarded([&] { lwuYearsClick(); }); });
+  connect(uptimePage_, &UptimePage::label5Clicked, this,
+          [this] { Guarded([&] { label5Click(); }); });
+  connect(optionsPage_->btImport(), &QPushButton::clicked, this,
+          [this] { Guarded([&] { btImportClick(); }); });
+  connect(timer_, &QTimer::timeout, this, [this] { Guarded([&] { timerSecondsTimer(); }); });
 }
 
 bool TfrmBrenvikMain::IsFindable() const { return marker_ && marker_->IsFindable(); }

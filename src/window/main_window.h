@@ -19,7 +19,10 @@
 #include <string>
 
 #include "datastore/startup.h"
+#include "datastore/tables.h"
 #include "platform/platform.h"
+#include "statistics/seconds_cycle.h"
+#include "statistics/win_statistics.h"
 #include "window/column_layout.h"
 #include "window/environment.h"
 #include "window/messages.h"
@@ -39,6 +42,7 @@ class OptionsPage;
 class ProgrammsPage;
 class TrayIcon;
 class UptimePage;
+class WindowProcessing;
 
 struct WindowContext {
   Platform& platform;
@@ -50,9 +54,8 @@ struct WindowContext {
 
 inline constexpr int kClientWidth = 912;
 inline constexpr int kClientHeight = 580;
-inline constexpr const char* kReportHint = "Click here to copy uptime statistics to clipboard";
 
-class TfrmBrenvikMain : public QWidget {
+class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages {
   Q_OBJECT
 
  public:
@@ -81,6 +84,12 @@ class TfrmBrenvikMain : public QWidget {
   void chMinimizetoSystemTrayClick();
   void mnuShowHideClick();
   void JvTrayIconDblClick();
+  void timerSecondsTimer();
+  void lwuYearsClick();
+  void label5Click();
+  void ShowUptime1Click();
+  void JvTrayIconBalloonShow();
+  void btImportClick();
   // A power event with its WM_POWERBROADCAST code; true grants a request.
   bool PowerBroadcast(int code);
 
@@ -90,7 +99,12 @@ class TfrmBrenvikMain : public QWidget {
   void SaveEnvironment();
 
   bool LoadingFirstStage() const { return gbLoadingFirstStage; }
-  std::int32_t ServiceStatus() const { return gServiceStatus; }
+  std::int32_t ServiceStatus() const { return gStats.gServiceStatus; }
+  const WinStatistics& Statistics() const { return gStats; }
+  DataTables& Tables() { return gTables; }
+  // The table recovery could not reach the service: the program ends once
+  // the start-up is over.
+  bool EndAfterStartUp() const { return gTables.endAfterStartUp; }
   const EnvironmentValues& Environment() const { return gEnvironment; }
   const ColumnLayout& ColumnsLayout() const { return gColumnsLayout; }
 
@@ -106,6 +120,8 @@ class TfrmBrenvikMain : public QWidget {
   void closed();
   // btExit: end the application at once.
   void exitRequested();
+  // The statistics were refreshed: an uptime report on screen is out of date.
+  void uptimeReportOutOfDate();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -121,6 +137,18 @@ class TfrmBrenvikMain : public QWidget {
   void ApplyEnvironmentToControls();
   void ReadEnvironmentFromControls();
   std::string ColumnsSettingsPath() const;
+  StatisticsServices Services();
+  void FetchStatistics();
+  void ShowCaptions();
+  void ShowFigures(const UptimeFigureTexts& figures);
+  void ShowBlankFigures();
+  DateTime Now();
+
+  // StatisticsHost and the tables' Messages.
+  void BeginBusy(const std::string& panelCaption) override;
+  void EndBusy() override;
+  void ShowMessage(const std::string& text) override;
+  void UptimeReportOutOfDate() override;
 
   WindowContext context_;
   Banner* banner_ = nullptr;
@@ -136,7 +164,11 @@ class TfrmBrenvikMain : public QWidget {
   std::unique_ptr<InstanceMarker> marker_;
 
   bool gbLoadingFirstStage = true;
-  std::int32_t gServiceStatus = 0;
+  DataTables gTables;
+  WinStatistics gStats;
+  SecondsCycleState gCycle;
+  std::unique_ptr<WindowProcessing> processing_;
+  std::unique_ptr<WindowsHistorySource> windowsHistory_;
   EnvironmentValues gEnvironment;
   ColumnLayout gColumnsLayout;
 };

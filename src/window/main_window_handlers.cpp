@@ -39,6 +39,7 @@ void TfrmBrenvikMain::ManageDown(QPushButton* aBut) {
 
 void TfrmBrenvikMain::btUptimeClick() {
   ShowPage("Uptime");
+  timerSecondsTimer();
   ManageDown(navigation_->PageButton(PageUptime));
 }
 
@@ -114,7 +115,7 @@ void TfrmBrenvikMain::changeEvent(QEvent* event) {
 // Every power event starts the service-failure count again; the suspend and
 // standby queries and the suspend itself are granted.
 bool TfrmBrenvikMain::PowerBroadcast(int code) {
-  gServiceStatus = 0;
+  gStats.gServiceStatus = 0;
   return code == kPowerQuerySuspend || code == kPowerQueryStandby || code == kPowerSuspend;
 }
 

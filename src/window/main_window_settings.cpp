@@ -7,6 +7,7 @@
 #include "window/options_page.h"
 #include "window/shell_parts.h"
 #include "window/tray.h"
+#include "window/uptime_page.h"
 
 namespace brenvik {
 
@@ -22,6 +23,10 @@ void TfrmBrenvikMain::LoadEnvironment(bool fullLoad) {
     gEnvironment = key ? ReadEnvironment(*key, now) : DefaultEnvironment(now);
     ApplyEnvironmentToControls();
   }
+  // The statistics, the first processing pass at start-up.
+  FetchStatistics();
+  // "N/A, import now!" looks like a link while no completed run is known.
+  if (CompareMoments(gStats.gLastEndDateTime, NullDate) == 0) uptimePage_->SetLabel5LinkLook(true);
   if (fullLoad) gColumnsLayout = LoadColumnsSettings(ColumnsSettingsPath());
 }
 

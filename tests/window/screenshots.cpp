@@ -12,6 +12,14 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
   brenvik::test::WindowFixture fixture;
+  // Up 2 days 3:10:05 at 2013-04-30 12:00:00, after three earlier runs.
+  using brenvik::EncodeDateTime;
+  fixture.clock->counter = (2 * 86400 + 3 * 3600 + 10 * 60 + 5) * fixture.clock->frequency;
+  fixture.PrepareHistory({
+      {EncodeDateTime(2012, 3, 1, 8, 0, 0), EncodeDateTime(2012, 3, 1, 17, 0, 0), true, 600, 31800},
+      {EncodeDateTime(2013, 4, 10, 9, 0, 0), EncodeDateTime(2013, 4, 13, 10, 30, 0), false},
+      {EncodeDateTime(2013, 4, 20, 7, 0, 0), EncodeDateTime(2013, 4, 20, 7, 30, 0), true},
+  });
   brenvik::TfrmBrenvikMain& window = fixture.OpenWindow();
   window.show();
   app.processEvents();

@@ -1,6 +1,8 @@
 #include "window_fixture.h"
 
 #include "base/file_io.h"
+#include "datastore/tables.h"
+#include "records/time_arithmetic.h"
 #include "platform/posix/posix_registry.h"
 #include "platform/posix/posix_service_pipe.h"
 
@@ -32,6 +34,34 @@ TfrmBrenvikMain& WindowFixture::OpenWindow() {
 }
 
 void WindowFixture::DestroyWindow() { window_.reset(); }
+
+namespace {
+
+class NoMessages : public Messages {
+ public:
+  void ShowMessage(const std::string& text) override {
+    throw std::logic_error("unexpected message while preparing: " + text);
+  }
+};
+
+}  // namespace
+
+void WindowFixture::PrepareHistory(const std::vector<PreparedRun>& runs) {
+  DataTables tables;
+  NoMessages messages;
+  OpenTables(tables, ServiceLink{*platform->servicePipe, *clock, folders.dataFolder}, messages);
+  for (const PreparedRun& run : runs) {
+    const std::int64_t uptime = SecondsBetween(run.start, run.end);
+    const bool windows = run.exePath == "Windows";
+    tables.DataSetHistory.Append(
+        {FieldValue(1), FieldValue(windows ? "" : "ann [PC1]"), FieldValue(run.exePath),
+         FieldValue(), FieldValue(run.start), FieldValue(run.end), FieldValue(), FieldValue(),
+         FieldValue(), FieldValue(uptime), FieldValue(run.idleSeconds),
+         FieldValue(run.activeSeconds < 0 ? uptime : run.activeSeconds), FieldValue(windows),
+         FieldValue(run.closedOk), FieldValue(false), FieldValue(false)});
+  }
+  CloseTablesAndBackup(tables, folders.dataFolder);
+}
 
 std::unique_ptr<RegistryKey> WindowFixture::ProductKey() {
   return platform->registry->OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);

@@ -9,6 +9,7 @@
 #include <QString>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "datastore/startup.h"
 #include "platform/platform.h"
@@ -19,6 +20,16 @@
 #include "window/messages.h"
 
 namespace brenvik::test {
+
+// One row of a prepared uptime history (Windows unless a path is given).
+struct PreparedRun {
+  DateTime start;
+  DateTime end;
+  bool closedOk = true;
+  std::int32_t idleSeconds = 0;
+  std::int64_t activeSeconds = -1;  // -1: active throughout
+  std::string exePath = "Windows";
+};
 
 class WindowFixture {
  public:
@@ -31,6 +42,10 @@ class WindowFixture {
   // Destroys the window without closing it (what follows btExit).
   void DestroyWindow();
   TfrmBrenvikMain* window() const { return window_.get(); }
+
+  // Writes the rows into History.cds of the tree (as complete rows of run 1),
+  // through the tables as the program keeps them.
+  void PrepareHistory(const std::vector<PreparedRun>& runs);
 
   // The product key of the current user, created when missing.
   std::unique_ptr<RegistryKey> ProductKey();
