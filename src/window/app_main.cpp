@@ -1,6 +1,9 @@
 #include "window/app_main.h"
 
 #include "datastore/startup.h"
+#include <memory>
+
+#include "window/action_guard.h"
 #include "window/main_window.h"
 
 namespace brenvik {
@@ -17,20 +20,23 @@ bool PassStartUpChecks(Platform& platform, MessageSink& messages) {
   return true;
 }
 
-int RunBrenvik(BrenvikApplication& app, Platform& platform, MessageSink& messages) {
+int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages) {
   if (!PassStartUpChecks(platform, messages)) return 0;
   const DataFolders folders = InitDataFolders(platform);
   app.setApplicationDisplayName(kApplicationTitle);
-  int exitCode = 0;
-  {
-    TfrmBrenvikMain window(
+  std::unique_ptr<TfrmBrenvikMain> window;
+  const bool created = RunGuarded(messages, [&] {
+    window = std::make_unique<TfrmBrenvikMain>(
         WindowContext{platform, folders, GetTempFolder(*platform.systemInfo), messages});
-    QObject::connect(&window, &TfrmBrenvikMain::closed, &app, &QApplication::quit);
-    QObject::connect(&window, &TfrmBrenvikMain::exitRequested, &app, &QApplication::quit);
-    window.show();
-    exitCode = app.exec();
-  }
-  return exitCode;
+  });
+  if (!created) return 1;
+  // The table recovery could not reach the service: the start-up is over,
+  // the window is destroyed (closing and backing up the tables) at once.
+  if (window->EndAfterStartUp()) return 0;
+  QObject::connect(window.get(), &TfrmBrenvikMain::closed, &app, &QApplication::quit);
+  QObject::connect(window.get(), &TfrmBrenvikMain::exitRequested, &app, &QApplication::quit);
+  window->show();
+  return app.exec();
 }
 
 }  // namespace brenvik

@@ -14,6 +14,6 @@ namespace brenvik {
 bool PassStartUpChecks(Platform& platform, MessageSink& messages);
 
 // The whole start-up and the event loop; returns the process exit code.
-int RunBrenvik(BrenvikApplication& app, Platform& platform, MessageSink& messages);
+int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages);
 
 }  // namespace brenvik

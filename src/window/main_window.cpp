@@ -58,7 +58,9 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   // 7. The start of the current run from the system's uptime.
   gStats = InitialWinStatistics(*context_.platform.clock);
   // 8. The settings of the last run; their load runs the first refresh.
-  LoadEnvironment(true);
+  // Failures are reported and the window still comes up.
+  gColumnsLayout = DefaultHistoryColumns();
+  Guarded([&] { LoadEnvironment(true); });
   // 11. The second stage applies what depends on the restored controls.
   LoadEnvironmentSecondStage();
   // 12. Every label that copies the report tells so.
@@ -111,11 +113,6 @@ void TfrmBrenvikMain::BuildControls() {
     const QRect area = screen->availableGeometry();
     move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
   }
-}
-
-template <typename Handler>
-void TfrmBrenvikMain::Guarded(Handler handler) {
-  RunGuarded(context_.messages, handler);
 }
 
 void TfrmBrenvikMain::ConnectHandlers() {

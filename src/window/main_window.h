@@ -23,6 +23,7 @@
 #include "platform/platform.h"
 #include "statistics/seconds_cycle.h"
 #include "statistics/win_statistics.h"
+#include "window/action_guard.h"
 #include "window/column_layout.h"
 #include "window/environment.h"
 #include "window/messages.h"
@@ -130,8 +131,11 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
  private:
   void BuildControls();
   void ConnectHandlers();
+  // Runs a handler inside the general error report.
   template <typename Handler>
-  void Guarded(Handler handler);
+  void Guarded(Handler handler) {
+    RunGuarded(context_.messages, handler);
+  }
   void ShowAgain();
   void HideToTray();
   void ApplyEnvironmentToControls();

@@ -23,8 +23,9 @@ void TfrmBrenvikMain::LoadEnvironment(bool fullLoad) {
     gEnvironment = key ? ReadEnvironment(*key, now) : DefaultEnvironment(now);
     ApplyEnvironmentToControls();
   }
-  // The statistics, the first processing pass at start-up.
-  FetchStatistics();
+  // The statistics, the first processing pass at start-up. A failing pass
+  // is reported; the rest of the settings are still restored.
+  Guarded([&] { FetchStatistics(); });
   // "N/A, import now!" looks like a link while no completed run is known.
   if (CompareMoments(gStats.gLastEndDateTime, NullDate) == 0) uptimePage_->SetLabel5LinkLook(true);
   if (fullLoad) gColumnsLayout = LoadColumnsSettings(ColumnsSettingsPath());
