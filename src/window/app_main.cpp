@@ -8,6 +8,11 @@
 
 namespace brenvik {
 
+std::string DataTreeInUseMessage(const std::string& dataFolder) {
+  return "The data folder \"" + dataFolder +
+         "\" is in use by another Brenvik program. Application will be closed now.";
+}
+
 bool PassStartUpChecks(Platform& platform, MessageSink& messages) {
   if (!CheckSingleInstance(platform, kMutexName, true)) {
     messages.ShowMessage(kAlreadyRunningMessage);
@@ -23,6 +28,10 @@ bool PassStartUpChecks(Platform& platform, MessageSink& messages) {
 int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages) {
   if (!PassStartUpChecks(platform, messages)) return 0;
   const DataFolders folders = InitDataFolders(platform);
+  if (!platform.singleInstance->LockDataTree(folders.dataFolder)) {
+    messages.ShowMessage(DataTreeInUseMessage(folders.dataFolder));
+    return 0;
+  }
   app.setApplicationDisplayName(kApplicationTitle);
   std::unique_ptr<TfrmBrenvikMain> window;
   const bool created = RunGuarded(messages, [&] {

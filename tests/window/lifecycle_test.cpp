@@ -203,6 +203,21 @@ class LifecycleTest : public QObject {
     QVERIFY(FileExists(f.folders.dataFolder + "Backup/History.cds"));
   }
 
+  void ADataTreeHeldByAnotherProgramIsLeftAlone() {
+    test::WindowFixture f;
+    f.ProductKey();
+    f.platform->registry->OpenKey(RegistryRoot::LocalMachine, kProductKeyPath, true)
+        ->WriteString("FolderDataPath", f.dir.path() + "tree/");
+    auto instance = std::make_unique<test::FakeSingleInstance>();
+    instance->treesHeldByOthers = {f.folders.dataFolder};
+    f.platform->singleInstance = std::move(instance);
+    QCOMPARE(RunBrenvik(*qApp, *f.platform, f.messages), 0);
+    QCOMPARE(f.messages.messages,
+             std::vector<std::string>{DataTreeInUseMessage(f.folders.dataFolder)});
+    QVERIFY(!FileExists(f.folders.dataFolder + "History.cds"));
+    QVERIFY(!FileExists(f.folders.dataFolder + "UptimeLog.dat"));
+  }
+
   void ClosingBacksUpTheTables() {
     test::WindowFixture f;
     f.service->PrepareHandOver("2013-04-30 09:59:00;7200;;1;;0\r\n");
