@@ -10,11 +10,11 @@
 namespace brenvik {
 namespace {
 
-struct ButtonSpec {
+struct ButtonText {
   const char* name;
   const char* caption;
 };
-constexpr ButtonSpec kButtons[NavigationColumn::kPageButtons] = {
+constexpr ButtonText kButtons[NavigationColumn::kPageButtons] = {
     {"btUptime", " &Windows uptime "},
     {"btPrograms", "  &Programs uptime "},
     {"btUptimeHist", "  &Uptime history"},
