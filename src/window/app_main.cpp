@@ -1,0 +1,51 @@
+#include "window/app_main.h"
+
+#include "datastore/startup.h"
+#include <memory>
+
+#include "window/action_guard.h"
+#include "window/main_window.h"
+
+namespace brenvik {
+
+std::string DataTreeInUseMessage(const std::string& dataFolder) {
+  return "The data folder \"" + dataFolder +
+         "\" is in use by another Brenvik program. Application will be closed now.";
+}
+
+bool PassStartUpChecks(Platform& platform, MessageSink& messages) {
+  if (!CheckSingleInstance(platform, kMutexName, true)) {
+    messages.ShowMessage(kAlreadyRunningMessage);
+    return false;
+  }
+  if (!CheckUserKey(*platform.registry)) {
+    messages.ShowMessage(kWrongUserMessage);
+    return false;
+  }
+  return true;
+}
+
+int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages) {
+  if (!PassStartUpChecks(platform, messages)) return 0;
+  const DataFolders folders = InitDataFolders(platform);
+  if (!platform.singleInstance->LockDataTree(folders.dataFolder)) {
+    messages.ShowMessage(DataTreeInUseMessage(folders.dataFolder));
+    return 0;
+  }
+  app.setApplicationDisplayName(kApplicationTitle);
+  std::unique_ptr<TfrmBrenvikMain> window;
+  const bool created = RunGuarded(messages, [&] {
+    window = std::make_unique<TfrmBrenvikMain>(
+        WindowContext{platform, folders, GetTempFolder(*platform.systemInfo), messages});
+  });
+  if (!created) return 1;
+  // The table recovery could not reach the service: the start-up is over,
+  // the window is destroyed (closing and backing up the tables) at once.
+  if (window->EndAfterStartUp()) return 0;
+  QObject::connect(window.get(), &TfrmBrenvikMain::closed, &app, &QApplication::quit);
+  QObject::connect(window.get(), &TfrmBrenvikMain::exitRequested, &app, &QApplication::quit);
+  window->show();
+  return app.exec();
+}
+
+}  // namespace brenvik

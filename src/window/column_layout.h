@@ -1,0 +1,44 @@
+// The column layout of the uptime report grid and its file
+// ColumnsSettings.ini in the settings folder: for each column in display
+// order the field it shows, its title, its width and whether it is shown.
+// The file's encoding is private to this program (docs/columns_settings.md).
+// A file that cannot be read is deleted; a layout whose first column is not
+// titled "Computer user" is not used. No widget toolkit here: the grid of the
+// History page applies the layout.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace brenvik {
+
+inline constexpr const char* kColumnsSettingsFile = "ColumnsSettings.ini";
+inline constexpr const char* kFirstColumnTitle = "Computer user";
+// A width left to the toolkit.
+inline constexpr int kDefaultColumnWidth = -1;
+
+struct GridColumn {
+  std::string field;
+  std::string title;
+  int width = kDefaultColumnWidth;
+  bool shown = true;
+  bool operator==(const GridColumn&) const = default;
+};
+
+using ColumnLayout = std::vector<GridColumn>;
+
+// The fifteen columns the grid shows when no stored layout is usable.
+ColumnLayout DefaultHistoryColumns();
+
+std::string EncodeColumnLayout(const ColumnLayout& layout);
+// ConversionError when the text is not a layout of this program.
+ColumnLayout DecodeColumnLayout(const std::string& text);
+
+// The layout to use at start-up: the file's when it exists, reads and starts
+// with the "Computer user" column; otherwise the default. A file that exists
+// but cannot be read or decoded is deleted.
+ColumnLayout LoadColumnsSettings(const std::string& path);
+// Replaces the file atomically; FileError when it cannot be written.
+void SaveColumnsSettings(const std::string& path, const ColumnLayout& layout);
+
+}  // namespace brenvik

@@ -1,0 +1,79 @@
+// The user's settings: restored at creation in two stages, saved at close.
+#include <QCheckBox>
+
+#include "base/errors.h"
+#include "datastore/diagnostic_log.h"
+#include "records/date_format.h"
+#include "records/time_arithmetic.h"
+#include "window/main_window.h"
+#include "window/options_page.h"
+#include "window/shell_parts.h"
+#include "window/tray.h"
+#include "window/uptime_page.h"
+
+namespace brenvik {
+
+std::string TfrmBrenvikMain::ColumnsSettingsPath() const {
+  return context_.folders.settingsFolder + kColumnsSettingsFile;
+}
+
+void TfrmBrenvikMain::LoadEnvironment(bool fullLoad) {
+  if (fullLoad) {
+    Registry& registry = *context_.platform.registry;
+    const DateTime now = NowWholeSeconds(*context_.platform.clock);
+    auto key = registry.OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
+    gEnvironment = key ? ReadEnvironment(*key, now) : DefaultEnvironment(now);
+    ApplyEnvironmentToControls();
+    LoadWatchedPrograms();
+  }
+  // The statistics, the first processing pass at start-up. A failing pass
+  // is reported; the rest of the settings are still restored.
+  Guarded([&] { FetchStatistics(); });
+  // "N/A, import now!" looks like a link while no completed run is known.
+  if (CompareMoments(gStats.gLastEndDateTime, NullDate) == 0) uptimePage_->SetLabel5LinkLook(true);
+  if (fullLoad) gColumnsLayout = LoadColumnsSettings(ColumnsSettingsPath());
+}
+
+// The controls of this window take the restored values; the tray check box
+// shows or hides the icon at once.
+void TfrmBrenvikMain::ApplyEnvironmentToControls() {
+  optionsPage_->chMinimizetoSystemTray()->setChecked(gEnvironment.minimizeToTray);
+  chMinimizetoSystemTrayClick();
+  const int page = ValidPageIndex(gEnvironment.activePage);
+  ShowPage(page);
+  ManageDown(navigation_->PageButton(page));
+}
+
+// The watched programs of the registry, in loading mode (nothing written, the
+// service not told). Programs whose version resource could not be read are
+// still watched; the reasons go to the diagnostic log.
+void TfrmBrenvikMain::LoadWatchedPrograms() {
+  const std::vector<std::string> problems = gWatched->LoadFromRegistry();
+  if (problems.empty()) return;
+  const std::string time =
+      FormatDateTime("yyyy-mm-dd hh:nn:ss", Now(), AppFormatSettings());
+  for (const std::string& problem : problems) {
+    ProcessDiagnosticLog().AddLogEntry(time, "LoadEnvironment", problem);
+  }
+}
+
+void TfrmBrenvikMain::LoadEnvironmentSecondStage() {
+  gbLoadingFirstStage = false;
+  tray_->SetActive(optionsPage_->chMinimizetoSystemTray()->isChecked());
+}
+
+void TfrmBrenvikMain::ReadEnvironmentFromControls() {
+  gEnvironment.minimizeToTray = optionsPage_->chMinimizetoSystemTray()->isChecked();
+  gEnvironment.activePage = ActivePage();
+}
+
+void TfrmBrenvikMain::SaveEnvironment() {
+  ReadEnvironmentFromControls();
+  auto key = context_.platform.registry->OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
+  if (!key) throw PlatformError("Cannot open the settings key " + std::string(kProductKeyPath));
+  WriteEnvironment(*key, gEnvironment, context_.platform.locale->Current());
+  key.reset();
+  SaveColumnsSettings(ColumnsSettingsPath(), gColumnsLayout);
+}
+
+}  // namespace brenvik

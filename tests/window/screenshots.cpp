@@ -1,0 +1,39 @@
+// Writes PNG pictures of the window's pages into the folder given as the
+// first argument, over a prepared data tree; for looking at the window by eye.
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "window/main_window.h"
+#include "window_fixture.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+  brenvik::test::WindowFixture fixture;
+  // Up 2 days 3:10:05 at 2013-04-30 12:00:00, after three earlier runs.
+  using brenvik::EncodeDateTime;
+  fixture.clock->counter = (2 * 86400 + 3 * 3600 + 10 * 60 + 5) * fixture.clock->frequency;
+  // The service hands over the boot of the current run and ann's login.
+  fixture.service->PrepareHandOver(
+      "2013-04-28 06:49:55;7200;;1;;0\r\n"
+      "2013-04-28 06:50:55;7200;PC1|ann;5;0;\r\n");
+  fixture.PrepareHistory({
+      {EncodeDateTime(2012, 3, 1, 8, 0, 0), EncodeDateTime(2012, 3, 1, 17, 0, 0), true, 600, 31800},
+      {EncodeDateTime(2013, 4, 10, 9, 0, 0), EncodeDateTime(2013, 4, 13, 10, 30, 0), false},
+      {EncodeDateTime(2013, 4, 20, 7, 0, 0), EncodeDateTime(2013, 4, 20, 7, 30, 0), true},
+  });
+  brenvik::TfrmBrenvikMain& window = fixture.OpenWindow();
+  window.show();
+  app.processEvents();
+  const char* pages[] = {"Uptime", "Programms", "History", "Logins", "Options"};
+  const char* buttons[] = {"btUptime", "btPrograms", "btUptimeHist", "btLoginHist",
+                           "btOptionsHist"};
+  for (int i = 0; i < 5; ++i) {
+    window.findChild<QPushButton*>(buttons[i])->click();
+    app.processEvents();
+    window.grab().save(folder + "/" + pages[i] + ".png");
+  }
+  return 0;
+}

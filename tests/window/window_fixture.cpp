@@ -1,0 +1,70 @@
+#include "window_fixture.h"
+
+#include "base/file_io.h"
+#include "datastore/tables.h"
+#include "records/time_arithmetic.h"
+#include "platform/posix/posix_registry.h"
+#include "platform/posix/posix_service_pipe.h"
+
+namespace brenvik::test {
+
+WindowFixture::WindowFixture() {
+  folders = InitDataFoldersAt(dir.path() + "tree/");
+  markerFolder = dir.path() + "tmp/";
+  ForceDirectories(markerFolder);
+  FakePlatform fake = MakeFakePlatform();
+  clock = fake.clock;
+  locale = fake.locale;
+  shell = fake.shell;
+  eventLog = fake.eventLog;
+  platform = std::move(fake.platform);
+  platform->registry =
+      std::make_unique<PosixRegistry>(dir.path() + "user/", dir.path() + "machine/");
+  platform->servicePipe = std::make_unique<PosixServicePipe>(500);
+  service = std::make_unique<FakeService>(folders.dataFolder);
+}
+
+WindowFixture::~WindowFixture() { DestroyWindow(); }
+
+TfrmBrenvikMain& WindowFixture::OpenWindow() {
+  DestroyWindow();
+  window_ = std::make_unique<TfrmBrenvikMain>(
+      WindowContext{*platform, folders, markerFolder, messages});
+  return *window_;
+}
+
+void WindowFixture::DestroyWindow() { window_.reset(); }
+
+namespace {
+
+class NoMessages : public Messages {
+ public:
+  void ShowMessage(const std::string& text) override {
+    throw std::logic_error("unexpected message while preparing: " + text);
+  }
+};
+
+}  // namespace
+
+void WindowFixture::PrepareHistory(const std::vector<PreparedRun>& runs) {
+  DataTables tables;
+  NoMessages messages;
+  OpenTables(tables, ServiceLink{*platform->servicePipe, *clock, folders.dataFolder}, messages);
+  for (const PreparedRun& run : runs) {
+    const std::int64_t uptime = SecondsBetween(run.start, run.end);
+    const bool windows = run.exePath == "Windows";
+    tables.DataSetHistory.Append(
+        {FieldValue(1), FieldValue(windows ? "" : "ann [PC1]"), FieldValue(run.exePath),
+         FieldValue(), FieldValue(run.start), FieldValue(run.end), FieldValue(), FieldValue(),
+         FieldValue(), FieldValue(uptime), FieldValue(run.idleSeconds),
+         FieldValue(run.activeSeconds < 0 ? uptime : run.activeSeconds), FieldValue(windows),
+         FieldValue(run.closedOk), FieldValue(false), FieldValue(false)});
+  }
+  CloseTablesAndBackup(tables, folders.dataFolder);
+}
+
+std::unique_ptr<RegistryKey> WindowFixture::ProductKey() {
+  return platform->registry->OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
+}
+
+}  // namespace brenvik::test
