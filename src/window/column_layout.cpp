@@ -70,33 +70,12 @@ GridColumn ParseColumn(const std::string& line) {
 
 }  // namespace
 
-ColumnLayout DefaultHistoryColumns() {
-  const int d = kDefaultColumnWidth;
-  return {
-      {"cdsHistoryComputerUser", "Computer user", 140, true},
-      {"cdsHistoryExePath", "Program filename", 200, false},
-      {"cdsHistoryRecProgramTitle", "Program title", 140, true},
-      {"cdsHistoryDateTimeStart", "Start date and time", 155, true},
-      {"cdsHistoryDateTimeEnd", "Closing date and time", d, false},
-      {"cdsHistoryRecUptime", "Total uptime", 85, true},
-      {"cdsHistoryRecActTime", "Active", 85, true},
-      {"cdsHistoryRecIdleTime", "Idle", 85, true},
-      {"cdsHistoryUptimeSeconds", "Total uptime(sec)", d, false},
-      {"cdsHistoryIdleSeconds", "Idle(sec)", d, false},
-      {"cdsHistoryActiveSeconds", "Active(sec)", d, false},
-      {"cdsHistoryIsWindows", "Is Windows", d, false},
-      {"cdsHistoryClosedOk", "Closed normally", d, false},
-      {"cdsHistoryRecIncomplete", "Running...", d, false},
-      {"cdsHistoryIsImported", "Imported", d, false},
-  };
-}
-
 std::string EncodeColumnLayout(const ColumnLayout& layout) {
   std::string text(kHeader);
   text += "\n";
   for (const GridColumn& column : layout) {
     text += Escape(column.field) + "\t" + std::to_string(column.width) + "\t" +
-            (column.shown ? "1" : "0") + "\t" + Escape(column.title) + "\t\n";
+            (column.visible ? "1" : "0") + "\t" + Escape(column.title) + "\t\n";
   }
   return text;
 }

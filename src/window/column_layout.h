@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "reports/uptime/uptime_export.h"
+
 namespace brenvik {
 
 inline constexpr const char* kColumnsSettingsFile = "ColumnsSettings.ini";
@@ -17,18 +19,9 @@ inline constexpr const char* kFirstColumnTitle = "Computer user";
 // A width left to the toolkit.
 inline constexpr int kDefaultColumnWidth = -1;
 
-struct GridColumn {
-  std::string field;
-  std::string title;
-  int width = kDefaultColumnWidth;
-  bool shown = true;
-  bool operator==(const GridColumn&) const = default;
-};
-
+// The columns themselves and their default layout (DefaultHistoryColumns)
+// are the report's: GridColumn of reports/uptime/uptime_export.h.
 using ColumnLayout = std::vector<GridColumn>;
-
-// The fifteen columns the grid shows when no stored layout is usable.
-ColumnLayout DefaultHistoryColumns();
 
 std::string EncodeColumnLayout(const ColumnLayout& layout);
 // ConversionError when the text is not a layout of this program.

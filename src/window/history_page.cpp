@@ -1,7 +1,268 @@
+// The History page's controls and how they are laid out and connected.
 #include "window/history_page.h"
 
-namespace brenvik {
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTimeEdit>
+#include <QVBoxLayout>
 
-HistoryPage::HistoryPage(QWidget* parent) : QWidget(parent) { setObjectName("History"); }
+#include "reports/date_ranges.h"
+#include "window/history/history_grid.h"
+#include "window/history/pick_list_view.h"
+#include "window/history/qt_dates.h"
+
+namespace brenvik {
+namespace {
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
+QLabel* BoldLabel(const QString& text, const char* name, QWidget* parent) {
+  auto* label = Named(new QLabel(text, parent), name);
+  QFont font = label->font();
+  font.setBold(true);
+  label->setFont(font);
+  return label;
+}
+
+}  // namespace
+
+HistoryPage::HistoryPage(QWidget* parent) : QWidget(parent) {
+  setObjectName("History");
+  notebook_ = Named(new QTabWidget(this), "TabbedNotebookUptime");
+  notebook_->addTab(BuildReportTab(), "");
+  notebook_->addTab(BuildSourceTab(), "");
+  notebook_->addTab(BuildTimeTab(), "");
+  notebook_->addTab(BuildEventTab(), "");
+  notebook_->addTab(BuildUserTab(), "");
+  notebook_->addTab(BuildSavedTab(), "  [Saved and used filters] ");
+  btBrowseUptime_ = Named(new QPushButton("&Browse uptime history", this), "btBrowseUptime");
+  btBrowseUptime_->setDefault(true);
+  btBrowseUptime_->setMinimumWidth(180);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->addWidget(notebook_, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(btBrowseUptime_);
+  layout->addLayout(buttons);
+  // Enter anywhere on the page presses the default button.
+  for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+    auto* shortcut = new QShortcut(QKeySequence(key), this);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, btBrowseUptime_, &QPushButton::click);
+  }
+  const DateTime today = FromQDate(QDate::currentDate());
+  settings_.afterDate = settings_.beforeDate = today;
+  Connect();
+  ShowSettings();
+}
+
+HistoryPage::~HistoryPage() = default;
+
+QWidget* HistoryPage::BuildReportTab() {
+  auto* tab = new QWidget;
+  auto* layout = new QGridLayout(tab);
+  layout->addWidget(Named(new QLabel("Uptime report:", tab), "Label4"), 0, 0, 1, 3);
+  model_ = new HistoryGridModel(tab);
+  grid_ = new HistoryGridView(model_, tab);
+  layout->addWidget(grid_, 1, 0, 1, 3);
+  label35_ = BoldLabel("", "Label35", tab);
+  label36_ = BoldLabel("", "Label36", tab);
+  label35_->hide();
+  label36_->hide();
+  layout->addWidget(label35_, 2, 0);
+  layout->addWidget(label36_, 2, 1);
+  layout->addWidget(Named(new QLabel("Summary:", tab), "Label1"), 3, 0, 1, 3);
+  summary_ = Named(new QTextEdit(tab), "JvRichEditHistory");
+  summary_->setReadOnly(true);
+  summary_->setMaximumHeight(110);
+  layout->addWidget(summary_, 4, 0, 2, 2);
+  btExportUptimeHTML_ =
+      Named(new QPushButton("Open &in browser and Print", tab), "btExportUptimeHTML");
+  btExportUptime_ = Named(new QPushButton("Export to &CSV", tab), "btExportUptime");
+  layout->addWidget(btExportUptimeHTML_, 4, 2, Qt::AlignTop);
+  layout->addWidget(btExportUptime_, 5, 2, Qt::AlignTop);
+  layout->setRowStretch(1, 1);
+  layout->setColumnStretch(1, 1);
+  // The out-of-date notice over the grid.
+  noticeImage_ = Named(new QLabel(grid_), "Image8");
+  noticeImage_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+  noticeImage_->setGeometry(20, 40, 32, 32);
+  notice_ = Named(new QLabel(QString::fromUtf8(kReportOutOfDateNotice), grid_), "JvHTLabel8");
+  notice_->setTextFormat(Qt::RichText);
+  notice_->setGeometry(60, 40, 420, 40);
+  notice_->hide();
+  noticeImage_->hide();
+  return tab;
+}
+
+QWidget* HistoryPage::BuildSourceTab() {
+  auto* tab = new QWidget;
+  auto* layout = new QGridLayout(tab);
+  sourceBox_ = Named(new QCheckBox(tab), "FilterCheckBoxSource");
+  rbHistComputer_ = Named(new QRadioButton("Windows (My Computer)", tab), "rbHistComputer");
+  rbHistProgram_ = Named(new QRadioButton("Program", tab), "rbHistProgram");
+  sourceAll_ = Named(new QCheckBox(tab), "CheckBoxUptimeSource");
+  sourceList_ = new PickListView(settings_.programs, sourceAll_, true, tab);
+  sourceList_->setObjectName("lvUptimeSource");
+  sourceList_->SetBoldRule([this] { return !settings_.sourceWindows; });
+  layout->addWidget(sourceBox_, 0, 0, 1, 2);
+  layout->addWidget(rbHistComputer_, 1, 0, 1, 2);
+  layout->addWidget(rbHistProgram_, 2, 0, 1, 2);
+  layout->addWidget(sourceAll_, 3, 0);
+  layout->addWidget(new QLabel("Programs:", tab), 3, 1);
+  layout->addWidget(sourceList_, 4, 0, 1, 2);
+  layout->setColumnStretch(1, 1);
+  return tab;
+}
+
+QWidget* HistoryPage::BuildTimeTab() {
+  auto* tab = new QWidget;
+  auto* layout = new QGridLayout(tab);
+  timeBox_ = Named(new QCheckBox(tab), "FilterCheckBoxTime");
+  rbPredefined_ = Named(new QRadioButton("Predefined period:", tab), "rbFilterPredefinedPeriod");
+  rbRange_ = Named(new QRadioButton("Date range:", tab), "rbFilterDateRange");
+  cmbbPeriod_ = Named(new QComboBox(tab), "cmbbPeriod");
+  for (const std::string& item : PeriodItems(0)) cmbbPeriod_->addItem(QString::fromStdString(item));
+  afterBox_ = Named(new QCheckBox("After:", tab), "chkbHistEventAfter");
+  beforeBox_ = Named(new QCheckBox("Before:", tab), "chkbHistEventBefore");
+  afterDate_ = Named(new QDateEdit(tab), "dateTimePickHistoryAfter");
+  beforeDate_ = Named(new QDateEdit(tab), "dateTimePickHistoryBefore");
+  afterTime_ = Named(new QTimeEdit(tab), "tmEdAfter");
+  beforeTime_ = Named(new QTimeEdit(tab), "tmEdBefore");
+  for (QDateEdit* date : {afterDate_, beforeDate_}) {
+    date->setCalendarPopup(true);
+    date->setDisplayFormat("yyyy-MM-dd");
+  }
+  for (QTimeEdit* time : {afterTime_, beforeTime_}) time->setDisplayFormat("HH:mm:ss");
+  layout->addWidget(timeBox_, 0, 0, 1, 4);
+  layout->addWidget(rbPredefined_, 1, 0);
+  layout->addWidget(cmbbPeriod_, 1, 1, 1, 2);
+  layout->addWidget(rbRange_, 2, 0);
+  layout->addWidget(afterBox_, 3, 0, Qt::AlignRight);
+  layout->addWidget(afterDate_, 3, 1);
+  layout->addWidget(afterTime_, 3, 2);
+  layout->addWidget(beforeBox_, 4, 0, Qt::AlignRight);
+  layout->addWidget(beforeDate_, 4, 1);
+  layout->addWidget(beforeTime_, 4, 2);
+  layout->setColumnStretch(3, 1);
+  layout->setRowStretch(5, 1);
+  return tab;
+}
+
+QWidget* HistoryPage::BuildEventTab() {
+  auto* tab = new QWidget;
+  auto* layout = new QVBoxLayout(tab);
+  eventBox_ = Named(new QCheckBox(tab), "FilterCheckBoxEvent");
+  rbOk_ = Named(new QRadioButton("Closed normally", tab), "rbHistEventTerminatedOk");
+  rbCrash_ = Named(new QRadioButton("Crashed", tab), "rbHistEventTerminatedCrash");
+  layout->addWidget(eventBox_);
+  layout->addWidget(rbOk_);
+  layout->addWidget(rbCrash_);
+  layout->addStretch(1);
+  return tab;
+}
+
+QWidget* HistoryPage::BuildUserTab() {
+  auto* tab = new QWidget;
+  auto* layout = new QGridLayout(tab);
+  userBox_ = Named(new QCheckBox(tab), "FilterCheckBoxUser");
+  userAll_ = Named(new QCheckBox(tab), "CheckBoxUptimeUser");
+  userList_ = new PickListView(settings_.users, userAll_, false, tab);
+  userList_->setObjectName("lvUptimeUsers");
+  userList_->SetBoldRule([this] { return !settings_.sourceWindows; });
+  layout->addWidget(userBox_, 0, 0, 1, 2);
+  layout->addWidget(userAll_, 1, 0);
+  layout->addWidget(new QLabel("Computer users:", tab), 1, 1);
+  layout->addWidget(userList_, 2, 0, 1, 2);
+  layout->setColumnStretch(1, 1);
+  return tab;
+}
+
+QWidget* HistoryPage::BuildSavedTab() {
+  auto* tab = new QWidget;
+  auto* layout = new QGridLayout(tab);
+  lastFilters_ = Named(new QListWidget(tab), "ListBoxLastFilters");
+  savedFilters_ = Named(new QListWidget(tab), "ListBoxSavedFilters");
+  filterMemo_ = Named(new QPlainTextEdit(tab), "FilterMemo");
+  filterMemo_->setReadOnly(true);
+  filterMemo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  auto* applyBrowse = Named(new QPushButton("Apply filter and Brows&e", tab), "ButtonApplyFilterBrowse");
+  applyBrowse->setToolTip("Load Filter's Settings to Form's Controls AND Execute Browse Command");
+  auto* apply = Named(new QPushButton("&Apply filter", tab), "ButtonApplyFilter");
+  apply->setToolTip("Load Filter's Settings to Form's Controls");
+  auto* save = Named(new QPushButton(tab), "btFilterSave");
+  save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  save->setToolTip("Save Current Filter in Last Used Filters List");
+  auto* remove = Named(new QPushButton(tab), "btFilterDelete");
+  remove->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+  remove->setToolTip("Delete Saved Filter from Saved Filters List");
+  layout->addWidget(new QLabel("Last used filters:", tab), 0, 0);
+  layout->addWidget(new QLabel("Saved filters:", tab), 0, 2);
+  layout->addWidget(new QLabel("Filter settings:", tab), 0, 3);
+  layout->addWidget(lastFilters_, 1, 0, 3, 1);
+  layout->addWidget(save, 1, 1);
+  layout->addWidget(remove, 2, 1);
+  layout->addWidget(savedFilters_, 1, 2, 3, 1);
+  layout->addWidget(filterMemo_, 1, 3, 3, 1);
+  layout->addWidget(apply, 4, 2);
+  layout->addWidget(applyBrowse, 4, 3);
+  connect(apply, &QPushButton::clicked, this, [this] { Run([&] { ButtonApplyFilterClick(); }); });
+  connect(applyBrowse, &QPushButton::clicked, this,
+          [this] { Run([&] { ButtonApplyFilterBrowseClick(); }); });
+  connect(save, &QPushButton::clicked, this, [this] { Run([&] { btFilterSaveClick(); }); });
+  connect(remove, &QPushButton::clicked, this, [this] { Run([&] { btFilterDeleteClick(); }); });
+  return tab;
+}
+
+void HistoryPage::Connect() {
+  connect(btBrowseUptime_, &QPushButton::clicked, this, [this] { Run([&] { btBrowseUptimeClick(); }); });
+  connect(btExportUptime_, &QPushButton::clicked, this, [this] { Run([&] { btExportUptimeClick(); }); });
+  connect(btExportUptimeHTML_, &QPushButton::clicked, this,
+          [this] { Run([&] { btExportUptimeHTMLClick(); }); });
+  for (QAbstractButton* control :
+       std::initializer_list<QAbstractButton*>{sourceBox_, rbHistComputer_, rbHistProgram_, timeBox_,
+                                               rbPredefined_, rbRange_, afterBox_, beforeBox_,
+                                               eventBox_, rbOk_, rbCrash_, userBox_}) {
+    connect(control, &QAbstractButton::clicked, this, [this] {
+      if (showing_) return;
+      ReadControls();
+      ManageControls();
+    });
+  }
+  connect(grid_, &HistoryGridView::titleClicked, this, [this](const std::string& field) {
+    Run([&] {
+      if (model_->Report() && SortReportByColumn(*model_->Report(), field)) model_->Reload();
+    });
+  });
+  connect(grid_, &HistoryGridView::selectionSettled, this, [this] { Run([&] { ShowSelectionLabels(); }); });
+  connect(notebook_, &QTabWidget::currentChanged, this, [this](int index) { Run([&] { TabChanged(index); }); });
+  connect(lastFilters_, &QListWidget::itemClicked, this, [this] {
+    savedFilters_->clearSelection();
+    savedFilters_->setCurrentRow(-1);
+    Run([&] { ShowFilterDescription(kLastUsedFilters); });
+  });
+  connect(savedFilters_, &QListWidget::itemClicked, this, [this] {
+    lastFilters_->clearSelection();
+    lastFilters_->setCurrentRow(-1);
+    Run([&] { ShowFilterDescription(kSavedFilters); });
+  });
+}
 
 }  // namespace brenvik

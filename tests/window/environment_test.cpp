@@ -172,7 +172,7 @@ class EnvironmentTest : public QObject {
     test::TempDir dir;
     ColumnLayout layout = DefaultHistoryColumns();
     std::swap(layout[2], layout[5]);
-    layout[1].shown = true;
+    layout[1].visible = true;
     layout[1].width = 321;
     layout[4].title = "Tab\there 100% \r\n";
     layout[6].title = "";

@@ -1,0 +1,311 @@
+// The History page's handlers: reading the filter controls into the
+// settings, the enabling rules shown back, the browse, the exports, the
+// saved filters and the report's states.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTimeEdit>
+
+#include "records/time_arithmetic.h"
+#include "reports/date_ranges.h"
+#include "window/column_layout.h"
+#include "window/history/filter_name_dialog.h"
+#include "window/history/history_grid.h"
+#include "window/history/pick_list_view.h"
+#include "window/history/qt_dates.h"
+#include "window/history_page.h"
+
+namespace brenvik {
+namespace {
+
+HistoryDialogs DefaultDialogs(QWidget* owner) {
+  HistoryDialogs dialogs;
+  dialogs.askCsvFile = [owner](const std::string& folder) {
+    QFileDialog dialog(owner, "Save your CSV file", QString::fromStdString(folder));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({"Text file (*.txt)", "CSV file (*.csv)"});
+    dialog.selectNameFilter("CSV file (*.csv)");
+    dialog.setDefaultSuffix("csv");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
+    return dialog.selectedFiles().front().toStdString();
+  };
+  dialogs.askFilterName = [owner](const std::string& text) -> std::optional<std::string> {
+    TfrmFilterName dialog(owner);
+    dialog.Edit1()->setText(QString::fromStdString(text));
+    dialog.Edit1()->selectAll();
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Edit1()->text().toStdString();
+  };
+  dialogs.showMessage = [owner](const std::string& text) {
+    QMessageBox::information(owner, "Brenvik", QString::fromStdString(text));
+  };
+  dialogs.askYesNo = [owner](const std::string& text) {
+    return QMessageBox::question(owner, "Brenvik", QString::fromStdString(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  };
+  return dialogs;
+}
+
+std::string FolderOf(const std::string& fileName) {
+  return QFileInfo(QString::fromStdString(fileName)).absolutePath().toStdString();
+}
+
+}  // namespace
+
+DateTime HistoryPage::Now() const { return NowWholeSeconds(*parts_.clock); }
+
+void HistoryPage::Attach(HistoryPageParts parts) {
+  if (!dialogs_.showMessage) dialogs_ = DefaultDialogs(this);
+  parts_ = std::move(parts);
+  model_->SetServices(parts_.programs, parts_.locale);
+  showing_ = true;
+  cmbbPeriod_->clear();
+  for (const std::string& item : PeriodItems(parts_.firstDayOfWeek)) {
+    cmbbPeriod_->addItem(QString::fromStdString(item));
+  }
+  showing_ = false;
+  if (parts_.hooks.historyPrograms) {
+    settings_.programs.RebuildPrograms(*parts_.programs, parts_.hooks.historyPrograms());
+  }
+  if (parts_.hooks.historyUsers) settings_.users.RebuildUsers(parts_.hooks.historyUsers());
+  parts_.filters->ApplyFilterSettings(kPseudoFilterName, kLastUsedFilters, settings_);
+  RefreshFilters();
+  ShowSettings();
+  ShowReport();
+}
+
+std::vector<GridColumn> HistoryPage::ColumnLayout() const { return grid_->CurrentLayout(); }
+
+void HistoryPage::ApplyColumnLayout(const std::vector<GridColumn>& layout) {
+  grid_->ApplyLayout(layout);
+}
+
+void HistoryPage::ReadControls() {
+  settings_.sourceEnabled = sourceBox_->isChecked();
+  settings_.sourceWindows = !rbHistProgram_->isChecked();
+  settings_.timeEnabled = timeBox_->isChecked();
+  settings_.timePredefined = rbPredefined_->isChecked();
+  settings_.periodIndex = std::max(0, cmbbPeriod_->currentIndex());
+  settings_.afterTicked = afterBox_->isChecked();
+  settings_.afterDate = FromQDate(afterDate_->date());
+  settings_.afterTime = FromQTime(afterTime_->time());
+  settings_.beforeTicked = beforeBox_->isChecked();
+  settings_.beforeDate = FromQDate(beforeDate_->date());
+  settings_.beforeTime = FromQTime(beforeTime_->time());
+  settings_.eventEnabled = eventBox_->isChecked();
+  settings_.eventClosedOk = rbOk_->isChecked();
+  settings_.userEnabled = userBox_->isChecked();
+}
+
+void HistoryPage::ShowSettings() {
+  showing_ = true;
+  sourceBox_->setChecked(settings_.sourceEnabled);
+  rbHistComputer_->setChecked(settings_.sourceWindows);
+  rbHistProgram_->setChecked(!settings_.sourceWindows);
+  timeBox_->setChecked(settings_.timeEnabled);
+  rbPredefined_->setChecked(settings_.timePredefined);
+  rbRange_->setChecked(!settings_.timePredefined);
+  cmbbPeriod_->setCurrentIndex(settings_.periodIndex);
+  afterBox_->setChecked(settings_.afterTicked);
+  afterDate_->setDate(ToQDate(settings_.afterDate));
+  afterTime_->setTime(ToQTime(settings_.afterTime));
+  beforeBox_->setChecked(settings_.beforeTicked);
+  beforeDate_->setDate(ToQDate(settings_.beforeDate));
+  beforeTime_->setTime(ToQTime(settings_.beforeTime));
+  eventBox_->setChecked(settings_.eventEnabled);
+  rbOk_->setChecked(settings_.eventClosedOk);
+  rbCrash_->setChecked(!settings_.eventClosedOk);
+  userBox_->setChecked(settings_.userEnabled);
+  sourceList_->Refill();
+  userList_->Refill();
+  showing_ = false;
+  ManageControls();
+}
+
+void HistoryPage::ManageControls() {
+  const UptimeFilterControls controls = GetUptimeFilterControls(settings_);
+  rbHistComputer_->setEnabled(controls.sourceRadios);
+  rbHistProgram_->setEnabled(controls.sourceRadios);
+  sourceAll_->setEnabled(controls.sourceList);
+  sourceList_->setEnabled(controls.sourceList);
+  rbPredefined_->setEnabled(controls.timeRadios);
+  rbRange_->setEnabled(controls.timeRadios);
+  cmbbPeriod_->setEnabled(controls.periodCombo);
+  for (QWidget* w : std::initializer_list<QWidget*>{afterBox_, afterDate_, afterTime_, beforeBox_,
+                                                    beforeDate_, beforeTime_}) {
+    w->setEnabled(controls.rangeControls);
+  }
+  rbOk_->setEnabled(controls.eventRadios);
+  rbCrash_->setEnabled(controls.eventRadios);
+  userAll_->setEnabled(controls.userList);
+  userList_->setEnabled(controls.userList);
+  sourceBox_->setText(QString::fromStdString(controls.sourceCaption));
+  timeBox_->setText(QString::fromStdString(controls.timeCaption));
+  eventBox_->setText(QString::fromStdString(controls.eventCaption));
+  userBox_->setText(QString::fromStdString(controls.userCaption));
+  for (int i = 0; i < notebook_->count() && i < static_cast<int>(controls.tabCaptions.size()); ++i) {
+    notebook_->setTabText(i, QString::fromStdString(controls.tabCaptions[static_cast<std::size_t>(i)]));
+  }
+  sourceList_->RefreshTicks();
+  userList_->RefreshTicks();
+}
+
+void HistoryPage::btBrowseUptimeClick() {
+  if (!Attached()) return;
+  ReadControls();
+  notebook_->setCurrentIndex(TabReport);
+  model_->SetReport(nullptr);
+  try {
+    BrowseUptimeHistory(settings_, state_, *parts_.serviceStatus,
+                        UptimeBrowseParts{*parts_.report, *parts_.filters, *parts_.programs,
+                                          *parts_.clock, parts_.firstDayOfWeek,
+                                          PeriodItems(parts_.firstDayOfWeek)},
+                        parts_.hooks);
+  } catch (...) {
+    state_.dataSourceEnabled = false;
+    ShowReport();
+    throw;
+  }
+  ShowSettings();
+  RefreshFilters();
+  ShowReport();
+}
+
+void HistoryPage::ShowReport() {
+  model_->SetReport(state_.dataSourceEnabled ? parts_.report : nullptr);
+  summary_->setPlainText(QString::fromStdString(state_.summaryText));
+  notice_->setVisible(state_.noticeVisible);
+  noticeImage_->setVisible(state_.noticeVisible);
+  label35_->hide();
+  label36_->hide();
+  if (state_.dataSourceEnabled) ShowSelectionLabels();
+}
+
+void HistoryPage::ShowSelectionLabels() {
+  if (!model_->Report()) return;
+  const auto summary =
+      ProcessDBGridSelection(*model_->Report(), grid_->SelectedRecNos(), *parts_.programs, Now());
+  if (!summary) return;
+  label35_->setText(QString::fromStdString(summary->label35));
+  label36_->setText(QString::fromStdString(summary->label36));
+  label35_->setVisible(summary->visible);
+  label36_->setVisible(summary->visible);
+}
+
+void HistoryPage::ResetUptimeHistory(int aType) {
+  brenvik::ResetUptimeHistory(state_, aType);
+  ShowReport();
+}
+
+void HistoryPage::btExportUptimeClick() {
+  if (!Attached() || !state_.gbBrowseHistoryDone) return;
+  const std::string fileName = dialogs_.askCsvFile(csvPath_);
+  if (fileName.empty()) return;
+  csvPath_ = FolderOf(fileName);
+  grid_->hide();
+  try {
+    const std::vector<GridColumn> layout = grid_->CurrentLayout();
+    SaveColumnsSettings(parts_.columnsSettingsPath, layout);
+    ExportUptimeCsv(*parts_.report, layout, parts_.locale, fileName);
+  } catch (...) {
+    grid_->show();
+    throw;
+  }
+  grid_->ApplyLayout(LoadColumnsSettings(parts_.columnsSettingsPath));
+  grid_->show();
+}
+
+void HistoryPage::btExportUptimeHTMLClick() {
+  if (!Attached() || !state_.gbBrowseHistoryDone) return;
+  ExportUptimeHtml(*parts_.report, state_.gStrCompUptime, *parts_.clock, parts_.locale,
+                   *parts_.systemInfo, *parts_.shell);
+}
+
+void HistoryPage::RefreshFilters() {
+  if (!Attached()) return;
+  lists_ = parts_.filters->RefreshFilters(lastFilters_->currentRow(), savedFilters_->currentRow());
+  auto fill = [](QListWidget* box, const std::vector<std::string>& names, int selected) {
+    box->clear();
+    for (const std::string& name : names) box->addItem(QString::fromStdString(name));
+    box->setCurrentRow(selected);
+  };
+  fill(lastFilters_, lists_.lastUsed, lists_.lastUsedSelected);
+  fill(savedFilters_, lists_.saved, lists_.savedSelected);
+}
+
+void HistoryPage::ShowFilterDescription(int number) {
+  QListWidget* box = number == kLastUsedFilters ? lastFilters_ : savedFilters_;
+  if (!Attached() || box->currentRow() < 0) return;
+  const FilterDescription description =
+      parts_.filters->SelectFilter(box->currentItem()->text().toStdString(), number, true);
+  filterMemo_->setPlainText(QString::fromStdString(description.plain));
+}
+
+void HistoryPage::ButtonApplyFilterClick() {
+  if (!Attached()) return;
+  const FilterChoice choice =
+      ChooseFilterToApply(lists_, lastFilters_->currentRow(), savedFilters_->currentRow());
+  if (choice.number == 0) return;
+  if (savedFilters_->currentRow() >= 0) lastFilters_->setCurrentRow(-1);
+  parts_.filters->ApplyFilterSettings(choice.name, choice.number, settings_);
+  state_.gStrCompUptime = parts_.filters->SelectFilter(choice.name, choice.number, false).html;
+  ShowSettings();
+}
+
+void HistoryPage::ButtonApplyFilterBrowseClick() {
+  ButtonApplyFilterClick();
+  btBrowseUptimeClick();
+}
+
+void HistoryPage::btFilterSaveClick() {
+  if (!Attached() || lastFilters_->currentRow() < 0) return;
+  const std::string oldName = lastFilters_->currentItem()->text().toStdString();
+  if (RenameLastUsedFilter(*parts_.filters, oldName, dialogs_.askFilterName, dialogs_.showMessage)) {
+    RefreshFilters();
+  }
+}
+
+void HistoryPage::btFilterDeleteClick() {
+  if (!Attached() || savedFilters_->currentRow() < 0) return;
+  const std::string name = savedFilters_->currentItem()->text().toStdString();
+  if (!dialogs_.askYesNo(DeleteFilterQuestion(name))) return;
+  parts_.filters->DeleteSaved(name);
+  RefreshFilters();
+}
+
+void HistoryPage::SaveSettingsFilter() {
+  if (!Attached()) return;
+  ReadControls();
+  parts_.filters->SaveFilter(2, settings_);
+}
+
+void HistoryPage::TabChanged(int index) {
+  if (!Attached()) return;
+  if (index == TabUser && parts_.hooks.historyUsers) {
+    const auto users = parts_.hooks.historyUsers();
+    if (UserListRebuildDue(settings_.users, users.size())) {
+      settings_.users.RebuildUsers(users);
+      userList_->Refill();
+    }
+  } else if (index == TabSource && parts_.hooks.historyPrograms) {
+    const auto paths = parts_.hooks.historyPrograms();
+    if (ProgramListRebuildDue(settings_.programs, parts_.programs->WatchedList().size(), paths.size())) {
+      settings_.programs.RebuildPrograms(*parts_.programs, paths);
+      sourceList_->Refill();
+    }
+  } else if (index == TabSaved) {
+    RefreshFilters();
+  }
+}
+
+}  // namespace brenvik
