@@ -40,9 +40,15 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   // 1. The diagnostic log, the caption.
   ProcessDiagnosticLog().SetLogFile(context_.folders.dataFolder + "UptimeLog.dat");
   setWindowTitle(kApplicationTitle);
-  // 2. The first settings stage begins.
+  // 2. The first settings stage begins; files may be dropped on the window.
   gbLoadingFirstStage = true;
-  // 3. The statistics state: no last end, no first boot, no failures.
+  setAcceptDrops(true);
+  // 3. An empty watched list; the statistics state: no last end, no first
+  // boot, no failures.
+  Platform& platform = context_.platform;
+  gWatched = std::make_unique<WatchedPrograms>(WatchedProgramsParts{
+      *platform.registry, *platform.servicePipe, *platform.shell, *platform.versionResources,
+      nullptr, context_.folders.settingsFolder, context_.folders.dataFolder});
   gStats = WinStatistics{};
   // 5. The seconds cycle starts from nothing; the figures are blank.
   gCycle = SecondsCycleState{};

@@ -21,6 +21,7 @@
 #include "datastore/startup.h"
 #include "datastore/tables.h"
 #include "platform/platform.h"
+#include "programs/watched_programs.h"
 #include "statistics/seconds_cycle.h"
 #include "statistics/win_statistics.h"
 #include "window/action_guard.h"
@@ -109,6 +110,8 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   const EnvironmentValues& Environment() const { return gEnvironment; }
   const ColumnLayout& ColumnsLayout() const { return gColumnsLayout; }
 
+  // The watched programs (garrProgramsWatched), restored at start-up.
+  WatchedPrograms& Watched() { return *gWatched; }
   UptimePage* Uptime() const { return uptimePage_; }
   OptionsPage* Options() const { return optionsPage_; }
   NavigationColumn* Navigation() const { return navigation_; }
@@ -127,6 +130,9 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // Files dropped anywhere on the window go to the watched list.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildControls();
@@ -146,6 +152,7 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   void ShowCaptions();
   void ShowFigures(const UptimeFigureTexts& figures);
   void ShowBlankFigures();
+  void LoadWatchedPrograms();
   DateTime Now();
 
   // StatisticsHost and the tables' Messages.
@@ -173,6 +180,7 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   SecondsCycleState gCycle;
   std::unique_ptr<WindowProcessing> processing_;
   std::unique_ptr<WindowsHistorySource> windowsHistory_;
+  std::unique_ptr<WatchedPrograms> gWatched;
   EnvironmentValues gEnvironment;
   ColumnLayout gColumnsLayout;
 };

@@ -1,5 +1,8 @@
 // Navigation, the buttons of the shell, the tray and the power events.
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QEvent>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -110,6 +113,36 @@ void TfrmBrenvikMain::changeEvent(QEvent* event) {
       if (isMinimized() && tray_->IsActive()) HideToTray();
     });
   }
+}
+
+namespace {
+
+std::vector<std::string> LocalFiles(const QMimeData* data) {
+  std::vector<std::string> paths;
+  if (!data) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  }
+  return paths;
+}
+
+}  // namespace
+
+void TfrmBrenvikMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+// Programs and shortcuts to programs become watched; when something was
+// taken the service has been told and the window comes to the front.
+void TfrmBrenvikMain::dropEvent(QDropEvent* event) {
+  const std::vector<std::string> paths = LocalFiles(event->mimeData());
+  event->acceptProposedAction();
+  Guarded([&] {
+    if (gWatched->ProcessDragDrop(paths)) {
+      raise();
+      activateWindow();
+    }
+  });
 }
 
 // Every power event starts the service-failure count again; the suspend and

@@ -2,6 +2,8 @@
 #include <QCheckBox>
 
 #include "base/errors.h"
+#include "datastore/diagnostic_log.h"
+#include "records/date_format.h"
 #include "records/time_arithmetic.h"
 #include "window/main_window.h"
 #include "window/options_page.h"
@@ -22,6 +24,7 @@ void TfrmBrenvikMain::LoadEnvironment(bool fullLoad) {
     auto key = registry.OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
     gEnvironment = key ? ReadEnvironment(*key, now) : DefaultEnvironment(now);
     ApplyEnvironmentToControls();
+    LoadWatchedPrograms();
   }
   // The statistics, the first processing pass at start-up. A failing pass
   // is reported; the rest of the settings are still restored.
@@ -39,6 +42,19 @@ void TfrmBrenvikMain::ApplyEnvironmentToControls() {
   const int page = ValidPageIndex(gEnvironment.activePage);
   ShowPage(page);
   ManageDown(navigation_->PageButton(page));
+}
+
+// The watched programs of the registry, in loading mode (nothing written, the
+// service not told). Programs whose version resource could not be read are
+// still watched; the reasons go to the diagnostic log.
+void TfrmBrenvikMain::LoadWatchedPrograms() {
+  const std::vector<std::string> problems = gWatched->LoadFromRegistry();
+  if (problems.empty()) return;
+  const std::string time =
+      FormatDateTime("yyyy-mm-dd hh:nn:ss", Now(), AppFormatSettings());
+  for (const std::string& problem : problems) {
+    ProcessDiagnosticLog().AddLogEntry(time, "LoadEnvironment", problem);
+  }
 }
 
 void TfrmBrenvikMain::LoadEnvironmentSecondStage() {

@@ -5,12 +5,14 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QtTest>
 
 #include "base/file_io.h"
 #include "datastore/file_event_log.h"
+#include "programs/watched_programs.h"
 #include "statistics/win_statistics.h"
 #include "window/app_main.h"
 #include "window/column_layout.h"
@@ -216,6 +218,34 @@ class LifecycleTest : public QObject {
              std::vector<std::string>{DataTreeInUseMessage(f.folders.dataFolder)});
     QVERIFY(!FileExists(f.folders.dataFolder + "History.cds"));
     QVERIFY(!FileExists(f.folders.dataFolder + "UptimeLog.dat"));
+  }
+
+  void WatchedProgramsAreRestoredAndDroppedProgramsWatched() {
+    test::WindowFixture f;
+    const std::string editor = f.dir.Write("editor.exe", "MZ");
+    const std::string player = f.dir.Write("player.exe", "MZ");
+    f.platform->registry->OpenKey(RegistryRoot::CurrentUser, kWatchedProgramsKey, true)
+        ->WriteString("Watched0", editor);
+    TfrmBrenvikMain& window = f.OpenWindow();
+    window.show();
+    QCOMPARE(window.Watched().Programs().size(), std::size_t{1});
+    QCOMPARE(window.Watched().Programs()[0].rLongExePath, editor);
+    const std::size_t commandsBefore = f.service->Received().size();
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(player)),
+                  QUrl::fromLocalFile(QString::fromStdString(f.dir.Write("notes.txt", "x")))});
+    // As a drag arrives: entering makes the window the drop target.
+    QDragEnterEvent enter(QPoint(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    QCOMPARE(window.Watched().Programs().size(), std::size_t{2});
+    QCOMPARE(window.Watched().Programs()[1].rLongExePath, player);
+    QVERIFY(FileExists(f.folders.settingsFolder + "ProgrammsToWatch.ini"));
+    QCOMPARE(f.service->Received().size(), commandsBefore + 1);  // command 3
+    QVERIFY(f.messages.errors.empty());
   }
 
   void ClosingBacksUpTheTables() {
