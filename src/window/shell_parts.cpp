@@ -3,17 +3,18 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "statistics/win_statistics.h"
 #include "window/artwork.h"
 #include "window/click_label.h"
 
 namespace brenvik {
 namespace {
 
-struct ButtonSpec {
+struct ButtonText {
   const char* name;
   const char* caption;
 };
-constexpr ButtonSpec kButtons[NavigationColumn::kPageButtons] = {
+constexpr ButtonText kButtons[NavigationColumn::kPageButtons] = {
     {"btUptime", " &Windows uptime "},
     {"btPrograms", "  &Programs uptime "},
     {"btUptimeHist", "  &Uptime history"},
@@ -73,7 +74,7 @@ LoadingPanel::LoadingPanel(QWidget* parent) : QFrame(parent), caption_(new QLabe
   animation->setFixedSize(36, 36);
   layout->addWidget(animation, 0, Qt::AlignHCenter);
   caption_->setObjectName("Label14");
-  caption_->setText(Displayed(kLoadingCaption));
+  caption_->setText(Displayed(kLoadingPanelCaption));
   caption_->setAlignment(Qt::AlignCenter);
   caption_->setWordWrap(true);
   layout->addWidget(caption_);

@@ -16,7 +16,6 @@ class ClickLabel;
 
 inline constexpr const char* kHomePageAddress = "https://brenvik.example.org/";
 inline constexpr const char* kVersionText = "Version 1.3";
-inline constexpr const char* kLoadingCaption = "Importing data from \r\nService Application...";
 
 inline constexpr int kBannerHeight = 80;
 inline constexpr int kNavigationWidth = 153;

@@ -15,6 +15,10 @@ int main(int argc, char** argv) {
   // Up 2 days 3:10:05 at 2013-04-30 12:00:00, after three earlier runs.
   using brenvik::EncodeDateTime;
   fixture.clock->counter = (2 * 86400 + 3 * 3600 + 10 * 60 + 5) * fixture.clock->frequency;
+  // The service hands over the boot of the current run and ann's login.
+  fixture.service->PrepareHandOver(
+      "2013-04-28 06:49:55;7200;;1;;0\r\n"
+      "2013-04-28 06:50:55;7200;PC1|ann;5;0;\r\n");
   fixture.PrepareHistory({
       {EncodeDateTime(2012, 3, 1, 8, 0, 0), EncodeDateTime(2012, 3, 1, 17, 0, 0), true, 600, 31800},
       {EncodeDateTime(2013, 4, 10, 9, 0, 0), EncodeDateTime(2013, 4, 13, 10, 30, 0), false},

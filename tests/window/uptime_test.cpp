@@ -186,9 +186,16 @@ class UptimeTest : public QObject {
     QVERIFY(window.isVisible());
     QCOMPARE(window.ActivePage(), 3);
     QVERIFY(f.Find<QPushButton>("btLoginHist")->isChecked());
-    // Minimising while the icon is active leaves only the icon.
+    // Minimising while the icon is active leaves only the icon; a double-click
+    // on the icon brings the window back, and minimises it again.
     window.showMinimized();
     QTRY_VERIFY(!window.isVisible());
+    emit window.Tray()->doubleClicked();
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.isMinimized());
+    emit window.Tray()->doubleClicked();
+    QTRY_VERIFY(!window.isVisible());
+    window.Tray()->mnuShowHide()->trigger();
     f.Find<QCheckBox>("chMinimizetoSystemTray")->click();
     QVERIFY(!window.Tray()->IsActive());
   }
