@@ -18,7 +18,7 @@ void TfrmBrenvikMain::AttachProgramsPage() {
   gProgramDirectory = std::make_unique<TrackedProgramDirectory>(*platform.versionResources,
                                                                 *gProgramCache, *gWatched);
   ProgramsPageParts parts{*gWatched, *platform.registry, *platform.shell, *platform.versionResources,
-                          context_.messages};
+                          context_.messages, {}, {}, {}, {}};
   parts.loadProgramToListValues = [this](const std::string& path, bool isWatched) {
     LoadProgramToListValues(gUptimeFilter.programs, *gProgramDirectory, path, isWatched);
   };

@@ -58,19 +58,6 @@ void TfrmBrenvikMain::LoadWatchedPrograms() {
   }
 }
 
-// The watched programs of the registry, in loading mode (nothing written, the
-// service not told). Programs whose version resource could not be read are
-// still watched; the reasons go to the diagnostic log.
-void TfrmBrenvikMain::LoadWatchedPrograms() {
-  const std::vector<std::string> problems = gWatched->LoadFromRegistry();
-  if (problems.empty()) return;
-  const std::string time =
-      FormatDateTime("yyyy-mm-dd hh:nn:ss", Now(), AppFormatSettings());
-  for (const std::string& problem : problems) {
-    ProcessDiagnosticLog().AddLogEntry(time, "LoadEnvironment", problem);
-  }
-}
-
 void TfrmBrenvikMain::LoadEnvironmentSecondStage() {
   gbLoadingFirstStage = false;
   tray_->SetActive(optionsPage_->chMinimizetoSystemTray()->isChecked());

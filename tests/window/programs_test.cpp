@@ -27,7 +27,7 @@ ProgramTreeView* List(test::WindowFixture& f, const char* name) {
   return f.Find<ProgramTreeView>(name);
 }
 
-QStringList Column(ProgramTreeView* list, int column) {
+QStringList Texts(ProgramTreeView* list, int column) {
   QStringList texts;
   for (int row = 0; row < list->model()->rowCount(); ++row) {
     texts << list->model()->index(row, column).data().toString();
@@ -93,28 +93,29 @@ class ProgramsTest : public QObject {
     f.shell->folders[SpecialFolder::DesktopDirectory] = desktop;
     f.shell->folders[SpecialFolder::StartMenuUser] = menu;
     // The shortcut leads to a program listed already: it stays once.
-    f.shell->shortcuts[menu + "Editor.lnk"] = {programFiles + "Editor/editor.exe", "", "Edit"};
+    f.shell->shortcuts[menu + "Editor.lnk"] = {programFiles + "Editor/editor.exe", "", "Edit", ""};
     TfrmBrenvikMain& window = f.OpenWindow();
     window.show();
     window.ShowPage("Programms");
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     QTest::mouseClick(f.Find<QPushButton>("BitBtn5"), Qt::LeftButton);
     ProgramTreeView* startUp = List(f, "vstStartUp");
-    QStringList paths = Column(startUp, 2);
+    QStringList paths = Texts(startUp, 2);
     paths.sort();
     QCOMPARE(paths, (QStringList{QString::fromStdString(desktop + "calc.exe"),
                                  QString::fromStdString(programFiles + "Editor/editor.exe"),
                                  QString::fromStdString(programFiles + "Player/player.exe")}));
-    QCOMPARE(Column(startUp, 0).count("editor.exe"), 1);
+    QCOMPARE(Texts(startUp, 0).count("editor.exe"), 1);
     // A second press does not search again.
     f.dir.Write("desk/later.exe", "MZ");
     QTest::mouseClick(f.Find<QPushButton>("BitBtn5"), Qt::LeftButton);
     QCOMPARE(startUp->model()->rowCount(), 3);
 
     f.Find<QLineEdit>("edSearchStartup")->setText("PLAY");
-    QCOMPARE(Column(startUp, 0), QStringList{"player.exe"});
+    QCOMPARE(Texts(startUp, 0), QStringList{"player.exe"});
     f.Find<QLineEdit>("edSearchStartup")->setText("*calc*");
-    QCOMPARE(Column(startUp, 0), QStringList{"calc.exe"});
+    QCOMPARE(Texts(startUp, 0), QStringList{"calc.exe"});
     f.Find<QLineEdit>("edSearchStartup")->clear();
     QCOMPARE(startUp->model()->rowCount(), 3);
     QVERIFY(f.messages.errors.empty());
@@ -126,6 +127,9 @@ class ProgramsTest : public QObject {
     TfrmBrenvikMain& window = f.OpenWindow();
     window.show();
     window.ShowPage("Programms");
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.Programms()->SetTabIndex(1);
+    QApplication::processEvents();
     f.Find<QLineEdit>("edSearch")->setText(QString::fromStdString(root));
     QTest::mouseClick(f.Find<QPushButton>("btnSearch1"), Qt::LeftButton);
     ProgramTreeView* search = List(f, "vstSearchTree");
@@ -154,13 +158,12 @@ class ProgramsTest : public QObject {
     QCOMPARE(rows.size(), std::size_t{2});
     QCOMPARE(rows[0].status, std::string(kStatusTracked));
 
-    // Again, by a double click: the message names the one watched already.
+    // Again, by a double click (the view's signal): the message names the one watched already.
     SelectRows(search, {1});
-    const QRect rect = search->visualRect(search->model()->index(1, 0));
-    QTest::mouseDClick(search->viewport(), Qt::LeftButton, {}, rect.center());
+    emit search->doubleClicked(search->model()->index(1, 0));
     QCOMPARE(f.messages.messages.size(), std::size_t{1});
     const std::string expected = std::string(kAlreadyWatchedMessage) + "\r\n(1) " +
-                                 Column(search, 2)[1].toStdString();
+                                 Texts(search, 2)[1].toStdString();
     QCOMPARE(f.messages.messages[0], expected);
     QCOMPARE(Commands3(f), before + 1);
     QVERIFY(f.messages.errors.empty());
@@ -177,8 +180,9 @@ class ProgramsTest : public QObject {
     TfrmBrenvikMain& window = f.OpenWindow();
     window.show();
     window.ShowPage("Programms");
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
     ProgramTreeView* watched = List(f, "vstWatchedProgram");
-    QCOMPARE(Column(watched, 2), (QStringList{QString::fromStdString(editor),
+    QCOMPARE(Texts(watched, 2), (QStringList{QString::fromStdString(editor),
                                              QString::fromStdString(player)}));
     PressRight(watched, 1);  // an unselected entry becomes the only selected one
     QCOMPARE(watched->SelectedPaths(), std::vector<std::string>{player});
@@ -189,8 +193,7 @@ class ProgramsTest : public QObject {
 
     // Start Now on a file that no longer exists does nothing; double click
     // starts an existing one.
-    QTest::mouseDClick(watched->viewport(), Qt::LeftButton, {},
-                       watched->visualRect(watched->model()->index(1, 0)).center());
+    emit watched->doubleClicked(watched->model()->index(1, 0));
     QCOMPARE(f.shell->started, std::vector<std::string>{player});
     std::filesystem::remove(player);
     window.Programms()->actExecuteProgramExecute();
@@ -200,7 +203,7 @@ class ProgramsTest : public QObject {
     SelectRows(watched, {0});
     watched->setFocus();
     QTest::keyClick(watched, Qt::Key_Delete);
-    QCOMPARE(Column(watched, 2), QStringList{QString::fromStdString(player)});
+    QCOMPARE(Texts(watched, 2), QStringList{QString::fromStdString(player)});
     QCOMPARE(window.Watched().Programs().size(), std::size_t{1});
     QCOMPARE(Commands3(f), before + 1);
     auto after = f.platform->registry->OpenKey(RegistryRoot::CurrentUser, kWatchedProgramsKey, false);
@@ -219,6 +222,7 @@ class ProgramsTest : public QObject {
     TfrmBrenvikMain& window = f.OpenWindow();
     window.show();
     window.ShowPage("Programms");
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
     QSignalSpy browse(&window, &TfrmBrenvikMain::uptimeHistoryBrowseRequested);
     ProgramTreeView* watched = List(f, "vstWatchedProgram");
     SelectRows(watched, {1, 0});
@@ -239,8 +243,10 @@ class ProgramsTest : public QObject {
     TfrmBrenvikMain& window = f.OpenWindow();
     window.show();
     window.ShowPage("Programms");
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
     ProgrammsPage* page = window.Programms();
     page->SetTabIndex(1);
+    QApplication::processEvents();
     f.Find<QLineEdit>("edSearch")->setText(QString::fromStdString(root));
     QTest::mouseClick(f.Find<QPushButton>("btnSearch1"), Qt::LeftButton);
     ProgramTreeView* search = List(f, "vstSearchTree");
@@ -272,6 +278,7 @@ class ProgramsTest : public QObject {
     TfrmBrenvikMain& window = f.OpenWindow();
     window.show();
     window.ShowPage("Programms");
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
     f.Find<QLineEdit>("edSearch")->setText(QString::fromStdString(root));
     QTest::mouseClick(f.Find<QPushButton>("btnSearch1"), Qt::LeftButton);
     ProgramTreeView* search = List(f, "vstSearchTree");
@@ -292,7 +299,7 @@ class ProgramsTest : public QObject {
     QApplication::sendEvent(&window, &fileEnter);
     QDropEvent fileDrop(QPointF(400, 300), Qt::CopyAction, &files, Qt::LeftButton, {});
     QApplication::sendEvent(&window, &fileDrop);
-    QCOMPARE(Column(watched, 2), QStringList{QString::fromStdString(root + "one.exe")});
+    QCOMPARE(Texts(watched, 2), QStringList{QString::fromStdString(root + "one.exe")});
   }
 };
 
