@@ -48,7 +48,8 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   Platform& platform = context_.platform;
   gWatched = std::make_unique<WatchedPrograms>(WatchedProgramsParts{
       *platform.registry, *platform.servicePipe, *platform.shell, *platform.versionResources,
-      nullptr, context_.folders.settingsFolder, context_.folders.dataFolder});
+      &programmsPage_->Icons(), context_.folders.settingsFolder, context_.folders.dataFolder});
+  AttachProgramsPage();
   gStats = WinStatistics{};
   // 5. The seconds cycle starts from nothing; the figures are blank.
   gCycle = SecondsCycleState{};

@@ -21,7 +21,10 @@
 #include "datastore/startup.h"
 #include "datastore/tables.h"
 #include "platform/platform.h"
+#include "programs/program_cache.h"
 #include "programs/watched_programs.h"
+#include "reports/uptime/program_directory.h"
+#include "reports/uptime/uptime_filter.h"
 #include "statistics/seconds_cycle.h"
 #include "statistics/win_statistics.h"
 #include "window/action_guard.h"
@@ -112,6 +115,13 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
 
   // The watched programs (garrProgramsWatched), restored at start-up.
   WatchedPrograms& Watched() { return *gWatched; }
+  ProgrammsPage* Programms() const { return programmsPage_; }
+  // The uptime report's filters; program tracking keeps its source pick
+  // list in step with the watched list.
+  UptimeFilterSettings& UptimeFilter() { return gUptimeFilter; }
+  // "See Uptime History": the History page, its button pressed, the source
+  // filter set to that one program; then uptimeHistoryBrowseRequested().
+  void SeeUptimeHistory(const std::string& exePath);
   UptimePage* Uptime() const { return uptimePage_; }
   OptionsPage* Options() const { return optionsPage_; }
   NavigationColumn* Navigation() const { return navigation_; }
@@ -126,6 +136,8 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   void exitRequested();
   // The statistics were refreshed: an uptime report on screen is out of date.
   void uptimeReportOutOfDate();
+  // The uptime report is to be run as "&Browse uptime history" does.
+  void uptimeHistoryBrowseRequested();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -153,6 +165,10 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   void ShowFigures(const UptimeFigureTexts& figures);
   void ShowBlankFigures();
   void LoadWatchedPrograms();
+  void AttachProgramsPage();
+  void ApplyProgramsSettings();
+  void ReadProgramsSettings();
+  std::vector<std::string> HistoryProgramPaths();
   DateTime Now();
 
   // StatisticsHost and the tables' Messages.
@@ -181,6 +197,9 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   std::unique_ptr<WindowProcessing> processing_;
   std::unique_ptr<WindowsHistorySource> windowsHistory_;
   std::unique_ptr<WatchedPrograms> gWatched;
+  std::unique_ptr<ProgramCache> gProgramCache;
+  std::unique_ptr<TrackedProgramDirectory> gProgramDirectory;
+  UptimeFilterSettings gUptimeFilter;
   EnvironmentValues gEnvironment;
   ColumnLayout gColumnsLayout;
 };

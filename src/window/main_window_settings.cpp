@@ -42,6 +42,7 @@ void TfrmBrenvikMain::ApplyEnvironmentToControls() {
   const int page = ValidPageIndex(gEnvironment.activePage);
   ShowPage(page);
   ManageDown(navigation_->PageButton(page));
+  ApplyProgramsSettings();
 }
 
 // The watched programs of the registry, in loading mode (nothing written, the
@@ -65,6 +66,7 @@ void TfrmBrenvikMain::LoadEnvironmentSecondStage() {
 void TfrmBrenvikMain::ReadEnvironmentFromControls() {
   gEnvironment.minimizeToTray = optionsPage_->chMinimizetoSystemTray()->isChecked();
   gEnvironment.activePage = ActivePage();
+  ReadProgramsSettings();
 }
 
 void TfrmBrenvikMain::SaveEnvironment() {

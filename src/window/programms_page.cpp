@@ -1,7 +1,401 @@
 #include "window/programms_page.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "base/file_io.h"
+#include "programs/program_search.h"
+#include "window/action_guard.h"
+#include "window/program_views.h"
+
 namespace brenvik {
 
-ProgrammsPage::ProgrammsPage(QWidget* parent) : QWidget(parent) { setObjectName("Programms"); }
+namespace {
+
+constexpr int kIdleMilliseconds = 500;
+
+const char* const kMatchHint =
+    "Enter the file name to search for.\r\n"
+    "Wildcards are suported:\r\n"
+    "1) Asterisks (*)  -  An asterisk matches any number of characters. \r\n"
+    "2) Question marks (?)  -  A question mark matches a single arbitrary character. ";
+
+// A double click on the folder box opens the folder picker.
+class DoubleClickFilter : public QObject {
+ public:
+  DoubleClickFilter(QObject* parent, std::function<void()> action)
+      : QObject(parent), action_(std::move(action)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+      action_();
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> action_;
+};
+
+QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  return button;
+}
+
+QLabel* Label(const char* name, const char* caption, QWidget* parent) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+// The columns of a list, as the settings load sets them up.
+void LoadVstTreeLayout(ProgramTreeView* list) {
+  QHeaderView* header = list->header();
+  header->setVisible(true);
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  const int widths[] = {200, 100, 400};
+  for (int column = 0; column < 3; ++column) list->setColumnWidth(column, widths[column]);
+}
+
+}  // namespace
+
+ProgrammsPage::ProgrammsPage(QWidget* parent) : QWidget(parent) {
+  setObjectName("Programms");
+  auto* layout = new QVBoxLayout(this);
+  tabs_ = new QTabWidget(this);
+  tabs_->setObjectName("TabbedNotebookProgramms");
+  tabs_->addTab(BuildStartUpTab(), "Programs on My Computer");
+  tabs_->addTab(BuildSearchTab(), "Search programs");
+  layout->addWidget(tabs_, 3);
+
+  auto* watchedRow = new QGridLayout;
+  watchedRow->addWidget(Label("Label22", "Programs tracked (accepts Drag and Drop):", this), 0, 0);
+  vstWatchedProgram_ = new ProgramTreeView("vstWatchedProgram", false, this);
+  vstWatchedProgram_->setModel(
+      new ProgramListModel(ImageListId::Watched, icons_, gbDisableImageDrawing, vstWatchedProgram_));
+  watchedRow->addWidget(vstWatchedProgram_, 1, 0);
+  QPushButton* stop = Button("JvXPButton5", "Stop tr&acking", this);
+  watchedRow->addWidget(stop, 1, 1, Qt::AlignTop);
+  layout->addLayout(watchedRow, 2);
+  connect(stop, &QPushButton::clicked, this,
+          [this] { Guarded([&] { actRemoveProgramFromWatchListExecute(); }); });
+
+  BuildMenu();
+  for (ProgramTreeView* list : {vstWatchedProgram_, vstStartUp_, vstSearchTree_}) {
+    LoadVstTreeLayout(list);
+    ConnectList(list);
+  }
+}
+
+ProgrammsPage::~ProgrammsPage() = default;
+
+QWidget* ProgrammsPage::BuildStartUpTab() {
+  auto* tab = new QWidget;
+  auto* grid = new QGridLayout(tab);
+  vstStartUp_ = new ProgramTreeView("vstStartUp", true, tab);
+  vstStartUp_->setModel(
+      new ProgramListModel(ImageListId::StartUp, icons_, gbDisableImageDrawing, vstStartUp_));
+  grid->addWidget(vstStartUp_, 0, 0, 1, 3);
+  QPushButton* search = Button("BitBtn5", "&Search (slow)", tab);
+  grid->addWidget(search, 1, 0);
+  grid->addWidget(Label("LabelFilterStartup", "Filtering:", tab), 1, 1, Qt::AlignRight);
+  edSearchStartup_ = new QLineEdit(tab);
+  edSearchStartup_->setObjectName("edSearchStartup");
+  edSearchStartup_->setToolTip(kMatchHint);
+  grid->addWidget(edSearchStartup_, 1, 2);
+  grid->setColumnStretch(2, 1);
+  connect(search, &QPushButton::clicked, this, [this] { Guarded([&] { BitBtn5Click(); }); });
+  connect(edSearchStartup_, &QLineEdit::textChanged, this,
+          [this] { Guarded([&] { edSearchStartupChange(); }); });
+  return tab;
+}
+
+QWidget* ProgrammsPage::BuildSearchTab() {
+  auto* tab = new QWidget;
+  auto* grid = new QGridLayout(tab);
+  grid->addWidget(Label("Label24", "Search in:", tab), 0, 0);
+  edSearch_ = new QLineEdit(tab);
+  edSearch_->setObjectName("edSearch");
+  grid->addWidget(edSearch_, 0, 1);
+  QPushButton* browse = Button("btBrowse", "...", tab);
+  browse->setFixedWidth(28);
+  grid->addWidget(browse, 0, 2);
+  chkSearchFetchLinks_ = new QCheckBox("Fetch also shortcut targets (.lnk)", tab);
+  chkSearchFetchLinks_->setObjectName("chkSearchFetchLinks");
+  chkSearchFetchLinks_->setToolTip("List programs found in locations pointed by shortcuts");
+  grid->addWidget(chkSearchFetchLinks_, 0, 3);
+  QPushButton* run = Button("btnSearch1", "&Search", tab);
+  grid->addWidget(run, 0, 4);
+  grid->addWidget(Label("Label26", "Programs:", tab), 1, 0, 1, 5);
+  vstSearchTree_ = new ProgramTreeView("vstSearchTree", true, tab);
+  vstSearchTree_->setModel(
+      new ProgramListModel(ImageListId::Search, icons_, gbDisableImageDrawing, vstSearchTree_));
+  grid->addWidget(vstSearchTree_, 2, 0, 1, 5);
+  grid->addWidget(Label("Label25", "Filtering:", tab), 3, 0);
+  edMatch_ = new QLineEdit(tab);
+  edMatch_->setObjectName("edMatch");
+  edMatch_->setToolTip(kMatchHint);
+  grid->addWidget(edMatch_, 3, 1, 1, 2);
+  QPushButton* track = Button("JvXPButton7", "Start t&racking", tab);
+  grid->addWidget(track, 3, 3, 1, 2, Qt::AlignRight);
+  grid->setColumnStretch(1, 1);
+
+  connect(browse, &QPushButton::clicked, this, [this] { Guarded([&] { edSearchDblClick(); }); });
+  edSearch_->installEventFilter(
+      new DoubleClickFilter(edSearch_, [this] { Guarded([&] { edSearchDblClick(); }); }));
+  connect(run, &QPushButton::clicked, this, [this] { Guarded([&] { btnSearch1Click(); }); });
+  connect(edMatch_, &QLineEdit::textChanged, this, [this] { Guarded([&] { edMatchChange(); }); });
+  connect(track, &QPushButton::clicked, this, [this] {
+    Guarded([&] {
+      popVSTTag_ = TagSearch;
+      actAddProgramToWatchListExecute();
+    });
+  });
+  return tab;
+}
+
+void ProgrammsPage::BuildMenu() {
+  popVST_ = new QMenu(this);
+  popVST_->setObjectName("popVST");
+  popVST_->setToolTipsVisible(true);
+  auto add = [this](const char* name, const char* caption, const char* hint, auto handler) {
+    QAction* action = popVST_->addAction(caption);
+    action->setObjectName(name);
+    action->setToolTip(hint);
+    connect(action, &QAction::triggered, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+    return action;
+  };
+  using Self = ProgrammsPage;
+  cmdWatchSelectedPrograms_ =
+      add("cmdWatchSelectedPrograms", "Start Tracking",
+          "Add Selected programs to the Watched Programs list", &Self::actAddProgramToWatchListExecute);
+  cmdRemoveFromWatchList_ = add("cmdRemoveFromWatchList", "Stop Tracking", "",
+                                &Self::actRemoveProgramFromWatchListExecute);
+  cmdSeeHistory_ = add("cmdSeeHistory", "See Uptime History", "", &Self::cmdSeeHistoryClick);
+  popVST_->addSeparator()->setObjectName("N1");
+  add("cmdShowInExplorer", "Show in Explorer...", "", &Self::cmdShowInExplorerClick);
+  add("cmdStartNowSelectedProgram", "Start Now", "Execute Selected Program",
+      &Self::actExecuteProgramExecute);
+}
+
+void ProgrammsPage::ConnectList(ProgramTreeView* list) {
+  connect(list, &ProgramTreeView::pressed, this,
+          [this, list] { Guarded([&] { vstWatchedProgramMouseDown(list); }); });
+  connect(list, &ProgramTreeView::customContextMenuRequested, this, [this, list](const QPoint& at) {
+    popVST_->popup(list->viewport()->mapToGlobal(at));
+  });
+  if (list == vstWatchedProgram_) {
+    connect(list, &QAbstractItemView::doubleClicked, this, [this] {
+      Guarded([&] {
+        popVSTTag_ = TagWatched;
+        actExecuteProgramExecute();
+      });
+    });
+    connect(list, &ProgramTreeView::deleteReleased, this,
+            [this] { Guarded([&] { actRemoveProgramFromWatchListExecute(); }); });
+    connect(list, &ProgramTreeView::droppedFromFinder, this, [this](ProgramTreeView* source) {
+      Guarded([&] {
+        popVSTTag_ = source == vstStartUp_ ? TagStartUp : TagSearch;
+        actAddProgramToWatchListExecute();
+      });
+    });
+    return;
+  }
+  const Tag tag = list == vstStartUp_ ? TagStartUp : TagSearch;
+  connect(list, &QAbstractItemView::doubleClicked, this, [this, tag] {
+    Guarded([&] {
+      popVSTTag_ = tag;
+      actAddProgramToWatchListExecute();
+    });
+  });
+  connect(list, &ProgramTreeView::scrollBurst, this, [this, list] { OnScrollBurst(list); });
+}
+
+template <typename Handler>
+void ProgrammsPage::Guarded(Handler handler) {
+  if (!parts_) return;
+  RunGuarded(parts_->messages, handler);
+}
+
+void ProgrammsPage::Attach(ProgramsPageParts parts) {
+  parts_ = std::make_unique<ProgramsPageParts>(std::move(parts));
+  computerSearch_ = std::make_unique<ComputerProgramsSearch>(parts_->registry, parts_->shell,
+                                                             parts_->versionResources);
+  WatchedListHooks hooks;
+  hooks.added = [this](const TRecProgramme& entry) {
+    vstWatchedProgram_->Model()->AppendRecord(entry);
+  };
+  hooks.removed = [this](const std::string& path) { vstWatchedProgram_->Model()->RemovePath(path); };
+  hooks.loadProgramToListValues = parts_->loadProgramToListValues;
+  hooks.removeProgramFromListValues = parts_->removeProgramFromListValues;
+  parts_->watched.SetHooks(std::move(hooks));
+}
+
+int ProgrammsPage::TabIndex() const { return tabs_->currentIndex(); }
+void ProgrammsPage::SetTabIndex(int index) {
+  tabs_->setCurrentIndex(index >= 0 && index < tabs_->count() ? index : 0);
+}
+std::string ProgrammsPage::SearchFolder() const { return edSearch_->text().toStdString(); }
+void ProgrammsPage::SetSearchFolder(const std::string& folder) {
+  edSearch_->setText(QString::fromStdString(folder));
+}
+bool ProgrammsPage::FetchShortcutTargets() const { return chkSearchFetchLinks_->isChecked(); }
+void ProgrammsPage::SetFetchShortcutTargets(bool fetch) { chkSearchFetchLinks_->setChecked(fetch); }
+
+// "&Search (slow)": the computer's programs, collected once per run; the
+// filter box is not applied to them until it is edited again.
+void ProgrammsPage::BitBtn5Click() {
+  struct Refill {
+    ProgramTreeView* view;
+    ProgramList& list;
+    ~Refill() { view->Model()->ShowList(list); }
+  };
+  if (computerSearch_->Loaded()) return;
+  Refill refill{vstStartUp_, startUpList_};
+  vstStartUp_->Model()->Clear();
+  computerSearch_->Search(startUpList_);
+}
+
+void ProgrammsPage::ApplyFilter(ProgramTreeView* view, ProgramList& list, const QString& text) {
+  struct Refill {
+    ProgramTreeView* view;
+    ProgramList& list;
+    ~Refill() { view->Model()->ShowList(list); }
+  } refill{view, list};
+  view->Model()->Clear();
+  FilterItems(list, text.toLower().toStdString());
+}
+
+void ProgrammsPage::edSearchStartupChange() {
+  ApplyFilter(vstStartUp_, startUpList_, edSearchStartup_->text());
+  vstStartUp_->scrollToTop();
+}
+
+void ProgrammsPage::edMatchChange() {
+  ApplyFilter(vstSearchTree_, searchList_, edMatch_->text());
+  vstSearchTree_->scrollToTop();
+}
+
+void ProgrammsPage::btnSearch1Click() {
+  struct Refill {
+    ProgramTreeView* view;
+    ProgramList& list;
+    ~Refill() { view->Model()->ShowList(list); }
+  } refill{vstSearchTree_, searchList_};
+  vstSearchTree_->Model()->Clear();
+  SearchTabRequest request{edSearch_->text().toStdString(), chkSearchFetchLinks_->isChecked(),
+                           edMatch_->text().toLower().toStdString()};
+  RunSearchTab(parts_->shell, parts_->versionResources, &icons_, searchList_, request);
+}
+
+void ProgrammsPage::edSearchDblClick() {
+  const std::string initial = edSearch_->text().toStdString();
+  std::string chosen;
+  if (parts_->browseForFolder) {
+    chosen = parts_->browseForFolder(initial);
+  } else {
+    chosen = QFileDialog::getExistingDirectory(this, "Select folder", QString::fromStdString(initial))
+                 .toStdString();
+  }
+  if (!chosen.empty()) edSearch_->setText(QString::fromStdString(chosen));
+}
+
+ProgramTreeView* ProgrammsPage::ListOfTag() const {
+  if (popVSTTag_ == TagWatched) return vstWatchedProgram_;
+  return FinderOfTag();
+}
+
+ProgramTreeView* ProgrammsPage::FinderOfTag() const {
+  return popVSTTag_ == TagStartUp ? vstStartUp_ : vstSearchTree_;
+}
+
+void ProgrammsPage::actAddProgramToWatchListExecute() {
+  const std::vector<std::string> paths = FinderOfTag()->SelectedPaths();
+  if (paths.empty()) return;
+  const StartTrackingResult result = parts_->watched.StartTracking(paths);
+  if (!result.message.empty()) parts_->messages.ShowMessage(result.message);
+}
+
+void ProgrammsPage::actRemoveProgramFromWatchListExecute() {
+  parts_->watched.StopTracking(vstWatchedProgram_->SelectedPaths());
+}
+
+void ProgrammsPage::actExecuteProgramExecute() {
+  const std::vector<std::string> paths = ListOfTag()->SelectedPaths();
+  if (paths.empty() || !FileExists(paths.front())) return;
+  parts_->shell.StartProgram(paths.front());
+}
+
+void ProgrammsPage::cmdShowInExplorerClick() {
+  const std::vector<std::string> paths = ListOfTag()->SelectedPaths();
+  if (!paths.empty()) parts_->shell.ShowInFileManager(paths.front());
+}
+
+void ProgrammsPage::cmdSeeHistoryClick() {
+  const std::vector<std::string> paths = vstWatchedProgram_->SelectedPaths();
+  if (paths.empty() || !parts_->seeUptimeHistory) return;
+  parts_->seeUptimeHistory(paths.front());
+}
+
+void ProgrammsPage::vstWatchedProgramMouseDown(ProgramTreeView* list) {
+  const bool watched = list == vstWatchedProgram_;
+  popVSTTag_ = watched ? TagWatched : (list == vstStartUp_ ? TagStartUp : TagSearch);
+  cmdWatchSelectedPrograms_->setVisible(!watched);
+  cmdSeeHistory_->setVisible(watched);
+  cmdRemoveFromWatchList_->setVisible(watched);
+}
+
+void ProgrammsPage::OnScrollBurst(ProgramTreeView* list) {
+  gbDisableImageDrawing = true;
+  StartCountingIdle();
+  gpntLastVisibleNode = list->FirstVisibleRow();
+}
+
+void ProgrammsPage::StartCountingIdle() {
+  if (vstIdleTimer) {
+    vstIdleTimer->stop();
+  } else {
+    vstIdleTimer = new QTimer(this);
+    vstIdleTimer->setObjectName("vstIdleTimer");
+    vstIdleTimer->setSingleShot(true);
+    connect(vstIdleTimer, &QTimer::timeout, this, [this] { OnIdle(); });
+  }
+  vstIdleTimer->setInterval(kIdleMilliseconds);
+  vstIdleTimer->start();
+}
+
+// The end of a scroll burst: the list of the shown tab draws its visible
+// entries again, now fetching their icons.
+void ProgrammsPage::OnIdle() {
+  ProgramTreeView* list = tabs_->currentIndex() == 0 ? vstStartUp_ : vstSearchTree_;
+  if (vstIdleTimer) {
+    vstIdleTimer->stop();
+    vstIdleTimer->deleteLater();
+    vstIdleTimer = nullptr;
+  }
+  const int first = list->FirstVisibleRow();
+  if (!gbDisableImageDrawing && first == gpntLastVisibleNode) return;
+  gbDisableImageDrawing = false;
+  gpntLastVisibleNode = first;
+  list->viewport()->update();
+}
+
+void ProgrammsPage::ClearTrees() {
+  for (ProgramTreeView* list : {vstStartUp_, vstSearchTree_, vstWatchedProgram_}) {
+    list->Model()->Clear();
+  }
+}
 
 }  // namespace brenvik

@@ -5,7 +5,9 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "programs/watched_programs.h"
 #include "window/main_window.h"
+#include "window/programms_page.h"
 #include "window_fixture.h"
 
 int main(int argc, char** argv) {
@@ -24,7 +26,20 @@ int main(int argc, char** argv) {
       {EncodeDateTime(2013, 4, 10, 9, 0, 0), EncodeDateTime(2013, 4, 13, 10, 30, 0), false},
       {EncodeDateTime(2013, 4, 20, 7, 0, 0), EncodeDateTime(2013, 4, 20, 7, 30, 0), true},
   });
+  // Programs for the Programms page: two watched, a folder to search.
+  const std::string editor = fixture.dir.Write("editor.exe", "MZ");
+  const std::string player = fixture.dir.Write("player.exe", "MZ");
+  for (const char* name : {"calc.exe", "notes.exe", "viewer.exe"}) fixture.dir.Write(name, "MZ");
+  {
+    auto key = fixture.platform->registry->OpenKey(brenvik::RegistryRoot::CurrentUser,
+                                                   brenvik::kWatchedProgramsKey, true);
+    key->WriteString("Watched0", editor);
+    key->WriteString("Watched1", player);
+  }
   brenvik::TfrmBrenvikMain& window = fixture.OpenWindow();
+  window.Programms()->SetTabIndex(1);
+  window.Programms()->SetSearchFolder(fixture.dir.path());
+  window.Programms()->btnSearch1Click();
   window.show();
   app.processEvents();
   const char* pages[] = {"Uptime", "Programms", "History", "Logins", "Options"};

@@ -1,0 +1,64 @@
+// The window's side of program tracking: the Programms page connected to the
+// watched list, the uptime report's source pick list kept in step with it,
+// "See Uptime History", and the page's settings.
+#include <QPushButton>
+
+#include "datastore/tables.h"
+#include "reports/report_browse.h"
+#include "reports/uptime/pick_list.h"
+#include "window/main_window.h"
+#include "window/programms_page.h"
+#include "window/shell_parts.h"
+
+namespace brenvik {
+
+void TfrmBrenvikMain::AttachProgramsPage() {
+  Platform& platform = context_.platform;
+  gProgramCache = std::make_unique<ProgramCache>(*platform.versionResources, &programmsPage_->Icons());
+  gProgramDirectory = std::make_unique<TrackedProgramDirectory>(*platform.versionResources,
+                                                                *gProgramCache, *gWatched);
+  ProgramsPageParts parts{*gWatched, *platform.registry, *platform.shell, *platform.versionResources,
+                          context_.messages, {}, {}, {}, {}};
+  parts.loadProgramToListValues = [this](const std::string& path, bool isWatched) {
+    LoadProgramToListValues(gUptimeFilter.programs, *gProgramDirectory, path, isWatched);
+  };
+  parts.removeProgramFromListValues = [this](const std::string& path) {
+    RemoveProgramFromListValues(gUptimeFilter.programs, *gProgramDirectory, path,
+                                HistoryProgramPaths());
+  };
+  parts.seeUptimeHistory = [this](const std::string& path) { SeeUptimeHistory(path); };
+  programmsPage_->Attach(std::move(parts));
+}
+
+// The paths of the programs that have rows in the uptime history, each once.
+std::vector<std::string> TfrmBrenvikMain::HistoryProgramPaths() {
+  CaseInsensitiveSet seen;
+  std::vector<std::string> paths;
+  Cursor rows(gTables.DataSetHistory);
+  for (rows.First(); !rows.Eof(); rows.Next()) {
+    std::string path = rows.AsText(history::kExePath);
+    if (!path.empty() && seen.insert(path).second) paths.push_back(std::move(path));
+  }
+  return paths;
+}
+
+void TfrmBrenvikMain::SeeUptimeHistory(const std::string& exePath) {
+  ShowPage(PageHistory);
+  ManageDown(navigation_->PageButton(PageHistory));
+  PrepareSeeUptimeHistory(gUptimeFilter, exePath);
+  emit uptimeHistoryBrowseRequested();
+}
+
+void TfrmBrenvikMain::ApplyProgramsSettings() {
+  programmsPage_->SetTabIndex(gEnvironment.tabProgramms);
+  programmsPage_->SetSearchFolder(gEnvironment.searchInPath);
+  programmsPage_->SetFetchShortcutTargets(gEnvironment.checkBoxTargets);
+}
+
+void TfrmBrenvikMain::ReadProgramsSettings() {
+  gEnvironment.tabProgramms = programmsPage_->TabIndex();
+  gEnvironment.searchInPath = programmsPage_->SearchFolder();
+  gEnvironment.checkBoxTargets = programmsPage_->FetchShortcutTargets();
+}
+
+}  // namespace brenvik
