@@ -94,7 +94,7 @@ class Win32Key : public RegistryKey {
     LONG status = ::RegQueryValueExW(key_, wide.c_str(), nullptr, &value.type, nullptr, &size);
     // The value may grow between the size query and the read: ask again.
     for (int attempt = 0; status == ERROR_SUCCESS || status == ERROR_MORE_DATA; ++attempt) {
-      value.data.resize(size + sizeof(wchar_t));  // room for a missing terminator
+      value.data.resize(size);
       DWORD got = size;
       status = ::RegQueryValueExW(key_, wide.c_str(), nullptr, &value.type, value.data.data(), &got);
       if (status == ERROR_SUCCESS) {

@@ -15,6 +15,7 @@ bool Win32SingleInstance::CreateLock(const std::string& name) {
   ::SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
   // The handle is never closed: the mutex lives as long as the process.
+  ::SetLastError(ERROR_SUCCESS);
   HANDLE mutex = ::CreateMutexW(&attributes, FALSE, Utf8ToWide(name).c_str());
   const DWORD error = ::GetLastError();
   if (!mutex) return error == ERROR_ACCESS_DENIED;
