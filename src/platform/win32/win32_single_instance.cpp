@@ -28,6 +28,19 @@ bool Win32SingleInstance::MainWindowExists(const std::string& windowClass) {
   return ::FindWindowW(Utf8ToWide(windowClass).c_str(), nullptr) != nullptr;
 }
 
+bool Win32SingleInstance::LockDataTree(const std::string& dataFolder) {
+  std::string path = dataFolder;
+  if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
+  path += kDataTreeLockFile;
+  if (heldTrees_.count(path)) return true;
+  // Never closed: the hold lasts as long as the process.
+  HANDLE file = ::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  heldTrees_.insert(path);
+  return true;
+}
+
 Win32MainWindowMarker::Win32MainWindowMarker(const std::string& windowClass) {
   const std::wstring name = Utf8ToWide(windowClass);
   HINSTANCE instance = ::GetModuleHandleW(nullptr);

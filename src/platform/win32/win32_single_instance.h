@@ -1,6 +1,8 @@
 // The single-instance guard on Windows: named mutexes that every account may
 // open (a security descriptor without an access list), held until the
-// process ends, and FindWindowW for the main window of a running copy.
+// process ends, and FindWindowW for the main window of a running copy. The
+// hold on a data tree is its lock file opened without sharing: no other
+// handle to it can exist while this process lives.
 //
 // Win32MainWindowMarker is the other half: while it lives, a hidden top-level
 // window of the given class exists in this process, so that a second copy's
@@ -20,9 +22,11 @@ class Win32SingleInstance : public SingleInstance {
   bool CreateLock(const std::string& name) override;
   // Any top-level window of the class, hidden ones included.
   bool MainWindowExists(const std::string& windowClass) override;
+  bool LockDataTree(const std::string& dataFolder) override;
 
  private:
   std::set<std::string> held_;
+  std::set<std::string> heldTrees_;
 };
 
 class Win32MainWindowMarker {

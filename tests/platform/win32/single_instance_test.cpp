@@ -7,6 +7,7 @@
 #include "datastore/startup.h"
 #include "platform/win32/win32_single_instance.h"
 #include "support/fakes.h"
+#include "support/temp_dir.h"
 
 namespace brenvik {
 namespace {
@@ -26,6 +27,16 @@ TEST(Win32SingleInstance, ALockHeldElsewhereReportsThatItExisted) {
   EXPECT_FALSE(first.CreateLock(name));  // its own lock
   EXPECT_FALSE(first.CreateLock("Global\\" + name));
   EXPECT_TRUE(second.CreateLock("Global\\" + name));
+}
+
+TEST(Win32SingleInstance, OnlyOneHolderOfADataTree) {
+  test::TempDir dir;
+  Win32SingleInstance first;
+  Win32SingleInstance second;  // as another process: a handle of its own
+  EXPECT_TRUE(first.LockDataTree(dir.path()));
+  EXPECT_TRUE(first.LockDataTree(dir.path()));  // held already
+  EXPECT_FALSE(second.LockDataTree(dir.path()));
+  EXPECT_FALSE(second.LockDataTree(dir.File("missing\\")));
 }
 
 TEST(Win32SingleInstance, AHiddenMainWindowStopsASecondCopy) {
