@@ -38,7 +38,8 @@ std::optional<AccountName> AccountOfSid(PSID sid) {
                            &use)) {
     return std::nullopt;
   }
-  return AccountName{WideToUtf8(user.data(), user.size()), WideToUtf8(domain.data(), domain.size())};
+  return AccountName{WideToUtf8(user.data(), user.size()),
+                     WideToUtf8(domain.data(), domain.size())};
 }
 
 std::optional<AccountName> OwnerOfProcess(HANDLE process) {

@@ -51,8 +51,8 @@ std::int32_t Win32Clock::UtcOffsetSeconds() {
   if (::GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return 0;
   SYSTEMTIME local;
   if (!::SystemTimeToTzSpecificLocalTime(&zone, &utc, &local)) return 0;
-  return static_cast<std::int32_t>((ToLinearMs(FromSystemTime(local)) -
-                                    ToLinearMs(FromSystemTime(utc))) / 1000);
+  return static_cast<std::int32_t>(
+      (ToLinearMs(FromSystemTime(local)) - ToLinearMs(FromSystemTime(utc))) / 1000);
 }
 
 DateTime Win32Clock::UtcToLocal(DateTime utc) {
@@ -81,6 +81,8 @@ std::uint32_t Win32Clock::LastInputTick() {
   return ::GetLastInputInfo(&info) ? info.dwTime : TickCount();
 }
 
-void Win32Clock::Sleep(int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds)); }
+void Win32Clock::Sleep(int milliseconds) {
+  ::Sleep(static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds));
+}
 
 }  // namespace brenvik

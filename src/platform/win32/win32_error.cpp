@@ -16,8 +16,8 @@ std::string SystemMessage(std::uint32_t code) {
   std::string text;
   if (length > 0 && buffer) text = WideToUtf8(std::wstring_view(buffer, length));
   if (buffer) ::LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
-                           text.back() == '.')) {
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
     text.pop_back();
   }
   return text;
@@ -39,7 +39,9 @@ void ThrowWindowsError(const std::string& context, std::uint32_t code) {
   throw PlatformError(WindowsErrorText(context, code));
 }
 
-void ThrowLastWindowsError(const std::string& context) { ThrowWindowsError(context, ::GetLastError()); }
+void ThrowLastWindowsError(const std::string& context) {
+  ThrowWindowsError(context, ::GetLastError());
+}
 
 std::wstring Utf8ToWide(std::string_view text) {
   static_assert(sizeof(wchar_t) == sizeof(char16_t), "the wide API speaks UTF-16");

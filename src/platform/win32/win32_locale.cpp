@@ -29,16 +29,26 @@ std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
 std::string Field(char letter, std::size_t n, bool& known) {
   known = true;
   switch (letter) {
-    case 'd': return Repeat('d', n > 4 ? 4 : n);
-    case 'M': return Repeat('m', n > 4 ? 4 : n);
-    case 'y': return n <= 2 ? "yy" : "yyyy";
-    case 'g': return {};
+    case 'd':
+      return Repeat('d', n > 4 ? 4 : n);
+    case 'M':
+      return Repeat('m', n > 4 ? 4 : n);
+    case 'y':
+      return n <= 2 ? "yy" : "yyyy";
+    case 'g':
+      return {};
     case 'h':
-    case 'H': return Repeat('h', n > 2 ? 2 : n);
-    case 'm': return Repeat('n', n > 2 ? 2 : n);
-    case 's': return Repeat('s', n > 2 ? 2 : n);
-    case 't': return "ampm";
-    default: known = false; return {};
+    case 'H':
+      return Repeat('h', n > 2 ? 2 : n);
+    case 'm':
+      return Repeat('n', n > 2 ? 2 : n);
+    case 's':
+      return Repeat('s', n > 2 ? 2 : n);
+    case 't':
+      return "ampm";
+    default:
+      known = false;
+      return {};
   }
 }
 
@@ -118,7 +128,8 @@ LocaleInfo Win32Locale::Current() {
     info.shortMonthNames[at] = Info(LOCALE_SABBREVMONTHNAME1 + m, info.shortMonthNames[at]);
   }
   const std::string first = Info(LOCALE_IFIRSTDAYOFWEEK, "0");
-  info.firstDayOfWeek = first.size() == 1 && first[0] >= '0' && first[0] <= '6' ? first[0] - '0' : 0;
+  info.firstDayOfWeek =
+      first.size() == 1 && first[0] >= '0' && first[0] <= '6' ? first[0] - '0' : 0;
   return info;
 }
 

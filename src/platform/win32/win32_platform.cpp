@@ -21,9 +21,9 @@ namespace brenvik {
 namespace {
 
 void SyncFile(const std::string& path) {
-  HANDLE file = ::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      ::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     throw FileError(LastWindowsErrorText("Cannot open \"" + path + "\""));
   }

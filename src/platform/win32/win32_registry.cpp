@@ -40,8 +40,8 @@ class Win32Key : public RegistryKey {
   Win32Key& operator=(const Win32Key&) = delete;
 
   bool ValueExists(const std::string& name) override {
-    return ::RegQueryValueExW(key_, Utf8ToWide(name).c_str(), nullptr, nullptr, nullptr,
-                              nullptr) == ERROR_SUCCESS;
+    return ::RegQueryValueExW(key_, Utf8ToWide(name).c_str(), nullptr, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
   }
 
   std::optional<std::string> ReadString(const std::string& name) override {
@@ -77,7 +77,9 @@ class Win32Key : public RegistryKey {
     Write(name, REG_DWORD, &number, sizeof number);
   }
 
-  void WriteBool(const std::string& name, bool value) override { WriteInteger(name, value ? 1 : 0); }
+  void WriteBool(const std::string& name, bool value) override {
+    WriteInteger(name, value ? 1 : 0);
+  }
 
   bool DeleteValue(const std::string& name) override {
     return ::RegDeleteValueW(key_, Utf8ToWide(name).c_str()) == ERROR_SUCCESS;
@@ -96,7 +98,8 @@ class Win32Key : public RegistryKey {
     for (int attempt = 0; status == ERROR_SUCCESS || status == ERROR_MORE_DATA; ++attempt) {
       value.data.resize(size);
       DWORD got = size;
-      status = ::RegQueryValueExW(key_, wide.c_str(), nullptr, &value.type, value.data.data(), &got);
+      status =
+          ::RegQueryValueExW(key_, wide.c_str(), nullptr, &value.type, value.data.data(), &got);
       if (status == ERROR_SUCCESS) {
         value.data.resize(got);
         return value;
@@ -120,11 +123,10 @@ class Win32Key : public RegistryKey {
     std::vector<wchar_t> buffer(256);
     for (DWORD index = 0;;) {
       DWORD length = static_cast<DWORD>(buffer.size());
-      const LONG status =
-          subKeys ? ::RegEnumKeyExW(key_, index, buffer.data(), &length, nullptr, nullptr, nullptr,
-                                    nullptr)
-                  : ::RegEnumValueW(key_, index, buffer.data(), &length, nullptr, nullptr, nullptr,
-                                    nullptr);
+      const LONG status = subKeys ? ::RegEnumKeyExW(key_, index, buffer.data(), &length, nullptr,
+                                                    nullptr, nullptr, nullptr)
+                                  : ::RegEnumValueW(key_, index, buffer.data(), &length, nullptr,
+                                                    nullptr, nullptr, nullptr);
       if (status == ERROR_MORE_DATA && buffer.size() < 65536) {
         buffer.resize(buffer.size() * 2);
         continue;

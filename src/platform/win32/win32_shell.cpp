@@ -1,6 +1,7 @@
 #include "platform/win32/win32_shell.h"
 
 #include <windows.h>
+// The shell headers need <windows.h> before them.
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -56,9 +57,9 @@ class ComPtr {
 };
 
 bool Execute(const wchar_t* verb, const std::wstring& file, const std::wstring& parameters) {
-  const HINSTANCE result = ::ShellExecuteW(nullptr, verb, file.c_str(),
-                                           parameters.empty() ? nullptr : parameters.c_str(),
-                                           nullptr, SW_SHOWNORMAL);
+  const HINSTANCE result =
+      ::ShellExecuteW(nullptr, verb, file.c_str(),
+                      parameters.empty() ? nullptr : parameters.c_str(), nullptr, SW_SHOWNORMAL);
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
@@ -86,13 +87,19 @@ std::string SpecialFolderPath(int csidl) {
 
 std::string Win32Shell::FolderPath(SpecialFolder folder) {
   switch (folder) {
-    case SpecialFolder::LocalAppData: return SpecialFolderPath(CSIDL_LOCAL_APPDATA);
-    case SpecialFolder::ProgramFiles: return SpecialFolderPath(CSIDL_PROGRAM_FILES);
-    case SpecialFolder::StartMenuUser: return SpecialFolderPath(CSIDL_STARTMENU);
-    case SpecialFolder::StartMenuAllUsers: return SpecialFolderPath(CSIDL_COMMON_STARTMENU);
-    case SpecialFolder::Desktop: return SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
+    case SpecialFolder::LocalAppData:
+      return SpecialFolderPath(CSIDL_LOCAL_APPDATA);
+    case SpecialFolder::ProgramFiles:
+      return SpecialFolderPath(CSIDL_PROGRAM_FILES);
+    case SpecialFolder::StartMenuUser:
+      return SpecialFolderPath(CSIDL_STARTMENU);
+    case SpecialFolder::StartMenuAllUsers:
+      return SpecialFolderPath(CSIDL_COMMON_STARTMENU);
+    case SpecialFolder::Desktop:
+      return SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
     case SpecialFolder::AutostartUser:
-    case SpecialFolder::AutostartAllUsers: return {};
+    case SpecialFolder::AutostartAllUsers:
+      return {};
   }
   return {};
 }

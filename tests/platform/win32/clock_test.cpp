@@ -2,9 +2,8 @@
 // the test runs with TZ=Europe/Berlin (set by the build), so that the zone
 // has an offset and daylight-saving time; in a zone with other rules the
 // fixed-zone checks are skipped.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "platform/win32/win32_clock.h"
 #include "records/time_arithmetic.h"

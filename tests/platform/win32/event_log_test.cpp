@@ -1,12 +1,11 @@
 // The Windows event-log reader: records decoded from buffers laid out as
 // ReadEventLogW fills them (Wine keeps no event log, so the decoding is shown
 // on buffers built here), and reading both real logs.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstddef>
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 #include "platform/win32/win32_event_log.h"
 #include "records/time_arithmetic.h"
@@ -50,10 +49,9 @@ std::string Record(DWORD number, DWORD timeWritten, DWORD eventId, const std::ws
 constexpr DWORD k20130430At0800Utc = 1367308800;
 
 TEST(DecodeEventLogRecords, ReadsEveryFieldOfConsecutiveRecords) {
-  const std::string buffer =
-      Record(41, k20130430At0800Utc, 0x80001775, L"EventLog", L"PC1", {}) +
-      Record(42, k20130430At0800Utc + 32400, 0xC00003EA, L"Application Hang", L"PC1",
-             {L"uptime.exe", L"1.3.0.0", L"Zoë 日本"});
+  const std::string buffer = Record(41, k20130430At0800Utc, 0x80001775, L"EventLog", L"PC1", {}) +
+                             Record(42, k20130430At0800Utc + 32400, 0xC00003EA, L"Application Hang",
+                                    L"PC1", {L"uptime.exe", L"1.3.0.0", L"Zoë 日本"});
   const auto records = DecodeEventLogRecords(buffer);
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].recordNumber, 41u);

@@ -1,9 +1,8 @@
 // The Windows locale: the translation of Windows date and time pictures, and
 // the user's locale formatting dates exactly as Windows formats them, also
 // after the user changed the pictures.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_locale.h"
@@ -38,8 +37,14 @@ TEST(WindowsPictureToPattern, KeepsQuotedAndUnknownTextLiteral) {
 
 std::string WindowsDate(DWORD flags, DateTime value, const wchar_t* picture = nullptr) {
   const DateParts d = DecodeDate(value);
-  SYSTEMTIME st{static_cast<WORD>(d.year), static_cast<WORD>(d.month), 0, static_cast<WORD>(d.day),
-                0, 0, 0, 0};
+  SYSTEMTIME st{static_cast<WORD>(d.year),
+                static_cast<WORD>(d.month),
+                0,
+                static_cast<WORD>(d.day),
+                0,
+                0,
+                0,
+                0};
   wchar_t buffer[200] = {};
   ::GetDateFormatW(LOCALE_USER_DEFAULT, flags, &st, picture, buffer, 200);
   return WideToUtf8(buffer, 200);
@@ -47,8 +52,14 @@ std::string WindowsDate(DWORD flags, DateTime value, const wchar_t* picture = nu
 
 std::string WindowsTime(DateTime value) {
   const TimeParts t = DecodeTime(value);
-  SYSTEMTIME st{2013, 4, 0, 30, static_cast<WORD>(t.hour), static_cast<WORD>(t.minute),
-                static_cast<WORD>(t.second), 0};
+  SYSTEMTIME st{2013,
+                4,
+                0,
+                30,
+                static_cast<WORD>(t.hour),
+                static_cast<WORD>(t.minute),
+                static_cast<WORD>(t.second),
+                0};
   wchar_t buffer[200] = {};
   ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 200);
   return WideToUtf8(buffer, 200);
@@ -56,7 +67,8 @@ std::string WindowsTime(DateTime value) {
 
 void ExpectFormatsLikeWindows(const LocaleInfo& info) {
   for (DateTime value : {kEvening, kMorning}) {
-    EXPECT_EQ(FormatDateTime(info.shortDateFormat, value, info), WindowsDate(DATE_SHORTDATE, value));
+    EXPECT_EQ(FormatDateTime(info.shortDateFormat, value, info),
+              WindowsDate(DATE_SHORTDATE, value));
     EXPECT_EQ(FormatDateTime(info.longDateFormat, value, info), WindowsDate(DATE_LONGDATE, value));
     EXPECT_EQ(FormatDateTime(info.longTimeFormat, value, info), WindowsTime(value));
   }

@@ -1,10 +1,9 @@
 // The Windows registry backend against the real registry, under a throwaway
 // key of the current user that every test removes again.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
-
-#include <gtest/gtest.h>
 
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_registry.h"

@@ -1,9 +1,9 @@
 // The named-pipe service channel against a real pipe server in the test
 // process: the exact bytes of the commands, the reply cut to four bytes, and
 // prompt failures when nothing serves the pipe or the service never answers.
-#include <chrono>
-
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 #include "base/errors.h"
 #include "base/utf8.h"

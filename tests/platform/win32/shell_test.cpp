@@ -1,10 +1,10 @@
 // The Windows shell: special folders, .lnk shortcuts made with the shell's
 // own link object, program files, and starting a program.
 #include <windows.h>
+// The shell headers need <windows.h> before them.
+#include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
-
-#include <gtest/gtest.h>
 
 #include "base/file_io.h"
 #include "platform/win32/win32_error.h"
@@ -42,9 +42,9 @@ class Win32ShellTest : public ::testing::Test {
 };
 
 TEST_F(Win32ShellTest, SpecialFoldersAreExistingFoldersOrNone) {
-  for (SpecialFolder folder : {SpecialFolder::LocalAppData, SpecialFolder::ProgramFiles,
-                               SpecialFolder::StartMenuUser, SpecialFolder::StartMenuAllUsers,
-                               SpecialFolder::Desktop}) {
+  for (SpecialFolder folder :
+       {SpecialFolder::LocalAppData, SpecialFolder::ProgramFiles, SpecialFolder::StartMenuUser,
+        SpecialFolder::StartMenuAllUsers, SpecialFolder::Desktop}) {
     const std::string path = shell_.FolderPath(folder);
     ASSERT_FALSE(path.empty()) << static_cast<int>(folder);
     EXPECT_EQ(path.back(), '\\');

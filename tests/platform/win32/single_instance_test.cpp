@@ -1,8 +1,7 @@
 // The single-instance guard with real mutexes and a real hidden window of
 // the main window's class.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "datastore/startup.h"
 #include "platform/win32/win32_single_instance.h"

@@ -1,10 +1,9 @@
 // Facts about the system, the accounts, the temporary folder and the durable
 // file writes of the Windows backend.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "base/errors.h"
 #include "base/file_io.h"

@@ -1,10 +1,9 @@
 // Version resources through GetFileVersionInfoW against the portable reader,
 // on a fixture program built with a version resource of its own.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_shell.h"

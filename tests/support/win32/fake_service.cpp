@@ -95,8 +95,10 @@ void FakeService::Serve() {
       ::CloseHandle(pipe);
       return;
     }
-    if (ok) Handle(pipe);
-    else ::CloseHandle(pipe);
+    if (ok)
+      Handle(pipe);
+    else
+      ::CloseHandle(pipe);
   }
 }
 
