@@ -96,6 +96,8 @@ std::string Win32Shell::FolderPath(SpecialFolder folder) {
     case SpecialFolder::StartMenuAllUsers:
       return SpecialFolderPath(CSIDL_COMMON_STARTMENU);
     case SpecialFolder::Desktop:
+      return SpecialFolderPath(CSIDL_DESKTOP);
+    case SpecialFolder::DesktopDirectory:
       return SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
     case SpecialFolder::AutostartUser:
     case SpecialFolder::AutostartAllUsers:

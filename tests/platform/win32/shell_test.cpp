@@ -42,9 +42,9 @@ class Win32ShellTest : public ::testing::Test {
 };
 
 TEST_F(Win32ShellTest, SpecialFoldersAreExistingFoldersOrNone) {
-  for (SpecialFolder folder :
-       {SpecialFolder::LocalAppData, SpecialFolder::ProgramFiles, SpecialFolder::StartMenuUser,
-        SpecialFolder::StartMenuAllUsers, SpecialFolder::Desktop}) {
+  for (SpecialFolder folder : {SpecialFolder::LocalAppData, SpecialFolder::ProgramFiles,
+                               SpecialFolder::StartMenuUser, SpecialFolder::StartMenuAllUsers,
+                               SpecialFolder::Desktop, SpecialFolder::DesktopDirectory}) {
     const std::string path = shell_.FolderPath(folder);
     ASSERT_FALSE(path.empty()) << static_cast<int>(folder);
     EXPECT_EQ(path.back(), '\\');

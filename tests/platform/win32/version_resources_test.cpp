@@ -9,6 +9,7 @@
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_version_resources.h"
 #include "programs/pe_version_block.h"
+#include "programs/program_info.h"
 #include "support/temp_dir.h"
 
 namespace brenvik {
@@ -65,6 +66,23 @@ TEST(Win32VersionResources, TheApiAndThePortableReaderGiveTheSameBlock) {
     EXPECT_EQ(q.Text("040704B0", "FileDescription"), "Brenvik Versionsprobe");
     EXPECT_EQ(q.Text("040904B0", "LegalCopyright"), "<missing>");
   }
+}
+
+// The reader the POSIX backend uses, on this system.
+class PortableVersionResources : public VersionResources {
+ public:
+  std::optional<std::string> LoadVersionBlock(const std::string& path) override {
+    return ReadPeVersionBlock(path);
+  }
+};
+
+TEST(Win32VersionResources, TitleAndVersionAgreeWithThePortableReader) {
+  Win32VersionResources api;
+  PortableVersionResources portable;
+  EXPECT_EQ(GetProgramTitle(api, FixturePath()), "Brenvik Versionsprobe");  // last translation
+  EXPECT_EQ(GetProgramTitle(portable, FixturePath()), "Brenvik Versionsprobe");
+  EXPECT_EQ(GetFileVersionText(api, FixturePath()), "1.2.3.4");
+  EXPECT_EQ(GetFileVersionText(portable, FixturePath()), "1.2.3.4");
 }
 
 TEST(Win32VersionResources, FilesWithoutAResourceHaveNone) {
