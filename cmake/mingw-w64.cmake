@@ -21,5 +21,5 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # CTest runs the test programs through Wine.
 find_program(BRENVIK_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(BRENVIK_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${BRENVIK_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${BRENVIK_WINE})
 endif()

@@ -29,6 +29,8 @@ rm -rf "$WINEPREFIX"
 # shown) windows, which the single-instance tests need.
 "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f > /dev/null 2>&1
 "$wineserver" -w
+# One server for the whole run instead of one per idle gap.
+"$wineserver" -p
 trap '"$wineserver" -k 2> /dev/null || true' EXIT
 
 ctest --test-dir "$build" --output-on-failure -j"$jobs"

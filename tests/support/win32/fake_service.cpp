@@ -27,7 +27,7 @@ class Event {
 HANDLE NewInstance(const std::wstring& path) {
   return ::CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                             PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
-                            PIPE_UNLIMITED_INSTANCES, 4096, 4096, 0, nullptr);
+                            PIPE_UNLIMITED_INSTANCES, 4096, 4096, 1000, nullptr);
 }
 
 }  // namespace
@@ -78,10 +78,10 @@ bool FakeService::WaitFor(void* event) {
 
 void FakeService::Serve() {
   const std::wstring path = Utf8ToWide(pipePath_);
-  while (true) {
-    HANDLE pipe = NewInstance(path);
-    ::SetEvent(ready_);
-    if (pipe == INVALID_HANDLE_VALUE) return;
+  HANDLE next = NewInstance(path);
+  ::SetEvent(ready_);
+  while (next != INVALID_HANDLE_VALUE) {
+    HANDLE pipe = next;
     Event connected;
     OVERLAPPED overlapped{};
     overlapped.hEvent = connected.get();
@@ -95,10 +95,14 @@ void FakeService::Serve() {
       ::CloseHandle(pipe);
       return;
     }
-    if (ok)
+    // The next instance exists before this one is answered and closed, so a
+    // client never finds the pipe gone between two commands.
+    next = NewInstance(path);
+    if (ok) {
       Handle(pipe);
-    else
+    } else {
       ::CloseHandle(pipe);
+    }
   }
 }
 
