@@ -59,6 +59,13 @@ TEST_F(Win32ServicePipeTest, TheReplyIsCutToTheBytesAskedFor) {
   EXPECT_TRUE(SendServiceCommand(pipe_, data_.path(), kCommandHandOverLines, ""));
 }
 
+TEST_F(Win32ServicePipeTest, AServiceThatHangsUpHasNotTakenTheCommand) {
+  FakeService service(data_.path(), name_);
+  service.SetHangUp(true);
+  EXPECT_FALSE(SendServiceCommand(pipe_, data_.path(), kCommandHandOverLines, ""));
+  EXPECT_EQ(service.Received().size(), 1u);
+}
+
 TEST_F(Win32ServicePipeTest, NoServerFailsAtOnce) {
   const auto start = Steady::now();
   EXPECT_FALSE(SendServiceCommand(pipe_, data_.path(), kCommandHandOverLines, ""));

@@ -150,6 +150,11 @@ void FakeService::Handle(void* pipe) {
       return;
     }
   }
+  if (hangUp_) {
+    ::DisconnectNamedPipe(pipe);
+    ::CloseHandle(pipe);
+    return;
+  }
   OVERLAPPED overlapped{};
   overlapped.hEvent = done.get();
   ::ResetEvent(done.get());

@@ -2,7 +2,7 @@
 // server thread serves message-mode instances of the pipe, records the bytes
 // of every command, answers with a chosen reply, and on command 2 writes a
 // prepared CopyForMonitor.dat into the data folder. It can also be told to
-// take messages and never answer, for time-out tests.
+// take messages and never answer, for time-out tests, or to hang up.
 #pragma once
 
 #include <atomic>
@@ -33,6 +33,8 @@ class FakeService {
   void SetReply(const std::string& reply);
   // Take messages but never reply.
   void SetSilent(bool silent) { silent_ = silent; }
+  // Take messages and close the pipe without a word.
+  void SetHangUp(bool hangUp) { hangUp_ = hangUp; }
   std::vector<std::string> Received();
   // \\.\pipe\<pipeName>
   const std::string& pipePath() const { return pipePath_; }
@@ -48,6 +50,7 @@ class FakeService {
   void* stop_ = nullptr;   // manual-reset event
   void* ready_ = nullptr;  // set once the first instance exists
   std::atomic<bool> silent_{false};
+  std::atomic<bool> hangUp_{false};
   std::mutex mutex_;
   std::string prepared_;
   std::string reply_;
