@@ -71,6 +71,7 @@ void TfrmBrenvikMain::ReadEnvironmentFromControls() {
 
 void TfrmBrenvikMain::SaveEnvironment() {
   ReadEnvironmentFromControls();
+  SaveHistorySettings();
   auto key = context_.platform.registry->OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
   if (!key) throw PlatformError("Cannot open the settings key " + std::string(kProductKeyPath));
   WriteEnvironment(*key, gEnvironment, context_.platform.locale->Current());
