@@ -81,9 +81,10 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
 }
 
 // Destruction closes the tables (each written when changed) and makes the
-// backup copies.
+// backup copies; the History page lets go of its report cursor first.
 TfrmBrenvikMain::~TfrmBrenvikMain() {
   timer_->stop();
+  RunGuarded(context_.messages, [&] { historyPage_->ResetUptimeHistory(2); });
   RunGuarded(context_.messages,
              [&] { CloseTablesAndBackup(gTables, context_.folders.dataFolder); });
 }

@@ -175,6 +175,7 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   BrowseHooks HistoryBrowseHooks();
   void AttachHistoryPage();
   void ConnectHistoryPage();
+  void ReadHistorySettings();
   void SaveHistorySettings();
   DateTime Now();
 

@@ -72,11 +72,13 @@ void TfrmBrenvikMain::ConnectHistoryPage() {
   });
 }
 
-// At close: the filter in force as the pseudo filter, the grid's columns.
+void TfrmBrenvikMain::ReadHistorySettings() {
+  if (historyPage_->Attached()) gColumnsLayout = historyPage_->ColumnLayout();
+}
+
+// At close: the filter in force as the pseudo filter.
 void TfrmBrenvikMain::SaveHistorySettings() {
-  if (!historyPage_->Attached()) return;
-  historyPage_->SaveSettingsFilter();
-  gColumnsLayout = historyPage_->ColumnLayout();
+  if (historyPage_->Attached()) historyPage_->SaveSettingsFilter();
 }
 
 }  // namespace brenvik

@@ -67,16 +67,18 @@ void TfrmBrenvikMain::ReadEnvironmentFromControls() {
   gEnvironment.minimizeToTray = optionsPage_->chMinimizetoSystemTray()->isChecked();
   gEnvironment.activePage = ActivePage();
   ReadProgramsSettings();
+  ReadHistorySettings();
 }
 
 void TfrmBrenvikMain::SaveEnvironment() {
   ReadEnvironmentFromControls();
-  SaveHistorySettings();
   auto key = context_.platform.registry->OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
   if (!key) throw PlatformError("Cannot open the settings key " + std::string(kProductKeyPath));
   WriteEnvironment(*key, gEnvironment, context_.platform.locale->Current());
   key.reset();
   SaveColumnsSettings(ColumnsSettingsPath(), gColumnsLayout);
+  // Last, so that a failing filter file costs no other setting.
+  SaveHistorySettings();
 }
 
 }  // namespace brenvik
