@@ -11,6 +11,7 @@
 #include "datastore/diagnostic_log.h"
 #include "statistics/history_summary_rows.h"
 #include "records/date_format.h"
+#include "reports/uptime/uptime_report.h"
 #include "window/action_guard.h"
 #include "window/artwork.h"
 #include "window/click_label.h"
@@ -54,7 +55,9 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   // 5. The seconds cycle starts from nothing; the figures are blank.
   gCycle = SecondsCycleState{};
   ShowBlankFigures();
-  // 6. The tables with their recovery; the program's date formats.
+  // 6. The tables with their recovery (the report's calculated fields come
+  // from the program directory); the program's date formats.
+  gTables.historyCalcHandler = MakeHistoryCalcHandler(*gProgramDirectory);
   OpenTables(gTables, ServiceLink{*context_.platform.servicePipe, *context_.platform.clock,
                                   context_.folders.dataFolder},
              *this);
@@ -68,6 +71,8 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   // Failures are reported and the window still comes up.
   gColumnsLayout = DefaultHistoryColumns();
   Guarded([&] { LoadEnvironment(true); });
+  // The History page over the tables and what the first pass found.
+  Guarded([&] { AttachHistoryPage(); });
   // 11. The second stage applies what depends on the restored controls.
   LoadEnvironmentSecondStage();
   // 12. Every label that copies the report tells so.
@@ -76,9 +81,10 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
 }
 
 // Destruction closes the tables (each written when changed) and makes the
-// backup copies.
+// backup copies; the History page lets go of its report cursor first.
 TfrmBrenvikMain::~TfrmBrenvikMain() {
   timer_->stop();
+  RunGuarded(context_.messages, [&] { historyPage_->ResetUptimeHistory(2); });
   RunGuarded(context_.messages,
              [&] { CloseTablesAndBackup(gTables, context_.folders.dataFolder); });
 }
@@ -150,6 +156,7 @@ void TfrmBrenvikMain::ConnectHandlers() {
           [this] { Guarded([&] { label5Click(); }); });
   connect(optionsPage_->btImport(), &QPushButton::clicked, this,
           [this] { Guarded([&] { btImportClick(); }); });
+  ConnectHistoryPage();
   connect(timer_, &QTimer::timeout, this, [this] { Guarded([&] { timerSecondsTimer(); }); });
 }
 

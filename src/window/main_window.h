@@ -23,7 +23,9 @@
 #include "platform/platform.h"
 #include "programs/program_cache.h"
 #include "programs/watched_programs.h"
+#include "reports/report_browse.h"
 #include "reports/uptime/program_directory.h"
+#include "reports/uptime/saved_filters.h"
 #include "reports/uptime/uptime_filter.h"
 #include "statistics/seconds_cycle.h"
 #include "statistics/win_statistics.h"
@@ -116,9 +118,10 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   // The watched programs (garrProgramsWatched), restored at start-up.
   WatchedPrograms& Watched() { return *gWatched; }
   ProgrammsPage* Programms() const { return programmsPage_; }
-  // The uptime report's filters; program tracking keeps its source pick
-  // list in step with the watched list.
-  UptimeFilterSettings& UptimeFilter() { return gUptimeFilter; }
+  // The uptime report's filters, kept by the History page; program tracking
+  // keeps its source pick list in step with the watched list.
+  UptimeFilterSettings& UptimeFilter();
+  HistoryPage* History() const;
   // "See Uptime History": the History page, its button pressed, the source
   // filter set to that one program; then uptimeHistoryBrowseRequested().
   void SeeUptimeHistory(const std::string& exePath);
@@ -169,6 +172,11 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   void ApplyProgramsSettings();
   void ReadProgramsSettings();
   std::vector<std::string> HistoryProgramPaths();
+  BrowseHooks HistoryBrowseHooks();
+  void AttachHistoryPage();
+  void ConnectHistoryPage();
+  void ReadHistorySettings();
+  void SaveHistorySettings();
   DateTime Now();
 
   // StatisticsHost and the tables' Messages.
@@ -199,7 +207,7 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   std::unique_ptr<WatchedPrograms> gWatched;
   std::unique_ptr<ProgramCache> gProgramCache;
   std::unique_ptr<TrackedProgramDirectory> gProgramDirectory;
-  UptimeFilterSettings gUptimeFilter;
+  std::unique_ptr<FilterStore> gFilterStore;
   EnvironmentValues gEnvironment;
   ColumnLayout gColumnsLayout;
 };

@@ -6,6 +6,7 @@
 #include "datastore/tables.h"
 #include "reports/report_browse.h"
 #include "reports/uptime/pick_list.h"
+#include "window/history_page.h"
 #include "window/main_window.h"
 #include "window/programms_page.h"
 #include "window/shell_parts.h"
@@ -20,11 +21,13 @@ void TfrmBrenvikMain::AttachProgramsPage() {
   ProgramsPageParts parts{*gWatched, *platform.registry, *platform.shell, *platform.versionResources,
                           context_.messages, {}, {}, {}, {}};
   parts.loadProgramToListValues = [this](const std::string& path, bool isWatched) {
-    LoadProgramToListValues(gUptimeFilter.programs, *gProgramDirectory, path, isWatched);
+    LoadProgramToListValues(UptimeFilter().programs, *gProgramDirectory, path, isWatched);
+    historyPage_->PickListsChanged();
   };
   parts.removeProgramFromListValues = [this](const std::string& path) {
-    RemoveProgramFromListValues(gUptimeFilter.programs, *gProgramDirectory, path,
+    RemoveProgramFromListValues(UptimeFilter().programs, *gProgramDirectory, path,
                                 HistoryProgramPaths());
+    historyPage_->PickListsChanged();
   };
   parts.seeUptimeHistory = [this](const std::string& path) { SeeUptimeHistory(path); };
   programmsPage_->Attach(std::move(parts));
@@ -45,7 +48,7 @@ std::vector<std::string> TfrmBrenvikMain::HistoryProgramPaths() {
 void TfrmBrenvikMain::SeeUptimeHistory(const std::string& exePath) {
   ShowPage(PageHistory);
   ManageDown(navigation_->PageButton(PageHistory));
-  PrepareSeeUptimeHistory(gUptimeFilter, exePath);
+  PrepareSeeUptimeHistory(UptimeFilter(), exePath);
   emit uptimeHistoryBrowseRequested();
 }
 

@@ -67,6 +67,7 @@ void TfrmBrenvikMain::ReadEnvironmentFromControls() {
   gEnvironment.minimizeToTray = optionsPage_->chMinimizetoSystemTray()->isChecked();
   gEnvironment.activePage = ActivePage();
   ReadProgramsSettings();
+  ReadHistorySettings();
 }
 
 void TfrmBrenvikMain::SaveEnvironment() {
@@ -76,6 +77,8 @@ void TfrmBrenvikMain::SaveEnvironment() {
   WriteEnvironment(*key, gEnvironment, context_.platform.locale->Current());
   key.reset();
   SaveColumnsSettings(ColumnsSettingsPath(), gColumnsLayout);
+  // Last, so that a failing filter file costs no other setting.
+  SaveHistorySettings();
 }
 
 }  // namespace brenvik

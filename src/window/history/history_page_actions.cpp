@@ -283,6 +283,12 @@ void HistoryPage::btFilterDeleteClick() {
   RefreshFilters();
 }
 
+void HistoryPage::PickListsChanged() {
+  sourceList_->Refill();
+  userList_->Refill();
+  ManageControls();
+}
+
 void HistoryPage::SaveSettingsFilter() {
   if (!Attached()) return;
   ReadControls();

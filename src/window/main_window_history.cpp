@@ -1,0 +1,84 @@
+// The window's side of the uptime report: the History page bound to the
+// report cursor, the program directory, the saved filters of the settings
+// folder and the window's processing pass; its filter settings are the ones
+// the watched list keeps in step.
+#include "reports/date_ranges.h"
+#include "window/history_page.h"
+#include "window/main_window.h"
+#include "window/window_processing.h"
+
+namespace brenvik {
+namespace {
+
+std::vector<std::string> Items(const SortedTextList& list) {
+  return std::vector<std::string>(list.begin(), list.end());
+}
+
+}  // namespace
+
+UptimeFilterSettings& TfrmBrenvikMain::UptimeFilter() { return historyPage_->Settings(); }
+
+HistoryPage* TfrmBrenvikMain::History() const { return historyPage_; }
+
+// The report's passes run as the statistics refresh runs them, on a copy of
+// the run's start, with the loading panel shown.
+BrowseHooks TfrmBrenvikMain::HistoryBrowseHooks() {
+  BrowseHooks hooks;
+  hooks.processTransactions = [this](bool, std::int32_t& failureCount, DateTime now) {
+    processing_->ProcessTransactions(failureCount, gStats.gStartDateTime, now);
+  };
+  hooks.historyUsers = [this] { return Items(processing_->gslHistoryUsers()); };
+  hooks.historyPrograms = [this] { return Items(processing_->gslProgramsFetched()); };
+  hooks.showMessage = [this](const std::string& text) { ShowMessage(text); };
+  hooks.beginBusy = [this] { BeginBusy(kLoadingPanelCaption); };
+  hooks.endBusy = [this] { EndBusy(); };
+  return hooks;
+}
+
+// Needs the opened tables and the first processing pass (the pick lists are
+// built from what it found); without the report cursor the page stays idle.
+void TfrmBrenvikMain::AttachHistoryPage() {
+  if (!gTables.DataSetHistoryClone) return;
+  Platform& platform = context_.platform;
+  const LocaleInfo locale = platform.locale->Current();
+  gFilterStore = std::make_unique<FilterStore>(context_.folders.settingsFolder, *platform.clock,
+                                               locale, *gProgramDirectory,
+                                               PeriodItems(locale.firstDayOfWeek));
+  HistoryPageParts parts;
+  parts.report = gTables.DataSetHistoryClone.get();
+  parts.programs = gProgramDirectory.get();
+  parts.filters = gFilterStore.get();
+  parts.clock = platform.clock.get();
+  parts.systemInfo = platform.systemInfo.get();
+  parts.shell = platform.shell.get();
+  parts.serviceStatus = &gStats.gServiceStatus;
+  parts.locale = locale;
+  parts.firstDayOfWeek = locale.firstDayOfWeek;
+  parts.hooks = HistoryBrowseHooks();
+  parts.columnsSettingsPath = ColumnsSettingsPath();
+  historyPage_->Attach(std::move(parts));
+  historyPage_->ApplyColumnLayout(gColumnsLayout);
+}
+
+// "See Uptime History" and a refresh of the statistics reach the page.
+void TfrmBrenvikMain::ConnectHistoryPage() {
+  connect(this, &TfrmBrenvikMain::uptimeReportOutOfDate, historyPage_,
+          [this] { Guarded([&] { historyPage_->ResetUptimeHistory(2); }); });
+  connect(this, &TfrmBrenvikMain::uptimeHistoryBrowseRequested, historyPage_, [this] {
+    Guarded([&] {
+      historyPage_->ShowSettings();
+      historyPage_->btBrowseUptimeClick();
+    });
+  });
+}
+
+void TfrmBrenvikMain::ReadHistorySettings() {
+  if (historyPage_->Attached()) gColumnsLayout = historyPage_->ColumnLayout();
+}
+
+// At close: the filter in force as the pseudo filter.
+void TfrmBrenvikMain::SaveHistorySettings() {
+  if (historyPage_->Attached()) historyPage_->SaveSettingsFilter();
+}
+
+}  // namespace brenvik
