@@ -114,6 +114,48 @@ bool RenameFile(const std::string& from, const std::string& to) {
   return !ec;
 }
 
+void AppendFileDurable(const std::string& path, std::string_view bytes) {
+  {
+    std::ofstream out(ToFsPath(path), std::ios::binary | std::ios::app);
+    if (!out) throw FileError("Cannot open file \"" + path + "\" for appending");
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) throw FileError("Cannot write file \"" + path + "\"");
+  }
+  if (Ops().syncFile) Ops().syncFile(path);
+}
+
+std::uint64_t FileSize(const std::string& path) {
+  std::error_code ec;
+  const auto size = fs::file_size(ToFsPath(path), ec);
+  if (ec) throw FileError("Cannot read the size of file \"" + path + "\": " + ec.message());
+  return size;
+}
+
+void TruncateFile(const std::string& path, std::uint64_t size) {
+  std::error_code ec;
+  fs::resize_file(ToFsPath(path), size, ec);
+  if (ec) throw FileError("Cannot cut file \"" + path + "\": " + ec.message());
+}
+
+void LinkOrCopyFile(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  if (fs::equivalent(ToFsPath(from), ToFsPath(to), ec) && !ec) return;  // already the same file
+  const std::string temp = TempNameFor(to);
+  fs::create_hard_link(ToFsPath(from), ToFsPath(temp), ec);
+  if (ec) {
+    CopyFileOverwrite(from, to);
+    return;
+  }
+  try {
+    Ops().replaceFile(temp, to);
+  } catch (...) {
+    fs::remove(ToFsPath(temp), ec);
+    throw;
+  }
+  if (Ops().syncFolder) Ops().syncFolder(ParentFolder(to));
+}
+
 void CopyFileOverwrite(const std::string& from, const std::string& to) {
   WriteFileAtomic(to, ReadFileBytes(from));
 }

@@ -8,6 +8,7 @@
 // MoveFileEx); until it does, a portable fallback without the disk flush runs.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -32,6 +33,19 @@ std::string ReadFileBytes(const std::string& path);
 // Replaces the file with bytes atomically; FileError on failure (the old file
 // is then untouched and no temporary file is left behind).
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// Appends bytes to the end of an existing file and flushes them to disk;
+// FileError on failure (part of the bytes may then be in the file).
+void AppendFileDurable(const std::string& path, std::string_view bytes);
+// The size of a file in bytes; FileError when it cannot be found.
+std::uint64_t FileSize(const std::string& path);
+// Cuts a file to size bytes; FileError on failure.
+void TruncateFile(const std::string& path, std::uint64_t size);
+// Puts a file of from's content at to, replacing what is there atomically:
+// a hard link to from where the file system has them (no bytes are copied),
+// else a copy. Only for files that are replaced whole and never changed in
+// place, since both names then share one file. FileError on failure.
+void LinkOrCopyFile(const std::string& from, const std::string& to);
 
 // Plain file operations. Delete/Rename/Copy return false on failure, as the
 // callers that ignore failures expect; the throwing forms raise FileError.

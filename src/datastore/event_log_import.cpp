@@ -96,7 +96,7 @@ int ImportEventLogHistory(Table& history, DateTime limitDate, Registry& registry
   if (key->ReadBool(kWindowsImportExecutedValue).value_or(false)) return kImportAlreadyDone;
 
   if (!history.IsOpen()) {
-    if (!history.FileName().empty() && FileExists(history.FileName())) {
+    if (!history.FileName().empty() && (FileExists(history.FileName()) || history.Group())) {
       history.OpenFromFile();
     } else {
       history.CreateEmpty();

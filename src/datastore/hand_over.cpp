@@ -19,7 +19,11 @@ namespace {
 // front of it. Every file here is written with a mark; kept in the text, it
 // would add one more mark at the start of the journal with every hand-over
 // and one more to CopyForMonitor.dat with every cut-off pass.
-std::string TrimmedContent(const std::string& path) {
+std::string TrimmedContent(const std::string& path) { return HandOverFileText(path); }
+
+}  // namespace
+
+std::string HandOverFileText(const std::string& path) {
   const std::string text = ReadTextFile(path);
   std::string_view rest = text;
   for (;;) {
@@ -29,6 +33,8 @@ std::string TrimmedContent(const std::string& path) {
   }
   return Trim(rest);
 }
+
+namespace {
 
 // Held-back lines first, then whatever CopyForMonitor.dat holds.
 void TakeInHeldBackLines(const ServiceLink& link) {

@@ -33,6 +33,10 @@ struct ServiceLink {
   std::string BackupFile(const std::string& name) const;
 };
 
+// The lines of a hand-over file as the hand-over takes them in: trimmed, and
+// without the byte-order marks in front. FileError when it cannot be read.
+std::string HandOverFileText(const std::string& path);
+
 // Runs the hand-over; failureCount goes down by one when the service does not
 // take the command and is never changed otherwise. A file that cannot be
 // read or written raises FileError.

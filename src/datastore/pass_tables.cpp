@@ -6,7 +6,7 @@ namespace brenvik {
 
 void OpenForPass(Table& table) {
   if (!table.IsOpen()) {
-    if (!table.FileName().empty() && FileExists(table.FileName())) {
+    if (!table.FileName().empty() && (FileExists(table.FileName()) || table.Group())) {
       table.OpenFromFile();
     } else {
       table.CreateEmpty();

@@ -1,5 +1,6 @@
 #include "datastore/processing_pass.h"
 
+#include <algorithm>
 #include <exception>
 #include <string_view>
 
@@ -10,6 +11,7 @@
 #include "datastore/history_prescan.h"
 #include "datastore/login_processing.h"
 #include "datastore/pass_tables.h"
+#include "datastore/table_group.h"
 #include "datastore/tables.h"
 #include "datastore/transaction_loop.h"
 #include "records/date_format.h"
@@ -31,6 +33,33 @@ void SettleHandOverFile(const ServiceLink& link, const std::string& text, int fr
   }
 }
 
+// The three tables and the hand-over text they took in, as one commit of
+// their change log; tables without one are written one after the other.
+void CommitPass(PassTables& tables, const std::string& text, int unprocessedFrom) {
+  TableGroup* group = tables.history.Group();
+  if (group && tables.logins.Group() == group && tables.transactions.Group() == group) {
+    group->Commit({&tables.transactions, &tables.history, &tables.logins},
+                  HandOverMark::Of(text, static_cast<std::uint64_t>(std::max(unprocessedFrom, 1))));
+    return;
+  }
+  tables.transactions.Save();
+  tables.history.Save();
+  tables.logins.Save();
+}
+
+// A pass that committed but ended before it settled the hand-over file (a
+// crash, a failed delete) left the text it took in: it is settled now as
+// that pass would have, instead of being taken in a second time.
+void SettleCommittedHandOver(const ServiceLink& link, TableGroup* group) {
+  if (!group || !group->Log().LastHandOver()) return;
+  const std::string path = link.DataFile(kCopyForMonitorFile);
+  if (!FileExists(path)) return;
+  const HandOverMark& mark = *group->Log().LastHandOver();
+  const std::string text = HandOverFileText(path);
+  if (!mark.Describes(text)) return;
+  SettleHandOverFile(link, text, static_cast<int>(mark.unprocessedFrom));
+}
+
 // Step 9. When the tables cannot be written, the hand-over file is still
 // settled (the tables in memory hold the lines; handing them over again
 // would count them twice) and the write error is raised afterwards.
@@ -44,9 +73,7 @@ void FinishPass(PassState& state, const ServiceLink& link, const std::string& te
   std::exception_ptr failure;
   try {
     ReduceHeartbeats(state.tables.transactions, state.tables.transactionsClone);
-    state.tables.transactions.Save();
-    state.tables.history.Save();
-    state.tables.logins.Save();
+    CommitPass(state.tables, text, unprocessedFrom);
   } catch (...) {
     failure = std::current_exception();
   }
@@ -90,7 +117,10 @@ void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logi
                          std::int32_t& failureCount, DateTime& startDateTime,
                          SortedTextList& programsFetched, SortedTextList& historyUsers,
                          Cursor& transactionsClone, DateTime dateOfCalc) {
+  SettleCommittedHandOver(env.link, history.Group());
   const std::string text = FetchLogLines(env.link, failureCount);
+  // The saves within the pass (the pre-scans') become part of its commit.
+  TableGroup::PassScope holdSaves(history.Group());
   PassState state(PassTables{history, logins, transactions, transactionsClone}, env.link.clock,
                   env.eventLog, env.listedRows, buildTree, runs, programsFetched, historyUsers,
                   dateOfCalc);

@@ -7,6 +7,7 @@
 #include "base/file_io.h"
 #include "base/utf8.h"
 #include "datastore/table_file.h"
+#include "datastore/table_group.h"
 #include "records/date_format.h"
 
 namespace brenvik {
@@ -529,6 +530,7 @@ Table::Table(std::string name, std::vector<FieldDef> fields)
 }
 
 Table::~Table() {
+  if (group_) group_->Leave(*this);
   for (Cursor* c : cursors_) c->table_ = nullptr;
 }
 
@@ -556,9 +558,17 @@ void Table::ResetCursors() {
   for (Cursor* c : cursors_) c->ResetPosition();
 }
 
-void Table::CreateEmpty() {
+void Table::StartEmpty() {
   Store().Clear();
+  Store().MarkSaved();
+  snapshotSeq_ = 0;
+  snapshotBytes_ = 0;
+}
+
+void Table::CreateEmpty() {
+  StartEmpty();
   open_ = true;
+  replaceWhole_ = group_ != nullptr;
   savedVersion_ = Store().Version();
   ResetCursors();
 }
@@ -566,13 +576,21 @@ void Table::CreateEmpty() {
 void Table::OpenFromFile() {
   if (open_) Close();
   try {
-    DecodeTable(ReadFileBytes(fileName_), Store());
+    if (group_ && !FileExists(fileName_)) {
+      StartEmpty();
+    } else {
+      const std::string bytes = ReadFileBytes(fileName_);
+      snapshotSeq_ = DecodeTable(bytes, Store());
+      snapshotBytes_ = bytes.size();
+    }
+    if (group_) group_->Log().ApplyTo(Store(), snapshotSeq_);
   } catch (...) {
-    Store().Clear();
+    StartEmpty();
     ResetCursors();
     throw;
   }
   open_ = true;
+  replaceWhole_ = false;
   savedVersion_ = Store().Version();
   ResetCursors();
 }
@@ -580,17 +598,36 @@ void Table::OpenFromFile() {
 void Table::Close() {
   if (!open_) return;
   PostIfEditing();
-  if (!fileName_.empty() && (Changed() || !FileExists(fileName_))) Save();
+  if (!fileName_.empty() && (Changed() || !FileExists(fileName_))) {
+    if (group_) {
+      group_->Commit({this}, std::nullopt);
+    } else {
+      Save();
+    }
+  }
   open_ = false;
-  Store().Clear();
+  StartEmpty();
   ResetCursors();
 }
 
 void Table::Save() {
   CheckOpen();
   if (fileName_.empty()) throw TableError("Table " + Name() + " has no file name");
-  WriteFileAtomic(fileName_, EncodeTable(Store()));
+  if (group_) {
+    group_->Save(*this);
+  } else {
+    WriteSnapshot(0);
+  }
+}
+
+void Table::WriteSnapshot(std::uint64_t seq) {
+  const std::string bytes = EncodeTable(Store(), seq);
+  WriteFileAtomic(fileName_, bytes);
+  Store().MarkSaved();
   savedVersion_ = Store().Version();
+  snapshotSeq_ = seq;
+  snapshotBytes_ = bytes.size();
+  replaceWhole_ = false;
 }
 
 bool Table::Changed() const { return open_ && Store().Version() != savedVersion_; }

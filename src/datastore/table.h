@@ -1,8 +1,9 @@
 // The table engine: a Table holds the rows of one schema (in append order)
 // and is itself the table's main cursor; further Cursors over the same rows
 // (clones) have their own position, filter, named indexes and calculated
-// fields. There is no change log: every append, edit and delete is final at
-// once, and every cursor sees it.
+// fields. Every append, edit and delete is final at once, and every cursor
+// sees it (the change log of table_group.h is a way of writing the file, not
+// something a cursor can undo).
 //
 // Positions. A cursor stands on one row of its view (the rows in the order
 // of its current index, or append order without one, that pass its filter
@@ -39,6 +40,7 @@
 namespace brenvik {
 
 class Table;
+class TableGroup;
 
 // Calculated values of the current row, written by a cursor's calc handler.
 class CalculatedValues {
@@ -206,21 +208,32 @@ class Table : public Cursor {
   const std::string& FileName() const { return fileName_; }
 
   bool IsOpen() const { return open_; }
-  // Opens with no rows (nothing is written until the table is saved).
+  // Opens with no rows (nothing is written until the table is saved; a
+  // member of a group then writes its file whole).
   void CreateEmpty();
-  // Opens from FileName(). A file that cannot be read, fails its checks or
-  // holds another schema raises TableError or FileError; the table stays
-  // closed and empty then.
+  // Opens from FileName() and, for a member of a group, the changes
+  // committed to the group's log since that file was written (a member whose
+  // file does not exist starts from no rows). A file that cannot be read,
+  // fails its checks or holds another schema, and a damaged log, raise
+  // TableError or FileError; the table stays closed and empty then.
   void OpenFromFile();
   // Writes the file when the rows changed since they were read or written, or
   // when the file does not exist (with a file name set); then closes.
   void Close();
-  // Writes all rows to FileName() atomically.
+  // Writes all rows to FileName() atomically; a member of a group commits
+  // its changes to the group's log instead (table_group.h).
   void Save();
   bool Changed() const;
 
+  // The group whose change log takes this table's saves, or null.
+  TableGroup* Group() const { return group_; }
+
  private:
   friend class Cursor;
+  friend class TableGroup;
+  // Writes the file whole, as of the commit seq; the store is then saved.
+  void WriteSnapshot(std::uint64_t seq);
+  void StartEmpty();
   void Register(Cursor* cursor) { cursors_.push_back(cursor); }
   void Unregister(Cursor* cursor);
   void EraseRow(Cursor& deleter, std::size_t row);
@@ -230,6 +243,11 @@ class Table : public Cursor {
   bool open_ = false;
   std::uint64_t savedVersion_ = 0;
   std::vector<Cursor*> cursors_;
+
+  TableGroup* group_ = nullptr;
+  bool replaceWhole_ = false;        // CreateEmpty: the next save writes the file
+  std::uint64_t snapshotSeq_ = 0;    // the commit the file was written at
+  std::uint64_t snapshotBytes_ = 0;  // its size
 };
 
 // The sort of the report grid: picks FieldName__IdxD when the cursor's

@@ -8,6 +8,7 @@
 
 #include "base/errors.h"
 #include "base/utf8.h"
+#include "datastore/byte_codec.h"
 
 namespace brenvik {
 namespace {
@@ -61,36 +62,6 @@ namespace {
 
 // ---- writing ----
 
-template <typename T>
-void PutLe(std::string& out, T value) {
-  using U = std::make_unsigned_t<T>;
-  auto u = static_cast<U>(value);
-  for (std::size_t i = 0; i < sizeof(T); ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
-}
-
-void PutText(std::string& out, std::string_view text) {
-  PutLe(out, static_cast<std::uint32_t>(text.size()));
-  out.append(text);
-}
-
-// Appends n values as little-endian bytes.
-template <typename T>
-void PutArray(std::string& out, const std::vector<T>& values) {
-  if constexpr (std::endian::native == std::endian::little) {
-    const std::size_t at = out.size();
-    out.resize(at + values.size() * sizeof(T));
-    if (!values.empty()) std::memcpy(out.data() + at, values.data(), values.size() * sizeof(T));
-  } else {
-    for (const T& v : values) {
-      if constexpr (std::is_floating_point_v<T>) {
-        PutLe(out, std::bit_cast<std::uint64_t>(v));
-      } else {
-        PutLe(out, v);
-      }
-    }
-  }
-}
-
 void PutNullMap(std::string& out, const std::vector<std::uint8_t>& nulls) {
   std::string bits((nulls.size() + 7) / 8, '\0');
   for (std::size_t i = 0; i < nulls.size(); ++i) {
@@ -129,11 +100,12 @@ std::size_t EstimateSize(const TableStore& store) {
 
 }  // namespace
 
-std::string EncodeTable(const TableStore& store) {
+std::string EncodeTable(const TableStore& store, std::uint64_t seq) {
   std::string out;
   out.reserve(EstimateSize(store));
   out.append(kTableFileMagic);
   PutLe(out, kTableFormatVersion);
+  PutLe(out, seq);
   PutText(out, store.Name());
   PutLe(out, static_cast<std::uint32_t>(store.Fields().size()));
   for (const FieldDef& f : store.Fields()) {
@@ -163,61 +135,7 @@ namespace {
 
 // ---- reading ----
 
-class Reader {
- public:
-  Reader(std::string_view bytes, const std::string& table) : bytes_(bytes), table_(table) {}
-
-  [[noreturn]] void Fail(const std::string& why) const {
-    throw TableError("Table file of " + table_ + " cannot be opened: " + why);
-  }
-  void Need(std::size_t n) const {
-    if (n > bytes_.size() - pos_) Fail("it ends too early");
-  }
-  template <typename T>
-  T Le() {
-    Need(sizeof(T));
-    std::make_unsigned_t<T> u = 0;
-    for (std::size_t i = 0; i < sizeof(T); ++i) {
-      u |= static_cast<std::make_unsigned_t<T>>(static_cast<unsigned char>(bytes_[pos_ + i]))
-           << (8 * i);
-    }
-    pos_ += sizeof(T);
-    return static_cast<T>(u);
-  }
-  std::uint8_t Byte() { return Le<std::uint8_t>(); }
-  std::string_view Raw(std::size_t n) {
-    Need(n);
-    std::string_view s = bytes_.substr(pos_, n);
-    pos_ += n;
-    return s;
-  }
-  std::string Text() { return std::string(Raw(Le<std::uint32_t>())); }
-  template <typename T>
-  void Array(std::vector<T>& values, std::size_t n) {
-    if (n > (bytes_.size() - pos_) / sizeof(T)) Fail("it ends too early");
-    values.resize(n);
-    if constexpr (std::endian::native == std::endian::little) {
-      if (n > 0) std::memcpy(values.data(), bytes_.data() + pos_, n * sizeof(T));
-      pos_ += n * sizeof(T);
-    } else {
-      for (T& v : values) {
-        if constexpr (std::is_floating_point_v<T>) {
-          v = std::bit_cast<T>(Le<std::uint64_t>());
-        } else {
-          v = Le<T>();
-        }
-      }
-    }
-  }
-  std::size_t Left() const { return bytes_.size() - pos_; }
-
- private:
-  std::string_view bytes_;
-  std::size_t pos_ = 0;
-  const std::string& table_;
-};
-
-void ReadSchema(Reader& in, const TableStore& store) {
+void ReadSchema(ByteReader& in, const TableStore& store) {
   if (!EqualsIgnoreCase(in.Text(), store.Name())) in.Fail("it belongs to another table");
   const auto count = in.Le<std::uint32_t>();
   if (count != store.Fields().size()) in.Fail("it has another schema");
@@ -231,7 +149,7 @@ void ReadSchema(Reader& in, const TableStore& store) {
   }
 }
 
-void ReadNullMap(Reader& in, Column& c, std::size_t rows) {
+void ReadNullMap(ByteReader& in, Column& c, std::size_t rows) {
   const std::string_view bits = in.Raw((rows + 7) / 8);
   c.nulls.resize(rows);
   for (std::size_t i = 0; i < rows; ++i) {
@@ -239,7 +157,7 @@ void ReadNullMap(Reader& in, Column& c, std::size_t rows) {
   }
 }
 
-void ReadTextColumn(Reader& in, Column& c, std::size_t rows) {
+void ReadTextColumn(ByteReader& in, Column& c, std::size_t rows) {
   const auto count = in.Le<std::uint32_t>();
   if (count > in.Left() / 4) in.Fail("a text list is longer than the file");
   for (std::uint32_t i = 0; i < count; ++i) c.pool.AddRaw(in.Text());
@@ -249,7 +167,7 @@ void ReadTextColumn(Reader& in, Column& c, std::size_t rows) {
   }
 }
 
-void ReadColumn(Reader& in, Column& c, std::size_t rows) {
+void ReadColumn(ByteReader& in, Column& c, std::size_t rows) {
   ReadNullMap(in, c, rows);
   switch (c.type) {
     case FieldType::DateTime: in.Array(c.reals, rows); break;
@@ -268,21 +186,23 @@ void ReadColumn(Reader& in, Column& c, std::size_t rows) {
 
 }  // namespace
 
-void DecodeTable(std::string_view bytes, TableStore& store) {
-  Reader in(bytes, store.Name());
+std::uint64_t DecodeTable(std::string_view bytes, TableStore& store) {
+  const std::string context = "Table file of " + store.Name() + " cannot be opened";
+  ByteReader in(bytes, context);
   if (bytes.size() < kTableFileMagic.size() + 8 || bytes.substr(0, 8) != kTableFileMagic) {
     in.Fail("it is not a table file");
   }
   const std::string_view body = bytes.substr(0, bytes.size() - 4);
-  Reader trailer(bytes.substr(bytes.size() - 4), store.Name());
+  ByteReader trailer(bytes.substr(bytes.size() - 4), context);
   if (trailer.Le<std::uint32_t>() != Crc32(body)) in.Fail("its checksum does not match");
 
-  Reader r(body, store.Name());
+  ByteReader r(body, context);
   r.Raw(kTableFileMagic.size());
   const auto version = r.Le<std::uint32_t>();
-  if (version != kTableFormatVersion) {
+  if (version != kTableFormatVersion && version != kFirstTableFormatVersion) {
     r.Fail("format version " + std::to_string(version) + " is not known");
   }
+  const std::uint64_t seq = version == kFirstTableFormatVersion ? 0 : r.Le<std::uint64_t>();
   ReadSchema(r, store);
   const auto rows64 = r.Le<std::uint64_t>();
   // Every stored field takes at least one byte per row.
@@ -296,6 +216,7 @@ void DecodeTable(std::string_view bytes, TableStore& store) {
   }
   if (r.Left() != 0) r.Fail("it has bytes after its rows");
   store.ReplaceAll(std::move(columns), rows);
+  return seq;
 }
 
 }  // namespace brenvik

@@ -1,5 +1,6 @@
 #include "datastore/table_store.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -156,6 +157,7 @@ void TableStore::SetRow(std::size_t row, const std::vector<FieldValue>& values) 
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     if (columns_[i].Stored()) StoreValue(columns_[i], fields_[i], row, values[i]);
   }
+  if (row < kept_) edited_.push_back(SavedRowAt(row));
   ++version_;
 }
 
@@ -177,8 +179,100 @@ void TableStore::EraseRow(std::size_t row) {
     EraseAt(c.bools, row);
     EraseAt(c.texts, row);
   }
+  NoteErased(row);
   --rowCount_;
   ++version_;
+}
+
+namespace {
+// Removes the entries at the ascending positions from v, moving each kept
+// entry once.
+template <typename V>
+void EraseAll(V& v, const std::vector<std::size_t>& rows) {
+  if (v.empty() || rows.empty()) return;
+  std::size_t to = rows.front();
+  std::size_t next = 0;
+  for (std::size_t from = rows.front(); from < v.size(); ++from) {
+    if (next < rows.size() && rows[next] == from) {
+      ++next;
+      continue;
+    }
+    v[to++] = v[from];
+  }
+  v.resize(to);
+}
+}  // namespace
+
+void TableStore::EraseRows(const std::vector<std::size_t>& ascendingRows) {
+  if (ascendingRows.empty()) return;
+  for (std::size_t i = 0; i < ascendingRows.size(); ++i) {
+    if (ascendingRows[i] >= rowCount_ || (i > 0 && ascendingRows[i] <= ascendingRows[i - 1])) {
+      throw TableError("Table " + name_ + ": no such rows to delete");
+    }
+  }
+  for (Column& c : columns_) {
+    if (!c.Stored()) continue;
+    EraseAll(c.nulls, ascendingRows);
+    EraseAll(c.reals, ascendingRows);
+    EraseAll(c.ints, ascendingRows);
+    EraseAll(c.longs, ascendingRows);
+    EraseAll(c.bools, ascendingRows);
+    EraseAll(c.texts, ascendingRows);
+  }
+  // From the last one down, so that the numbers of the others stay valid.
+  for (auto it = ascendingRows.rbegin(); it != ascendingRows.rend(); ++it) NoteErased(*it);
+  rowCount_ -= ascendingRows.size();
+  ++version_;
+}
+
+// Erased saved rows are kept ascending; erased[i] - i is then the number of
+// saved rows before erased[i] that are still there, which does not decrease.
+std::uint64_t TableStore::SavedRowAt(std::size_t row) const {
+  std::size_t lo = 0;
+  std::size_t hi = erased_.size();
+  while (lo < hi) {
+    const std::size_t mid = (lo + hi) / 2;
+    if (erased_[mid] - mid <= row) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  return row + lo;
+}
+
+std::size_t TableStore::RowOfSaved(std::uint64_t savedRow) const {
+  const auto before = std::lower_bound(erased_.begin(), erased_.end(), savedRow) - erased_.begin();
+  return static_cast<std::size_t>(savedRow) - static_cast<std::size_t>(before);
+}
+
+void TableStore::NoteErased(std::size_t row) {
+  if (row >= kept_) return;  // a row appended since the save
+  const std::uint64_t saved = SavedRowAt(row);
+  erased_.insert(std::lower_bound(erased_.begin(), erased_.end(), saved), saved);
+  --kept_;
+}
+
+void TableStore::MarkSaved() {
+  savedRows_ = rowCount_;
+  kept_ = rowCount_;
+  cleared_ = false;
+  erased_.clear();
+  edited_.clear();
+}
+
+bool TableStore::HasChanges() const {
+  return cleared_ || !erased_.empty() || !edited_.empty() || rowCount_ > kept_;
+}
+
+std::vector<std::uint64_t> TableStore::EditedSinceSave() const {
+  std::vector<std::uint64_t> rows = edited_;
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  std::erase_if(rows, [this](std::uint64_t r) {
+    return std::binary_search(erased_.begin(), erased_.end(), r);
+  });
+  return rows;
 }
 
 void TableStore::Clear() {
@@ -189,12 +283,17 @@ void TableStore::Clear() {
   }
   rowCount_ = 0;
   ++version_;
+  if (savedRows_ > 0) cleared_ = true;
+  kept_ = 0;
+  erased_.clear();
+  edited_.clear();
 }
 
 void TableStore::ReplaceAll(std::vector<Column> columns, std::size_t rowCount) {
   columns_ = std::move(columns);
   rowCount_ = rowCount;
   ++version_;
+  MarkSaved();
 }
 
 bool TableStore::IsNull(std::size_t row, FieldId id) const {

@@ -7,6 +7,12 @@
 // a program path that fills a million rows is kept (and saved) once. Every
 // change increases Version(), which is how cursors know that their sorted and
 // filtered views are out of date.
+//
+// The store also keeps what changed since its rows were last saved (the
+// change log writes only that, table_changes.h): rows never move except by
+// erasure and are only appended at the end, so the rows now are the saved
+// rows that were not erased, in their order, followed by the rows appended
+// since. Saved rows keep the numbers they had when saved.
 #pragma once
 
 #include <concepts>
@@ -149,18 +155,45 @@ class TableStore {
   // Marks a change that cursors must notice (used after ReplaceAll too).
   void Touch() { ++version_; }
 
+  // Erases the rows given by ascending 0-based numbers in one sweep.
+  void EraseRows(const std::vector<std::size_t>& ascendingRows);
+
+  // Changes since the rows were last saved (MarkSaved; ReplaceAll counts as
+  // a save). Saved rows are numbered as they were then.
+  void MarkSaved();
+  bool HasChanges() const;
+  std::size_t SavedRowCount() const { return savedRows_; }
+  // Every saved row is gone (Clear since the save).
+  bool ClearedSinceSave() const { return cleared_; }
+  // Saved rows erased since, ascending (empty after a Clear).
+  const std::vector<std::uint64_t>& ErasedSinceSave() const { return erased_; }
+  // Saved rows that are still there and were written since, ascending.
+  std::vector<std::uint64_t> EditedSinceSave() const;
+  // Rows 0 .. KeptRows()-1 are saved rows; the rest were appended since.
+  std::size_t KeptRows() const { return kept_; }
+  // The row number now of a saved row that is still there.
+  std::size_t RowOfSaved(std::uint64_t savedRow) const;
+
   // TableError when value does not fit the field (calculated fields take none).
   void CheckValue(FieldId id, const FieldValue& value) const;
 
  private:
   void PushValue(Column& column, const FieldDef& def, const FieldValue& value);
   void StoreValue(Column& column, const FieldDef& def, std::size_t row, const FieldValue& value);
+  std::uint64_t SavedRowAt(std::size_t row) const;  // row < kept_
+  void NoteErased(std::size_t row);
 
   std::string name_;
   std::vector<FieldDef> fields_;
   std::vector<Column> columns_;
   std::size_t rowCount_ = 0;
   std::uint64_t version_ = 1;
+
+  std::size_t savedRows_ = 0;
+  std::size_t kept_ = 0;
+  bool cleared_ = false;
+  std::vector<std::uint64_t> erased_;
+  std::vector<std::uint64_t> edited_;  // unsorted, may repeat
 };
 
 }  // namespace brenvik

@@ -61,7 +61,11 @@ std::vector<FieldDef> LoginsSchema() {
 DataTables::DataTables()
     : DataSetTransactions("DataSetTransactions", TransactionsSchema()),
       DataSetHistory("DataSetHistory", HistorySchema()),
-      DataSetLogins("DataSetLogins", LoginsSchema()) {}
+      DataSetLogins("DataSetLogins", LoginsSchema()) {
+  group.Join(DataSetTransactions);
+  group.Join(DataSetHistory);
+  group.Join(DataSetLogins);
+}
 
 namespace {
 
@@ -72,6 +76,15 @@ std::string BackupPath(const std::string& dataFolder, const std::string& name) {
 bool TryCopy(const std::string& from, const std::string& to) {
   try {
     CopyFileOverwrite(from, to);
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
+bool TryLink(const std::string& from, const std::string& to) {
+  try {
+    LinkOrCopyFile(from, to);
     return true;
   } catch (const Error&) {
     return false;
@@ -103,7 +116,7 @@ void CreateClones(DataTables& t, Table& opened) {
 bool OpenOne(Table& table, const std::string& path) {
   table.Close();
   table.SetFileName(path);
-  if (!FileExists(path)) {
+  if (!FileExists(path) && !table.Group()) {
     table.CreateEmpty();
     return true;
   }
@@ -127,10 +140,19 @@ void RestoreFromBackups(const ServiceLink& link) {
   const char* tableFiles[] = {kLoginsFile, kHistoryFile, kTransactionsFile};
   bool complete = true;
   for (const char* name : tableFiles) complete = complete && FileExists(BackupPath(link.dataFolder, name));
+  const std::string changeLog = BackupPath(link.dataFolder, kChangeLogFile);
   if (complete) {
     for (const char* name : tableFiles) TryCopy(BackupPath(link.dataFolder, name), link.DataFile(name));
+    // The backups' own changes, or none: the log of the damaged tables
+    // belongs to them, not to the backups.
+    if (FileExists(changeLog)) {
+      TryCopy(changeLog, link.DataFile(kChangeLogFile));
+    } else {
+      DeleteFileIfExists(link.DataFile(kChangeLogFile));
+    }
   }
   for (const char* name : tableFiles) DeleteFileIfExists(BackupPath(link.dataFolder, name));
+  DeleteFileIfExists(changeLog);
 }
 
 }  // namespace
@@ -152,7 +174,8 @@ void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link,
     }
     RestoreFromBackups(link);
   } else if (attempt == 2) {
-    for (const char* name : {kTransactionsFile, kHistoryFile, kLoginsFile, kServiceLogFile}) {
+    for (const char* name :
+         {kTransactionsFile, kHistoryFile, kLoginsFile, kChangeLogFile, kServiceLogFile}) {
       DeleteFileIfExists(link.DataFile(name));
     }
     messages.ShowMessage(kHistoryLostMessage);
@@ -169,6 +192,11 @@ void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages)
   bool allOpen = false;
   while (!allOpen) {
     allOpen = true;
+    try {
+      tables.group.OpenLog(link.DataFile(kChangeLogFile));
+    } catch (const Error&) {
+      // An unreadable log makes every member fail to open: the recovery path.
+    }
     for (Table* table : {&tables.DataSetLogins, &tables.DataSetTransactions, &tables.DataSetHistory}) {
       const char* file = table == &tables.DataSetLogins          ? kLoginsFile
                          : table == &tables.DataSetTransactions ? kTransactionsFile
@@ -185,6 +213,7 @@ void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages)
       CreateClones(tables, *table);
     }
   }
+  tables.group.Log().ForgetLoadedBytes();
 }
 
 void CloseTablesAndBackup(DataTables& tables, const std::string& dataFolder) {
@@ -196,6 +225,17 @@ void CloseTablesAndBackup(DataTables& tables, const std::string& dataFolder) {
       if (!failure) failure = std::current_exception();
     }
   };
+  // One commit for the three, then closing finds nothing left to write
+  // (except a file that does not exist yet).
+  std::vector<Table*> open;
+  for (Table* t : {&tables.DataSetLogins, &tables.DataSetTransactions, &tables.DataSetHistory}) {
+    if (t->IsOpen() && !t->FileName().empty()) open.push_back(t);
+  }
+  try {
+    if (!open.empty()) tables.group.Commit(open, std::nullopt);
+  } catch (...) {
+    failure = std::current_exception();
+  }
   close(tables.DataSetLogins);
   tables.DataSetTransactionsClone.reset();
   close(tables.DataSetTransactions);
@@ -209,7 +249,13 @@ void CloseTablesAndBackup(DataTables& tables, const std::string& dataFolder) {
   ForceDirectories(dataFolder + kBackupFolderName);
   bool copied = true;
   for (const char* name : {kLoginsFile, kHistoryFile, kTransactionsFile}) {
-    copied = TryCopy(dataFolder + name, BackupPath(dataFolder, name)) && copied;
+    copied = TryLink(dataFolder + name, BackupPath(dataFolder, name)) && copied;
+  }
+  const std::string changeLog = dataFolder + kChangeLogFile;
+  if (FileExists(changeLog)) {
+    copied = TryCopy(changeLog, BackupPath(dataFolder, kChangeLogFile)) && copied;
+  } else {
+    DeleteFileIfExists(BackupPath(dataFolder, kChangeLogFile));
   }
   if (copied) DeleteFileIfExists(BackupPath(dataFolder, kJournalFile));
 }

@@ -15,12 +15,15 @@
 
 #include "datastore/hand_over.h"
 #include "datastore/table.h"
+#include "datastore/table_group.h"
 
 namespace brenvik {
 
 inline constexpr const char* kTransactionsFile = "Transactions.cds";
 inline constexpr const char* kHistoryFile = "History.cds";
 inline constexpr const char* kLoginsFile = "Logins.cds";
+// The change log of the three tables (docs/table-format.md).
+inline constexpr const char* kChangeLogFile = "TableChanges.cdl";
 inline constexpr const char* kBackupFolderName = "Backup";
 inline constexpr const char* kServiceLogFile = "LogInformation.dat";
 
@@ -90,6 +93,8 @@ class Messages {
 struct DataTables {
   DataTables();
 
+  // The change log of the three tables; OpenTables opens it.
+  TableGroup group;
   Table DataSetTransactions;
   Table DataSetHistory;
   Table DataSetLogins;
@@ -105,15 +110,18 @@ struct DataTables {
   bool endAfterStartUp = false;
 };
 
-// Opens the three tables from ServiceLink::dataFolder, recovering from the
-// backups when a file cannot be opened, and creates the clones.
+// Opens the three tables from ServiceLink::dataFolder (their files and the
+// change log), recovering from the backups when a file cannot be opened, and
+// creates the clones.
 void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages);
 // One recovery step after a failed open; attempt is 1 on the first failure.
 void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link,
                    Messages& messages);
-// Closes the tables (each written when changed or missing), copies the three
-// files into Backup and deletes the journal. Failed copies and deletes are
-// not reported.
+// Closes the tables (their changes committed as one, a file written when
+// missing), puts the three files into Backup (as hard links where the file
+// system has them: table files are only ever replaced whole) with a copy of
+// the change log, and deletes the journal. Failed copies and deletes are not
+// reported.
 void CloseTablesAndBackup(DataTables& tables, const std::string& dataFolder);
 
 }  // namespace brenvik

@@ -297,10 +297,12 @@ TEST(ProcessingPass, AnErrorInTheLoopWritesTheTablesAndKeepsTheUnprocessedLines)
 TEST(ProcessingPass, AnErrorBeforeTheLoopLeavesTheHandedOverLines) {
   PassFixture f;
   f.Pass({WindowsStart(At(8, 0))});
-  // History.cds cannot be replaced any more: the pre-scan's write fails.
-  std::filesystem::remove(f.dir.File(kHistoryFile));
-  std::filesystem::create_directory(f.dir.File(kHistoryFile));
-  f.dir.Write(std::string(kHistoryFile) + "/keep", "x");
+  // The journal cannot be replaced any more: the hand-over fails once the
+  // service has written its file.
+  const std::string journal = std::string("Backup/") + kJournalFile;
+  std::filesystem::remove(f.dir.File(journal));
+  std::filesystem::create_directory(f.dir.File(journal));
+  f.dir.Write(journal + "/keep", "x");
   EXPECT_THROW(f.Pass({ToolStart(At(8, 10))}), Error);
   EXPECT_EQ(HandedOverAgain(f), ToolStart(At(8, 10)).Text());
 }

@@ -175,9 +175,9 @@ TEST_F(TablesTest, WithoutTheServiceTheRestoreRunsAndTheProgramIsToEnd) {
 }
 
 TEST_F(TablesTest, EveryKindOfBadFileOfEveryTableTakesTheRecoveryPath) {
-  const auto resealedAsVersion2 = [](std::string bytes) {
+  const auto resealedAsVersion99 = [](std::string bytes) {
     bytes.resize(bytes.size() - 4);
-    bytes[8] = 2;
+    bytes[8] = 99;
     const std::uint32_t crc = Crc32(bytes);
     for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
     return bytes;
@@ -188,7 +188,7 @@ TEST_F(TablesTest, EveryKindOfBadFileOfEveryTableTakesTheRecoveryPath) {
   const std::map<std::string, std::function<std::string(const std::string&)>> damages = {
       {"truncated", [](const std::string& b) { return b.substr(0, b.size() - 9); }},
       {"random bytes", [&](const std::string&) { return noise; }},
-      {"another version", resealedAsVersion2},
+      {"another version", resealedAsVersion99},
       {"another table", [](const std::string& b) {
          return b == LoginsFileBytes(2) ? HistoryFileBytes(2) : LoginsFileBytes(2);
        }},
