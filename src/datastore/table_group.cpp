@@ -39,12 +39,32 @@ void TableGroup::Save(Table& table) {
   Commit({&table}, std::nullopt);
 }
 
+namespace {
+
+// Changes of more rows than a quarter of the table are cheaper to write as
+// the whole file.
+bool ChangesAreLarge(const TableStore& store) {
+  const std::size_t rows = store.RowCount() - store.KeptRows() + store.EditedSinceSave().size();
+  return store.ClearedSinceSave() || rows > store.KeptRows() / 4;
+}
+
+}  // namespace
+
 void TableGroup::Commit(const std::vector<Table*>& tables, const std::optional<HandOverMark>& mark) {
   std::vector<TableStore*> stores;
   for (Table* t : tables) {
     t->CheckOpen();
     if (t->fileName_.empty()) throw TableError("Table " + t->Name() + " has no file name");
     stores.push_back(&t->Store());
+  }
+  // One table alone is as atomic written whole as in a record: its file at
+  // the last commit holds every commit so far and its new rows.
+  if (tables.size() == 1 && !mark && tables[0]->Store().HasChanges() &&
+      (tables[0]->replaceWhole_ || !FileExists(tables[0]->fileName_) ||
+       ChangesAreLarge(tables[0]->Store()))) {
+    tables[0]->WriteSnapshot(log_.Seq());
+    CompactIfDue();
+    return;
   }
   log_.Commit(stores, mark);
   for (Table* t : tables) t->savedVersion_ = t->Store().Version();
