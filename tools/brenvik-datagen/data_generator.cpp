@@ -1,5 +1,6 @@
 #include "data_generator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -29,7 +30,10 @@ GeneratedHistory GenerateHistory(const GeneratorOptions& options, Table& history
   GeneratedHistory out;
   DateTime boot = options.firstBoot;
   for (std::size_t run = 1; run <= options.boots; ++run) {
-    const std::int64_t uptime = 1800 + static_cast<std::int64_t>(random() % (10 * 3600));
+    const auto scaled = [&options](std::int64_t seconds) {
+      return std::max<std::int64_t>(60, std::llround(static_cast<double>(seconds) * options.timeScale));
+    };
+    const std::int64_t uptime = scaled(1800 + static_cast<std::int64_t>(random() % (10 * 3600)));
     const DateTime end = AddSeconds(boot, uptime);
     const bool closedOk = random() % 50 != 0;
     const auto idle = static_cast<std::int32_t>(random() % (uptime / 4));
@@ -53,7 +57,7 @@ GeneratedHistory GenerateHistory(const GeneratorOptions& options, Table& history
     out.boots.push_back({boot, end, closedOk});
     out.windowsUptimeSeconds += uptime;
     out.crashes += closedOk ? 0 : 1;
-    boot = AddSeconds(end, 600 + static_cast<std::int64_t>(random() % (14 * 3600)));
+    boot = AddSeconds(end, scaled(600 + static_cast<std::int64_t>(random() % (14 * 3600))));
   }
   return out;
 }

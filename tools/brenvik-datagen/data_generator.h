@@ -22,6 +22,8 @@ struct GeneratorOptions {
   std::size_t programsPerBoot = 9;  // program rows per Windows run
   std::uint32_t seed = 20130430;
   DateTime firstBoot = EncodeDateTime(1995, 1, 2, 8, 0, 0);
+  // Uptimes and downtimes are multiplied by this (below 1: more boots a year).
+  double timeScale = 1.0;
 };
 
 struct GeneratedBoot {

@@ -1,7 +1,7 @@
 // brenvik-datagen: writes a data tree of generated history for the
 // benchmarks.
 //   brenvik-datagen --root DIR --boots N [--programs-per-boot P] [--seed S]
-//                   [--boots-csv FILE]
+//                   [--time-scale F] [--first-year Y] [--boots-csv FILE]
 // The tables go to DIR/Data/ (the layout brenvik-cli --root reads); the
 // boots, for another uptime tool, to FILE.
 #include <cstdio>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/file_io.h"
+#include "records/date_time.h"
 #include "data_generator.h"
 
 int main(int argc, char** argv) {
@@ -28,6 +29,10 @@ int main(int argc, char** argv) {
       options.programsPerBoot = std::strtoul(value.c_str(), nullptr, 10);
     } else if (name == "--seed") {
       options.seed = static_cast<std::uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+    } else if (name == "--time-scale") {
+      options.timeScale = std::strtod(value.c_str(), nullptr);
+    } else if (name == "--first-year") {
+      options.firstBoot = EncodeDateTime(std::atoi(value.c_str()), 1, 2, 8, 0, 0);
     } else if (name == "--boots-csv") {
       csv = value;
     } else {

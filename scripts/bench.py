@@ -1,0 +1,183 @@
+#!/usr/bin/env python3
+"""Runs Brenvik's benchmark suite and prints one Markdown table.
+
+Called by scripts/bench.sh, which builds the programs first. Arguments:
+  --build DIR        the Release build with the benchmarks (bench/, src/cli/...)
+  --sizes N,N,...    history rows of the suite (default 10000,100000,1000000)
+  --baseline DIR     a build of an older store: its suite runs too ("before")
+  --tuptime N,N,...  boots of the side-by-side run against tuptime (0: none)
+  --json FILE        also write every figure as JSON (for scripts/bench_plot.py)
+"""
+import argparse
+import datetime
+import json
+import os
+import shutil
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def run_suite(build, sizes):
+    out = subprocess.run([os.path.join(build, "bench", "brenvik_suite_bench"), *map(str, sizes)],
+                         check=True, capture_output=True, text=True).stdout
+    figures = {}
+    for line in out.splitlines():
+        rows, name, value, unit = line.split()
+        figures[(int(rows), name)] = (float(value), unit)
+    return figures
+
+
+def timed(cmd, env=None):
+    """Wall seconds and peak resident kB of one run of cmd."""
+    before = time.perf_counter()
+    proc = subprocess.run(["/usr/bin/time", "-f", "%M", *cmd], capture_output=True, text=True, env=env)
+    wall = time.perf_counter() - before
+    if proc.returncode != 0:
+        raise RuntimeError(f"{cmd[0]} failed: {proc.stderr[-400:]}")
+    return wall, int(proc.stderr.strip().splitlines()[-1])
+
+
+def median(values):
+    values = sorted(values)
+    return values[len(values) // 2]
+
+
+def generate(build, root, boots, programs, scale=1.0, first_year=1995, csv=None):
+    cmd = [os.path.join(build, "tools", "brenvik-datagen", "brenvik-datagen"), "--root", root,
+           "--boots", str(boots), "--programs-per-boot", str(programs),
+           "--time-scale", str(scale), "--first-year", str(first_year)]
+    if csv:
+        cmd += ["--boots-csv", csv]
+    subprocess.run(cmd, check=True, capture_output=True)
+
+
+def cli(build):
+    return os.path.join(build, "src", "cli", "brenvik-cli")
+
+
+def cli_workloads(build, sizes, tmp):
+    """The report workloads as whole command-line runs (start-up with its
+    first statistics refresh, the command, the close with the backups)."""
+    figures = {}
+    env = dict(os.environ, HOME=tmp, XDG_CONFIG_HOME=os.path.join(tmp, "config"))
+    for rows in sizes:
+        root = os.path.join(tmp, f"cli-{rows}")
+        generate(build, root, max(rows // 10, 1), 9)
+        commands = {
+            "cli_statistics_refresh": ["uptime-report"],
+            "cli_browse_time_filter": ["history", "--after", "2000-01-01 00:00:00",
+                                       "--before", "2001-01-01 00:00:00"],
+            "cli_browse_source_filter": ["history", "--source", "programs"],
+            "cli_uptime_csv_export": ["history", "--csv", os.path.join(tmp, "export.csv")],
+            "cli_login_report": ["logins"],
+        }
+        for name, args in commands.items():
+            # A clock that stands still after the history, so that no command
+            # waits for the next second between its passes.
+            runs = [timed([cli(build), "--root", root, "--now", "2200-01-01 00:00:00",
+                           "--uptime", "3600", *args], env) for _ in range(3)]
+            figures[(rows, name)] = (median(r[0] for r in runs) * 1000, "ms")
+            figures[(rows, name + "_peak_memory")] = (max(r[1] for r in runs) / 1024, "MB")
+        shutil.rmtree(root)
+    return figures
+
+
+def tuptime_database(csv_path, db_path):
+    db = sqlite3.connect(db_path)
+    db.execute("CREATE TABLE tuptime (bootid TEXT, btime INTEGER, uptime REAL, rntime REAL, "
+               "slptime REAL, offbtime INTEGER, endst INTEGER, downtime REAL, kernel TEXT)")
+    with open(csv_path) as f:
+        rows = []
+        for n, line in enumerate(f):
+            btime, uptime, offbtime, endst, downtime = line.strip().split(",")
+            # endst: 1 for an orderly shutdown, 0 for a crash.
+            rows.append((f"boot-{n}", int(btime), float(uptime), float(uptime), 0.0, int(offbtime),
+                         1 - int(endst), float(downtime), "Linux-6.1.0-amd64-x86_64"))
+        db.executemany("INSERT INTO tuptime VALUES (?,?,?,?,?,?,?,?,?)", rows)
+    db.execute("PRAGMA user_version = 5")
+    db.commit()
+    db.close()
+
+
+def side_by_side(build, boots_list, tmp, repeats=3):
+    figures = {}
+    env = dict(os.environ, HOME=tmp, XDG_CONFIG_HOME=os.path.join(tmp, "config"))
+    for boots in boots_list:
+        root = os.path.join(tmp, f"boots-{boots}")
+        csv = os.path.join(tmp, f"boots-{boots}.csv")
+        db = os.path.join(tmp, f"tuptime-{boots}.db")
+        # About 12 years of boots whatever their number, ending in the past.
+        generate(build, root, boots, 0, scale=min(1.0, 10000 / boots), first_year=2008, csv=csv)
+        tuptime_database(csv, db)
+        t_runs, b_runs = [], []
+        for _ in range(repeats):  # alternating, so that both see the same machine
+            t_runs.append(timed(["tuptime", "-f", db, "-n"], env))
+            b_runs.append(timed([cli(build), "--root", root, "uptime-report"], env))
+        tw, bw = median(r[0] for r in t_runs), median(r[0] for r in b_runs)
+        figures[(boots, "tuptime_report")] = (tw * 1000, "ms")
+        figures[(boots, "brenvik_uptime_report")] = (bw * 1000, "ms")
+        figures[(boots, "tuptime_peak_memory")] = (max(r[1] for r in t_runs) / 1024, "MB")
+        figures[(boots, "brenvik_peak_memory")] = (max(r[1] for r in b_runs) / 1024, "MB")
+        figures[(boots, "speed_ratio")] = (tw / bw, "x")
+        shutil.rmtree(root)
+    return figures
+
+
+def table(columns, figures, sizes):
+    names = []
+    for (_, name) in sorted(figures, key=lambda k: k[1]):
+        if name not in names:
+            names.append(name)
+    head = "| figure | " + " | ".join(f"{s:,}" for s in sizes) + " |"
+    lines = [head, "|---|" + "---|" * len(sizes)]
+    order = [n for n in columns if n in names] + [n for n in names if n not in columns]
+    for name in order:
+        cells = []
+        for s in sizes:
+            v = figures.get((s, name))
+            cells.append("" if v is None else f"{v[0]:.4g} {v[1]}")
+        lines.append(f"| {name} | " + " | ".join(cells) + " |")
+    return "\n".join(lines)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--build", required=True)
+    ap.add_argument("--sizes", default="10000,100000,1000000")
+    ap.add_argument("--baseline")
+    ap.add_argument("--tuptime", default="10000,100000,1000000")
+    ap.add_argument("--json")
+    args = ap.parse_args()
+    sizes = [int(s) for s in args.sizes.split(",")]
+    order = ["open_tables", "first_pass_of_a_run", "pass_100_lines", "bytes_written_per_pass",
+             "memory_per_row", "close_with_backups", "pass_reading_run_of_transactions",
+             "pass_replaying_run_of_transactions"]
+    result = {}
+    with tempfile.TemporaryDirectory(prefix="brenvik-bench-") as tmp:
+        new = run_suite(args.build, sizes)
+        new.update(cli_workloads(args.build, sizes, tmp))
+        print("### Store now (history rows across)\n")
+        print(table(order, new, sizes))
+        result["now"] = {f"{k[0]}:{k[1]}": v for k, v in new.items()}
+        if args.baseline:
+            old = run_suite(args.baseline, sizes)
+            print("\n### Store before (history rows across)\n")
+            print(table(order, old, sizes))
+            result["before"] = {f"{k[0]}:{k[1]}": v for k, v in old.items()}
+        boots = [int(s) for s in args.tuptime.split(",") if int(s) > 0]
+        if boots and shutil.which("tuptime"):
+            side = side_by_side(args.build, boots, tmp)
+            print("\n### brenvik-cli uptime-report against tuptime (boots across)\n")
+            print(table(["tuptime_report", "brenvik_uptime_report", "speed_ratio",
+                         "tuptime_peak_memory", "brenvik_peak_memory"], side, boots))
+            result["tuptime"] = {f"{k[0]}:{k[1]}": v for k, v in side.items()}
+    if args.json:
+        with open(args.json, "w") as f:
+            json.dump(result, f, indent=1)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
