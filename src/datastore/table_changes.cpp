@@ -69,7 +69,7 @@ std::vector<FieldValue> ReadRow(ByteReader& in, const TableStore& store) {
 void EncodeTableChanges(const TableStore& store, std::string& out) {
   PutLe(out, static_cast<std::uint64_t>(store.SavedRowCount()));
   out.push_back(store.ClearedSinceSave() ? 1 : 0);
-  const std::vector<std::uint64_t>& erased = store.ErasedSinceSave();
+  const auto& erased = store.ErasedSinceSave();
   PutLe(out, static_cast<std::uint64_t>(erased.size()));
   for (std::uint64_t row : erased) PutLe(out, row);
   const std::vector<std::uint64_t> edited = store.EditedSinceSave();

@@ -166,7 +166,7 @@ class TableStore {
   // Every saved row is gone (Clear since the save).
   bool ClearedSinceSave() const { return cleared_; }
   // Saved rows erased since, ascending (empty after a Clear).
-  const std::vector<std::uint64_t>& ErasedSinceSave() const { return erased_; }
+  const std::deque<std::uint64_t>& ErasedSinceSave() const { return erased_; }
   // Saved rows that are still there and were written since, ascending.
   std::vector<std::uint64_t> EditedSinceSave() const;
   // Rows 0 .. KeptRows()-1 are saved rows; the rest were appended since.
@@ -192,7 +192,9 @@ class TableStore {
   std::size_t savedRows_ = 0;
   std::size_t kept_ = 0;
   bool cleared_ = false;
-  std::vector<std::uint64_t> erased_;
+  // A deque: rows are erased from the end backwards (provisional rows) or
+  // forwards (heartbeats), and both ends take a new entry at no cost.
+  std::deque<std::uint64_t> erased_;
   std::vector<std::uint64_t> edited_;  // unsorted, may repeat
 };
 
