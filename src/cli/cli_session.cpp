@@ -3,7 +3,6 @@
 #include "base/errors.h"
 #include "cli/cli_clock.h"
 #include "datastore/diagnostic_log.h"
-#include "datastore/processing_pass.h"
 #include "records/date_format.h"
 #include "records/time_arithmetic.h"
 
@@ -11,8 +10,6 @@ namespace brenvik::cli {
 namespace {
 
 inline constexpr const char* kDiagnosticLogFile = "UptimeLog.dat";
-
-std::vector<std::string> Items(const SortedTextList& list) { return {list.begin(), list.end()}; }
 
 }  // namespace
 
@@ -22,6 +19,7 @@ Session::Session(Platform& platform, DataFolders folders, std::ostream& messages
       folders_(std::move(folders)),
       messages_(messages),
       locale_(platform.locale->Current()),
+      processing_(platform, tables_, folders_.dataFolder),
       cache_(*platform.versionResources, nullptr),
       watched_(WatchedProgramsParts{*platform.registry, *platform.servicePipe, *platform.shell,
                                     *platform.versionResources, nullptr, folders_.settingsFolder,
@@ -73,11 +71,11 @@ void Session::LoadWatchedPrograms() {
 Clock& Session::filterClock() { return steppingClock_ ? *steppingClock_ : clock(); }
 
 StatisticsServices Session::services() {
-  return StatisticsServices{clock(), *this, windowsHistory_, *this, locale_};
+  return StatisticsServices{clock(), processing_, windowsHistory_, *this, locale_};
 }
 
-std::vector<std::string> Session::HistoryUsers() const { return Items(historyUsers_); }
-std::vector<std::string> Session::HistoryPrograms() const { return Items(programsFetched_); }
+std::vector<std::string> Session::HistoryUsers() const { return processing_.HistoryUsers(); }
+std::vector<std::string> Session::HistoryPrograms() const { return processing_.HistoryPrograms(); }
 
 // Message boxes become lines on the terminal.
 void Session::ShowMessage(const std::string& text) {
@@ -86,35 +84,11 @@ void Session::ShowMessage(const std::string& text) {
   messages_ << lines << "\n";
 }
 
-void Session::RunPass(bool buildTree, std::int32_t& failureCount, DateTime startDateTime,
-                      DateTime dateOfCalc, DateTime& latestStart) {
-  const PassEnvironment env{ServiceLink{*platform_.servicePipe, clock(), folders_.dataFolder},
-                            *platform_.eventLog, *platform_.accounts, listedRows_,
-                            ProcessDiagnosticLog()};
-  latestStart = startDateTime;
-  brenvik::ProcessTransactions(
-      env, tables_.DataSetHistory, tables_.DataSetLogins, tables_.DataSetTransactions, buildTree,
-      buildTree ? gArrCompRuns_ : spareRuns_, failureCount, latestStart, programsFetched_,
-      historyUsers_, *tables_.DataSetTransactionsClone, dateOfCalc);
-}
-
-DateTime Session::ProcessTransactions(std::int32_t& failureCount, DateTime startDateTime,
-                                      DateTime dateOfCalc) {
-  DateTime latestStart = startDateTime;
-  RunPass(false, failureCount, startDateTime, dateOfCalc, latestStart);
-  return latestStart;
-}
-
 // The reports' passes get a copy of gStartDateTime and do not write it back.
 BrowseHooks Session::browseHooks() {
-  BrowseHooks hooks;
-  hooks.processTransactions = [this](bool buildTree, std::int32_t& failureCount, DateTime now) {
-    DateTime discarded = stats_.gStartDateTime;
-    RunPass(buildTree, failureCount, stats_.gStartDateTime, now, discarded);
-  };
-  hooks.historyUsers = [this] { return HistoryUsers(); };
-  hooks.historyPrograms = [this] { return HistoryPrograms(); };
+  BrowseHooks hooks = processing_.Hooks(stats_.gStartDateTime);
   hooks.showMessage = [this](const std::string& text) { ShowMessage(text); };
+  hooks.uptimeReportOutOfDate = [this] { ResetUptimeHistory(uptimeReport_, 2); };
   return hooks;
 }
 

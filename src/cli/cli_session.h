@@ -18,15 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "datastore/pass_state.h"
 #include "datastore/startup.h"
 #include "datastore/tables.h"
 #include "platform/platform.h"
 #include "programs/program_cache.h"
 #include "programs/watched_programs.h"
 #include "records/records.h"
-#include "records/sorted_text_list.h"
 #include "reports/report_browse.h"
+#include "reports/session_processing.h"
 #include "reports/uptime/program_directory.h"
 #include "reports/uptime/uptime_report.h"
 #include "statistics/history_summary_rows.h"
@@ -34,7 +33,7 @@
 
 namespace brenvik::cli {
 
-class Session : private StatisticsProcessing, private StatisticsHost, private Messages {
+class Session : private StatisticsHost, private Messages {
  public:
   // platform and messages must outlive the session. clockStandsStill: the
   // platform's clock does not move (--now), so waits for a new moment step
@@ -61,7 +60,7 @@ class Session : private StatisticsProcessing, private StatisticsHost, private Me
   StatisticsServices services();
   WatchedPrograms& watched() { return watched_; }
   ProgramDirectory& programs() { return directory_; }
-  TArrRecComputerRun& computerRuns() { return gArrCompRuns_; }
+  TArrRecComputerRun& computerRuns() { return processing_.gArrCompRuns(); }
   UptimeReportState& uptimeReport() { return uptimeReport_; }
 
   // gslHistoryUsers and gslProgramsFetchedFromDB as the passes left them.
@@ -74,16 +73,11 @@ class Session : private StatisticsProcessing, private StatisticsHost, private Me
   void ShowMessage(const std::string& text) override;
 
  private:
-  // StatisticsProcessing: the pass of the statistics refresh.
-  DateTime ProcessTransactions(std::int32_t& failureCount, DateTime startDateTime,
-                               DateTime dateOfCalc) override;
   // StatisticsHost: there is no loading panel to show.
   void BeginBusy(const std::string&) override {}
   void EndBusy() override {}
   void UptimeReportOutOfDate() override { ResetUptimeHistory(uptimeReport_, 2); }
 
-  void RunPass(bool buildTree, std::int32_t& failureCount, DateTime startDateTime,
-               DateTime dateOfCalc, DateTime& latestStart);
   void LoadWatchedPrograms();
 
   Platform& platform_;
@@ -96,11 +90,7 @@ class Session : private StatisticsProcessing, private StatisticsHost, private Me
   DataTables tables_;
   WinStatistics stats_;
   UptimeReportState uptimeReport_;
-  ListedRows listedRows_;
-  SortedTextList historyUsers_;
-  SortedTextList programsFetched_;
-  TArrRecComputerRun gArrCompRuns_;
-  TArrRecComputerRun spareRuns_;
+  SessionProcessing processing_;
   ProgramCache cache_;
   WatchedPrograms watched_;
   TrackedProgramDirectory directory_;

@@ -90,15 +90,14 @@ void PrepareSeeUptimeHistory(UptimeFilterSettings& settings, const std::string& 
 }
 
 LoginBrowseResult BrowseLoginHistory(LoginReportSettings& settings, TArrRecComputerRun& runs,
-                                     LoginTree& tree, UptimeReportState& uptimeState,
-                                     std::int32_t& serviceStatus, Clock& clock,
+                                     LoginTree& tree, std::int32_t& serviceStatus, Clock& clock,
                                      const LoginReportContext& context, const BrowseHooks& hooks) {
   LoginReportContext build = context;
   build.now = NowWholeSeconds(clock);
   const std::size_t users = Listed(hooks.historyUsers).size();
   tree.Clear();  // the pass may free the records the tree shows
   RunPass(hooks, true, serviceStatus, build.now);
-  ResetUptimeHistory(uptimeState, 2);
+  if (hooks.uptimeReportOutOfDate) hooks.uptimeReportOutOfDate();
 
   const std::vector<std::string> historyUsers = Listed(hooks.historyUsers);
   if (historyUsers.size() != users) RebuildLoginUsers(settings.users, historyUsers);

@@ -34,6 +34,9 @@ struct BrowseHooks {
   // it fails. Either may be empty.
   std::function<void()> beginBusy;
   std::function<void()> endBusy;
+  // ResetUptimeHistory(2): an open uptime report is closed as out of date.
+  // Run after the login report's pass; may be empty.
+  std::function<void()> uptimeReportOutOfDate;
 };
 
 struct UptimeBrowseParts {
@@ -73,11 +76,11 @@ struct LoginBrowseResult {
 
 // Produces the login report: runs (gArrCompRuns) is extended by the pass,
 // the tree is emptied before the pass frees any record it showed, an open
-// uptime report is closed as out of date, the user list is rebuilt when the
-// known users changed in number, and the report is built into tree.
+// uptime report is closed as out of date (hooks.uptimeReportOutOfDate), the
+// user list is rebuilt when the known users changed in number, and the
+// report is built into tree.
 LoginBrowseResult BrowseLoginHistory(LoginReportSettings& settings, TArrRecComputerRun& runs,
-                                     LoginTree& tree, UptimeReportState& uptimeState,
-                                     std::int32_t& serviceStatus, Clock& clock,
+                                     LoginTree& tree, std::int32_t& serviceStatus, Clock& clock,
                                      const LoginReportContext& context, const BrowseHooks& hooks);
 
 }  // namespace brenvik

@@ -11,6 +11,7 @@
 #include "datastore/diagnostic_log.h"
 #include "statistics/history_summary_rows.h"
 #include "records/date_format.h"
+#include "reports/session_processing.h"
 #include "reports/uptime/uptime_report.h"
 #include "window/action_guard.h"
 #include "window/artwork.h"
@@ -23,7 +24,6 @@
 #include "window/shell_parts.h"
 #include "window/tray.h"
 #include "window/uptime_page.h"
-#include "window/window_processing.h"
 
 namespace brenvik {
 
@@ -62,7 +62,7 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
                                   context_.folders.dataFolder},
              *this);
   InitAppFormatSettings(context_.platform.locale->Current());
-  processing_ = std::make_unique<WindowProcessing>(context_.platform, gTables,
+  processing_ = std::make_unique<SessionProcessing>(context_.platform, gTables,
                                                    context_.folders.dataFolder);
   windowsHistory_ = std::make_unique<TableWindowsHistory>(gTables);
   // 7. The start of the current run from the system's uptime.

@@ -49,7 +49,7 @@ class OptionsPage;
 class ProgrammsPage;
 class TrayIcon;
 class UptimePage;
-class WindowProcessing;
+class SessionProcessing;
 
 struct WindowContext {
   Platform& platform;
@@ -202,7 +202,7 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   DataTables gTables;
   WinStatistics gStats;
   SecondsCycleState gCycle;
-  std::unique_ptr<WindowProcessing> processing_;
+  std::unique_ptr<SessionProcessing> processing_;
   std::unique_ptr<WindowsHistorySource> windowsHistory_;
   std::unique_ptr<WatchedPrograms> gWatched;
   std::unique_ptr<ProgramCache> gProgramCache;

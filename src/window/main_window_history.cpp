@@ -3,19 +3,11 @@
 // folder and the window's processing pass; its filter settings are the ones
 // the watched list keeps in step.
 #include "reports/date_ranges.h"
+#include "reports/session_processing.h"
 #include "window/history_page.h"
 #include "window/main_window.h"
-#include "window/window_processing.h"
 
 namespace brenvik {
-namespace {
-
-std::vector<std::string> Items(const SortedTextList& list) {
-  return std::vector<std::string>(list.begin(), list.end());
-}
-
-}  // namespace
-
 UptimeFilterSettings& TfrmBrenvikMain::UptimeFilter() { return historyPage_->Settings(); }
 
 HistoryPage* TfrmBrenvikMain::History() const { return historyPage_; }
@@ -23,12 +15,7 @@ HistoryPage* TfrmBrenvikMain::History() const { return historyPage_; }
 // The report's passes run as the statistics refresh runs them, on a copy of
 // the run's start, with the loading panel shown.
 BrowseHooks TfrmBrenvikMain::HistoryBrowseHooks() {
-  BrowseHooks hooks;
-  hooks.processTransactions = [this](bool, std::int32_t& failureCount, DateTime now) {
-    processing_->ProcessTransactions(failureCount, gStats.gStartDateTime, now);
-  };
-  hooks.historyUsers = [this] { return Items(processing_->gslHistoryUsers()); };
-  hooks.historyPrograms = [this] { return Items(processing_->gslProgramsFetched()); };
+  BrowseHooks hooks = processing_->Hooks(gStats.gStartDateTime);
   hooks.showMessage = [this](const std::string& text) { ShowMessage(text); };
   hooks.beginBusy = [this] { BeginBusy(kLoadingPanelCaption); };
   hooks.endBusy = [this] { EndBusy(); };

@@ -10,6 +10,7 @@
 
 #include "datastore/event_log_import.h"
 #include "records/time_arithmetic.h"
+#include "reports/session_processing.h"
 #include "statistics/uptime_report_text.h"
 #include "window/click_label.h"
 #include "window/main_window.h"
@@ -17,7 +18,6 @@
 #include "window/shell_parts.h"
 #include "window/tray.h"
 #include "window/uptime_page.h"
-#include "window/window_processing.h"
 
 namespace brenvik {
 namespace {

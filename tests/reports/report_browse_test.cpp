@@ -165,10 +165,11 @@ TEST(LoginBrowse, EmptiesTheTreeBeforeThePassAndClosesTheUptimeReport) {
     users = {"ann [PC1]"};
   };
   hooks.historyUsers = [&] { return users; };
+  hooks.uptimeReportOutOfDate = [&] { ResetUptimeHistory(uptime, 2); };
   LoginReportContext context;
   context.periodItems = PeriodItems(0);
   const LoginBrowseResult result =
-      BrowseLoginHistory(settings, runs, tree, uptime, status, *fake.clock, context, hooks);
+      BrowseLoginHistory(settings, runs, tree, status, *fake.clock, context, hooks);
   EXPECT_FALSE(uptime.gbBrowseHistoryDone);
   EXPECT_TRUE(uptime.noticeVisible);
   EXPECT_FALSE(settings.runsFilterEnabled);

@@ -1,0 +1,52 @@
+#include "reports/session_processing.h"
+
+#include "datastore/diagnostic_log.h"
+#include "datastore/processing_pass.h"
+
+namespace brenvik {
+namespace {
+
+std::vector<std::string> Items(const SortedTextList& list) { return {list.begin(), list.end()}; }
+
+}  // namespace
+
+SessionProcessing::SessionProcessing(Platform& platform, DataTables& tables,
+                                     std::string dataFolder)
+    : platform_(platform), tables_(tables), dataFolder_(std::move(dataFolder)) {}
+
+DateTime SessionProcessing::ProcessTransactions(std::int32_t& failureCount,
+                                                DateTime startDateTime, DateTime dateOfCalc) {
+  return RunPass(false, failureCount, startDateTime, dateOfCalc);
+}
+
+DateTime SessionProcessing::RunPass(bool buildTree, std::int32_t& failureCount,
+                                    DateTime startDateTime, DateTime dateOfCalc) {
+  const PassEnvironment env{
+      ServiceLink{*platform_.servicePipe, *platform_.clock, dataFolder_}, *platform_.eventLog,
+      *platform_.accounts, listedRows_, ProcessDiagnosticLog()};
+  DateTime latestStart = startDateTime;
+  brenvik::ProcessTransactions(env, tables_.DataSetHistory, tables_.DataSetLogins,
+                               tables_.DataSetTransactions, buildTree,
+                               buildTree ? runs_ : spareRuns_, failureCount, latestStart,
+                               programsFetched_, historyUsers_, *tables_.DataSetTransactionsClone,
+                               dateOfCalc);
+  return latestStart;
+}
+
+BrowseHooks SessionProcessing::Hooks(const DateTime& startOfRun) {
+  BrowseHooks hooks;
+  hooks.processTransactions = [this, &startOfRun](bool buildTree, std::int32_t& failureCount,
+                                                  DateTime now) {
+    RunPass(buildTree, failureCount, startOfRun, now);
+  };
+  hooks.historyUsers = [this] { return HistoryUsers(); };
+  hooks.historyPrograms = [this] { return HistoryPrograms(); };
+  return hooks;
+}
+
+std::vector<std::string> SessionProcessing::HistoryUsers() const { return Items(historyUsers_); }
+std::vector<std::string> SessionProcessing::HistoryPrograms() const {
+  return Items(programsFetched_);
+}
+
+}  // namespace brenvik
