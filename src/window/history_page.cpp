@@ -22,15 +22,10 @@
 #include "window/history/history_grid.h"
 #include "window/history/pick_list_view.h"
 #include "window/history/qt_dates.h"
+#include "window/named_widget.h"
 
 namespace brenvik {
 namespace {
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
 
 QLabel* BoldLabel(const QString& text, const char* name, QWidget* parent) {
   auto* label = Named(new QLabel(text, parent), name);

@@ -109,6 +109,9 @@ class HistoryPage : public QWidget {
   // Stores the settings in force as the pseudo filter (at exit).
   void SaveSettingsFilter();
   void RefreshFilters();
+  // The pick list of the filter tab shown (source or user) is refreshed as
+  // on showing that tab.
+  void TabbedNotebookUptimeClick();
   // The pick lists' rows were changed from outside (the watched list): the
   // lists show them again.
   void PickListsChanged();

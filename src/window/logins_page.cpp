@@ -1,7 +1,183 @@
+// The Logins page's controls and how they are laid out and connected.
 #include "window/logins_page.h"
 
-namespace brenvik {
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTimeEdit>
+#include <QVBoxLayout>
 
-LoginsPage::LoginsPage(QWidget* parent) : QWidget(parent) { setObjectName("Logins"); }
+#include "reports/date_ranges.h"
+#include "window/history/pick_list_view.h"
+#include "window/history/qt_dates.h"
+#include "window/logins/login_tree_view.h"
+#include "window/named_widget.h"
+
+namespace brenvik {
+namespace {
+
+constexpr const char* kTimeFilterExplanation =
+    "<b>Time filter</b> allows you to filter uptime by date ranges, predefined periods and "
+    "computer runs.<br>\r\nTo enable filtering by date ranges, periods or by specifying computer "
+    "runs, click on check-box <b>Filter disabled</b>.";
+constexpr const char* kUserFilterExplanation =
+    "<b>User filter</b> allows you to filter logins by specifying users who logged in.<br>\r\n"
+    "To enable filtering by users, click on check-box <b>Filter disabled</b>.";
+constexpr const char* kRunNumbersHelp =
+    "Type computer runs and/or ranges sperated by commas counting from the last run to the "
+    "first. \r\nFor example, type 1,2,3 or 1-3 to filter last 3 Runs.";
+
+QLabel* Explanation(const char* text, QWidget* parent) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setTextFormat(Qt::RichText);
+  label->setWordWrap(true);
+  return label;
+}
+
+}  // namespace
+
+LoginsPage::LoginsPage(QWidget* parent) : QWidget(parent) {
+  setObjectName("Logins");
+  notebook_ = Named(new QTabWidget(this), "TabbedNotebookLogins");
+  notebook_->addTab(BuildReportTab(), "Login history");
+  notebook_->addTab(BuildTimeTab(), "");
+  notebook_->addTab(BuildUserTab(), "");
+  btBrowseLogins_ = Named(new QPushButton("&Browse login history", this), "btBrowseLogins");
+  btBrowseLogins_->setDefault(true);
+  btBrowseLogins_->setMinimumWidth(180);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->addWidget(notebook_, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(btBrowseLogins_);
+  layout->addLayout(buttons);
+  // Enter anywhere on the page presses the default button.
+  for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+    auto* shortcut = new QShortcut(QKeySequence(key), this);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, btBrowseLogins_, &QPushButton::click);
+  }
+  const DateTime today = FromQDate(QDate::currentDate());
+  settings_.afterDate = settings_.beforeDate = today;
+  Connect();
+  ShowSettings();
+  ManageLoginControls();
+}
+
+LoginsPage::~LoginsPage() = default;
+
+QWidget* LoginsPage::BuildReportTab() {
+  auto* tab = new QWidget;
+  auto* layout = new QGridLayout(tab);
+  model_ = new LoginTreeModel(tree_, tab);
+  view_ = Named(new LoginTreeView(model_, tab), "vstComputerLogins");
+  layout->addWidget(view_, 0, 0, 1, 3);
+  layout->addWidget(Named(new QLabel("Summary:", tab), "Label28"), 1, 0, 1, 3);
+  summary_ = Named(new QTextEdit(tab), "JvRichEditLoginHistory");
+  summary_->setReadOnly(true);
+  summary_->setMaximumHeight(110);
+  layout->addWidget(summary_, 2, 0, 2, 2);
+  btExportLoginsHTML_ =
+      Named(new QPushButton("Open &in browser and Print", tab), "btExportLoginsHTML");
+  btExportLogins_ = Named(new QPushButton("Export to &CSV", tab), "btExportLogins");
+  layout->addWidget(btExportLoginsHTML_, 2, 2, Qt::AlignTop);
+  layout->addWidget(btExportLogins_, 3, 2, Qt::AlignTop);
+  layout->setRowStretch(0, 1);
+  layout->setColumnStretch(1, 1);
+  return tab;
+}
+
+QWidget* LoginsPage::BuildTimeTab() {
+  auto* tab = new QWidget;
+  auto* layout = new QGridLayout(tab);
+  runsBox_ = Named(new QCheckBox(tab), "FilterCheckBoxRuns");
+  rbEdit_ = Named(new QRadioButton("Computer runs:", tab), "rbComputerRunsEdit");
+  edComputerRuns_ = Named(new QLineEdit(tab), "edComputerRuns");
+  const QString help = QString::fromUtf8(kRunNumbersHelp).replace("\r\n", "\n");
+  edComputerRuns_->setToolTip(help);
+  auto* helpLabel = Named(new QLabel(help, tab), "lbComputerRunsHelp");
+  helpLabel->setWordWrap(true);
+  rbSelected_ = Named(new QRadioButton("Predefined period:", tab), "rbComputerRunsSelected");
+  cmbbRunPeriod_ = Named(new QComboBox(tab), "cmbbRunPeriod");
+  for (const std::string& item : PeriodItems(0)) {
+    cmbbRunPeriod_->addItem(QString::fromStdString(item));
+  }
+  rbRange_ = Named(new QRadioButton("Date range:", tab), "rbComputerRunsRange");
+  afterBox_ = Named(new QCheckBox("After:", tab), "chComputerRunAfter");
+  beforeBox_ = Named(new QCheckBox("Before:", tab), "chComputerRunBefore");
+  afterDate_ = Named(new QDateEdit(tab), "dateTimePickCompRunAfter");
+  beforeDate_ = Named(new QDateEdit(tab), "dateTimePickCompRunBefore");
+  afterTime_ = Named(new QTimeEdit(tab), "tmEdCompRunAfter");
+  beforeTime_ = Named(new QTimeEdit(tab), "tmEdCompRunBefore");
+  for (QDateEdit* date : {afterDate_, beforeDate_}) {
+    date->setCalendarPopup(true);
+    date->setDisplayFormat("yyyy-MM-dd");
+  }
+  for (QTimeEdit* time : {afterTime_, beforeTime_}) time->setDisplayFormat("HH:mm:ss");
+  layout->addWidget(Explanation(kTimeFilterExplanation, tab), 0, 0, 1, 4);
+  layout->addWidget(runsBox_, 1, 0, 1, 4);
+  layout->addWidget(rbEdit_, 2, 0);
+  layout->addWidget(edComputerRuns_, 2, 1, 1, 2);
+  layout->addWidget(helpLabel, 3, 1, 1, 3);
+  layout->addWidget(rbSelected_, 4, 0);
+  layout->addWidget(cmbbRunPeriod_, 4, 1, 1, 2);
+  layout->addWidget(rbRange_, 5, 0);
+  layout->addWidget(afterBox_, 6, 0, Qt::AlignRight);
+  layout->addWidget(afterDate_, 6, 1);
+  layout->addWidget(afterTime_, 6, 2);
+  layout->addWidget(beforeBox_, 7, 0, Qt::AlignRight);
+  layout->addWidget(beforeDate_, 7, 1);
+  layout->addWidget(beforeTime_, 7, 2);
+  layout->setColumnStretch(3, 1);
+  layout->setRowStretch(8, 1);
+  return tab;
+}
+
+QWidget* LoginsPage::BuildUserTab() {
+  auto* tab = new QWidget;
+  auto* layout = new QGridLayout(tab);
+  usersBox_ = Named(new QCheckBox(tab), "FilterCheckBoxRunUsers");
+  usersAll_ = Named(new QCheckBox(tab), "CheckBoxLoginUser");
+  usersList_ = Named(new PickListView(settings_.users, usersAll_, false, tab), "lvLoginUsers");
+  layout->addWidget(Explanation(kUserFilterExplanation, tab), 0, 0, 1, 2);
+  layout->addWidget(usersBox_, 1, 0, 1, 2);
+  layout->addWidget(usersAll_, 2, 0);
+  layout->addWidget(new QLabel("Computer users:", tab), 2, 1);
+  layout->addWidget(usersList_, 3, 0, 1, 2);
+  layout->setColumnStretch(1, 1);
+  return tab;
+}
+
+void LoginsPage::Connect() {
+  connect(btBrowseLogins_, &QPushButton::clicked, this, [this] { Run([&] { btBrowseLoginsClick(); }); });
+  connect(btExportLogins_, &QPushButton::clicked, this, [this] { Run([&] { btExportLoginsClick(); }); });
+  connect(btExportLoginsHTML_, &QPushButton::clicked, this,
+          [this] { Run([&] { btExportLoginsHTMLClick(); }); });
+  // FilterCheckBoxRunsClick (both filter boxes) and rbComputerRunsRangeClick
+  // (the three radios); the After/Before boxes only change the settings.
+  for (QAbstractButton* control : std::initializer_list<QAbstractButton*>{
+           runsBox_, usersBox_, rbEdit_, rbSelected_, rbRange_, afterBox_, beforeBox_}) {
+    connect(control, &QAbstractButton::clicked, this, [this] {
+      if (showing_) return;
+      ReadControls();
+      ManageLoginControls();
+    });
+  }
+  connect(view_, &LoginTreeView::headerClicked, this,
+          [this](int column) { Run([&] { vstComputerLoginsHeaderClick(column); }); });
+  connect(notebook_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (index == TabUser) Run([&] { TabbedNotebookLoginsClick(); });
+  });
+}
 
 }  // namespace brenvik

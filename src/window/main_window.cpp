@@ -73,6 +73,8 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   Guarded([&] { LoadEnvironment(true); });
   // The History page over the tables and what the first pass found.
   Guarded([&] { AttachHistoryPage(); });
+  // The Logins page over the computer-runs tree of the processing.
+  Guarded([&] { AttachLoginsPage(); });
   // 11. The second stage applies what depends on the restored controls.
   LoadEnvironmentSecondStage();
   // 12. Every label that copies the report tells so.
@@ -81,10 +83,12 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
 }
 
 // Destruction closes the tables (each written when changed) and makes the
-// backup copies; the History page lets go of its report cursor first.
+// backup copies; the History page lets go of its report cursor first, the
+// Logins page of the computer-runs tree.
 TfrmBrenvikMain::~TfrmBrenvikMain() {
   timer_->stop();
   RunGuarded(context_.messages, [&] { historyPage_->ResetUptimeHistory(2); });
+  loginsPage_->ClearTree();
   RunGuarded(context_.messages,
              [&] { CloseTablesAndBackup(gTables, context_.folders.dataFolder); });
 }

@@ -125,6 +125,7 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   // "See Uptime History": the History page, its button pressed, the source
   // filter set to that one program; then uptimeHistoryBrowseRequested().
   void SeeUptimeHistory(const std::string& exePath);
+  LoginsPage* Logins() const { return loginsPage_; }
   UptimePage* Uptime() const { return uptimePage_; }
   OptionsPage* Options() const { return optionsPage_; }
   NavigationColumn* Navigation() const { return navigation_; }
@@ -172,11 +173,13 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   void ApplyProgramsSettings();
   void ReadProgramsSettings();
   std::vector<std::string> HistoryProgramPaths();
-  BrowseHooks HistoryBrowseHooks();
+  BrowseHooks ReportBrowseHooks();
   void AttachHistoryPage();
   void ConnectHistoryPage();
+  void ApplyHistorySettings();
   void ReadHistorySettings();
   void SaveHistorySettings();
+  void AttachLoginsPage();
   DateTime Now();
 
   // StatisticsHost and the tables' Messages.

@@ -6,10 +6,13 @@
 #include <QEvent>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTimer>
 #include <QWindow>
 
+#include "window/history_page.h"
 #include "window/instance_marker.h"
+#include "window/logins_page.h"
 #include "window/main_window.h"
 #include "window/options_page.h"
 #include "window/shell_parts.h"
@@ -51,12 +54,17 @@ void TfrmBrenvikMain::btProgramsClick() {
   ManageDown(navigation_->PageButton(PagePrograms));
 }
 
+// Showing a page refreshes the pick list of its filter tab on screen first.
 void TfrmBrenvikMain::btUptimeHistClick() {
+  historyPage_->TabbedNotebookUptimeClick();
   ShowPage("History");
   ManageDown(navigation_->PageButton(PageHistory));
 }
 
 void TfrmBrenvikMain::btLoginHistClick() {
+  if (loginsPage_->Notebook()->currentIndex() == LoginsPage::TabUser) {
+    loginsPage_->TabbedNotebookLoginsClick();
+  }
   ShowPage("Logins");
   ManageDown(navigation_->PageButton(PageLogins));
 }

@@ -2,23 +2,28 @@
 // report cursor, the program directory, the saved filters of the settings
 // folder and the window's processing pass; its filter settings are the ones
 // the watched list keeps in step.
+#include <QTabWidget>
+
 #include "reports/date_ranges.h"
 #include "reports/session_processing.h"
 #include "window/history_page.h"
 #include "window/main_window.h"
 
 namespace brenvik {
+
 UptimeFilterSettings& TfrmBrenvikMain::UptimeFilter() { return historyPage_->Settings(); }
 
 HistoryPage* TfrmBrenvikMain::History() const { return historyPage_; }
 
-// The report's passes run as the statistics refresh runs them, on a copy of
-// the run's start, with the loading panel shown.
-BrowseHooks TfrmBrenvikMain::HistoryBrowseHooks() {
+// The reports' passes run as the statistics refresh runs them, on a copy of
+// the run's start, with the loading panel shown; after the login report's
+// pass an open uptime report is out of date.
+BrowseHooks TfrmBrenvikMain::ReportBrowseHooks() {
   BrowseHooks hooks = processing_->Hooks(gStats.gStartDateTime);
   hooks.showMessage = [this](const std::string& text) { ShowMessage(text); };
   hooks.beginBusy = [this] { BeginBusy(kLoadingPanelCaption); };
   hooks.endBusy = [this] { EndBusy(); };
+  hooks.uptimeReportOutOfDate = [this] { historyPage_->ResetUptimeHistory(2); };
   return hooks;
 }
 
@@ -41,7 +46,7 @@ void TfrmBrenvikMain::AttachHistoryPage() {
   parts.serviceStatus = &gStats.gServiceStatus;
   parts.locale = locale;
   parts.firstDayOfWeek = locale.firstDayOfWeek;
-  parts.hooks = HistoryBrowseHooks();
+  parts.hooks = ReportBrowseHooks();
   parts.columnsSettingsPath = ColumnsSettingsPath();
   historyPage_->Attach(std::move(parts));
   historyPage_->ApplyColumnLayout(gColumnsLayout);
@@ -59,7 +64,17 @@ void TfrmBrenvikMain::ConnectHistoryPage() {
   });
 }
 
+// The shown filter tab and the remembered CSV folder.
+void TfrmBrenvikMain::ApplyHistorySettings() {
+  if (gEnvironment.tabUptime >= 0 && gEnvironment.tabUptime < historyPage_->Notebook()->count()) {
+    historyPage_->Notebook()->setCurrentIndex(gEnvironment.tabUptime);
+  }
+  historyPage_->UptimeCsvPath() = gEnvironment.uptimeCsvPath;
+}
+
 void TfrmBrenvikMain::ReadHistorySettings() {
+  gEnvironment.tabUptime = historyPage_->Notebook()->currentIndex();
+  gEnvironment.uptimeCsvPath = historyPage_->UptimeCsvPath();
   if (historyPage_->Attached()) gColumnsLayout = historyPage_->ColumnLayout();
 }
 

@@ -5,6 +5,7 @@
 #include "datastore/diagnostic_log.h"
 #include "records/date_format.h"
 #include "records/time_arithmetic.h"
+#include "window/logins_page.h"
 #include "window/main_window.h"
 #include "window/options_page.h"
 #include "window/shell_parts.h"
@@ -43,6 +44,8 @@ void TfrmBrenvikMain::ApplyEnvironmentToControls() {
   ShowPage(page);
   ManageDown(navigation_->PageButton(page));
   ApplyProgramsSettings();
+  ApplyHistorySettings();
+  loginsPage_->ApplyEnvironment(gEnvironment);
 }
 
 // The watched programs of the registry, in loading mode (nothing written, the
@@ -60,6 +63,7 @@ void TfrmBrenvikMain::LoadWatchedPrograms() {
 
 void TfrmBrenvikMain::LoadEnvironmentSecondStage() {
   gbLoadingFirstStage = false;
+  loginsPage_->ApplyDependentStates();
   tray_->SetActive(optionsPage_->chMinimizetoSystemTray()->isChecked());
 }
 
@@ -68,6 +72,7 @@ void TfrmBrenvikMain::ReadEnvironmentFromControls() {
   gEnvironment.activePage = ActivePage();
   ReadProgramsSettings();
   ReadHistorySettings();
+  loginsPage_->ReadEnvironment(gEnvironment);
 }
 
 void TfrmBrenvikMain::SaveEnvironment() {

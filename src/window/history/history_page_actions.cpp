@@ -4,8 +4,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +17,7 @@
 #include "records/time_arithmetic.h"
 #include "reports/date_ranges.h"
 #include "window/column_layout.h"
+#include "window/csv_save_dialog.h"
 #include "window/history/filter_name_dialog.h"
 #include "window/history/history_grid.h"
 #include "window/history/pick_list_view.h"
@@ -30,15 +29,7 @@ namespace {
 
 HistoryDialogs DefaultDialogs(QWidget* owner) {
   HistoryDialogs dialogs;
-  dialogs.askCsvFile = [owner](const std::string& folder) {
-    QFileDialog dialog(owner, "Save your CSV file", QString::fromStdString(folder));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({"Text file (*.txt)", "CSV file (*.csv)"});
-    dialog.selectNameFilter("CSV file (*.csv)");
-    dialog.setDefaultSuffix("csv");
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
-    return dialog.selectedFiles().front().toStdString();
-  };
+  dialogs.askCsvFile = [owner](const std::string& folder) { return AskCsvFileName(owner, folder); };
   dialogs.askFilterName = [owner](const std::string& text) -> std::optional<std::string> {
     TfrmFilterName dialog(owner);
     dialog.Edit1()->setText(QString::fromStdString(text));
@@ -54,10 +45,6 @@ HistoryDialogs DefaultDialogs(QWidget* owner) {
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   };
   return dialogs;
-}
-
-std::string FolderOf(const std::string& fileName) {
-  return QFileInfo(QString::fromStdString(fileName)).absolutePath().toStdString();
 }
 
 }  // namespace
@@ -211,7 +198,7 @@ void HistoryPage::btExportUptimeClick() {
   if (!Attached() || !state_.gbBrowseHistoryDone) return;
   const std::string fileName = dialogs_.askCsvFile(csvPath_);
   if (fileName.empty()) return;
-  csvPath_ = FolderOf(fileName);
+  csvPath_ = FolderOfFile(fileName);
   grid_->hide();
   try {
     const std::vector<GridColumn> layout = grid_->CurrentLayout();
@@ -293,6 +280,11 @@ void HistoryPage::SaveSettingsFilter() {
   if (!Attached()) return;
   ReadControls();
   parts_.filters->SaveFilter(2, settings_);
+}
+
+void HistoryPage::TabbedNotebookUptimeClick() {
+  const int index = notebook_->currentIndex();
+  if (index == TabSource || index == TabUser) TabChanged(index);
 }
 
 void HistoryPage::TabChanged(int index) {
