@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace brenvik {
@@ -134,7 +135,8 @@ LoginTreeView::LoginTreeView(LoginTreeModel* model, QWidget* parent)
   setAllColumnsShowFocus(true);
   setUniformRowHeights(true);
   setEditTriggers(NoEditTriggers);
-  setExpandsOnDoubleClick(true);
+  // Runs toggle on a double click anywhere in their row (see below).
+  setExpandsOnDoubleClick(false);
   QHeaderView* head = header();
   head->setSectionsClickable(true);
   head->setSortIndicatorShown(false);
@@ -193,6 +195,18 @@ void LoginTreeView::popvstCLMenuItemExpandClick() {
   model_->Tree().ExpandAll();
   ShowExpandedStates();
   setUpdatesEnabled(true);
+}
+
+// The run's caption spans its row, so the cell under the mouse may be any
+// column of it; the run's expanded state belongs to its first column.
+void LoginTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+  const QModelIndex at = indexAt(event->position().toPoint());
+  if (event->button() == Qt::LeftButton && at.isValid() && !at.parent().isValid()) {
+    const QModelIndex run = at.siblingAtColumn(0);
+    setExpanded(run, !isExpanded(run));
+    return;
+  }
+  QTreeView::mouseDoubleClickEvent(event);
 }
 
 // A right click selects the row under the mouse before the menu opens.

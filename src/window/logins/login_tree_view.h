@@ -80,6 +80,9 @@ class LoginTreeView : public QTreeView {
   // A left click on a column header.
   void headerClicked(int column);
 
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
  private:
   void ShowExpandedStates();
   void ShowPopup(const QPoint& pos);
