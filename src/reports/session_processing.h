@@ -48,6 +48,7 @@ class SessionProcessing : public StatisticsProcessing {
   // The message box, the busy calls and the out-of-date notice of an open
   // uptime report are the caller's to add.
   BrowseHooks Hooks(const DateTime& startOfRun);
+  BrowseHooks Hooks(const DateTime&& startOfRun) = delete;
 
   TArrRecComputerRun& gArrCompRuns() { return runs_; }
   const SortedTextList& gslHistoryUsers() const { return historyUsers_; }

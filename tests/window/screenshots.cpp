@@ -17,9 +17,11 @@ int main(int argc, char** argv) {
   // Up 2 days 3:10:05 at 2013-04-30 12:00:00, after three earlier runs.
   using brenvik::EncodeDateTime;
   fixture.clock->counter = (2 * 86400 + 3 * 3600 + 10 * 60 + 5) * fixture.clock->frequency;
-  // The service hands over a run with two logins that ended in a crash, the
-  // boot of the current run and ann's login.
+  // The service hands over the stop that ended the last prepared run, a run
+  // with two logins that ended in a crash, the boot of the current run and
+  // ann's login.
   fixture.service->PrepareHandOver(
+      "2013-04-20 05:30:00;7200;;2;;\r\n"
       "2013-04-26 07:00:00;7200;;1;;0\r\n"
       "2013-04-26 07:01:10;7200;PC1|ann;5;0;\r\n"
       "2013-04-26 09:15:00;7200;PC1|ann;6;0;\r\n"
