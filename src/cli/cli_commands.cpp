@@ -163,8 +163,9 @@ void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out
   context.firstDayOfWeek = session.locale().firstDayOfWeek;
   context.locale = session.locale();
   LoginTree tree;
-  LoginBrowseResult result = BrowseLoginHistory(
-      settings, session.computerRuns(), tree, session.statistics().gServiceStatus, session.clock(), context, session.browseHooks());
+  LoginBrowseResult result = BrowseLoginHistory(settings, session.computerRuns(), tree,
+                                                session.statistics().gServiceStatus,
+                                                session.clock(), context, session.browseHooks());
   // A pass that found new users rebuilds the user list unticked; the users
   // asked for are ticked again and the report is built once more.
   if (settings.users.TickedKeys() != ticked) {

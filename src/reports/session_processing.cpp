@@ -10,26 +10,24 @@ std::vector<std::string> Items(const SortedTextList& list) { return {list.begin(
 
 }  // namespace
 
-SessionProcessing::SessionProcessing(Platform& platform, DataTables& tables,
-                                     std::string dataFolder)
+SessionProcessing::SessionProcessing(Platform& platform, DataTables& tables, std::string dataFolder)
     : platform_(platform), tables_(tables), dataFolder_(std::move(dataFolder)) {}
 
-DateTime SessionProcessing::ProcessTransactions(std::int32_t& failureCount,
-                                                DateTime startDateTime, DateTime dateOfCalc) {
+DateTime SessionProcessing::ProcessTransactions(std::int32_t& failureCount, DateTime startDateTime,
+                                                DateTime dateOfCalc) {
   return RunPass(false, failureCount, startDateTime, dateOfCalc);
 }
 
 DateTime SessionProcessing::RunPass(bool buildTree, std::int32_t& failureCount,
                                     DateTime startDateTime, DateTime dateOfCalc) {
-  const PassEnvironment env{
-      ServiceLink{*platform_.servicePipe, *platform_.clock, dataFolder_}, *platform_.eventLog,
-      *platform_.accounts, listedRows_, ProcessDiagnosticLog()};
+  const PassEnvironment env{ServiceLink{*platform_.servicePipe, *platform_.clock, dataFolder_},
+                            *platform_.eventLog, *platform_.accounts, listedRows_,
+                            ProcessDiagnosticLog()};
   DateTime latestStart = startDateTime;
-  brenvik::ProcessTransactions(env, tables_.DataSetHistory, tables_.DataSetLogins,
-                               tables_.DataSetTransactions, buildTree,
-                               buildTree ? runs_ : spareRuns_, failureCount, latestStart,
-                               programsFetched_, historyUsers_, *tables_.DataSetTransactionsClone,
-                               dateOfCalc);
+  brenvik::ProcessTransactions(
+      env, tables_.DataSetHistory, tables_.DataSetLogins, tables_.DataSetTransactions, buildTree,
+      buildTree ? runs_ : spareRuns_, failureCount, latestStart, programsFetched_, historyUsers_,
+      *tables_.DataSetTransactionsClone, dateOfCalc);
   return latestStart;
 }
 

@@ -159,8 +159,10 @@ QWidget* LoginsPage::BuildUserTab() {
 }
 
 void LoginsPage::Connect() {
-  connect(btBrowseLogins_, &QPushButton::clicked, this, [this] { Run([&] { btBrowseLoginsClick(); }); });
-  connect(btExportLogins_, &QPushButton::clicked, this, [this] { Run([&] { btExportLoginsClick(); }); });
+  connect(btBrowseLogins_, &QPushButton::clicked, this,
+          [this] { Run([&] { btBrowseLoginsClick(); }); });
+  connect(btExportLogins_, &QPushButton::clicked, this,
+          [this] { Run([&] { btExportLoginsClick(); }); });
   connect(btExportLoginsHTML_, &QPushButton::clicked, this,
           [this] { Run([&] { btExportLoginsHTMLClick(); }); });
   // FilterCheckBoxRunsClick (both filter boxes) and rbComputerRunsRangeClick

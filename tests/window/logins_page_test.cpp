@@ -5,6 +5,8 @@
 // give ascending, descending and no sort; the filters narrow the tree; the
 // exports write what the tree shows; the page's settings come back at the
 // next start.
+#include "window/logins_page.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
@@ -21,7 +23,6 @@
 #include "window/history/history_grid.h"
 #include "window/history_page.h"
 #include "window/logins/login_tree_view.h"
-#include "window/logins_page.h"
 #include "window_fixture.h"
 
 namespace brenvik {
@@ -120,7 +121,8 @@ class LoginsPageTest : public QObject {
     const QImage shot = view->viewport()->grab(view->visualRect(s.Run(0))).toImage();
     bool blue = false;
     for (int x = 0; x < shot.width() && !blue; ++x)
-      for (int y = 0; y < shot.height() && !blue; ++y) blue = QColor(shot.pixel(x, y)) == QColor(0, 0, 255);
+      for (int y = 0; y < shot.height() && !blue; ++y)
+        blue = QColor(shot.pixel(x, y)) == QColor(0, 0, 255);
     QVERIFY(blue);
 
     // The menu folds every run away and opens them again; a double click
@@ -167,11 +169,16 @@ class LoginsPageTest : public QObject {
     // The CSV follows the tree's order.
     const std::string file = s.f.dir.path() + "logins.csv";
     std::string folder = "none";
-    s.page->Dialogs().askCsvFile = [&](const std::string& asked) { folder = asked; return file; };
+    s.page->Dialogs().askCsvFile = [&](const std::string& asked) {
+      folder = asked;
+      return file;
+    };
     s.Click("btExportLogins");
     QCOMPARE(folder, std::string());
     const std::string text = ReadFileBytes(file);
-    QVERIFY(text.starts_with("\xEF\xBB\xBF" "Computer Run\tRun Start Date and Time\t"));
+    QVERIFY(
+        text.starts_with("\xEF\xBB\xBF"
+                         "Computer Run\tRun Start Date and Time\t"));
     QCOMPARE(std::count(text.begin(), text.end(), '\n'), 3);  // header and three logins
     const std::size_t ann = text.find("\"ann\"");
     const std::size_t bob = text.find("\"bob\"");

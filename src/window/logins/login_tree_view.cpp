@@ -150,10 +150,12 @@ LoginTreeView::LoginTreeView(LoginTreeModel* model, QWidget* parent)
   // The header only reports left clicks as section clicks.
   connect(head, &QHeaderView::sectionClicked, this, &LoginTreeView::headerClicked);
   connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
-    if (!index.parent().isValid()) model_->Tree().SetExpanded(static_cast<std::size_t>(index.row()), true);
+    if (!index.parent().isValid())
+      model_->Tree().SetExpanded(static_cast<std::size_t>(index.row()), true);
   });
   connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-    if (!index.parent().isValid()) model_->Tree().SetExpanded(static_cast<std::size_t>(index.row()), false);
+    if (!index.parent().isValid())
+      model_->Tree().SetExpanded(static_cast<std::size_t>(index.row()), false);
   });
 
   menu_->setObjectName("popvstComputerLogins");
