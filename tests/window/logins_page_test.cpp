@@ -242,6 +242,31 @@ class LoginsPageTest : public QObject {
     QVERIFY(s.messages.empty());
   }
 
+  // Users found by another page's pass reach the user list on screen when
+  // its page is shown again.
+  void PageButtonsRefreshTheUserListOnScreen() {
+    LoginsSetup s;
+    TfrmBrenvikMain& window = s.Open();
+    s.page->Notebook()->setCurrentIndex(LoginsPage::TabUser);
+    QCOMPARE(s.page->Settings().users.Size(), std::size_t{2});
+    s.f.service->QueueHandOver("2013-04-30 07:00:00;7200;PC1|carol;5;0;\r\n");
+    s.Click("btUptimeHist");
+    s.Click("btBrowseUptime");
+    QCOMPARE(s.page->Settings().users.Size(), std::size_t{2});
+    s.Click("btLoginHist");
+    QCOMPARE(s.page->Settings().users.Size(), std::size_t{3});
+
+    // The browse showed the report tab; the user filter tab again.
+    window.History()->Notebook()->setCurrentIndex(HistoryPage::TabUser);
+    const std::size_t shown = window.UptimeFilter().users.Size();
+    s.f.service->QueueHandOver("2013-04-30 07:30:00;7200;PC1|dave;5;0;\r\n");
+    s.Click("btBrowseLogins");
+    QCOMPARE(s.page->Settings().users.Size(), std::size_t{4});
+    QCOMPARE(window.UptimeFilter().users.Size(), shown);
+    s.Click("btUptimeHist");
+    QCOMPARE(window.UptimeFilter().users.Size(), shown + 1);
+  }
+
   void TheSettingsComeBackAtTheNextStart() {
     LoginsSetup s;
     TfrmBrenvikMain& window = s.Open();
