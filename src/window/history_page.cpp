@@ -5,13 +5,11 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -47,21 +45,7 @@ HistoryPage::HistoryPage(QWidget* parent) : QWidget(parent) {
   notebook_->addTab(BuildUserTab(), "");
   notebook_->addTab(BuildSavedTab(), "  [Saved and used filters] ");
   btBrowseUptime_ = Named(new QPushButton("&Browse uptime history", this), "btBrowseUptime");
-  btBrowseUptime_->setDefault(true);
-  btBrowseUptime_->setMinimumWidth(180);
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(6, 6, 6, 6);
-  layout->addWidget(notebook_, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(btBrowseUptime_);
-  layout->addLayout(buttons);
-  // Enter anywhere on the page presses the default button.
-  for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-    auto* shortcut = new QShortcut(QKeySequence(key), this);
-    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(shortcut, &QShortcut::activated, btBrowseUptime_, &QPushButton::click);
-  }
+  LayOutReportPage(this, notebook_, btBrowseUptime_);
   const DateTime today = FromQDate(QDate::currentDate());
   settings_.afterDate = settings_.beforeDate = today;
   Connect();
@@ -135,27 +119,13 @@ QWidget* HistoryPage::BuildTimeTab() {
   rbRange_ = Named(new QRadioButton("Date range:", tab), "rbFilterDateRange");
   cmbbPeriod_ = Named(new QComboBox(tab), "cmbbPeriod");
   for (const std::string& item : PeriodItems(0)) cmbbPeriod_->addItem(QString::fromStdString(item));
-  afterBox_ = Named(new QCheckBox("After:", tab), "chkbHistEventAfter");
-  beforeBox_ = Named(new QCheckBox("Before:", tab), "chkbHistEventBefore");
-  afterDate_ = Named(new QDateEdit(tab), "dateTimePickHistoryAfter");
-  beforeDate_ = Named(new QDateEdit(tab), "dateTimePickHistoryBefore");
-  afterTime_ = Named(new QTimeEdit(tab), "tmEdAfter");
-  beforeTime_ = Named(new QTimeEdit(tab), "tmEdBefore");
-  for (QDateEdit* date : {afterDate_, beforeDate_}) {
-    date->setCalendarPopup(true);
-    date->setDisplayFormat("yyyy-MM-dd");
-  }
-  for (QTimeEdit* time : {afterTime_, beforeTime_}) time->setDisplayFormat("HH:mm:ss");
   layout->addWidget(timeBox_, 0, 0, 1, 4);
   layout->addWidget(rbPredefined_, 1, 0);
   layout->addWidget(cmbbPeriod_, 1, 1, 1, 2);
   layout->addWidget(rbRange_, 2, 0);
-  layout->addWidget(afterBox_, 3, 0, Qt::AlignRight);
-  layout->addWidget(afterDate_, 3, 1);
-  layout->addWidget(afterTime_, 3, 2);
-  layout->addWidget(beforeBox_, 4, 0, Qt::AlignRight);
-  layout->addWidget(beforeDate_, 4, 1);
-  layout->addWidget(beforeTime_, 4, 2);
+  range_ = RangePickers::Create(tab, layout, 3,
+                                {"chkbHistEventAfter", "dateTimePickHistoryAfter", "tmEdAfter",
+                                 "chkbHistEventBefore", "dateTimePickHistoryBefore", "tmEdBefore"});
   layout->setColumnStretch(3, 1);
   layout->setRowStretch(5, 1);
   return tab;
@@ -233,7 +203,7 @@ void HistoryPage::Connect() {
           [this] { Run([&] { btExportUptimeHTMLClick(); }); });
   for (QAbstractButton* control :
        std::initializer_list<QAbstractButton*>{sourceBox_, rbHistComputer_, rbHistProgram_, timeBox_,
-                                               rbPredefined_, rbRange_, afterBox_, beforeBox_,
+                                               rbPredefined_, rbRange_, range_.afterBox, range_.beforeBox,
                                                eventBox_, rbOk_, rbCrash_, userBox_}) {
     connect(control, &QAbstractButton::clicked, this, [this] {
       if (showing_) return;

@@ -20,6 +20,7 @@
 #include "platform/shell.h"
 #include "platform/system_info.h"
 #include "reports/report_browse.h"
+#include "window/report_page_parts.h"
 #include "reports/uptime/saved_filters.h"
 #include "reports/uptime/uptime_export.h"
 #include "reports/uptime/uptime_filter.h"
@@ -172,12 +173,7 @@ class HistoryPage : public QWidget {
   QRadioButton* rbPredefined_ = nullptr;
   QRadioButton* rbRange_ = nullptr;
   QComboBox* cmbbPeriod_ = nullptr;
-  QCheckBox* afterBox_ = nullptr;
-  QDateEdit* afterDate_ = nullptr;
-  QTimeEdit* afterTime_ = nullptr;
-  QCheckBox* beforeBox_ = nullptr;
-  QDateEdit* beforeDate_ = nullptr;
-  QTimeEdit* beforeTime_ = nullptr;
+  RangePickers range_;
   // Event tab.
   QCheckBox* eventBox_ = nullptr;
   QRadioButton* rbOk_ = nullptr;

@@ -5,16 +5,13 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimeEdit>
-#include <QVBoxLayout>
 
 #include "reports/date_ranges.h"
 #include "window/history/pick_list_view.h"
@@ -52,21 +49,7 @@ LoginsPage::LoginsPage(QWidget* parent) : QWidget(parent) {
   notebook_->addTab(BuildTimeTab(), "");
   notebook_->addTab(BuildUserTab(), "");
   btBrowseLogins_ = Named(new QPushButton("&Browse login history", this), "btBrowseLogins");
-  btBrowseLogins_->setDefault(true);
-  btBrowseLogins_->setMinimumWidth(180);
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(6, 6, 6, 6);
-  layout->addWidget(notebook_, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(btBrowseLogins_);
-  layout->addLayout(buttons);
-  // Enter anywhere on the page presses the default button.
-  for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-    auto* shortcut = new QShortcut(QKeySequence(key), this);
-    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(shortcut, &QShortcut::activated, btBrowseLogins_, &QPushButton::click);
-  }
+  LayOutReportPage(this, notebook_, btBrowseLogins_);
   const DateTime today = FromQDate(QDate::currentDate());
   settings_.afterDate = settings_.beforeDate = today;
   Connect();
@@ -113,17 +96,6 @@ QWidget* LoginsPage::BuildTimeTab() {
     cmbbRunPeriod_->addItem(QString::fromStdString(item));
   }
   rbRange_ = Named(new QRadioButton("Date range:", tab), "rbComputerRunsRange");
-  afterBox_ = Named(new QCheckBox("After:", tab), "chComputerRunAfter");
-  beforeBox_ = Named(new QCheckBox("Before:", tab), "chComputerRunBefore");
-  afterDate_ = Named(new QDateEdit(tab), "dateTimePickCompRunAfter");
-  beforeDate_ = Named(new QDateEdit(tab), "dateTimePickCompRunBefore");
-  afterTime_ = Named(new QTimeEdit(tab), "tmEdCompRunAfter");
-  beforeTime_ = Named(new QTimeEdit(tab), "tmEdCompRunBefore");
-  for (QDateEdit* date : {afterDate_, beforeDate_}) {
-    date->setCalendarPopup(true);
-    date->setDisplayFormat("yyyy-MM-dd");
-  }
-  for (QTimeEdit* time : {afterTime_, beforeTime_}) time->setDisplayFormat("HH:mm:ss");
   layout->addWidget(Explanation(kTimeFilterExplanation, tab), 0, 0, 1, 4);
   layout->addWidget(runsBox_, 1, 0, 1, 4);
   layout->addWidget(rbEdit_, 2, 0);
@@ -132,12 +104,10 @@ QWidget* LoginsPage::BuildTimeTab() {
   layout->addWidget(rbSelected_, 4, 0);
   layout->addWidget(cmbbRunPeriod_, 4, 1, 1, 2);
   layout->addWidget(rbRange_, 5, 0);
-  layout->addWidget(afterBox_, 6, 0, Qt::AlignRight);
-  layout->addWidget(afterDate_, 6, 1);
-  layout->addWidget(afterTime_, 6, 2);
-  layout->addWidget(beforeBox_, 7, 0, Qt::AlignRight);
-  layout->addWidget(beforeDate_, 7, 1);
-  layout->addWidget(beforeTime_, 7, 2);
+  range_ = RangePickers::Create(
+      tab, layout, 6,
+      {"chComputerRunAfter", "dateTimePickCompRunAfter", "tmEdCompRunAfter", "chComputerRunBefore",
+       "dateTimePickCompRunBefore", "tmEdCompRunBefore"});
   layout->setColumnStretch(3, 1);
   layout->setRowStretch(8, 1);
   return tab;
@@ -167,8 +137,9 @@ void LoginsPage::Connect() {
           [this] { Run([&] { btExportLoginsHTMLClick(); }); });
   // FilterCheckBoxRunsClick (both filter boxes) and rbComputerRunsRangeClick
   // (the three radios); the After/Before boxes only change the settings.
-  for (QAbstractButton* control : std::initializer_list<QAbstractButton*>{
-           runsBox_, usersBox_, rbEdit_, rbSelected_, rbRange_, afterBox_, beforeBox_}) {
+  for (QAbstractButton* control :
+       std::initializer_list<QAbstractButton*>{runsBox_, usersBox_, rbEdit_, rbSelected_, rbRange_,
+                                               range_.afterBox, range_.beforeBox}) {
     connect(control, &QAbstractButton::clicked, this, [this] {
       if (showing_) return;
       ReadControls();

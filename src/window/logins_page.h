@@ -21,6 +21,7 @@
 #include "reports/logins/login_report.h"
 #include "reports/logins/login_tree.h"
 #include "reports/report_browse.h"
+#include "window/report_page_parts.h"
 
 class QCheckBox;
 class QComboBox;
@@ -137,12 +138,7 @@ class LoginsPage : public QWidget {
   QRadioButton* rbSelected_ = nullptr;
   QComboBox* cmbbRunPeriod_ = nullptr;
   QRadioButton* rbRange_ = nullptr;
-  QCheckBox* afterBox_ = nullptr;
-  QDateEdit* afterDate_ = nullptr;
-  QTimeEdit* afterTime_ = nullptr;
-  QCheckBox* beforeBox_ = nullptr;
-  QDateEdit* beforeDate_ = nullptr;
-  QTimeEdit* beforeTime_ = nullptr;
+  RangePickers range_;
   // User filter tab.
   QCheckBox* usersBox_ = nullptr;
   QCheckBox* usersAll_ = nullptr;

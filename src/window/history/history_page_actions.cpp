@@ -83,12 +83,7 @@ void HistoryPage::ReadControls() {
   settings_.timeEnabled = timeBox_->isChecked();
   settings_.timePredefined = rbPredefined_->isChecked();
   settings_.periodIndex = std::max(0, cmbbPeriod_->currentIndex());
-  settings_.afterTicked = afterBox_->isChecked();
-  settings_.afterDate = FromQDate(afterDate_->date());
-  settings_.afterTime = FromQTime(afterTime_->time());
-  settings_.beforeTicked = beforeBox_->isChecked();
-  settings_.beforeDate = FromQDate(beforeDate_->date());
-  settings_.beforeTime = FromQTime(beforeTime_->time());
+  range_.Read(settings_);
   settings_.eventEnabled = eventBox_->isChecked();
   settings_.eventClosedOk = rbOk_->isChecked();
   settings_.userEnabled = userBox_->isChecked();
@@ -103,12 +98,7 @@ void HistoryPage::ShowSettings() {
   rbPredefined_->setChecked(settings_.timePredefined);
   rbRange_->setChecked(!settings_.timePredefined);
   cmbbPeriod_->setCurrentIndex(settings_.periodIndex);
-  afterBox_->setChecked(settings_.afterTicked);
-  afterDate_->setDate(ToQDate(settings_.afterDate));
-  afterTime_->setTime(ToQTime(settings_.afterTime));
-  beforeBox_->setChecked(settings_.beforeTicked);
-  beforeDate_->setDate(ToQDate(settings_.beforeDate));
-  beforeTime_->setTime(ToQTime(settings_.beforeTime));
+  range_.Show(settings_);
   eventBox_->setChecked(settings_.eventEnabled);
   rbOk_->setChecked(settings_.eventClosedOk);
   rbCrash_->setChecked(!settings_.eventClosedOk);
@@ -128,10 +118,7 @@ void HistoryPage::ManageControls() {
   rbPredefined_->setEnabled(controls.timeRadios);
   rbRange_->setEnabled(controls.timeRadios);
   cmbbPeriod_->setEnabled(controls.periodCombo);
-  for (QWidget* w : std::initializer_list<QWidget*>{afterBox_, afterDate_, afterTime_, beforeBox_,
-                                                    beforeDate_, beforeTime_}) {
-    w->setEnabled(controls.rangeControls);
-  }
+  range_.SetEnabled(controls.rangeControls);
   rbOk_->setEnabled(controls.eventRadios);
   rbCrash_->setEnabled(controls.eventRadios);
   userAll_->setEnabled(controls.userList);

@@ -79,12 +79,7 @@ void LoginsPage::ReadControls() {
                                               : LoginRunsMode::DateRange;
   settings_.runNumbers = edComputerRuns_->text().toStdString();
   settings_.periodIndex = std::max(0, cmbbRunPeriod_->currentIndex());
-  settings_.afterTicked = afterBox_->isChecked();
-  settings_.afterDate = FromQDate(afterDate_->date());
-  settings_.afterTime = FromQTime(afterTime_->time());
-  settings_.beforeTicked = beforeBox_->isChecked();
-  settings_.beforeDate = FromQDate(beforeDate_->date());
-  settings_.beforeTime = FromQTime(beforeTime_->time());
+  range_.Read(settings_);
   settings_.usersFilterEnabled = usersBox_->isChecked();
 }
 
@@ -96,12 +91,7 @@ void LoginsPage::ShowSettings() {
   rbRange_->setChecked(settings_.mode == LoginRunsMode::DateRange);
   edComputerRuns_->setText(QString::fromStdString(settings_.runNumbers));
   cmbbRunPeriod_->setCurrentIndex(settings_.periodIndex);
-  afterBox_->setChecked(settings_.afterTicked);
-  afterDate_->setDate(ToQDate(settings_.afterDate));
-  afterTime_->setTime(ToQTime(settings_.afterTime));
-  beforeBox_->setChecked(settings_.beforeTicked);
-  beforeDate_->setDate(ToQDate(settings_.beforeDate));
-  beforeTime_->setTime(ToQTime(settings_.beforeTime));
+  range_.Show(settings_);
   usersBox_->setChecked(settings_.usersFilterEnabled);
   usersList_->Refill();
   showing_ = false;
@@ -114,10 +104,7 @@ void LoginsPage::ManageLoginControls() {
   for (QWidget* radio : std::initializer_list<QWidget*>{rbEdit_, rbSelected_, rbRange_}) {
     radio->setEnabled(controls.runsControls);
   }
-  for (QWidget* w : std::initializer_list<QWidget*>{afterBox_, afterDate_, afterTime_, beforeBox_,
-                                                    beforeDate_, beforeTime_}) {
-    w->setEnabled(controls.rangeControls);
-  }
+  range_.SetEnabled(controls.rangeControls);
   cmbbRunPeriod_->setEnabled(controls.periodCombo);
   edComputerRuns_->setEnabled(controls.runNumbersEdit);
   usersAll_->setEnabled(controls.userList);
