@@ -23,23 +23,34 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
   return length;
 }
 
-// Decodes the character at text[i]; advances i. Invalid bytes give U+FFFD.
-char32_t DecodeAt(std::string_view text, std::size_t& i) {
+// The sequence starting at text[i]: its code point, its length in bytes and
+// whether it is a well-formed character. A stray byte has length 1.
+struct Sequence {
+  char32_t cp;
+  std::size_t length;
+  bool valid;
+};
+
+Sequence SequenceAt(std::string_view text, std::size_t i) {
   const std::size_t length = SequenceLength(text, i);
   const auto lead = static_cast<unsigned char>(text[i]);
-  if (length == 1) {
-    ++i;
-    return lead < 0x80 ? lead : 0xFFFD;
-  }
+  if (length == 1) return {lead, 1, lead < 0x80};
   char32_t cp = lead & (0x7F >> length);
   for (std::size_t k = 1; k < length; ++k) {
     cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
   }
-  i += length;
   const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
-  if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0xFFFD;
-  return cp;
+  return {cp, length, !overlong && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF)};
 }
+
+// Decodes the character at text[i]; advances i. Invalid bytes give U+FFFD.
+char32_t DecodeAt(std::string_view text, std::size_t& i) {
+  const Sequence sequence = SequenceAt(text, i);
+  i += sequence.length;
+  return sequence.valid ? sequence.cp : 0xFFFD;
+}
+
+}  // namespace
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -59,7 +70,21 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-}  // namespace
+std::vector<Utf8Char> DecodeUtf8Chars(std::string_view text) {
+  std::vector<Utf8Char> chars;
+  chars.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const Sequence sequence = SequenceAt(text, i);
+    if (sequence.valid) {
+      chars.push_back({sequence.cp, true});
+      i += sequence.length;
+    } else {
+      chars.push_back({static_cast<unsigned char>(text[i]), false});
+      ++i;
+    }
+  }
+  return chars;
+}
 
 std::size_t CharCount(std::string_view text) {
   std::size_t count = 0;

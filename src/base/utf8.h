@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brenvik {
 
@@ -26,6 +27,19 @@ bool IsValidUtf8(std::string_view text);
 // text with every byte that does not belong to a well-formed character
 // replaced by U+FFFD (an overlong form or a surrogate becomes one U+FFFD).
 std::string ToValidUtf8(std::string_view text);
+
+// One character of a UTF-8 text, decoded. valid is false for a byte that does
+// not begin a well-formed character; value then holds that byte, so a text
+// can be rebuilt byte for byte.
+struct Utf8Char {
+  char32_t value = 0;
+  bool valid = true;
+};
+// The characters of text in order; each byte of a malformed sequence comes
+// as a character of its own, marked invalid.
+std::vector<Utf8Char> DecodeUtf8Chars(std::string_view text);
+// Appends the UTF-8 form of a code point (at most U+10FFFF).
+void AppendUtf8(std::string& out, char32_t cp);
 
 // UTF-16 <-> UTF-8. Invalid input is replaced by U+FFFD rather than dropped.
 std::u16string Utf8ToUtf16(std::string_view text);

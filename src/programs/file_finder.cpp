@@ -63,8 +63,8 @@ void TFileFinder::SetFromPath(const std::string& folder) {
   fromPath_ = WithoutTrailingSeparator(folder);
 }
 
-void TFileFinder::Find() {
-  if (!onFound_) return;
+bool TFileFinder::Find() {
+  if (!onFound_) return true;
   std::optional<Mask> mask;
   if (wildCard_ != "*.*" && wildCard_ != "*") mask.emplace(wildCard_);
 
@@ -92,6 +92,7 @@ void TFileFinder::Find() {
     }
     const fs::directory_entry entry = *level.next;
     const std::string folder = level.folder;
+    if (monitor_ && !monitor_->EntryExamined(folder)) return false;
     std::error_code ec;
     level.next.increment(ec);
     if (ec) level.next = fs::directory_iterator();  // the listing broke off
@@ -104,6 +105,7 @@ void TFileFinder::Find() {
     if (mask && !mask->Matches(name)) continue;
     onFound_(folder, FoundEntry{name, entry.is_symlink(typeError)});
   }
+  return true;
 }
 
 }  // namespace brenvik

@@ -10,11 +10,14 @@
 // contribute what was listed before; nothing is raised.
 //
 // The callback receives every entry that is not a folder, with the folder
-// that holds it (no trailing separator) and the entry itself.
+// that holds it (no trailing separator) and the entry itself. A monitor, when
+// one is set, hears of every entry looked at and can stop the search.
 #pragma once
 
 #include <functional>
 #include <string>
+
+#include "programs/search_progress.h"
 
 namespace brenvik {
 
@@ -39,14 +42,18 @@ class TFileFinder {
   // whatever their names.
   void SetWildCard(const std::string& wildCard) { wildCard_ = wildCard; }
   void SetOnFound(TFoundEvent onFound) { onFound_ = std::move(onFound); }
+  // Not owned; may be null.
+  void SetMonitor(SearchMonitor* monitor) { monitor_ = monitor; }
 
-  // Runs the search when a callback is set; does nothing otherwise.
-  void Find();
+  // Runs the search when a callback is set; does nothing otherwise. False
+  // when the monitor stopped it before the end.
+  bool Find();
 
  private:
   std::string fromPath_;
   std::string wildCard_ = "*.*";
   TFoundEvent onFound_;
+  SearchMonitor* monitor_ = nullptr;
 };
 
 // folder + separator + name, without doubling a separator that ends folder.

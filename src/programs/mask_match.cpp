@@ -1,6 +1,7 @@
 #include "programs/mask_match.h"
 
 #include "base/errors.h"
+#include "base/utf8.h"
 #include "programs/path_compare.h"
 
 namespace brenvik {

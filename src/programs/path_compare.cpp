@@ -1,32 +1,9 @@
 #include "programs/path_compare.h"
 
+#include "base/utf8.h"
+
 namespace brenvik {
 namespace {
-
-std::size_t SequenceLength(unsigned char lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 1;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 bool Between(char32_t c, char32_t lo, char32_t hi) { return c >= lo && c <= hi; }
 
@@ -52,35 +29,6 @@ char32_t FoldGreek(char32_t c) {
 }
 
 }  // namespace
-
-std::vector<Utf8Char> DecodeUtf8Chars(std::string_view text) {
-  std::vector<Utf8Char> chars;
-  chars.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = SequenceLength(lead);
-    bool valid = i + length <= text.size();
-    char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    if (valid && length > 1) {
-      valid = !((length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) || cp > 0x10FFFF ||
-                Between(cp, 0xD800, 0xDFFF));
-    }
-    if (length == 1) valid = lead < 0x80;
-    if (!valid) {
-      chars.push_back({lead, false});
-      ++i;
-      continue;
-    }
-    chars.push_back({cp, true});
-    i += length;
-  }
-  return chars;
-}
 
 char32_t FoldChar(char32_t c) {
   if (c < 0x80) return Between(c, 'A', 'Z') ? c + 0x20 : c;

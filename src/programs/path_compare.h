@@ -12,14 +12,6 @@
 
 namespace brenvik {
 
-// One character of a UTF-8 text, decoded. valid is false for a stray byte,
-// which then stands for itself in value.
-struct Utf8Char {
-  char32_t value = 0;
-  bool valid = true;
-};
-
-std::vector<Utf8Char> DecodeUtf8Chars(std::string_view text);
 char32_t FoldChar(char32_t c);
 std::string FoldCase(std::string_view text);
 bool SamePathIgnoringCase(std::string_view a, std::string_view b);

@@ -25,35 +25,40 @@ struct FolderSource {
 
 class Collector {
  public:
-  Collector(Registry& registry, Shell& shell, VersionResources& resources, ProgramList& list)
-      : registry_(registry), shell_(shell), resources_(resources), list_(list) {}
+  Collector(Registry& registry, Shell& shell, VersionResources& resources, ProgramList& list,
+            SearchMonitor* monitor)
+      : registry_(registry), shell_(shell), resources_(resources), list_(list), monitor_(monitor) {}
 
-  void StartupPrograms(const StartupSource& source) {
+  // Each source: false when the monitor stopped the collection.
+  bool StartupPrograms(const StartupSource& source) {
     if (auto key = registry_.OpenKey(source.root, kRunKeyPath, false)) {
       for (const std::string& name : key->ValueNames()) {
-        if (const auto value = key->ReadString(name)) Add(*value, {}, source.label);
+        const auto value = key->ReadString(name);
+        if (value && !Add(*value, {}, source.label)) return false;
       }
     }
     const std::string folder = shell_.FolderPath(source.autostart);
-    if (folder.empty()) return;
+    if (folder.empty()) return true;
     for (const std::string& launcher : Launchers(folder)) {
-      if (const auto target = shell_.ResolveShortcut(launcher)) {
-        Add(target->path, target->description, source.label);
-      }
+      if (monitor_ && !monitor_->EntryExamined(folder)) return false;
+      const auto target = shell_.ResolveShortcut(launcher);
+      if (target && !Add(target->path, target->description, source.label)) return false;
     }
+    return true;
   }
 
-  void FolderPrograms(const FolderSource& source) {
+  bool FolderPrograms(const FolderSource& source) {
     const std::string folder = shell_.FolderPath(source.folder);
-    if (folder.empty()) return;
+    if (folder.empty()) return true;
     FoundBatch batch;
     TFileFinder finder;
     finder.SetFromPath(folder);
+    finder.SetMonitor(monitor_);
     finder.SetOnFound([&](const std::string& in, const FoundEntry& entry) {
       OnFileFound(shell_, in, entry, batch);
     });
-    finder.Find();
-    AddFoundItemsToVstTree(list_, batch, source.label, listed_, resources_);
+    if (!finder.Find()) return false;
+    return AddFoundItemsToVstTree(list_, batch, source.label, listed_, resources_, monitor_);
   }
 
  private:
@@ -70,9 +75,11 @@ class Collector {
     return found;
   }
 
-  void Add(const std::string& value, const std::string& description, const char* label) {
+  // False when the monitor stopped the collection.
+  bool Add(const std::string& value, const std::string& description, const char* label) {
     const std::optional<std::string> path = ExtractRunValuePath(value);
-    if (!path || listed_.Contains(*path)) return;
+    if (!path || listed_.Contains(*path)) return true;
+    if (monitor_ && !monitor_->ReadingProgram(*path)) return false;
     listed_.Add(*path);
     ProgramListEntry entry;
     Reset(entry.program);
@@ -83,12 +90,14 @@ class Collector {
     entry.program.rInfoAboutLink = description;
     entry.program.rLocation = label;
     list_.push_back(std::move(entry));
+    return true;
   }
 
   Registry& registry_;
   Shell& shell_;
   VersionResources& resources_;
   ProgramList& list_;
+  SearchMonitor* monitor_;
   PathSet listed_;
 };
 
@@ -106,13 +115,16 @@ std::optional<std::string> ExtractRunValuePath(const std::string& value) {
   return std::nullopt;
 }
 
-void CollectComputerPrograms(Registry& registry, Shell& shell, VersionResources& resources,
-                             ProgramList& list) {
-  Collector collector(registry, shell, resources, list);
-  collector.StartupPrograms(
-      {RegistryRoot::LocalMachine, SpecialFolder::AutostartAllUsers, kLabelRunLocalMachine});
-  collector.StartupPrograms(
-      {RegistryRoot::CurrentUser, SpecialFolder::AutostartUser, kLabelRunCurrentUser});
+bool CollectComputerPrograms(Registry& registry, Shell& shell, VersionResources& resources,
+                             ProgramList& list, SearchMonitor* monitor) {
+  Collector collector(registry, shell, resources, list, monitor);
+  const StartupSource startup[] = {
+      {RegistryRoot::LocalMachine, SpecialFolder::AutostartAllUsers, kLabelRunLocalMachine},
+      {RegistryRoot::CurrentUser, SpecialFolder::AutostartUser, kLabelRunCurrentUser},
+  };
+  for (const StartupSource& source : startup) {
+    if (!collector.StartupPrograms(source)) return false;
+  }
   const FolderSource folders[] = {
       {SpecialFolder::ProgramFiles, kLabelProgramFiles},
       {SpecialFolder::StartMenuUser, kLabelStartMenuUser},
@@ -120,17 +132,22 @@ void CollectComputerPrograms(Registry& registry, Shell& shell, VersionResources&
       {SpecialFolder::Desktop, kLabelDesktop},
       {SpecialFolder::DesktopDirectory, kLabelDesktopDirectory},
   };
-  for (const FolderSource& source : folders) collector.FolderPrograms(source);
+  for (const FolderSource& source : folders) {
+    if (!collector.FolderPrograms(source)) return false;
+  }
+  return true;
 }
 
-bool ComputerProgramsSearch::Search(ProgramList& list) {
+bool ComputerProgramsSearch::Search(ProgramList& list, SearchMonitor* monitor) {
   if (gvstProgrammsLoaded_) return false;
   list.clear();
+  // Done also when an error ends the collection; a cancelled one may run again.
   struct MarkDone {
     bool& flag;
-    ~MarkDone() { flag = true; }
-  } done{gvstProgrammsLoaded_};
-  CollectComputerPrograms(registry_, shell_, resources_, list);
+    const SearchMonitor* monitor;
+    ~MarkDone() { flag = !(monitor && monitor->Cancelled()); }
+  } done{gvstProgrammsLoaded_, monitor};
+  CollectComputerPrograms(registry_, shell_, resources_, list, monitor);
   return true;
 }
 

@@ -24,6 +24,7 @@
 #include "platform/shell.h"
 #include "platform/version_resources.h"
 #include "programs/program_list.h"
+#include "programs/search_progress.h"
 
 namespace brenvik {
 
@@ -44,9 +45,12 @@ inline constexpr const char* kLabelDesktopDirectory = "<user name>\\Desktop";
 std::optional<std::string> ExtractRunValuePath(const std::string& value);
 
 // Appends the programs of the seven sources to list. A damaged version
-// resource raises its error; the entries collected before it stay.
-void CollectComputerPrograms(Registry& registry, Shell& shell, VersionResources& resources,
-                             ProgramList& list);
+// resource raises its error; the entries collected before it stay. False
+// when the monitor stopped the collection: the list holds the programs
+// read until then. Safe to run on a worker thread when the registry, the
+// shell and the resources are.
+bool CollectComputerPrograms(Registry& registry, Shell& shell, VersionResources& resources,
+                             ProgramList& list, SearchMonitor* monitor = nullptr);
 
 // The button "&Search (slow)": fills the list at most once per run.
 class ComputerProgramsSearch {
@@ -56,8 +60,8 @@ class ComputerProgramsSearch {
 
   // Empties the list and collects; false without touching the list when it
   // was filled before. A collection that ends on an error also counts as
-  // done.
-  bool Search(ProgramList& list);
+  // done; one the monitor stopped does not, so the next press starts anew.
+  bool Search(ProgramList& list, SearchMonitor* monitor = nullptr);
   bool Loaded() const { return gvstProgrammsLoaded_; }
 
  private:

@@ -47,11 +47,12 @@ void OnFileFoundSearchTab(Shell& shell, const std::string& folder, const FoundEn
   HandleFound(shell, folder, entry, batch, followShortcuts);
 }
 
-void AddFoundItemsToVstTree(ProgramList& list, const FoundBatch& itemsInBatch,
+bool AddFoundItemsToVstTree(ProgramList& list, const FoundBatch& itemsInBatch,
                             const std::string& source, PathSet& itemsLoaded,
-                            VersionResources& resources) {
+                            VersionResources& resources, SearchMonitor* monitor) {
   for (const FoundItem& item : itemsInBatch) {
     if (itemsLoaded.Contains(item.path) || FileNamePart(item.path).empty()) continue;
+    if (monitor && !monitor->ReadingProgram(item.path)) return false;
     ProgramListEntry entry;
     Reset(entry.program);
     entry.program.rType = 0;
@@ -63,6 +64,7 @@ void AddFoundItemsToVstTree(ProgramList& list, const FoundBatch& itemsInBatch,
     list.push_back(std::move(entry));
     itemsLoaded.Add(item.path);
   }
+  return true;
 }
 
 void FilterItems(ProgramList& list, const std::string& aFilter) {

@@ -18,6 +18,7 @@
 #include "programs/file_finder.h"
 #include "programs/icon_provider.h"
 #include "programs/path_compare.h"
+#include "programs/search_progress.h"
 #include "records/records.h"
 
 namespace brenvik {
@@ -56,10 +57,11 @@ void OnFileFoundSearchTab(Shell& shell, const std::string& folder, const FoundEn
 // whose file name part is not empty: title and version from the version
 // resource, the shortcut description, the source label, rIcon -1 (fetched
 // when first drawn). The file need not exist. A damaged version resource
-// raises its error; the entries made before it stay.
-void AddFoundItemsToVstTree(ProgramList& list, const FoundBatch& itemsInBatch,
+// raises its error; the entries made before it stay. A monitor hears of each
+// program before it is read; false when it stopped the filling.
+bool AddFoundItemsToVstTree(ProgramList& list, const FoundBatch& itemsInBatch,
                             const std::string& source, PathSet& itemsLoaded,
-                            VersionResources& resources);
+                            VersionResources& resources, SearchMonitor* monitor = nullptr);
 
 // Shows or hides every entry. Empty filter: all shown. A filter holding "*"
 // or "?" is a mask (mask_match.h) that must match the whole path or the whole

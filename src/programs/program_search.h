@@ -9,6 +9,7 @@
 #include "platform/version_resources.h"
 #include "programs/icon_provider.h"
 #include "programs/program_list.h"
+#include "programs/search_progress.h"
 
 namespace brenvik {
 
@@ -20,14 +21,27 @@ struct SearchTabRequest {
   std::string filter;  // the filter box, as typed
 };
 
-// Replaces the list's entries with what the search finds. A folder box that
-// is empty or only white space does nothing and returns false (the previous
-// result stays). Otherwise the icons of the previous result are removed from
-// the search tab's image list (icons may be null), the folder is searched
-// (a trailing separator makes no difference; a missing folder gives an
-// empty list) and the filter is applied. A damaged version resource or an
-// invalid mask raises its error; the entries made before it stay.
+// A folder box that is empty or only white space: no search is made.
+bool IsBlankSearchFolder(const std::string& folder);
+
+// The search and the filling of the list without the filter: the list is
+// emptied, the folder searched (a trailing separator makes no difference; a
+// missing folder gives an empty list) and every program found listed with
+// its title and version, in the order the search found them. Safe to run on
+// a worker thread when the shell and the resources are. False when the
+// monitor stopped it: the list then holds the programs read until then. A
+// damaged version resource raises its error; the entries made before it
+// stay.
+bool FindProgramsInFolder(Shell& shell, VersionResources& resources,
+                          const SearchTabRequest& request, ProgramList& list,
+                          SearchMonitor* monitor = nullptr);
+
+// The whole "&Search" press in one go. A blank folder box does nothing and
+// returns false (the previous result stays). Otherwise the icons of the
+// previous result are removed from the search tab's image list (icons may be
+// null), FindProgramsInFolder fills the list and the filter is applied. An
+// invalid mask raises its error.
 bool RunSearchTab(Shell& shell, VersionResources& resources, IconProvider* icons, ProgramList& list,
-                  const SearchTabRequest& request);
+                  const SearchTabRequest& request, SearchMonitor* monitor = nullptr);
 
 }  // namespace brenvik

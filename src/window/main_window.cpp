@@ -166,9 +166,11 @@ void TfrmBrenvikMain::ConnectHandlers() {
 
 bool TfrmBrenvikMain::IsFindable() const { return marker_ && marker_->IsFindable(); }
 
-// The close query always allows the close; the close saves the settings (a
+// The close query empties the three program lists (stopping a search that
+// still runs) and always allows the close; the close saves the settings (a
 // failure is reported and does not keep the window open).
 void TfrmBrenvikMain::closeEvent(QCloseEvent* event) {
+  Guarded([&] { programmsPage_->ClearTrees(); });
   Guarded([&] { SaveEnvironment(); });
   event->accept();
   emit closed();

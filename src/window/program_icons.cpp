@@ -2,12 +2,58 @@
 
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QPixmap>
+#include <filesystem>
+
+#include "base/file_io.h"
 
 namespace brenvik {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Where a path really leads, or the path itself when it cannot be resolved.
+std::string RealPath(const std::string& path) {
+  std::error_code ec;
+  const fs::path real = fs::canonical(ToFsPath(path), ec);
+  return ec ? path : FromFsPath(real);
+}
+
+#ifndef _WIN32
+QIcon TypeIcon(const QFileInfo& info) {
+  static const QMimeDatabase database;
+  const QMimeType type = database.mimeTypeForFile(info);
+  if (!type.isValid()) return {};
+  QIcon icon = QIcon::fromTheme(type.iconName());
+  if (icon.isNull()) icon = QIcon::fromTheme(type.genericIconName());
+  return icon;
+}
+#endif
+
+}  // namespace
+
+QIcon IconOfLauncherValue(const std::string& value) {
+  if (value.empty()) return {};
+  const QString text = QString::fromStdString(value);
+  if (QFileInfo(text).isAbsolute()) {
+    return QFileInfo(text).isFile() ? QIcon(text) : QIcon();
+  }
+  QString name = text;
+  for (const char* extension : {".png", ".svg", ".xpm"}) {
+    if (name.endsWith(extension, Qt::CaseInsensitive)) name.chop(4);
+  }
+  return QIcon::fromTheme(name);
+}
 
 FileIconImages::FileIconImages() {
   for (auto& images : lists_) images.push_back(QIcon(QPixmap(16, 16)));
+}
+
+void FileIconImages::SetLaunchers(Shell* shell, std::vector<std::string> folders) {
+  shell_ = shell;
+  launcherFolders_ = std::move(folders);
+  launcherIcons_.reset();
 }
 
 std::vector<QIcon>& FileIconImages::Images(ImageListId list) {
@@ -18,12 +64,48 @@ const std::vector<QIcon>& FileIconImages::Images(ImageListId list) const {
   return lists_[static_cast<std::size_t>(list)];
 }
 
+void FileIconImages::ReadLaunchers() {
+  launcherIcons_.emplace();
+  if (!shell_) return;
+  for (const std::string& folder : launcherFolders_) {
+    std::error_code ec;
+    fs::recursive_directory_iterator it(ToFsPath(folder),
+                                        fs::directory_options::skip_permission_denied, ec);
+    for (const fs::recursive_directory_iterator end; !ec && it != end; it.increment(ec)) {
+      const std::string launcher = FromFsPath(it->path());
+      if (!shell_->IsShortcut(launcher)) continue;
+      const std::optional<ShortcutTarget> target = shell_->ResolveShortcut(launcher);
+      if (!target || target->path.empty() || target->iconLocation.empty()) continue;
+      launcherIcons_->emplace(target->path, target->iconLocation);
+      launcherIcons_->emplace(RealPath(target->path), target->iconLocation);
+    }
+  }
+}
+
+QIcon FileIconImages::LauncherIcon(const std::string& path) {
+  if (!launcherIcons_) ReadLaunchers();
+  auto it = launcherIcons_->find(path);
+  if (it == launcherIcons_->end()) it = launcherIcons_->find(RealPath(path));
+  return it == launcherIcons_->end() ? QIcon() : IconOfLauncherValue(it->second);
+}
+
+QIcon FileIconImages::FileIcon(const std::string& path) {
+  const QFileInfo info(QString::fromStdString(path));
+  if (!info.exists()) return {};
+  static QFileIconProvider provider;
+#ifdef _WIN32
+  return provider.icon(info);  // the shell's icon of the file
+#else
+  QIcon icon = LauncherIcon(path);
+  if (icon.isNull()) icon = TypeIcon(info);
+  if (icon.isNull()) icon = provider.icon(info);
+  return icon;
+#endif
+}
+
 int FileIconImages::AppendFileSmallIcon(ImageListId list, const std::string& path) {
   ++fetches_;
-  const QFileInfo info(QString::fromStdString(path));
-  if (!info.exists()) return -1;
-  static QFileIconProvider provider;
-  const QIcon icon = provider.icon(info);
+  const QIcon icon = FileIcon(path);
   if (icon.isNull()) return -1;
   std::vector<QIcon>& images = Images(list);
   images.push_back(icon);

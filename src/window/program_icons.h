@@ -1,13 +1,23 @@
 // The image lists of the three program lists: the window's icon provider for
 // program tracking. Each list starts with one stored image at index 0 that
-// the lists never draw; the small icon of a file comes from the desktop (the
-// icon of its type or launcher from the icon theme).
+// the lists never draw.
+//
+// The small icon of a file: on Windows the shell's icon of the file. On
+// Linux the icon of the desktop launcher that starts the program (its Icon=
+// key, a name looked up in the icon theme or a file), else the icon theme's
+// icon of the file's type, else the style's icon for a file. The launchers
+// are those of the menus, the desktop and the autostart folders, read once
+// when the first icon is asked for.
 #pragma once
 
 #include <QIcon>
 #include <array>
+#include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "platform/shell.h"
 #include "programs/icon_provider.h"
 
 namespace brenvik {
@@ -15,9 +25,15 @@ namespace brenvik {
 class FileIconImages : public IconProvider {
  public:
   FileIconImages();
+  // The shell that reads the launchers (not owned; null: no launcher icons)
+  // and the folders that hold them, searched with their sub-folders.
+  void SetLaunchers(Shell* shell, std::vector<std::string> folders);
+
   int AppendFileSmallIcon(ImageListId list, const std::string& path) override;
   void ClearIcons(ImageListId list) override;
 
+  // The icon the desktop shows for the file; null when the file is missing.
+  QIcon FileIcon(const std::string& path);
   // The image at index, a null icon outside the list.
   QIcon Icon(ImageListId list, int index) const;
   int Count(ImageListId list) const;
@@ -27,9 +43,19 @@ class FileIconImages : public IconProvider {
  private:
   std::vector<QIcon>& Images(ImageListId list);
   const std::vector<QIcon>& Images(ImageListId list) const;
+  QIcon LauncherIcon(const std::string& path);
+  void ReadLaunchers();
 
   std::array<std::vector<QIcon>, 3> lists_;
   int fetches_ = 0;
+  Shell* shell_ = nullptr;
+  std::vector<std::string> launcherFolders_;
+  // Program path (as the launcher names it, and its real location) -> Icon=.
+  std::optional<std::map<std::string, std::string>> launcherIcons_;
 };
+
+// The icon an Icon= value names: an absolute path of an image file, else a
+// name in the icon theme (an image extension after the name is dropped).
+QIcon IconOfLauncherValue(const std::string& value);
 
 }  // namespace brenvik

@@ -5,18 +5,24 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
 
 #include "base/file_io.h"
 #include "programs/program_search.h"
 #include "window/action_guard.h"
+#include "window/background_search.h"
 #include "window/program_views.h"
 
 namespace brenvik {
@@ -71,6 +77,54 @@ void LoadVstTreeLayout(ProgramTreeView* list) {
 
 }  // namespace
 
+// The line under a finder list while its search runs: a busy bar, how far the
+// search got and the button that stops it. Hidden otherwise.
+class SearchProgressRow : public QWidget {
+ public:
+  SearchProgressRow(const QString& prefix, QWidget* parent) : QWidget(parent) {
+    setObjectName("pn" + prefix + "Progress");
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    bar_ = new QProgressBar(this);
+    bar_->setRange(0, 0);  // no end known: the bar only shows that work goes on
+    bar_->setFixedWidth(80);
+    bar_->setMaximumHeight(14);
+    text_ = new QLabel(this);
+    text_->setObjectName("lb" + prefix + "Progress");
+    text_->setMinimumWidth(1);
+    cancel_ = new QPushButton("Cancel", this);
+    cancel_->setObjectName("btCancel" + prefix);
+    layout->addWidget(bar_);
+    layout->addWidget(text_, 1);
+    layout->addWidget(cancel_);
+    hide();
+  }
+  QPushButton* CancelButton() const { return cancel_; }
+
+  void Begin() {
+    cancel_->setEnabled(true);
+    Show(SearchProgress{});
+    show();
+  }
+  void Show(const SearchProgress& progress) {
+    const QLocale locale;
+    QString text = QString("%1 files and folders looked at, %2 programs read")
+                       .arg(locale.toString(qulonglong(progress.entriesExamined)),
+                            locale.toString(qulonglong(progress.programsRead)));
+    if (!progress.current.empty()) {
+      const QString current = QString::fromStdString(progress.current);
+      const int room = std::max(40, text_->width() - fontMetrics().horizontalAdvance(text + ": "));
+      text += ": " + fontMetrics().elidedText(current, Qt::ElideMiddle, room);
+    }
+    text_->setText(text);
+  }
+
+ private:
+  QProgressBar* bar_;
+  QLabel* text_;
+  QPushButton* cancel_;
+};
+
 ProgrammsPage::ProgrammsPage(QWidget* parent) : QWidget(parent) {
   setObjectName("Programms");
   auto* layout = new QVBoxLayout(this);
@@ -97,9 +151,27 @@ ProgrammsPage::ProgrammsPage(QWidget* parent) : QWidget(parent) {
     LoadVstTreeLayout(list);
     ConnectList(list);
   }
+
+  startUpSearch_ = new BackgroundSearch(this);
+  tabSearch_ = new BackgroundSearch(this);
+  const std::pair<BackgroundSearch*, SearchProgressRow*> searches[] = {
+      {startUpSearch_, startUpProgress_}, {tabSearch_, tabProgress_}};
+  for (const auto& [search, row] : searches) {
+    connect(search, &BackgroundSearch::progressed, row,
+            [search, row] { row->Show(search->Progress()); });
+    connect(row->CancelButton(), &QPushButton::clicked, search, [search, row] {
+      search->Cancel();
+      row->CancelButton()->setEnabled(false);
+    });
+  }
+  connect(startUpSearch_, &BackgroundSearch::finished, this,
+          [this] { Guarded([&] { StartUpSearchEnded(); }); });
+  connect(tabSearch_, &BackgroundSearch::finished, this,
+          [this] { Guarded([&] { TabSearchEnded(); }); });
 }
 
-ProgrammsPage::~ProgrammsPage() = default;
+// The workers fill lists of this page: they end before it goes.
+ProgrammsPage::~ProgrammsPage() { StopSearches(); }
 
 QWidget* ProgrammsPage::BuildStartUpTab() {
   auto* tab = new QWidget;
@@ -108,7 +180,10 @@ QWidget* ProgrammsPage::BuildStartUpTab() {
   vstStartUp_->setModel(
       new ProgramListModel(ImageListId::StartUp, icons_, gbDisableImageDrawing, vstStartUp_));
   grid->addWidget(vstStartUp_, 0, 0, 1, 3);
+  startUpProgress_ = new SearchProgressRow("StartUp", tab);
+  grid->addWidget(startUpProgress_, 2, 0, 1, 3);
   QPushButton* search = Button("BitBtn5", "&Search (slow)", tab);
+  BitBtn5_ = search;
   grid->addWidget(search, 1, 0);
   grid->addWidget(Label("LabelFilterStartup", "Filtering:", tab), 1, 1, Qt::AlignRight);
   edSearchStartup_ = new QLineEdit(tab);
@@ -137,6 +212,7 @@ QWidget* ProgrammsPage::BuildSearchTab() {
   chkSearchFetchLinks_->setToolTip("List programs found in locations pointed by shortcuts");
   grid->addWidget(chkSearchFetchLinks_, 0, 3);
   QPushButton* run = Button("btnSearch1", "&Search", tab);
+  btnSearch1_ = run;
   grid->addWidget(run, 0, 4);
   grid->addWidget(Label("Label26", "Programs:", tab), 1, 0, 1, 5);
   vstSearchTree_ = new ProgramTreeView("vstSearchTree", true, tab);
@@ -150,6 +226,8 @@ QWidget* ProgrammsPage::BuildSearchTab() {
   grid->addWidget(edMatch_, 3, 1, 1, 2);
   QPushButton* track = Button("JvXPButton7", "Start t&racking", tab);
   grid->addWidget(track, 3, 3, 1, 2, Qt::AlignRight);
+  tabProgress_ = new SearchProgressRow("Search", tab);
+  grid->addWidget(tabProgress_, 4, 0, 1, 5);
   grid->setColumnStretch(1, 1);
 
   connect(browse, &QPushButton::clicked, this, [this] { Guarded([&] { edSearchDblClick(); }); });
@@ -233,6 +311,17 @@ void ProgrammsPage::Attach(ProgramsPageParts parts) {
   parts_ = std::make_unique<ProgramsPageParts>(std::move(parts));
   computerSearch_ = std::make_unique<ComputerProgramsSearch>(parts_->registry, parts_->shell,
                                                              parts_->versionResources);
+  std::vector<std::string> launcherFolders;
+  for (SpecialFolder folder : {SpecialFolder::StartMenuUser, SpecialFolder::StartMenuAllUsers,
+                               SpecialFolder::DesktopDirectory, SpecialFolder::AutostartUser,
+                               SpecialFolder::AutostartAllUsers}) {
+    const std::string path = parts_->shell.FolderPath(folder);
+    if (!path.empty() && std::find(launcherFolders.begin(), launcherFolders.end(), path) ==
+                             launcherFolders.end()) {
+      launcherFolders.push_back(path);
+    }
+  }
+  icons_.SetLaunchers(&parts_->shell, std::move(launcherFolders));
   WatchedListHooks hooks;
   hooks.added = [this](const TRecProgramme& entry) {
     vstWatchedProgram_->Model()->AppendRecord(entry);
@@ -254,18 +343,30 @@ void ProgrammsPage::SetSearchFolder(const std::string& folder) {
 bool ProgrammsPage::FetchShortcutTargets() const { return chkSearchFetchLinks_->isChecked(); }
 void ProgrammsPage::SetFetchShortcutTargets(bool fetch) { chkSearchFetchLinks_->setChecked(fetch); }
 
-// "&Search (slow)": the computer's programs, collected once per run; the
-// filter box is not applied to them until it is edited again.
+// "&Search (slow)": the computer's programs, collected once per run on a
+// worker thread; the list shows them when the collection ends. The filter
+// box is not applied to them until it is edited again.
 void ProgrammsPage::BitBtn5Click() {
-  struct Refill {
-    ProgramTreeView* view;
-    ProgramList& list;
-    ~Refill() { view->Model()->ShowList(list); }
-  };
-  if (computerSearch_->Loaded()) return;
-  Refill refill{vstStartUp_, startUpList_};
+  if (startUpSearch_->Running() || computerSearch_->Loaded()) return;
   vstStartUp_->Model()->Clear();
-  computerSearch_->Search(startUpList_);
+  startUpList_.clear();
+  ComputerProgramsSearch* search = computerSearch_.get();
+  ProgramList* incoming = &startUpIncoming_;
+  startUpSearch_->Start([search, incoming](SearchMonitor& monitor) {
+    search->Search(*incoming, &monitor);
+  });
+  BitBtn5_->setEnabled(false);
+  startUpProgress_->Begin();
+}
+
+// Also after an error or a cancel: what was collected is shown.
+void ProgrammsPage::StartUpSearchEnded() {
+  startUpProgress_->hide();
+  BitBtn5_->setEnabled(true);
+  startUpList_ = std::move(startUpIncoming_);
+  startUpIncoming_.clear();
+  vstStartUp_->Model()->ShowList(startUpList_);
+  if (std::exception_ptr error = startUpSearch_->TakeError()) std::rethrow_exception(error);
 }
 
 void ProgrammsPage::ApplyFilter(ProgramTreeView* view, ProgramList& list, const QString& text) {
@@ -288,16 +389,57 @@ void ProgrammsPage::edMatchChange() {
   vstSearchTree_->scrollToTop();
 }
 
+// "&Search": the folder is searched on a worker thread; when it ends the
+// list shows what was found, narrowed by the filter box as it then reads.
 void ProgrammsPage::btnSearch1Click() {
+  const SearchTabRequest request{edSearch_->text().toStdString(),
+                                 chkSearchFetchLinks_->isChecked(), {}};
+  if (tabSearch_->Running() || IsBlankSearchFolder(request.folder)) return;
+  icons_.ClearIcons(ImageListId::Search);
+  vstSearchTree_->Model()->Clear();
+  searchList_.clear();
+  Shell& shell = parts_->shell;
+  VersionResources& resources = parts_->versionResources;
+  ProgramList* incoming = &searchIncoming_;
+  tabSearch_->Start([&shell, &resources, request, incoming](SearchMonitor& monitor) {
+    FindProgramsInFolder(shell, resources, request, *incoming, &monitor);
+  });
+  btnSearch1_->setEnabled(false);
+  tabProgress_->Begin();
+}
+
+// A search that ended on an error shows the entries made before it, all of
+// them (the filter is not applied), and then the error.
+void ProgrammsPage::TabSearchEnded() {
+  tabProgress_->hide();
+  btnSearch1_->setEnabled(true);
   struct Refill {
     ProgramTreeView* view;
     ProgramList& list;
     ~Refill() { view->Model()->ShowList(list); }
   } refill{vstSearchTree_, searchList_};
-  vstSearchTree_->Model()->Clear();
-  SearchTabRequest request{edSearch_->text().toStdString(), chkSearchFetchLinks_->isChecked(),
-                           edMatch_->text().toLower().toStdString()};
-  RunSearchTab(parts_->shell, parts_->versionResources, &icons_, searchList_, request);
+  searchList_ = std::move(searchIncoming_);
+  searchIncoming_.clear();
+  if (std::exception_ptr error = tabSearch_->TakeError()) std::rethrow_exception(error);
+  FilterItems(searchList_, edMatch_->text().toLower().toStdString());
+}
+
+bool ProgrammsPage::SearchesRunning() const {
+  return startUpSearch_->Running() || tabSearch_->Running();
+}
+
+void ProgrammsPage::StopSearches() {
+  const std::pair<BackgroundSearch*, SearchProgressRow*> searches[] = {
+      {startUpSearch_, startUpProgress_}, {tabSearch_, tabProgress_}};
+  for (const auto& [search, row] : searches) {
+    if (!search->Running()) continue;
+    search->Stop();
+    row->hide();
+  }
+  startUpIncoming_.clear();
+  searchIncoming_.clear();
+  BitBtn5_->setEnabled(true);
+  btnSearch1_->setEnabled(true);
 }
 
 void ProgrammsPage::edSearchDblClick() {
@@ -393,9 +535,12 @@ void ProgrammsPage::OnIdle() {
 }
 
 void ProgrammsPage::ClearTrees() {
+  StopSearches();
   for (ProgramTreeView* list : {vstStartUp_, vstSearchTree_, vstWatchedProgram_}) {
     list->Model()->Clear();
   }
+  startUpList_.clear();
+  searchList_.clear();
 }
 
 }  // namespace brenvik

@@ -21,6 +21,7 @@
 #include "window/program_icons.h"
 
 class QAction;
+class QProgressBar;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -31,7 +32,9 @@ class QTimer;
 
 namespace brenvik {
 
+class BackgroundSearch;
 class ProgramTreeView;
+class SearchProgressRow;
 
 struct ProgramsPageParts {
   WatchedPrograms& watched;
@@ -86,8 +89,14 @@ class ProgrammsPage : public QWidget {
   void vstWatchedProgramMouseDown(ProgramTreeView* list);
   void StartCountingIdle();
   void OnIdle();
-  // ClearTrees on the three lists (the window closes).
+  // ClearTrees on the three lists (the window closes); a search still
+  // running is stopped first and its result dropped.
   void ClearTrees();
+  // The two long searches run on worker threads ("&Search (slow)" and
+  // "&Search"); their results reach the lists when they end.
+  bool SearchesRunning() const;
+  BackgroundSearch* StartUpSearch() const { return startUpSearch_; }
+  BackgroundSearch* TabSearch() const { return tabSearch_; }
 
   int popVSTTag() const { return popVSTTag_; }
   QMenu* popVST() const { return popVST_; }
@@ -107,12 +116,24 @@ class ProgrammsPage : public QWidget {
   void ApplyFilter(ProgramTreeView* view, ProgramList& list, const QString& text);
   template <typename Handler>
   void Guarded(Handler handler);
+  void StartUpSearchEnded();
+  void TabSearchEnded();
+  void StopSearches();
 
   FileIconImages icons_;
   std::unique_ptr<ProgramsPageParts> parts_;
   std::unique_ptr<ComputerProgramsSearch> computerSearch_;
   ProgramList startUpList_;
   ProgramList searchList_;
+  // Filled by the worker threads while a search runs, taken over at its end.
+  ProgramList startUpIncoming_;
+  ProgramList searchIncoming_;
+  BackgroundSearch* startUpSearch_ = nullptr;
+  BackgroundSearch* tabSearch_ = nullptr;
+  SearchProgressRow* startUpProgress_ = nullptr;
+  SearchProgressRow* tabProgress_ = nullptr;
+  QPushButton* BitBtn5_ = nullptr;
+  QPushButton* btnSearch1_ = nullptr;
 
   QTabWidget* tabs_ = nullptr;
   ProgramTreeView* vstStartUp_ = nullptr;

@@ -39,6 +39,28 @@ TEST(Utf8, MalformedBytesAreFoundAndReplaced) {
   EXPECT_EQ(ToValidUtf8("\xED\xA0\x80z"), "\xEF\xBF\xBDz");
 }
 
+// Decoding keeps every byte of a malformed sequence, so a text rebuilt from
+// its characters is the text it came from.
+TEST(Utf8, DecodedCharactersKeepMalformedBytes) {
+  const std::string text = "J\xC3\xBC \xE0\x80\xAF\xF0\x9F\x98\x80\xC3";
+  const std::vector<Utf8Char> chars = DecodeUtf8Chars(text);
+  ASSERT_EQ(chars.size(), 8u);
+  EXPECT_EQ(chars[1].value, U'\u00FC');
+  EXPECT_TRUE(chars[1].valid);
+  for (int i : {3, 4, 5, 7}) EXPECT_FALSE(chars[i].valid) << i;
+  EXPECT_EQ(chars[3].value, 0xE0u);  // an overlong form byte by byte
+  EXPECT_EQ(chars[6].value, U'\U0001F600');
+  std::string rebuilt;
+  for (const Utf8Char& ch : chars) {
+    if (ch.valid) {
+      AppendUtf8(rebuilt, ch.value);
+    } else {
+      rebuilt += static_cast<char>(ch.value);
+    }
+  }
+  EXPECT_EQ(rebuilt, text);
+}
+
 TEST(Utf8, LittleEndianBytesOfACommand) {
   EXPECT_EQ(Utf8ToUtf16LeBytes("2;"), std::string("2\0;\0", 4));
   EXPECT_EQ(Utf8ToUtf16LeBytes("\xC3\xA4"), std::string("\xE4\0", 2));

@@ -170,6 +170,59 @@ TEST_F(FileSearch, AFolderThatVanishesMidwayEndsTheSearchQuietly) {
   EXPECT_GE(calls, 1);
 }
 
+// The texts of every entry, in list order, to compare whole results.
+std::vector<std::string> Rows(const ProgramList& list) {
+  std::vector<std::string> rows;
+  for (const ProgramListEntry& e : list) {
+    rows.push_back(e.program.rLongExePath + "|" + e.program.rProgrammeName + "|" +
+                   e.program.rProgrammeVersion + "|" + e.program.rInfoAboutLink + "|" +
+                   (e.visible ? "shown" : "hidden"));
+  }
+  return rows;
+}
+
+TEST_F(FileSearch, AWatchedSearchGivesTheBlockingResultAndCountsWhatItDid) {
+  ASSERT_TRUE(Search(root, true, "*.exe"));
+  const std::vector<std::string> blocking = Rows(list);
+  std::vector<SearchProgress> reports;
+  SearchMonitor watching([&](const SearchProgress& p) {
+    reports.push_back(p);
+    return true;
+  });
+  ASSERT_TRUE(RunSearchTab(*fake.shell, pe, &icons, list, {root, true, "*.exe"}, &watching));
+  EXPECT_FALSE(watching.Cancelled());
+  EXPECT_EQ(Rows(list), blocking);
+  // Each program is announced before it is read, in list order.
+  ASSERT_EQ(reports.size(), list.size());
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    EXPECT_EQ(reports[i].current, list[i].program.rLongExePath);
+    EXPECT_EQ(reports[i].programsRead, i);
+  }
+  EXPECT_EQ(watching.Progress().programsRead, list.size());
+  EXPECT_GE(watching.Progress().entriesExamined, 14u);  // files and folders of the tree
+}
+
+TEST_F(FileSearch, CancellingStopsTheSearchAndKeepsWhatWasReadInOrder) {
+  ASSERT_TRUE(Search(root, true));
+  const std::vector<std::string> full = Rows(list);
+  // Stopped before the third program: the first two stay, nothing more is read.
+  int calls = 0;
+  SearchMonitor stopAtThird([&](const SearchProgress&) { return ++calls < 3; });
+  ASSERT_TRUE(RunSearchTab(*fake.shell, pe, &icons, list, {root, true, ""}, &stopAtThird));
+  EXPECT_TRUE(stopAtThird.Cancelled());
+  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(Rows(list), std::vector<std::string>(full.begin(), full.begin() + 2));
+  EXPECT_FALSE(stopAtThird.ReadingProgram("more.exe"));
+  EXPECT_EQ(calls, 3);  // a stopped search asks no more
+
+  // Stopped while walking a big folder: the walk ends at the first report.
+  for (int i = 0; i < 300; ++i) Write("tree/many/p" + std::to_string(i) + ".exe", "x");
+  SearchMonitor stopAtOnce([](const SearchProgress&) { return false; });
+  EXPECT_FALSE(FindProgramsInFolder(*fake.shell, pe, {root, false, ""}, list, &stopAtOnce));
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(stopAtOnce.Progress().entriesExamined, SearchMonitor::kEntriesPerReport);
+}
+
 TEST_F(FileSearch, SubstringFilterLooksAtTitleAndDescriptionOnly) {
   ASSERT_TRUE(Search(root, true));
   FilterItems(list, "monitor");

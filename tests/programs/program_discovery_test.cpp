@@ -140,5 +140,30 @@ TEST_F(Discovery, FillsTheListOncePerRunEvenAfterAnError) {
   EXPECT_EQ(list.size(), 1u);
 }
 
+TEST_F(Discovery, ACancelledCollectionCanRunAgainInFull) {
+  const std::string monitor = Write("pf/Monitor.exe", "x");
+  RunValue(RegistryRoot::LocalMachine, "Monitor", monitor);
+  Write("pf/a/one.exe", "x");
+  Write("pf/b/two.exe", "x");
+  Shortcut("menu/Three.lnk", Write("elsewhere/three.exe", "x"), "Third");
+
+  ComputerProgramsSearch search(*fake.registry, *fake.shell, pe);
+  int reads = 0;
+  SearchMonitor stopAtSecond([&](const SearchProgress&) { return ++reads < 2; });
+  ASSERT_TRUE(search.Search(list, &stopAtSecond));
+  EXPECT_TRUE(stopAtSecond.Cancelled());
+  ASSERT_EQ(list.size(), 1u);  // the Run value, read before the stop
+  EXPECT_EQ(list[0].program.rLongExePath, monitor);
+  EXPECT_FALSE(search.Loaded());
+
+  SearchMonitor watching([](const SearchProgress&) { return true; });
+  ASSERT_TRUE(search.Search(list, &watching));
+  EXPECT_TRUE(search.Loaded());
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_EQ(list[0].program.rLongExePath, monitor);
+  EXPECT_EQ(list[3].program.rLocation, kLabelStartMenuUser);
+  EXPECT_EQ(watching.Progress().programsRead, 4u);
+}
+
 }  // namespace
 }  // namespace brenvik

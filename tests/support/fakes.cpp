@@ -160,7 +160,10 @@ std::string FakeShell::FolderPath(SpecialFolder folder) {
   return it == folders.end() ? std::string() : it->second;
 }
 
-bool FakeShell::IsShortcut(const std::string& path) { return shortcuts.count(path) > 0; }
+bool FakeShell::IsShortcut(const std::string& path) {
+  if (onIsShortcut) onIsShortcut(path);
+  return shortcuts.count(path) > 0;
+}
 
 std::optional<ShortcutTarget> FakeShell::ResolveShortcut(const std::string& path) {
   auto it = shortcuts.find(path);

@@ -108,6 +108,9 @@ class FakeShell : public Shell {
   std::vector<std::string> opened;
   std::vector<std::string> started;
   std::vector<std::string> shown;
+  // Called with every path asked about in IsShortcut, on the asking thread
+  // (a test slows or holds a search with it).
+  std::function<void(const std::string& path)> onIsShortcut;
 
   std::string FolderPath(SpecialFolder folder) override;
   std::string ExecutableFolder() override { return executableFolder; }

@@ -4,6 +4,7 @@
 // drags and drops, and See Uptime History.
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -11,13 +12,20 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 #include "base/file_io.h"
 #include "base/utf8.h"
 #include "programs/watched_programs.h"
+#include "window/background_search.h"
 #include "window/program_views.h"
 #include "window/programms_page.h"
+#include "window/history/history_grid.h"
+#include "window/history_page.h"
 #include "window_fixture.h"
 
 namespace brenvik {
@@ -65,6 +73,21 @@ std::size_t Commands3(test::WindowFixture& f) {
   return count;
 }
 
+// Waits for the page's searches, which run on worker threads, to end.
+bool SearchesEnd(ProgrammsPage* page) {
+  QElapsedTimer clock;
+  clock.start();
+  while (page->SearchesRunning() && clock.elapsed() < 10000) QTest::qWait(5);
+  return !page->SearchesRunning();
+}
+
+void TriggerMenuItem(ProgrammsPage* page, const char* name) {
+  for (QAction* action : page->popVST()->actions()) {
+    if (action->objectName() == name) action->trigger();
+  }
+  page->popVST()->hide();
+}
+
 // A folder tree with programs and a document under root.
 std::string MakeTree(test::WindowFixture& f, const std::string& name,
                      const std::vector<std::string>& files) {
@@ -100,6 +123,7 @@ class ProgramsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     QTest::mouseClick(f.Find<QPushButton>("BitBtn5"), Qt::LeftButton);
+    QVERIFY(SearchesEnd(window.Programms()));
     ProgramTreeView* startUp = List(f, "vstStartUp");
     QStringList paths = Texts(startUp, 2);
     paths.sort();
@@ -110,6 +134,7 @@ class ProgramsTest : public QObject {
     // A second press does not search again.
     f.dir.Write("desk/later.exe", "MZ");
     QTest::mouseClick(f.Find<QPushButton>("BitBtn5"), Qt::LeftButton);
+    QVERIFY(!window.Programms()->SearchesRunning());
     QCOMPARE(startUp->model()->rowCount(), 3);
 
     f.Find<QLineEdit>("edSearchStartup")->setText("PLAY");
@@ -118,6 +143,14 @@ class ProgramsTest : public QObject {
     QCOMPARE(Texts(startUp, 0), QStringList{"calc.exe"});
     f.Find<QLineEdit>("edSearchStartup")->clear();
     QCOMPARE(startUp->model()->rowCount(), 3);
+
+    // Its menu, and Start Tracking from it.
+    PressRight(startUp, 2);
+    QCOMPARE(window.Programms()->popVSTTag(), int(ProgrammsPage::TagStartUp));
+    QCOMPARE(VisibleItems(window.Programms()->popVST()),
+             (QStringList{"Start Tracking", "Show in Explorer...", "Start Now"}));
+    TriggerMenuItem(window.Programms(), "cmdWatchSelectedPrograms");
+    QCOMPARE(Texts(List(f, "vstWatchedProgram"), 2), QStringList{Texts(startUp, 2)[2]});
     QVERIFY(f.messages.errors.empty());
   }
 
@@ -132,6 +165,7 @@ class ProgramsTest : public QObject {
     QApplication::processEvents();
     f.Find<QLineEdit>("edSearch")->setText(QString::fromStdString(root));
     QTest::mouseClick(f.Find<QPushButton>("btnSearch1"), Qt::LeftButton);
+    QVERIFY(SearchesEnd(window.Programms()));
     ProgramTreeView* search = List(f, "vstSearchTree");
     QCOMPARE(search->model()->rowCount(), 2);
     const std::size_t before = Commands3(f);
@@ -141,10 +175,7 @@ class ProgramsTest : public QObject {
     QCOMPARE(window.Programms()->popVSTTag(), int(ProgrammsPage::TagSearch));
     QCOMPARE(VisibleItems(window.Programms()->popVST()),
              (QStringList{"Start Tracking", "Show in Explorer...", "Start Now"}));
-    for (QAction* action : window.Programms()->popVST()->actions()) {
-      if (action->objectName() == "cmdWatchSelectedPrograms") action->trigger();
-    }
-    window.Programms()->popVST()->hide();
+    TriggerMenuItem(window.Programms(), "cmdWatchSelectedPrograms");
 
     ProgramTreeView* watched = List(f, "vstWatchedProgram");
     QCOMPARE(watched->model()->rowCount(), 2);
@@ -215,6 +246,15 @@ class ProgramsTest : public QObject {
     test::WindowFixture f;
     const std::string editor = f.dir.Write("editor.exe", "MZ");
     const std::string player = f.dir.Write("player.exe", "MZ");
+    f.PrepareHistory({
+        {EncodeDateTime(2013, 3, 1, 8, 0, 0), EncodeDateTime(2013, 3, 1, 17, 0, 0)},
+        {EncodeDateTime(2013, 3, 1, 9, 0, 0), EncodeDateTime(2013, 3, 1, 10, 0, 0), true, 0, -1,
+         editor},
+        {EncodeDateTime(2013, 3, 1, 11, 0, 0), EncodeDateTime(2013, 3, 1, 12, 0, 0), true, 0, -1,
+         player},
+        {EncodeDateTime(2013, 3, 2, 11, 0, 0), EncodeDateTime(2013, 3, 2, 12, 0, 0), false, 0, -1,
+         player},
+    });
     auto key = f.platform->registry->OpenKey(RegistryRoot::CurrentUser, kWatchedProgramsKey, true);
     key->WriteString("Watched0", editor);
     key->WriteString("Watched1", player);
@@ -233,6 +273,18 @@ class ProgramsTest : public QObject {
     QCOMPARE(filter.programs.TickedKeys(), std::vector<std::string>{player});
     QVERIFY(filter.sourceEnabled && !filter.sourceWindows);
     QCOMPARE(browse.count(), 1);
+    // The report holds that program's runs only.
+    HistoryGridModel* grid = window.History()->Grid()->Model();
+    QCOMPARE(grid->rowCount(), 2);
+    int pathColumn = -1;
+    for (std::size_t c = 0; c < grid->Columns().size(); ++c) {
+      if (grid->Columns()[c].field == "cdsHistoryExePath") pathColumn = static_cast<int>(c);
+    }
+    QVERIFY(pathColumn >= 0);
+    for (int row = 0; row < grid->rowCount(); ++row) {
+      QCOMPARE(grid->index(row, pathColumn).data().toString(), QString::fromStdString(player));
+    }
+    QVERIFY(f.messages.errors.empty());
   }
 
   void IconsWaitWhileAFinderListScrolls() {
@@ -249,6 +301,7 @@ class ProgramsTest : public QObject {
     QApplication::processEvents();
     f.Find<QLineEdit>("edSearch")->setText(QString::fromStdString(root));
     QTest::mouseClick(f.Find<QPushButton>("btnSearch1"), Qt::LeftButton);
+    QVERIFY(SearchesEnd(page));
     ProgramTreeView* search = List(f, "vstSearchTree");
     search->repaint();
     const int shownFirst = page->Icons().Fetches();
@@ -281,6 +334,7 @@ class ProgramsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     f.Find<QLineEdit>("edSearch")->setText(QString::fromStdString(root));
     QTest::mouseClick(f.Find<QPushButton>("btnSearch1"), Qt::LeftButton);
+    QVERIFY(SearchesEnd(window.Programms()));
     ProgramTreeView* search = List(f, "vstSearchTree");
     ProgramTreeView* watched = List(f, "vstWatchedProgram");
     SelectRows(search, {1});
@@ -291,15 +345,173 @@ class ProgramsTest : public QObject {
     QApplication::sendEvent(watched->viewport(), &enter);
     QVERIFY(!enter.isAccepted());
 
-    // Files from the desktop: only programs are taken.
+    // Files from the desktop: only programs are taken, a shortcut's program
+    // instead of the shortcut; the service hears of it once.
+    const std::string toDocument = f.dir.Write("Manual.LNK", "shortcut");
+    f.shell->shortcuts[toDocument] = {f.dir.Write("manual.pdf", "%PDF"), "", "Manual", ""};
+    const std::string toProgram = f.dir.Write("Two.LNK", "shortcut");
+    f.shell->shortcuts[toProgram] = {root + "two.exe", "", "Second", ""};
+    const std::size_t before = Commands3(f);
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(root + "one.exe")),
-                   QUrl::fromLocalFile(QString::fromStdString(f.dir.Write("a.txt", "x")))});
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(f.dir.Write("a.txt", "x"))),
+                   QUrl::fromLocalFile(QString::fromStdString(root + "one.exe")),
+                   QUrl::fromLocalFile(QString::fromStdString(toDocument)),
+                   QUrl::fromLocalFile(QString::fromStdString(toProgram))});
     QDragEnterEvent fileEnter(QPoint(400, 300), Qt::CopyAction, &files, Qt::LeftButton, {});
     QApplication::sendEvent(&window, &fileEnter);
+    QVERIFY(fileEnter.isAccepted());
     QDropEvent fileDrop(QPointF(400, 300), Qt::CopyAction, &files, Qt::LeftButton, {});
     QApplication::sendEvent(&window, &fileDrop);
-    QCOMPARE(Texts(watched, 2), QStringList{QString::fromStdString(root + "one.exe")});
+    QCOMPARE(Texts(watched, 2), (QStringList{QString::fromStdString(root + "one.exe"),
+                                             QString::fromStdString(root + "two.exe")}));
+    QCOMPARE(Commands3(f), before + 1);
+    QCOMPARE(ReadFileBytes(f.folders.settingsFolder + kProgramsToWatchFile),
+             ProgramsToWatchFileBytes(window.Watched().Programs()));
+  }
+
+  // A search held in the middle of a big folder: the window goes on
+  // answering, shows how far the search got, and Cancel ends it early.
+  void ALongSearchLeavesTheWindowAnsweringAndCanBeCancelled() {
+    test::WindowFixture f;
+    std::vector<std::string> files;
+    for (int i = 0; i < 400; ++i) files.push_back("p" + std::to_string(i) + ".exe");
+    const std::string root = MakeTree(f, "big", files);
+    std::atomic<int> asked{0};
+    std::atomic<bool> held{false};
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    f.shell->onIsShortcut = [&](const std::string&) {
+      if (++asked != 150) return;
+      held = true;
+      released.wait_for(std::chrono::seconds(10));
+    };
+    TfrmBrenvikMain& window = f.OpenWindow();
+    window.show();
+    window.ShowPage("Programms");
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ProgrammsPage* page = window.Programms();
+    page->SetTabIndex(1);
+    f.Find<QLineEdit>("edSearch")->setText(QString::fromStdString(root));
+    QTest::mouseClick(f.Find<QPushButton>("btnSearch1"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(held, 5000);
+
+    // Timers fire, buttons work, the progress comes through.
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(10);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks >= 5, 2000);
+    QVERIFY(page->SearchesRunning());
+    QVERIFY(!f.Find<QPushButton>("btnSearch1")->isEnabled());
+    QVERIFY(f.Find<QWidget>("pnSearchProgress")->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(f.Find<QLabel>("lbSearchProgress")->text().startsWith("128 files"),
+                             2000);
+    f.Find<QPushButton>("btUptime")->click();
+    QCOMPARE(window.ActivePage(), int(TfrmBrenvikMain::PageUptime));
+    window.ShowPage("Programms");
+
+    QTest::mouseClick(f.Find<QPushButton>("btCancelSearch"), Qt::LeftButton);
+    release.set_value();
+    QVERIFY(SearchesEnd(page));
+    QVERIFY(page->TabSearch()->WasCancelled());
+    QVERIFY(asked < 150 + int(SearchMonitor::kEntriesPerReport) + 1);  // stopped at the next report
+    QCOMPARE(List(f, "vstSearchTree")->model()->rowCount(), 0);
+    QVERIFY(!f.Find<QWidget>("pnSearchProgress")->isVisible());
+    QVERIFY(f.Find<QPushButton>("btnSearch1")->isEnabled());
+
+    // Run again to its end: the whole folder.
+    QTest::mouseClick(f.Find<QPushButton>("btnSearch1"), Qt::LeftButton);
+    QVERIFY(SearchesEnd(page));
+    QVERIFY(!page->TabSearch()->WasCancelled());
+    QCOMPARE(List(f, "vstSearchTree")->model()->rowCount(), 400);
+    QVERIFY(f.messages.errors.empty());
+  }
+
+  // Closing the window empties the three lists, also while "&Search (slow)"
+  // still runs: the search stops and its result never arrives.
+  void ClosingEmptiesTheListsAndStopsASearch() {
+    test::WindowFixture f;
+    std::vector<std::string> files;
+    for (int i = 0; i < 300; ++i) files.push_back("p" + std::to_string(i) + ".exe");
+    f.shell->folders[SpecialFolder::ProgramFiles] = MakeTree(f, "pf", files);
+    std::atomic<int> asked{0};
+    f.shell->onIsShortcut = [&](const std::string&) {
+      ++asked;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    };
+    const std::string editor = f.dir.Write("editor.exe", "MZ");
+    auto key = f.platform->registry->OpenKey(RegistryRoot::CurrentUser, kWatchedProgramsKey, true);
+    key->WriteString("Watched0", editor);
+    key.reset();
+    TfrmBrenvikMain& window = f.OpenWindow();
+    window.show();
+    window.ShowPage("Programms");
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ProgrammsPage* page = window.Programms();
+    QCOMPARE(List(f, "vstWatchedProgram")->model()->rowCount(), 1);
+    QTest::mouseClick(f.Find<QPushButton>("BitBtn5"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(asked > 0, 5000);
+    window.close();
+    QVERIFY(!page->SearchesRunning());
+    QVERIFY(asked < 300);
+    QTest::qWait(50);  // a late result would arrive now
+    for (const char* name : {"vstStartUp", "vstSearchTree", "vstWatchedProgram"}) {
+      QCOMPARE(List(f, name)->model()->rowCount(), 0);
+    }
+    QVERIFY(page->StartUpEntries().empty());
+    // The watched programs themselves stay until the window goes.
+    QCOMPARE(window.Watched().Programs().size(), std::size_t{1});
+    QVERIFY(f.messages.errors.empty());
+  }
+
+  // Icons from the icon theme: the one the program's launcher names, else
+  // the one of the file's type.
+  void IconsComeFromTheLauncherOrTheFileType() {
+    test::WindowFixture f;
+    const QString theme = QString::fromStdString(f.dir.File("icons"));
+    ForceDirectories(f.dir.File("icons/brenviktest/16x16/apps"));
+    ForceDirectories(f.dir.File("icons/brenviktest/16x16/mimetypes"));
+    f.dir.Write("icons/brenviktest/index.theme",
+                "[Icon Theme]\nName=brenviktest\nDirectories=16x16/apps,16x16/mimetypes\n\n"
+                "[16x16/apps]\nSize=16\nType=Fixed\n\n[16x16/mimetypes]\nSize=16\nType=Fixed\n");
+    QPixmap square(16, 16);
+    square.fill(Qt::red);
+    QVERIFY(square.save(theme + "/brenviktest/16x16/apps/brenvik-editor.png"));
+    QVERIFY(square.save(theme + "/brenviktest/16x16/mimetypes/application-x-executable.png"));
+    const QStringList oldPaths = QIcon::themeSearchPaths();
+    const QString oldTheme = QIcon::themeName();
+    QIcon::setThemeSearchPaths({theme});
+    QIcon::setThemeName("brenviktest");
+
+    const std::string editor = f.dir.Write("editor.exe", "MZ");
+    const std::string player = f.dir.Write("player.exe", "MZ");
+    f.shell->folders[SpecialFolder::StartMenuUser] = f.dir.File("menu") + "/";
+    ForceDirectories(f.dir.File("menu/tools"));
+    const std::string launcher = f.dir.Write("menu/tools/editor.desktop", "[Desktop Entry]");
+    f.shell->shortcuts[launcher] = {editor, "", "Edits", "brenvik-editor"};
+    auto key = f.platform->registry->OpenKey(RegistryRoot::CurrentUser, kWatchedProgramsKey, true);
+    key->WriteString("Watched0", editor);
+    key->WriteString("Watched1", player);
+    key.reset();
+    TfrmBrenvikMain& window = f.OpenWindow();
+    FileIconImages& icons = window.Programms()->Icons();
+    QCOMPARE(icons.FileIcon(editor).name(), QString("brenvik-editor"));
+    QCOMPARE(icons.FileIcon(player).name(), QString("application-x-executable"));
+    QVERIFY(icons.FileIcon(f.dir.File("gone.exe")).isNull());
+    // The watched list drew them from there.
+    ProgramTreeView* watched = List(f, "vstWatchedProgram");
+    const auto decoration = [&](int row) {
+      return watched->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().name();
+    };
+    QCOMPARE(decoration(0), QString("brenvik-editor"));
+    QCOMPARE(decoration(1), QString("application-x-executable"));
+    // Icon= may also name an image file, or a theme name with its extension.
+    QVERIFY(!IconOfLauncherValue(f.dir.File("icons/brenviktest/16x16/apps/brenvik-editor.png"))
+                 .isNull());
+    QCOMPARE(IconOfLauncherValue("brenvik-editor.png").name(), QString("brenvik-editor"));
+    QVERIFY(IconOfLauncherValue(f.dir.File("nothing.png")).isNull());
+    QIcon::setThemeSearchPaths(oldPaths);
+    QIcon::setThemeName(oldTheme);
   }
 };
 
