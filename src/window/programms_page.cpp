@@ -179,9 +179,9 @@ QWidget* ProgrammsPage::BuildStartUpTab() {
   vstStartUp_ = new ProgramTreeView("vstStartUp", true, tab);
   vstStartUp_->setModel(
       new ProgramListModel(ImageListId::StartUp, icons_, gbDisableImageDrawing, vstStartUp_));
-  grid->addWidget(vstStartUp_, 0, 0, 1, 3);
+  grid->addWidget(vstStartUp_, 0, 0, 1, 4);
   startUpProgress_ = new SearchProgressRow("StartUp", tab);
-  grid->addWidget(startUpProgress_, 2, 0, 1, 3);
+  grid->addWidget(startUpProgress_, 2, 0, 1, 4);
   QPushButton* search = Button("BitBtn5", "&Search (slow)", tab);
   BitBtn5_ = search;
   grid->addWidget(search, 1, 0);
@@ -190,8 +190,16 @@ QWidget* ProgrammsPage::BuildStartUpTab() {
   edSearchStartup_->setObjectName("edSearchStartup");
   edSearchStartup_->setToolTip(kMatchHint);
   grid->addWidget(edSearchStartup_, 1, 2);
+  QPushButton* track = Button("JvXPButton2", "Start t&racking", tab);
+  grid->addWidget(track, 1, 3);
   grid->setColumnStretch(2, 1);
   connect(search, &QPushButton::clicked, this, [this] { Guarded([&] { BitBtn5Click(); }); });
+  connect(track, &QPushButton::clicked, this, [this] {
+    Guarded([&] {
+      popVSTTag_ = TagStartUp;
+      actAddProgramToWatchListExecute();
+    });
+  });
   connect(edSearchStartup_, &QLineEdit::textChanged, this,
           [this] { Guarded([&] { edSearchStartupChange(); }); });
   return tab;
@@ -448,7 +456,9 @@ void ProgrammsPage::edSearchDblClick() {
   if (parts_->browseForFolder) {
     chosen = parts_->browseForFolder(initial);
   } else {
-    chosen = QFileDialog::getExistingDirectory(this, "Select folder", QString::fromStdString(initial))
+    // The dialog opens on the folder box's folder when it names one.
+    const QString start = DirectoryExists(initial) ? QString::fromStdString(initial) : QString();
+    chosen = QFileDialog::getExistingDirectory(this, "Select a directory where to search", start)
                  .toStdString();
   }
   if (!chosen.empty()) edSearch_->setText(QString::fromStdString(chosen));

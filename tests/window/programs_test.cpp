@@ -73,6 +73,22 @@ std::size_t Commands3(test::WindowFixture& f) {
   return count;
 }
 
+// The window shown on the Programms page.
+TfrmBrenvikMain& OpenOnPrograms(test::WindowFixture& f) {
+  TfrmBrenvikMain& window = f.OpenWindow();
+  window.show();
+  window.ShowPage("Programms");
+  if (!QTest::qWaitForWindowExposed(&window)) qWarning("the window was not exposed");
+  return window;
+}
+
+// count program files p0.exe, p1.exe, ... (names from first on).
+std::vector<std::string> NumberedPrograms(int count, int first = 0) {
+  std::vector<std::string> files;
+  for (int i = first; i < first + count; ++i) files.push_back("p" + std::to_string(i) + ".exe");
+  return files;
+}
+
 // Waits for the page's searches, which run on worker threads, to end.
 bool SearchesEnd(ProgrammsPage* page) {
   QElapsedTimer clock;
@@ -117,10 +133,7 @@ class ProgramsTest : public QObject {
     f.shell->folders[SpecialFolder::StartMenuUser] = menu;
     // The shortcut leads to a program listed already: it stays once.
     f.shell->shortcuts[menu + "Editor.lnk"] = {programFiles + "Editor/editor.exe", "", "Edit", ""};
-    TfrmBrenvikMain& window = f.OpenWindow();
-    window.show();
-    window.ShowPage("Programms");
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TfrmBrenvikMain& window = OpenOnPrograms(f);
 
     QTest::mouseClick(f.Find<QPushButton>("BitBtn5"), Qt::LeftButton);
     QVERIFY(SearchesEnd(window.Programms()));
@@ -151,16 +164,20 @@ class ProgramsTest : public QObject {
              (QStringList{"Start Tracking", "Show in Explorer...", "Start Now"}));
     TriggerMenuItem(window.Programms(), "cmdWatchSelectedPrograms");
     QCOMPARE(Texts(List(f, "vstWatchedProgram"), 2), QStringList{Texts(startUp, 2)[2]});
+    // The tab's own button acts on its list, wherever the last press was.
+    PressRight(List(f, "vstWatchedProgram"), 0);
+    window.Programms()->popVST()->hide();
+    SelectRows(startUp, {0});
+    QTest::mouseClick(f.Find<QPushButton>("JvXPButton2"), Qt::LeftButton);
+    QCOMPARE(Texts(List(f, "vstWatchedProgram"), 2),
+             (QStringList{Texts(startUp, 2)[2], Texts(startUp, 2)[0]}));
     QVERIFY(f.messages.errors.empty());
   }
 
   void StartTrackingWatchesWritesTheFileAndTellsTheService() {
     test::WindowFixture f;
     const std::string root = MakeTree(f, "tree", {"a/alpha.exe", "b/beta.exe", "b/notes.txt"});
-    TfrmBrenvikMain& window = f.OpenWindow();
-    window.show();
-    window.ShowPage("Programms");
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TfrmBrenvikMain& window = OpenOnPrograms(f);
     window.Programms()->SetTabIndex(1);
     QApplication::processEvents();
     f.Find<QLineEdit>("edSearch")->setText(QString::fromStdString(root));
@@ -208,10 +225,7 @@ class ProgramsTest : public QObject {
     key->WriteString("Watched0", editor);
     key->WriteString("Watched1", player);
     key.reset();
-    TfrmBrenvikMain& window = f.OpenWindow();
-    window.show();
-    window.ShowPage("Programms");
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TfrmBrenvikMain& window = OpenOnPrograms(f);
     ProgramTreeView* watched = List(f, "vstWatchedProgram");
     QCOMPARE(Texts(watched, 2), (QStringList{QString::fromStdString(editor),
                                              QString::fromStdString(player)}));
@@ -259,10 +273,7 @@ class ProgramsTest : public QObject {
     key->WriteString("Watched0", editor);
     key->WriteString("Watched1", player);
     key.reset();
-    TfrmBrenvikMain& window = f.OpenWindow();
-    window.show();
-    window.ShowPage("Programms");
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TfrmBrenvikMain& window = OpenOnPrograms(f);
     QSignalSpy browse(&window, &TfrmBrenvikMain::uptimeHistoryBrowseRequested);
     ProgramTreeView* watched = List(f, "vstWatchedProgram");
     SelectRows(watched, {1, 0});
@@ -289,13 +300,8 @@ class ProgramsTest : public QObject {
 
   void IconsWaitWhileAFinderListScrolls() {
     test::WindowFixture f;
-    std::vector<std::string> files;
-    for (int i = 0; i < 200; ++i) files.push_back("p" + std::to_string(1000 + i) + ".exe");
-    const std::string root = MakeTree(f, "many", files);
-    TfrmBrenvikMain& window = f.OpenWindow();
-    window.show();
-    window.ShowPage("Programms");
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const std::string root = MakeTree(f, "many", NumberedPrograms(200, 1000));
+    TfrmBrenvikMain& window = OpenOnPrograms(f);
     ProgrammsPage* page = window.Programms();
     page->SetTabIndex(1);
     QApplication::processEvents();
@@ -328,10 +334,7 @@ class ProgramsTest : public QObject {
   void DropsTakeProgramsFromFinderListsAndFromTheDesktop() {
     test::WindowFixture f;
     const std::string root = MakeTree(f, "tree", {"one.exe", "two.exe"});
-    TfrmBrenvikMain& window = f.OpenWindow();
-    window.show();
-    window.ShowPage("Programms");
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TfrmBrenvikMain& window = OpenOnPrograms(f);
     f.Find<QLineEdit>("edSearch")->setText(QString::fromStdString(root));
     QTest::mouseClick(f.Find<QPushButton>("btnSearch1"), Qt::LeftButton);
     QVERIFY(SearchesEnd(window.Programms()));
@@ -373,9 +376,7 @@ class ProgramsTest : public QObject {
   // answering, shows how far the search got, and Cancel ends it early.
   void ALongSearchLeavesTheWindowAnsweringAndCanBeCancelled() {
     test::WindowFixture f;
-    std::vector<std::string> files;
-    for (int i = 0; i < 400; ++i) files.push_back("p" + std::to_string(i) + ".exe");
-    const std::string root = MakeTree(f, "big", files);
+    const std::string root = MakeTree(f, "big", NumberedPrograms(400));
     std::atomic<int> asked{0};
     std::atomic<bool> held{false};
     std::promise<void> release;
@@ -385,10 +386,7 @@ class ProgramsTest : public QObject {
       held = true;
       released.wait_for(std::chrono::seconds(10));
     };
-    TfrmBrenvikMain& window = f.OpenWindow();
-    window.show();
-    window.ShowPage("Programms");
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TfrmBrenvikMain& window = OpenOnPrograms(f);
     ProgrammsPage* page = window.Programms();
     page->SetTabIndex(1);
     f.Find<QLineEdit>("edSearch")->setText(QString::fromStdString(root));
@@ -431,9 +429,7 @@ class ProgramsTest : public QObject {
   // still runs: the search stops and its result never arrives.
   void ClosingEmptiesTheListsAndStopsASearch() {
     test::WindowFixture f;
-    std::vector<std::string> files;
-    for (int i = 0; i < 300; ++i) files.push_back("p" + std::to_string(i) + ".exe");
-    f.shell->folders[SpecialFolder::ProgramFiles] = MakeTree(f, "pf", files);
+    f.shell->folders[SpecialFolder::ProgramFiles] = MakeTree(f, "pf", NumberedPrograms(300));
     std::atomic<int> asked{0};
     f.shell->onIsShortcut = [&](const std::string&) {
       ++asked;
@@ -443,10 +439,7 @@ class ProgramsTest : public QObject {
     auto key = f.platform->registry->OpenKey(RegistryRoot::CurrentUser, kWatchedProgramsKey, true);
     key->WriteString("Watched0", editor);
     key.reset();
-    TfrmBrenvikMain& window = f.OpenWindow();
-    window.show();
-    window.ShowPage("Programms");
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TfrmBrenvikMain& window = OpenOnPrograms(f);
     ProgrammsPage* page = window.Programms();
     QCOMPARE(List(f, "vstWatchedProgram")->model()->rowCount(), 1);
     QTest::mouseClick(f.Find<QPushButton>("BitBtn5"), Qt::LeftButton);

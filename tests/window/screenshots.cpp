@@ -2,6 +2,7 @@
 // first argument, over a prepared data tree; for looking at the window by eye.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -49,6 +50,12 @@ int main(int argc, char** argv) {
   window.Programms()->SetSearchFolder(fixture.dir.path());
   window.Programms()->btnSearch1Click();
   window.show();
+  // The search runs on a worker thread; its result comes in as an event.
+  QElapsedTimer waiting;
+  waiting.start();
+  while (window.Programms()->SearchesRunning() && waiting.elapsed() < 10000) {
+    app.processEvents(QEventLoop::AllEvents, 20);
+  }
   app.processEvents();
   const char* pages[] = {"Uptime", "Programms", "History", "Logins", "Options"};
   const char* buttons[] = {"btUptime", "btPrograms", "btUptimeHist", "btLoginHist",
