@@ -5,8 +5,12 @@
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QPushButton>
+#include <chrono>
+#include <thread>
 
+#include "base/file_io.h"
 #include "programs/watched_programs.h"
+#include "support/pe_writer.h"
 #include "window/main_window.h"
 #include "window/programms_page.h"
 #include "window_fixture.h"
@@ -35,19 +39,39 @@ int main(int argc, char** argv) {
       {EncodeDateTime(2013, 4, 10, 9, 0, 0), EncodeDateTime(2013, 4, 13, 10, 30, 0), false},
       {EncodeDateTime(2013, 4, 20, 7, 0, 0), EncodeDateTime(2013, 4, 20, 7, 30, 0), true},
   });
-  // Programs for the Programms page: two watched, a folder to search.
-  const std::string editor = fixture.dir.Write("editor.exe", "MZ");
-  const std::string player = fixture.dir.Write("player.exe", "MZ");
-  for (const char* name : {"calc.exe", "notes.exe", "viewer.exe"}) fixture.dir.Write(name, "MZ");
+  // Programs for the Programms page, with titles and versions: two watched,
+  // a folder to search.
+  brenvik::ForceDirectories(fixture.dir.File("programs"));
+  auto program = [&](const char* name, const char* title, std::uint16_t major,
+                     std::uint16_t minor) {
+    using namespace brenvik::test;
+    return fixture.dir.Write(std::string("programs/") + name,
+                             PeWithVersionBlock(BuildVersionInfo(
+                                 SimpleVersionInfo(title, major, minor, 0, 1))));
+  };
+  const std::string editor = program("editor.exe", "Text Editor", 2, 4);
+  const std::string player = program("player.exe", "Media Player", 11, 0);
+  program("calc.exe", "Calculator", 1, 0);
+  program("notes.exe", "Notes", 3, 2);
+  program("viewer.exe", "Picture Viewer", 5, 1);
+  // A slow folder of the computer's programs, to show a search under way.
+  brenvik::ForceDirectories(fixture.dir.File("pf"));
+  for (int i = 0; i < 400; ++i) fixture.dir.Write("pf/tool" + std::to_string(i) + ".exe", "MZ");
+  fixture.shell->folders[brenvik::SpecialFolder::ProgramFiles] = fixture.dir.File("pf") + "/";
+  fixture.shell->onIsShortcut = [](const std::string&) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+  };
   {
     auto key = fixture.platform->registry->OpenKey(brenvik::RegistryRoot::CurrentUser,
                                                    brenvik::kWatchedProgramsKey, true);
     key->WriteString("Watched0", editor);
     key->WriteString("Watched1", player);
   }
+  // Titles and versions read from the files themselves.
+  fixture.platform->versionResources = std::make_unique<brenvik::test::PeFileVersionResources>();
   brenvik::TfrmBrenvikMain& window = fixture.OpenWindow();
   window.Programms()->SetTabIndex(1);
-  window.Programms()->SetSearchFolder(fixture.dir.path());
+  window.Programms()->SetSearchFolder(fixture.dir.File("programs"));
   window.Programms()->btnSearch1Click();
   window.show();
   // The search runs on a worker thread; its result comes in as an event.
@@ -69,5 +93,14 @@ int main(int argc, char** argv) {
     app.processEvents();
     window.grab().save(folder + "/" + pages[i] + ".png");
   }
+  // "&Search (slow)" under way: its progress line and Cancel button.
+  window.findChild<QPushButton*>("btPrograms")->click();
+  window.Programms()->SetTabIndex(0);
+  window.Programms()->BitBtn5Click();
+  waiting.restart();
+  while (waiting.elapsed() < 500) app.processEvents(QEventLoop::AllEvents, 20);
+  window.grab().save(folder + "/Programms-searching.png");
+  window.findChild<QPushButton*>("btCancelStartUp")->click();
+  while (window.Programms()->SearchesRunning()) app.processEvents(QEventLoop::AllEvents, 20);
   return 0;
 }
