@@ -120,8 +120,6 @@ QIcon FileIconImages::Icon(ImageListId list, int index) const {
   return images[static_cast<std::size_t>(index)];
 }
 
-int FileIconImages::Count(ImageListId list) const {
-  return static_cast<int>(Images(list).size());
-}
+int FileIconImages::Count(ImageListId list) const { return static_cast<int>(Images(list).size()); }
 
 }  // namespace brenvik

@@ -137,8 +137,8 @@ ProgrammsPage::ProgrammsPage(QWidget* parent) : QWidget(parent) {
   auto* watchedRow = new QGridLayout;
   watchedRow->addWidget(Label("Label22", "Programs tracked (accepts Drag and Drop):", this), 0, 0);
   vstWatchedProgram_ = new ProgramTreeView("vstWatchedProgram", false, this);
-  vstWatchedProgram_->setModel(
-      new ProgramListModel(ImageListId::Watched, icons_, gbDisableImageDrawing, vstWatchedProgram_));
+  vstWatchedProgram_->setModel(new ProgramListModel(ImageListId::Watched, icons_,
+                                                    gbDisableImageDrawing, vstWatchedProgram_));
   watchedRow->addWidget(vstWatchedProgram_, 1, 0);
   QPushButton* stop = Button("JvXPButton5", "Stop tr&acking", this);
   watchedRow->addWidget(stop, 1, 1, Qt::AlignTop);
@@ -260,13 +260,14 @@ void ProgrammsPage::BuildMenu() {
     QAction* action = popVST_->addAction(caption);
     action->setObjectName(name);
     action->setToolTip(hint);
-    connect(action, &QAction::triggered, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+    connect(action, &QAction::triggered, this,
+            [this, handler] { Guarded([&] { (this->*handler)(); }); });
     return action;
   };
   using Self = ProgrammsPage;
-  cmdWatchSelectedPrograms_ =
-      add("cmdWatchSelectedPrograms", "Start Tracking",
-          "Add Selected programs to the Watched Programs list", &Self::actAddProgramToWatchListExecute);
+  cmdWatchSelectedPrograms_ = add("cmdWatchSelectedPrograms", "Start Tracking",
+                                  "Add Selected programs to the Watched Programs list",
+                                  &Self::actAddProgramToWatchListExecute);
   cmdRemoveFromWatchList_ = add("cmdRemoveFromWatchList", "Stop Tracking", "",
                                 &Self::actRemoveProgramFromWatchListExecute);
   cmdSeeHistory_ = add("cmdSeeHistory", "See Uptime History", "", &Self::cmdSeeHistoryClick);
@@ -279,9 +280,8 @@ void ProgrammsPage::BuildMenu() {
 void ProgrammsPage::ConnectList(ProgramTreeView* list) {
   connect(list, &ProgramTreeView::pressed, this,
           [this, list] { Guarded([&] { vstWatchedProgramMouseDown(list); }); });
-  connect(list, &ProgramTreeView::customContextMenuRequested, this, [this, list](const QPoint& at) {
-    popVST_->popup(list->viewport()->mapToGlobal(at));
-  });
+  connect(list, &ProgramTreeView::customContextMenuRequested, this,
+          [this, list](const QPoint& at) { popVST_->popup(list->viewport()->mapToGlobal(at)); });
   if (list == vstWatchedProgram_) {
     connect(list, &QAbstractItemView::doubleClicked, this, [this] {
       Guarded([&] {
@@ -324,8 +324,8 @@ void ProgrammsPage::Attach(ProgramsPageParts parts) {
                                SpecialFolder::DesktopDirectory, SpecialFolder::AutostartUser,
                                SpecialFolder::AutostartAllUsers}) {
     const std::string path = parts_->shell.FolderPath(folder);
-    if (!path.empty() && std::find(launcherFolders.begin(), launcherFolders.end(), path) ==
-                             launcherFolders.end()) {
+    if (!path.empty() &&
+        std::find(launcherFolders.begin(), launcherFolders.end(), path) == launcherFolders.end()) {
       launcherFolders.push_back(path);
     }
   }
@@ -334,7 +334,9 @@ void ProgrammsPage::Attach(ProgramsPageParts parts) {
   hooks.added = [this](const TRecProgramme& entry) {
     vstWatchedProgram_->Model()->AppendRecord(entry);
   };
-  hooks.removed = [this](const std::string& path) { vstWatchedProgram_->Model()->RemovePath(path); };
+  hooks.removed = [this](const std::string& path) {
+    vstWatchedProgram_->Model()->RemovePath(path);
+  };
   hooks.loadProgramToListValues = parts_->loadProgramToListValues;
   hooks.removeProgramFromListValues = parts_->removeProgramFromListValues;
   parts_->watched.SetHooks(std::move(hooks));
@@ -360,9 +362,8 @@ void ProgrammsPage::BitBtn5Click() {
   startUpList_.clear();
   ComputerProgramsSearch* search = computerSearch_.get();
   ProgramList* incoming = &startUpIncoming_;
-  startUpSearch_->Start([search, incoming](SearchMonitor& monitor) {
-    search->Search(*incoming, &monitor);
-  });
+  startUpSearch_->Start(
+      [search, incoming](SearchMonitor& monitor) { search->Search(*incoming, &monitor); });
   BitBtn5_->setEnabled(false);
   startUpProgress_->Begin();
 }
@@ -400,8 +401,8 @@ void ProgrammsPage::edMatchChange() {
 // "&Search": the folder is searched on a worker thread; when it ends the
 // list shows what was found, narrowed by the filter box as it then reads.
 void ProgrammsPage::btnSearch1Click() {
-  const SearchTabRequest request{edSearch_->text().toStdString(),
-                                 chkSearchFetchLinks_->isChecked(), {}};
+  const SearchTabRequest request{
+      edSearch_->text().toStdString(), chkSearchFetchLinks_->isChecked(), {}};
   if (tabSearch_->Running() || IsBlankSearchFolder(request.folder)) return;
   icons_.ClearIcons(ImageListId::Search);
   vstSearchTree_->Model()->Clear();

@@ -22,15 +22,15 @@ TEST(Utf8, InvalidBytesCountAsOneCharacterEach) {
 TEST(Utf8, RoundTripsThroughUtf16) {
   const std::string text = "J\xC3\xBCrgen \xF0\x9F\x98\x80";
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
-  EXPECT_EQ(Utf8ToUtf16(text).size(), 9u);   // the emoji takes a surrogate pair
+  EXPECT_EQ(Utf8ToUtf16(text).size(), 9u);  // the emoji takes a surrogate pair
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xFF")), "\xEF\xBF\xBD");
 }
 
 TEST(Utf8, MalformedBytesAreFoundAndReplaced) {
   EXPECT_TRUE(IsValidUtf8("J\xC3\xBCrgen \xF0\x9F\x98\x80 \xEF\xBF\xBD"));
   EXPECT_TRUE(IsValidUtf8(std::string("a\0b", 3)));
-  const char* malformed[] = {"\xFF", "a\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
-                             "\xF4\x90\x80\x80", "\x80x"};
+  const char* malformed[] = {
+      "\xFF", "a\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80x"};
   for (const char* text : malformed) {
     EXPECT_FALSE(IsValidUtf8(text)) << text;
     EXPECT_TRUE(IsValidUtf8(ToValidUtf8(text))) << text;

@@ -22,10 +22,10 @@
 #include "base/utf8.h"
 #include "programs/watched_programs.h"
 #include "window/background_search.h"
-#include "window/program_views.h"
-#include "window/programms_page.h"
 #include "window/history/history_grid.h"
 #include "window/history_page.h"
+#include "window/program_views.h"
+#include "window/programms_page.h"
 #include "window_fixture.h"
 
 namespace brenvik {
@@ -124,8 +124,8 @@ class ProgramsTest : public QObject {
  private slots:
   void ComputerProgramsComeFromTheShellFoldersOnceAndFilter() {
     test::WindowFixture f;
-    const std::string programFiles = MakeTree(f, "pf", {"Editor/editor.exe", "Editor/readme.txt",
-                                                        "Player/player.exe"});
+    const std::string programFiles =
+        MakeTree(f, "pf", {"Editor/editor.exe", "Editor/readme.txt", "Player/player.exe"});
     const std::string desktop = MakeTree(f, "desk", {"calc.exe"});
     const std::string menu = MakeTree(f, "menu", {"Editor.lnk"});
     f.shell->folders[SpecialFolder::ProgramFiles] = programFiles;
@@ -210,8 +210,8 @@ class ProgramsTest : public QObject {
     SelectRows(search, {1});
     emit search->doubleClicked(search->model()->index(1, 0));
     QCOMPARE(f.messages.messages.size(), std::size_t{1});
-    const std::string expected = std::string(kAlreadyWatchedMessage) + "\r\n(1) " +
-                                 Texts(search, 2)[1].toStdString();
+    const std::string expected =
+        std::string(kAlreadyWatchedMessage) + "\r\n(1) " + Texts(search, 2)[1].toStdString();
     QCOMPARE(f.messages.messages[0], expected);
     QCOMPARE(Commands3(f), before + 1);
     QVERIFY(f.messages.errors.empty());
@@ -227,13 +227,13 @@ class ProgramsTest : public QObject {
     key.reset();
     TfrmBrenvikMain& window = OpenOnPrograms(f);
     ProgramTreeView* watched = List(f, "vstWatchedProgram");
-    QCOMPARE(Texts(watched, 2), (QStringList{QString::fromStdString(editor),
-                                             QString::fromStdString(player)}));
+    QCOMPARE(Texts(watched, 2),
+             (QStringList{QString::fromStdString(editor), QString::fromStdString(player)}));
     PressRight(watched, 1);  // an unselected entry becomes the only selected one
     QCOMPARE(watched->SelectedPaths(), std::vector<std::string>{player});
-    QCOMPARE(VisibleItems(window.Programms()->popVST()),
-             (QStringList{"Stop Tracking", "See Uptime History", "Show in Explorer...",
-                          "Start Now"}));
+    QCOMPARE(
+        VisibleItems(window.Programms()->popVST()),
+        (QStringList{"Stop Tracking", "See Uptime History", "Show in Explorer...", "Start Now"}));
     window.Programms()->popVST()->hide();
 
     // Start Now on a file that no longer exists does nothing; double click
@@ -251,7 +251,8 @@ class ProgramsTest : public QObject {
     QCOMPARE(Texts(watched, 2), QStringList{QString::fromStdString(player)});
     QCOMPARE(window.Watched().Programs().size(), std::size_t{1});
     QCOMPARE(Commands3(f), before + 1);
-    auto after = f.platform->registry->OpenKey(RegistryRoot::CurrentUser, kWatchedProgramsKey, false);
+    auto after =
+        f.platform->registry->OpenKey(RegistryRoot::CurrentUser, kWatchedProgramsKey, false);
     QCOMPARE(after->ReadString("Watched0").value_or(""), player);
     QVERIFY(!after->ReadString("Watched1"));
   }

@@ -45,9 +45,9 @@ int main(int argc, char** argv) {
   auto program = [&](const char* name, const char* title, std::uint16_t major,
                      std::uint16_t minor) {
     using namespace brenvik::test;
-    return fixture.dir.Write(std::string("programs/") + name,
-                             PeWithVersionBlock(BuildVersionInfo(
-                                 SimpleVersionInfo(title, major, minor, 0, 1))));
+    return fixture.dir.Write(
+        std::string("programs/") + name,
+        PeWithVersionBlock(BuildVersionInfo(SimpleVersionInfo(title, major, minor, 0, 1))));
   };
   const std::string editor = program("editor.exe", "Text Editor", 2, 4);
   const std::string player = program("player.exe", "Media Player", 11, 0);
