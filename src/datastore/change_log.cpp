@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/text_file.h"
 #include "base/utf8.h"
 #include "datastore/byte_codec.h"
 #include "datastore/table_changes.h"
@@ -60,6 +61,12 @@ HandOverMark HandOverMark::Of(std::string_view text, std::uint64_t unprocessedFr
 
 bool HandOverMark::Describes(std::string_view text) const {
   return text.size() == length && Crc32(text) == crc && Fnv1a64(text) == hash;
+}
+
+std::string HandOverMark::Unprocessed(std::string_view text) const {
+  if (!Describes(text)) return std::string(text);
+  const std::size_t start = unprocessedFrom < 1 ? 0 : static_cast<std::size_t>(unprocessedFrom - 1);
+  return start < text.size() ? Trim(text.substr(start)) : std::string();
 }
 
 void ChangeLog::SetPath(std::string path) {

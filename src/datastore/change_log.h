@@ -41,6 +41,9 @@ struct HandOverMark {
 
   static HandOverMark Of(std::string_view text, std::uint64_t unprocessedFrom);
   bool Describes(std::string_view text) const;
+  // The lines of text from unprocessedFrom on, trimmed, when the mark
+  // describes text; text itself otherwise.
+  std::string Unprocessed(std::string_view text) const;
   bool operator==(const HandOverMark&) const = default;
 };
 

@@ -54,10 +54,13 @@ void SettleCommittedHandOver(const ServiceLink& link, TableGroup* group) {
   if (!group || !group->Log().LastHandOver()) return;
   const std::string path = link.DataFile(kCopyForMonitorFile);
   if (!FileExists(path)) return;
-  const HandOverMark& mark = *group->Log().LastHandOver();
-  const std::string text = HandOverFileText(path);
-  if (!mark.Describes(text)) return;
-  SettleHandOverFile(link, text, static_cast<int>(mark.unprocessedFrom));
+  const auto rest = CommittedHandOverRest(path, *group->Log().LastHandOver());
+  if (!rest) return;
+  if (rest->empty()) {
+    DeleteFileIfExists(path);
+  } else {
+    WriteTextFileWithBom(path, *rest);
+  }
 }
 
 // Step 9. When the tables cannot be written, the hand-over file is still
@@ -91,6 +94,18 @@ void NoteFinishingError(const PassEnvironment& env, const std::string& what) {
 }
 
 }  // namespace
+
+// The pass wrote the text after a byte-order mark exactly as the mark
+// describes it; the text as the hand-over reads files back (trimmed) is
+// tried too, for a file the pass did not write itself.
+std::optional<std::string> CommittedHandOverRest(const std::string& path, const HandOverMark& mark) {
+  std::string written = ReadTextFile(path);
+  if (written.starts_with(kUtf8Bom)) written.erase(0, kUtf8Bom.size());
+  if (mark.Describes(written)) return mark.Unprocessed(written);
+  const std::string text = HandOverFileText(path);
+  if (mark.Describes(text)) return mark.Unprocessed(text);
+  return std::nullopt;
+}
 
 void ReduceHeartbeats(Table& transactions, Cursor& transactionsClone) {
   transactions.First();

@@ -1,9 +1,12 @@
 #include "datastore/tables.h"
 
 #include <exception>
+#include <filesystem>
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/text_file.h"
+#include "datastore/processing_pass.h"
 
 namespace brenvik {
 
@@ -155,7 +158,56 @@ void RestoreFromBackups(const ServiceLink& link) {
   DeleteFileIfExists(changeLog);
 }
 
+// Both absent, the same file (a backup link), or the same bytes.
+bool SameFile(const std::string& a, const std::string& b) {
+  const bool hasA = FileExists(a);
+  if (hasA != FileExists(b)) return false;
+  if (!hasA) return true;
+  std::error_code ec;
+  if (std::filesystem::equivalent(ToFsPath(a), ToFsPath(b), ec) && !ec) return true;
+  return ReadFileBytes(a) == ReadFileBytes(b);
+}
+
+// The backups are those of the tables as they stand: their files and their
+// change log are the tables' own.
+bool BackupsAreTheTables(const std::string& dataFolder) {
+  for (const char* name : {kLoginsFile, kHistoryFile, kTransactionsFile}) {
+    if (!FileExists(BackupPath(dataFolder, name))) return false;
+  }
+  for (const char* name : {kLoginsFile, kHistoryFile, kTransactionsFile, kChangeLogFile}) {
+    if (!SameFile(dataFolder + name, BackupPath(dataFolder, name))) return false;
+  }
+  return true;
+}
+
+// The lines the next pass takes in: those of CopyForMonitor2.dat, then those
+// of CopyForMonitor.dat that the last commit did not take in.
+std::string PendingHandOverLines(const ServiceLink& link, const std::optional<HandOverMark>& mark) {
+  const std::string copy = link.DataFile(kCopyForMonitorFile);
+  const std::string copy2 = link.DataFile(kCopyForMonitor2File);
+  std::string fromCopy = FileExists(copy) ? HandOverFileText(copy) : std::string();
+  if (mark && FileExists(copy)) fromCopy = CommittedHandOverRest(copy, *mark).value_or(fromCopy);
+  return JoinLines(FileExists(copy2) ? HandOverFileText(copy2) : std::string(), fromCopy);
+}
+
 }  // namespace
+
+// A stop between the backups of an orderly exit and the deletion of the
+// journal leaves a journal of lines the backups already hold; a recovery
+// from the two would take them in twice. While the backups are the tables'
+// own, the journal is to hold just the lines that no table holds yet.
+void SettleJournalBesideBackups(const ServiceLink& link) {
+  const std::string journal = BackupPath(link.dataFolder, kJournalFile);
+  if (!FileExists(journal) || !BackupsAreTheTables(link.dataFolder)) return;
+  ChangeLog log(link.DataFile(kChangeLogFile));
+  log.Load();
+  const std::string pending = PendingHandOverLines(link, log.LastHandOver());
+  if (pending.empty()) {
+    DeleteFileIfExists(journal);
+  } else if (pending != HandOverFileText(journal)) {
+    WriteTextFileWithBom(journal, pending);
+  }
+}
 
 void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link,
                    Messages& messages) {
@@ -188,6 +240,11 @@ void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link,
 }
 
 void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages) {
+  try {
+    SettleJournalBesideBackups(link);
+  } catch (const Error&) {
+    // A journal that cannot be settled stays as it is; the tables still open.
+  }
   int attempt = 1;
   bool allOpen = false;
   while (!allOpen) {

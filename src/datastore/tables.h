@@ -110,6 +110,13 @@ struct DataTables {
   bool endAfterStartUp = false;
 };
 
+// When the backups are the tables as they stand, cuts the journal down to
+// the lines no table holds yet (deleting it when there are none): a stop
+// between the backups and the journal's deletion leaves lines in it that the
+// backups hold. OpenTables does this first. FileError when a file cannot be
+// read or written.
+void SettleJournalBesideBackups(const ServiceLink& link);
+
 // Opens the three tables from ServiceLink::dataFolder (their files and the
 // change log), recovering from the backups when a file cannot be opened, and
 // creates the clones.

@@ -23,6 +23,16 @@ const char* const kUsers[] = {"ann", "bob", "eve"};
 
 std::int64_t Epoch(DateTime t) { return std::llround((t - 25569.0) * 86400.0); }
 
+// The date-time field of a log line.
+std::string Stamp(DateTime t) {
+  const DateParts d = DecodeDate(t);
+  const TimeParts c = DecodeTime(t);
+  char stamp[40];
+  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day,
+                c.hour, c.minute, c.second);
+  return stamp;
+}
+
 }  // namespace
 
 GeneratedHistory GenerateHistory(const GeneratorOptions& options, Table& history, Table& logins) {
@@ -83,12 +93,7 @@ std::string SessionLines(DateTime utcStart, std::size_t lines, std::uint32_t see
   DateTime t = utcStart;
   const auto line = [&text, &t](int event, const std::string& user, const std::string& parameter,
                                 std::uint32_t handle) {
-    const DateParts d = DecodeDate(t);
-    const TimeParts c = DecodeTime(t);
-    char stamp[40];
-    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day,
-                  c.hour, c.minute, c.second);
-    text += std::string(stamp) + ";7200;" + (user.empty() ? "" : "PC1") + "|" + user + ";" +
+    text += Stamp(t) + ";7200;" + (user.empty() ? "" : "PC1") + "|" + user + ";" +
             std::to_string(event) + ";" + parameter + ";" + std::to_string(handle) + "\r\n";
   };
   std::size_t written = 0;
@@ -117,6 +122,26 @@ std::string SessionLines(DateTime utcStart, std::size_t lines, std::uint32_t see
     }
   }
   nextUtc = AddSeconds(t, 30);
+  return text;
+}
+
+std::string ActivityLog(DateTime utcStart, std::size_t sessions, std::size_t linesPerSession,
+                        std::uint32_t seed) {
+  std::mt19937 random(seed);
+  std::string text;
+  DateTime t = utcStart;
+  for (std::size_t s = 0; s < sessions; ++s) {
+    const std::size_t lines = linesPerSession / 2 + random() % (linesPerSession + 1);
+    DateTime next = t;
+    text += SessionLines(t, std::max<std::size_t>(lines, 3), seed + static_cast<std::uint32_t>(s) * 7919u,
+                         true, next);
+    t = next;
+    if (random() % 4 != 0) {  // a crash writes nothing more
+      text += Stamp(t) + ";7200;PC1|ann;6;0;0\r\n";
+      text += Stamp(t) + ";7200;|;2;;0\r\n";
+    }
+    t = AddSeconds(t, 60 + static_cast<std::int64_t>(random() % (6 * 3600)));
+  }
   return text;
 }
 

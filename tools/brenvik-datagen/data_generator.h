@@ -56,6 +56,13 @@ GeneratedHistory WriteDataTree(const GeneratorOptions& options, const std::strin
 std::string SessionLines(DateTime utcStart, std::size_t lines, std::uint32_t seed, bool withStart,
                          DateTime& nextUtc);
 
+// A long activity log of many working sessions (SessionLines each), ended in
+// turn by a logoff and a clean stop, or cut off by a crash (the next session
+// starts without a stop). Sessions are a few minutes to hours apart; every
+// line is distinct. CR LF after each line.
+std::string ActivityLog(DateTime utcStart, std::size_t sessions, std::size_t linesPerSession,
+                        std::uint32_t seed);
+
 // The boots as CSV lines "btime,uptime,offbtime,endst,downtime" (epoch
 // seconds; endst 0 for a normal end, 1 for a crash; downtime until the next
 // boot, 0 for the last).

@@ -2,8 +2,11 @@
 // benchmarks.
 //   brenvik-datagen --root DIR --boots N [--programs-per-boot P] [--seed S]
 //                   [--time-scale F] [--first-year Y] [--boots-csv FILE]
+//   brenvik-datagen --log FILE --sessions N [--lines-per-session L] [--seed S]
+//                   [--first-year Y]
 // The tables go to DIR/Data/ (the layout brenvik-cli --root reads); the
-// boots, for another uptime tool, to FILE.
+// boots, for another uptime tool, to FILE. --log writes an activity log of N
+// working sessions instead, for the service stand-in's --replay.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -18,6 +21,9 @@ int main(int argc, char** argv) {
   datagen::GeneratorOptions options;
   std::string root;
   std::string csv;
+  std::string log;
+  std::size_t sessions = 10;
+  std::size_t linesPerSession = 100;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string name = argv[i];
     const std::string value = argv[i + 1];
@@ -33,12 +39,28 @@ int main(int argc, char** argv) {
       options.timeScale = std::strtod(value.c_str(), nullptr);
     } else if (name == "--first-year") {
       options.firstBoot = EncodeDateTime(std::atoi(value.c_str()), 1, 2, 8, 0, 0);
+    } else if (name == "--log") {
+      log = value;
+    } else if (name == "--sessions") {
+      sessions = std::strtoul(value.c_str(), nullptr, 10);
+    } else if (name == "--lines-per-session") {
+      linesPerSession = std::strtoul(value.c_str(), nullptr, 10);
     } else if (name == "--boots-csv") {
       csv = value;
     } else {
       std::fprintf(stderr, "brenvik-datagen: unknown option %s\n", name.c_str());
       return 2;
     }
+  }
+  if (!log.empty()) {
+    try {
+      WriteFileAtomic(log, datagen::ActivityLog(options.firstBoot, sessions, linesPerSession,
+                                                options.seed));
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "brenvik-datagen: %s\n", error.what());
+      return 1;
+    }
+    return 0;
   }
   if (root.empty()) {
     std::fprintf(stderr, "usage: brenvik-datagen --root DIR --boots N [--programs-per-boot P] "
