@@ -54,16 +54,17 @@ std::vector<std::string_view> LinesOf(std::string_view text) {
   return lines;
 }
 
-// join(front, back), unless back already begins with the lines of front: a
-// stop between writing a joined CopyForMonitor.dat and deleting the file
-// whose lines went in front leaves both, and joining them again would take
-// those lines in twice.
+}  // namespace
+
+// Joining them again would take the lines of front in twice.
 std::string JoinOnce(const std::string& front, const std::string& back) {
   const std::vector<std::string_view> f = LinesOf(front);
   const std::vector<std::string_view> b = LinesOf(back);
   if (!f.empty() && b.size() >= f.size() && std::equal(f.begin(), f.end(), b.begin())) return back;
   return JoinLines(front, back);
 }
+
+namespace {
 
 // Held-back lines first, then whatever CopyForMonitor.dat holds.
 void TakeInHeldBackLines(const ServiceLink& link) {

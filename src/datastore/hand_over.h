@@ -37,6 +37,11 @@ struct ServiceLink {
 // without the byte-order marks in front. FileError when it cannot be read.
 std::string HandOverFileText(const std::string& path);
 
+// join(front, back) of the hand-over files, unless back already begins with
+// the lines of front: a stop between writing a joined CopyForMonitor.dat and
+// deleting the file whose lines went in front of it leaves both.
+std::string JoinOnce(const std::string& front, const std::string& back);
+
 // Runs the hand-over; failureCount goes down by one when the service does not
 // take the command and is never changed otherwise. A file that cannot be
 // read or written raises FileError.

@@ -187,7 +187,7 @@ std::string PendingHandOverLines(const ServiceLink& link, const std::optional<Ha
   const std::string copy2 = link.DataFile(kCopyForMonitor2File);
   std::string fromCopy = FileExists(copy) ? HandOverFileText(copy) : std::string();
   if (mark && FileExists(copy)) fromCopy = CommittedHandOverRest(copy, *mark).value_or(fromCopy);
-  return JoinLines(FileExists(copy2) ? HandOverFileText(copy2) : std::string(), fromCopy);
+  return JoinOnce(FileExists(copy2) ? HandOverFileText(copy2) : std::string(), fromCopy);
 }
 
 }  // namespace
@@ -303,16 +303,20 @@ void CloseTablesAndBackup(DataTables& tables, const std::string& dataFolder) {
   // together they still hold everything.
   if (failure) std::rethrow_exception(failure);
 
+  // The change log first, then the files: the tables are their files plus
+  // the commits after each file's own, so a stop between the steps leaves
+  // backup files that the copied log carries on to its last commit, never
+  // files newer than the log beside them.
   ForceDirectories(dataFolder + kBackupFolderName);
   bool copied = true;
-  for (const char* name : {kLoginsFile, kHistoryFile, kTransactionsFile}) {
-    copied = TryLink(dataFolder + name, BackupPath(dataFolder, name)) && copied;
-  }
   const std::string changeLog = dataFolder + kChangeLogFile;
   if (FileExists(changeLog)) {
-    copied = TryCopy(changeLog, BackupPath(dataFolder, kChangeLogFile)) && copied;
+    copied = TryCopy(changeLog, BackupPath(dataFolder, kChangeLogFile));
   } else {
     DeleteFileIfExists(BackupPath(dataFolder, kChangeLogFile));
+  }
+  for (const char* name : {kLoginsFile, kHistoryFile, kTransactionsFile}) {
+    copied = TryLink(dataFolder + name, BackupPath(dataFolder, name)) && copied;
   }
   if (copied) DeleteFileIfExists(BackupPath(dataFolder, kJournalFile));
 }

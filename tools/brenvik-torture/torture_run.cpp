@@ -271,7 +271,9 @@ std::string Torture::Audit(bool afterFinishedRun) {
   }
   const std::string backup = tortured_.data + "Backup/";
   bool backupsCurrent = false;
-  if (fs::exists(backup + kHistoryFile)) {
+  // An incomplete set is not restored by the recovery.
+  if (fs::exists(backup + kHistoryFile) && fs::exists(backup + kLoginsFile) &&
+      fs::exists(backup + kTransactionsFile)) {
     TreeRows inBackup;
     try {
       inBackup = ReadTreeRows(backup);

@@ -148,15 +148,7 @@ std::string PendingText(const std::string& dataFolder) {
     fromCopy = CommittedHandOverRest(copy, *mark).value_or(fromCopy);
   }
   const std::string fromCopy2 = FileExists(copy2) ? HandOverFileText(copy2) : "";
-  // A stop right after the hand-over wrote the joined text leaves its front
-  // part in CopyForMonitor2.dat too; the hand-over does not join it twice.
-  const std::vector<std::string> front = SplitLines(fromCopy2);
-  const std::vector<std::string> back = SplitLines(fromCopy);
-  if (!front.empty() && back.size() >= front.size() &&
-      std::equal(front.begin(), front.end(), back.begin())) {
-    return fromCopy;
-  }
-  return JoinLines(fromCopy2, fromCopy);
+  return JoinOnce(fromCopy2, fromCopy);
 }
 
 namespace {
