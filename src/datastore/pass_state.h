@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "datastore/event_codes.h"
 #include "datastore/keyed_list.h"
 #include "datastore/table.h"
 #include "platform/accounts.h"
@@ -38,19 +39,6 @@ ListedRows& ProcessListedRows();
 
 inline constexpr const char* kWindowsParam = "Windows";
 inline constexpr const char* kWindowsKey = "Windows0";
-
-// Event codes of the activity log.
-enum EventCode : std::int32_t {
-  kEventWindowsStart = 1,
-  kEventWindowsStop = 2,
-  kEventProgramStart = 3,
-  kEventProgramEnd = 4,
-  kEventLoginActive = 5,
-  kEventLoginInactive = 6,
-  kEventClockChanged = 7,
-  kEventHeartbeat = 8,
-  kEventIdle = 9,
-};
 
 // How CloseAllEntries ends what is open: still running at the time of the
 // pass, keeping the ends the entries have, ended by a crash at the last line

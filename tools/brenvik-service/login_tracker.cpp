@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "service_events.h"
+#include "datastore/event_codes.h"
 
 namespace brenvik::service {
 namespace {
@@ -37,7 +37,7 @@ std::vector<LoginEvent> LoginTracker::Update(const std::vector<SeatSession>& ses
       ++it;
       continue;
     }
-    if (it->second.reported) events.push_back({kEventLoginDeactivated, it->first, "0"});
+    if (it->second.reported) events.push_back({kEventLoginInactive, it->first, "0"});
     it = users_.erase(it);
   }
   for (const auto& [user, state] : now) {
@@ -52,10 +52,10 @@ std::vector<LoginEvent> LoginTracker::Update(const std::vector<SeatSession>& ses
 void LoginTracker::Compare(LoginState& before, const LoginState& now, std::int64_t nowUnix,
                            std::vector<LoginEvent>& events) {
   if (before.active && !now.active) {
-    events.push_back({kEventLoginDeactivated, now.user, now.locked ? "2" : "1"});
+    events.push_back({kEventLoginInactive, now.user, now.locked ? "2" : "1"});
     before.idleSinceUnix.reset();
   } else if (!before.active && now.active) {
-    events.push_back({kEventLoginActivated, now.user, before.locked ? "0" : "1"});
+    events.push_back({kEventLoginActive, now.user, before.locked ? "0" : "1"});
     before.reported = true;
   }
   if (now.active) ReportIdle(before, now, nowUnix, events);
@@ -73,15 +73,15 @@ void LoginTracker::ReportIdle(LoginState& before, const LoginState& now, std::in
   if (periodEnded) {
     // The final length first: the monitor counts the last length reported.
     const std::int64_t end = now.idleSinceUnix ? *now.idleSinceUnix : nowUnix;
-    events.push_back({kEventIdleReport, now.user, IdleSeconds(*before.idleSinceUnix, end)});
-    events.push_back({kEventIdleReport, now.user, "0"});
+    events.push_back({kEventIdle, now.user, IdleSeconds(*before.idleSinceUnix, end)});
+    events.push_back({kEventIdle, now.user, "0"});
     before.idleSinceUnix.reset();
   }
   if (!now.idleSinceUnix) return;
   const bool fresh = !before.idleSinceUnix;
   if (fresh) before.idleSinceUnix = now.idleSinceUnix;
   if (fresh || nowUnix - before.lastIdleReportUnix >= reportEvery_) {
-    events.push_back({kEventIdleReport, now.user, IdleSeconds(*before.idleSinceUnix, nowUnix)});
+    events.push_back({kEventIdle, now.user, IdleSeconds(*before.idleSinceUnix, nowUnix)});
     before.lastIdleReportUnix = nowUnix;
   }
 }

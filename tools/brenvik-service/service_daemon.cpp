@@ -20,7 +20,7 @@
 #include "platform/posix/posix_clock.h"
 #include "platform/service_pipe.h"
 #include "process_scan.h"
-#include "service_events.h"
+#include "datastore/event_codes.h"
 #include "shutdown_probe.h"
 
 namespace brenvik::service {
@@ -228,7 +228,7 @@ void ServiceDaemon::ScanPrograms() {
   const auto changes = programs_.Update(scan);
   for (const ProgramChange& change : changes) {
     const TrackedProgram& p = change.program;
-    Record(change.started ? kEventProgramStarted : kEventProgramEnded, p.user, p.domain, p.path,
+    Record(change.started ? kEventProgramStart : kEventProgramEnd, p.user, p.domain, p.path,
            p.pid);
   }
   if (!changes.empty()) {
@@ -270,7 +270,7 @@ void ServiceDaemon::RecordStart() {
     logins_.Restore(state.logins);
     return;
   }
-  Record(kEventWindowsStarted, self_.user, self_.domain, "", SecondsSinceBoot());
+  Record(kEventWindowsStart, self_.user, self_.domain, "", SecondsSinceBoot());
   state.bootId = boot;
   state.runOpen = true;
   state.programs.clear();
@@ -283,7 +283,7 @@ void ServiceDaemon::RecordStop() {
   if (options_.onTerm == TermMeaning::Auto) shutdown = SystemIsShuttingDown().value_or(true);
   ServiceState& state = stateFile_.state();
   if (shutdown) {
-    Record(kEventWindowsStopped, self_.user, self_.domain, "", std::nullopt);
+    Record(kEventWindowsStop, self_.user, self_.domain, "", std::nullopt);
     state.runOpen = false;
     state.programs.clear();
     state.logins.clear();
