@@ -65,12 +65,15 @@ TEST_F(HandOverTest, NewLinesAreAppendedToTheJournal) {
 }
 
 TEST_F(HandOverTest, LinesOfACutOffPassComeFirstAndAreNotJournalledAgain) {
-  dir.Write(kCopyForMonitorFile, WithBom(kStart));  // left by a pass that was cut off
+  // Left by a pass that was cut off; its hand-over journalled it.
+  ForceDirectories(dir.path() + "Backup");
+  WriteTextFileWithBom(link.BackupFile(kJournalFile), kStart);
+  dir.Write(kCopyForMonitorFile, WithBom(kStart));
   ServiceHandsOver(kProgram);
   EXPECT_EQ(Fetch(), Lines({kStart, kProgram}));
   EXPECT_EQ(File(kCopyForMonitorFile), WithBom(Lines({kStart, kProgram})));
   EXPECT_FALSE(Exists(kCopyForMonitor2File));
-  EXPECT_EQ(Journal(), WithBom(kProgram));
+  EXPECT_EQ(Journal(), WithBom(Lines({kStart, kProgram})));
 }
 
 TEST_F(HandOverTest, ServiceNotRunningCountsOneFailureAndKeepsTheLinesAside) {
@@ -80,7 +83,8 @@ TEST_F(HandOverTest, ServiceNotRunningCountsOneFailureAndKeepsTheLinesAside) {
   EXPECT_EQ(failures, -3);
   EXPECT_FALSE(Exists(kCopyForMonitorFile));
   EXPECT_EQ(File(kCopyForMonitor2File), WithBom(kStart));
-  EXPECT_FALSE(FileExists(link.BackupFile(kJournalFile)));
+  // The journal did not hold them: they are journalled as they go aside.
+  EXPECT_EQ(Journal(), WithBom(kStart));
   EXPECT_EQ(clock.sleptMs, 0);  // no wait for a service that is not there
 
   // The next hand-over that reaches the service delivers them first.
@@ -102,7 +106,8 @@ TEST_F(HandOverTest, HeldBackLinesComeBeforeEverythingElse) {
   pipe.running = true;
   ServiceHandsOver(kIdle);
   EXPECT_EQ(Fetch(), Lines({kStart, kProgram, kIdle}));
-  EXPECT_EQ(Journal(), WithBom(kIdle));  // held-back lines are not the service's new lines
+  // Held-back lines are taken in too, so the journal gets them with the rest.
+  EXPECT_EQ(Journal(), WithBom(Lines({kStart, kProgram, kIdle})));
 }
 
 TEST_F(HandOverTest, ARemainderGoesInFrontOfTheLinesOfALaterCutOffPass) {
@@ -137,7 +142,45 @@ TEST_F(HandOverTest, ASilentServiceCostsOneSecondAndNoFailure) {
   EXPECT_EQ(Fetch(), kStart + "\r\n");
   EXPECT_EQ(File(kCopyForMonitorFile), WithBom(kStart + "\r\n"));
   EXPECT_FALSE(Exists(kCopyForMonitor2File));
-  EXPECT_FALSE(FileExists(link.BackupFile(kJournalFile)));
+  EXPECT_EQ(Journal(), WithBom(kStart));
+}
+
+// What a stop of the program (SIGKILL, power loss) can leave between the
+// steps of a hand-over; the next hand-over takes every line once and the
+// journal ends up with every line once.
+TEST_F(HandOverTest, AServiceFileLeftByAStopDuringTheWaitReachesTheJournal) {
+  ForceDirectories(dir.path() + "Backup");
+  WriteTextFileWithBom(link.BackupFile(kJournalFile), kStart);
+  dir.Write(kCopyForMonitorFile, kProgram);  // written by the service, never fetched
+  ServiceHandsOver(kIdle);
+  EXPECT_EQ(Fetch(), Lines({kProgram, kIdle}));
+  EXPECT_EQ(Journal(), WithBom(Lines({kStart, kProgram, kIdle})));
+}
+
+TEST_F(HandOverTest, AStopBeforeTheRemainderIsDeletedDoesNotDoubleIt) {
+  // Step 8 wrote the joined text, the stop came before CopyForMonitor2.dat went.
+  ForceDirectories(dir.path() + "Backup");
+  WriteTextFileWithBom(link.BackupFile(kJournalFile), Lines({kStart, kProgram}));
+  dir.Write(kCopyForMonitor2File, WithBom(kStart));
+  dir.Write(kCopyForMonitorFile, WithBom(Lines({kStart, kProgram})));
+  ServiceHandsOver(kIdle);
+  EXPECT_EQ(Fetch(), Lines({kStart, kProgram, kIdle}));
+  EXPECT_EQ(Journal(), WithBom(Lines({kStart, kProgram, kIdle})));
+}
+
+TEST_F(HandOverTest, AStopBeforeTheHeldBackLinesAreDeletedDoesNotDoubleThem) {
+  dir.Write(kProcessNextTimeFile, kStart);
+  dir.Write(kCopyForMonitorFile, WithBom(Lines({kStart, kProgram})));
+  ServiceHandsOver(kIdle);
+  EXPECT_EQ(Fetch(), Lines({kStart, kProgram, kIdle}));
+}
+
+TEST(JoinOnce, JoinsUnlessTheBackBeginsWithTheFront) {
+  EXPECT_EQ(JoinOnce("a", "b"), "a\r\nb");
+  EXPECT_EQ(JoinOnce("a\r\nb", "a\r\nb\r\nc"), "a\r\nb\r\nc");
+  EXPECT_EQ(JoinOnce("a\r\nb", "a\r\nc"), "a\r\nb\r\na\r\nc");  // only a whole front counts
+  EXPECT_EQ(JoinOnce("", "b"), "b");
+  EXPECT_EQ(JoinOnce("a", ""), "a\r\n");
 }
 
 TEST_F(HandOverTest, TheWaitEndsWhenTheFileAppearsAndItsLastLookIsAfterTheTenthSleep) {

@@ -48,6 +48,39 @@ void WriteFolder(const std::string& root, const Folder& files) {
   }
 }
 
+// Every row of the three tables, as text.
+std::string RowsOf(const DataTables& tables) {
+  std::string out;
+  for (const Table* t : {&tables.DataSetHistory, &tables.DataSetLogins, &tables.DataSetTransactions}) {
+    const TableStore& s = t->Rows();
+    out += t->Name() + "\n";
+    for (std::size_t r = 0; r < s.RowCount(); ++r) {
+      for (std::size_t f = 0; f < s.Fields().size(); ++f) {
+        const FieldValue v = s.ValueAt(r, FieldId{static_cast<int>(f)});
+        out += v.IsNull() ? "-" : std::to_string(v.number()) + "/" + std::to_string(v.integer()) + "/" + v.text();
+        out += ";";
+      }
+      out += "\n";
+    }
+  }
+  return out;
+}
+
+// The rows the backups hold (the Backup folder has the same file names as
+// the data folder), or "incomplete" when a table file is missing there.
+std::string BackupRows(const std::string& backupFolder) {
+  DataTables tables;
+  tables.group.OpenLog(backupFolder + kChangeLogFile);
+  for (auto [table, name] : {std::pair{&tables.DataSetHistory, kHistoryFile},
+                             std::pair{&tables.DataSetLogins, kLoginsFile},
+                             std::pair{&tables.DataSetTransactions, kTransactionsFile}}) {
+    if (!FileExists(backupFolder + name)) return "incomplete";
+    table->SetFileName(backupFolder + name);
+    table->OpenFromFile();
+  }
+  return RowsOf(tables);
+}
+
 // A data folder whose tables can be dropped without being written, as a
 // crash drops them, and opened again from what is on disk.
 class Tree {
@@ -81,22 +114,7 @@ class Tree {
                         *tables->DataSetTransactionsClone, dateOfCalc);
   }
   // Every row of the three tables, as text.
-  std::string Rows() const {
-    std::string out;
-    for (const Table* t : {&tables->DataSetHistory, &tables->DataSetLogins, &tables->DataSetTransactions}) {
-      const TableStore& s = t->Rows();
-      out += t->Name() + "\n";
-      for (std::size_t r = 0; r < s.RowCount(); ++r) {
-        for (std::size_t f = 0; f < s.Fields().size(); ++f) {
-          const FieldValue v = s.ValueAt(r, FieldId{static_cast<int>(f)});
-          out += v.IsNull() ? "-" : std::to_string(v.number()) + "/" + std::to_string(v.integer()) + "/" + v.text();
-          out += ";";
-        }
-        out += "\n";
-      }
-    }
-    return out;
-  }
+  std::string Rows() const { return RowsOf(*tables); }
 
   TempDir dir;
   bool alwaysCompact = false;
@@ -251,6 +269,77 @@ TEST(PassCommit, AHandOverTextThatWasCommittedIsNotTakenInAgain) {
   WriteTextFileWithBom(tree.dir.File(kCopyForMonitorFile), Trim(Lines({Heartbeat(At(10, 30))})));
   tree.Pass("");
   EXPECT_EQ(tree.tables->DataSetTransactions.RecordCount(), whole.tables->DataSetTransactions.RecordCount() + 1);
+}
+
+TEST(PassCommit, ACommittedTextThatEndsInALineBreakIsNotTakenInAgain) {
+  Tree whole;
+  whole.Pass(Lines(kFirstLines));
+  whole.Pass(Lines(kSecondLines));
+
+  // The second lines are the remainder of a cut-off pass and the service has
+  // nothing new: the pass's text is the remainder joined with the empty new
+  // text, so a line break ends it.
+  Tree tree;
+  tree.Pass(Lines(kFirstLines));
+  WriteTextFileWithBom(tree.dir.File(kCopyForMonitorFile), Trim(Lines(kSecondLines)));
+  tree.Pass("");
+  ASSERT_EQ(tree.Rows(), whole.Rows());
+  // A crash after the commit, before the hand-over file was deleted.
+  WriteTextFileWithBom(tree.dir.File(kCopyForMonitorFile), Trim(Lines(kSecondLines)) + "\r\n");
+  tree.Drop();
+  tree.Open();
+  tree.Pass("");
+  whole.Pass("");
+  EXPECT_EQ(tree.Rows(), whole.Rows());
+}
+
+TEST(PassCommit, AJournalLeftBesideFreshBackupsKeepsOnlyTheLinesNoTableHolds) {
+  Tree tree;
+  tree.Pass(Lines(kFirstLines));
+  CloseTablesAndBackup(*tree.tables, tree.dir.path());
+  const std::string journal = tree.dir.File("Backup/LogInformation.dat");
+  // A stop between the backups and the deletion of the journal.
+  WriteTextFileWithBom(journal, Trim(Lines(kFirstLines)));
+  tree.Drop();
+  tree.Open();
+  EXPECT_FALSE(FileExists(journal));
+
+  // Lines fetched but not taken in yet stay journalled.
+  CloseTablesAndBackup(*tree.tables, tree.dir.path());
+  WriteTextFileWithBom(journal, Trim(Lines(kFirstLines)) + "\r\n" + Trim(Lines(kSecondLines)));
+  WriteTextFileWithBom(tree.dir.File(kCopyForMonitorFile), Trim(Lines(kSecondLines)));
+  tree.Drop();
+  tree.Open();
+  EXPECT_EQ(HandOverFileText(journal), Trim(Lines(kSecondLines)));
+}
+
+// A stop at any moment of an orderly close leaves backups that open into the
+// tables of the close before or of this one, never into a mix of the two.
+TEST(PassCommit, EveryMomentOfAnOrderlyCloseLeavesBackupsOfOneMoment) {
+  Tree tree;
+  tree.Pass(Lines(kFirstLines));
+  CloseTablesAndBackup(*tree.tables, tree.dir.path());
+  const std::string backup = tree.dir.File("Backup/");
+  const std::string before = BackupRows(backup);
+  tree.Drop();
+  tree.Open();
+  tree.Pass(Lines(kSecondLines));
+  const std::string after = tree.Rows();
+  std::vector<Recorder::Moment> moments;
+  {
+    bool handedOver = true;
+    Recorder recorder(tree.dir.path(), &handedOver);
+    CloseTablesAndBackup(*tree.tables, tree.dir.path());
+    moments = recorder.moments;
+  }
+  ASSERT_GT(moments.size(), 4u);
+  EXPECT_EQ(BackupRows(backup), after);
+  for (std::size_t i = 0; i < moments.size(); ++i) {
+    SCOPED_TRACE("moment " + std::to_string(i));
+    WriteFolder(tree.dir.path(), moments[i].files);
+    const std::string rows = BackupRows(backup);
+    EXPECT_TRUE(rows == before || rows == after);
+  }
 }
 
 TEST(PassCommit, APassWritesTheRowsThatChangedNotTheHistory) {

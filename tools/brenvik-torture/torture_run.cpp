@@ -193,19 +193,29 @@ std::string Torture::FeedPiece(const std::vector<std::string>& piece) {
   ++f_.pieces;
   f_.linesFed += piece.size();
 
+  // Each tree ends the piece with a pass that finds no new lines: after a
+  // Windows stop such a pass writes the provisional row of a run whose start
+  // is not in the log yet, so the trees are compared after the same kind of
+  // last pass (the tortured tree's killed passes may have taken the piece in).
   std::string ignored;
-  const ChildResult ref = RunChild(CliArgs(o_, reference_), reference_.output, KillPlan{}, *watch_);
-  if (std::string fault = CheckFinishedRun(ref, reference_, ignored); !fault.empty()) return fault;
+  for (int i = 0; i < 2; ++i) {
+    const ChildResult ref = RunChild(CliArgs(o_, reference_), reference_.output, KillPlan{}, *watch_);
+    if (std::string fault = CheckFinishedRun(ref, reference_, ignored); !fault.empty()) return fault;
+  }
 
   const int kills = static_cast<int>(random_() % static_cast<unsigned>(o_.maxKillsPerPiece + 1));
   for (int i = 0; i < kills; ++i) {
     if (std::string fault = TortureRun(); !fault.empty()) return fault;
   }
-  const ChildResult last = RunChild(CliArgs(o_, tortured_), tortured_.output, KillPlan{}, *watch_);
-  ++f_.runs;
-  if (std::string fault = CheckFinishedRun(last, tortured_, ignored); !fault.empty()) return fault;
-  finishedSeconds_ = last.seconds;
-  finishedEvents_ = std::max(last.fileEvents, 1);
+  for (int i = 0; i < 2; ++i) {
+    const ChildResult last = RunChild(CliArgs(o_, tortured_), tortured_.output, KillPlan{}, *watch_);
+    ++f_.runs;
+    if (std::string fault = CheckFinishedRun(last, tortured_, ignored); !fault.empty()) return fault;
+    if (i == 0) {
+      finishedSeconds_ = last.seconds;
+      finishedEvents_ = std::max(last.fileEvents, 1);
+    }
+  }
   if (std::string fault = Audit(true); !fault.empty()) return fault;
   return Compare();
 }
