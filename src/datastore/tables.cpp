@@ -192,6 +192,26 @@ std::string PendingHandOverLines(const ServiceLink& link, const std::optional<Ha
 
 }  // namespace
 
+void RollBackupsForward(const std::string& backupFolder) {
+  const std::string marker = backupFolder + kStagedSetFile;
+  const char* names[] = {kLoginsFile, kHistoryFile, kTransactionsFile, kChangeLogFile};
+  if (!FileExists(marker)) {
+    for (const char* name : names) DeleteFileIfExists(backupFolder + name + kStagedSuffix);
+    return;
+  }
+  const bool hasLog = ReadFileBytes(marker) == "log";
+  for (const char* name : names) {
+    const std::string staged = backupFolder + name + kStagedSuffix;
+    if (FileExists(staged)) {
+      if (!RenameFile(staged, backupFolder + name)) {
+        throw FileError("Cannot rename \"" + staged + "\"");
+      }
+    }
+  }
+  if (!hasLog) DeleteFileIfExists(backupFolder + kChangeLogFile);
+  DeleteFileIfExists(marker);
+}
+
 // A stop between the backups of an orderly exit and the deletion of the
 // journal leaves a journal of lines the backups already hold; a recovery
 // from the two would take them in twice. While the backups are the tables'
@@ -241,6 +261,7 @@ void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link,
 
 void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages) {
   try {
+    RollBackupsForward(BackupPath(link.dataFolder, ""));
     SettleJournalBesideBackups(link);
   } catch (const Error&) {
     // A journal that cannot be settled stays as it is; the tables still open.
@@ -303,21 +324,27 @@ void CloseTablesAndBackup(DataTables& tables, const std::string& dataFolder) {
   // together they still hold everything.
   if (failure) std::rethrow_exception(failure);
 
-  // The change log first, then the files: the tables are their files plus
-  // the commits after each file's own, so a stop between the steps leaves
-  // backup files that the copied log carries on to its last commit, never
-  // files newer than the log beside them.
+  // The new set is put beside the old one under staged names and then
+  // renamed into place (RollBackupsForward), so that a stop at any moment
+  // leaves the backups of the last close or of this one, never a mix.
+  const std::string backup = dataFolder + kBackupFolderName + PathSeparator();
   ForceDirectories(dataFolder + kBackupFolderName);
   bool copied = true;
-  const std::string changeLog = dataFolder + kChangeLogFile;
-  if (FileExists(changeLog)) {
-    copied = TryCopy(changeLog, BackupPath(dataFolder, kChangeLogFile));
-  } else {
-    DeleteFileIfExists(BackupPath(dataFolder, kChangeLogFile));
-  }
   for (const char* name : {kLoginsFile, kHistoryFile, kTransactionsFile}) {
-    copied = TryLink(dataFolder + name, BackupPath(dataFolder, name)) && copied;
+    copied = TryLink(dataFolder + name, backup + name + kStagedSuffix) && copied;
   }
+  const std::string changeLog = dataFolder + kChangeLogFile;
+  const bool hasLog = FileExists(changeLog);
+  if (hasLog) copied = TryCopy(changeLog, backup + kChangeLogFile + kStagedSuffix) && copied;
+  if (copied) {
+    try {
+      WriteFileAtomic(backup + kStagedSetFile, hasLog ? "log" : "no log");
+      RollBackupsForward(backup);
+    } catch (const Error&) {
+      copied = false;
+    }
+  }
+  if (!copied) RollBackupsForward(backup);  // drops what was staged
   if (copied) DeleteFileIfExists(BackupPath(dataFolder, kJournalFile));
 }
 

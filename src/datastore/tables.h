@@ -26,6 +26,10 @@ inline constexpr const char* kLoginsFile = "Logins.cds";
 inline constexpr const char* kChangeLogFile = "TableChanges.cdl";
 inline constexpr const char* kBackupFolderName = "Backup";
 inline constexpr const char* kServiceLogFile = "LogInformation.dat";
+// The backups of an orderly close are made under the staged names first; the
+// set file, written when all of them are there, says the set is complete.
+inline constexpr const char* kStagedSuffix = ".~new";
+inline constexpr const char* kStagedSetFile = "BackupSet.~new";
 
 inline constexpr const char* kCorruptedNoServiceMessage =
     "Database has been corrupted. Restoring from backup, but service can not be connected. "
@@ -109,6 +113,12 @@ struct DataTables {
   // to end once start-up is over.
   bool endAfterStartUp = false;
 };
+
+// Finishes the backups of an orderly close that a stop interrupted: a complete
+// staged set is renamed into place, an incomplete one is deleted (the old set
+// is whole then). backupFolder ends with the path separator. FileError when a
+// staged file cannot be renamed.
+void RollBackupsForward(const std::string& backupFolder);
 
 // When the backups are the tables as they stand, cuts the journal down to
 // the lines no table holds yet (deleting it when there are none): a stop

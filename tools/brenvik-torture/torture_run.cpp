@@ -279,7 +279,12 @@ std::string Torture::Audit(bool afterFinishedRun) {
     return "after a finished run lines are still pending (" + std::to_string(a.pending) +
            "), not handed over, or journalled";
   }
-  const std::string backup = tortured_.data + "Backup/";
+  // The backups as the next start finds them, once it has finished an
+  // interrupted close.
+  const std::string backup = o_.workFolder + "/backup-view/";
+  fs::remove_all(backup);
+  fs::copy(tortured_.data + "Backup", backup);
+  RollBackupsForward(backup);
   bool backupsCurrent = false;
   // An incomplete set is not restored by the recovery.
   if (fs::exists(backup + kHistoryFile) && fs::exists(backup + kLoginsFile) &&
