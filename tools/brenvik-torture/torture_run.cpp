@@ -1,5 +1,9 @@
 #include "torture_run.h"
 
+#include <signal.h>
+
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -51,8 +55,22 @@ Tree MakeTree(const std::string& work, const std::string& name, const TortureOpt
   return t;
 }
 
+// The services are ended with the torture, also when it is stopped by a
+// signal (a time-out of the test command).
+pid_t gServices[2] = {-1, -1};
+
+void EndServicesAndExit(int signal) {
+  for (pid_t pid : gServices) {
+    if (pid > 0) ::kill(pid, SIGKILL);
+  }
+  std::_Exit(128 + signal);
+}
+
 void StartService(Tree& t, const TortureOptions& o) {
   t.service = Spawn({o.servicePath, "--root", t.root, "--replay", t.log}, t.root + "service.out");
+  gServices[gServices[0] > 0 ? 1 : 0] = t.service;
+  std::signal(SIGTERM, EndServicesAndExit);
+  std::signal(SIGINT, EndServicesAndExit);
   const std::string socket = t.data + "pipe server KRTV8810452MPLQWZXHBEN39017TAUYD";
   for (int i = 0; i < 500 && !fs::exists(socket); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
