@@ -161,6 +161,7 @@ class Torture {
   int finishedEvents_ = 40;
   // The lines the backups hold, and the backups' rows when they were made.
   std::size_t backupLines_ = 0;
+  std::uint64_t logBytes_ = 0;
   std::optional<TreeRows> backupRows_;
 };
 
@@ -293,6 +294,10 @@ std::string Torture::Audit(bool afterFinishedRun) {
   }
   if (!problem.empty()) return problem;
   f_.maxPendingSeen = std::max(f_.maxPendingSeen, a.pending);
+  const std::string log = tortured_.data + kChangeLogFile;
+  const std::uint64_t logBytes = fs::exists(log) ? fs::file_size(log) : 0;
+  if (logBytes < logBytes_) ++f_.compactions;  // the log was started again
+  logBytes_ = logBytes;
   if (afterFinishedRun && (a.pending != 0 || a.journal || a.handedOver != fed_.size())) {
     return "after a finished run lines are still pending (" + std::to_string(a.pending) +
            "), not handed over, or journalled";
