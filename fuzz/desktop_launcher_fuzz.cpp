@@ -1,6 +1,6 @@
 // .desktop launchers over any file: a launcher with an Exec= line in its
 // [Desktop Entry] group resolves to a program, other files to nothing, and
-// the texts taken from it hold no line break.
+// the texts taken from it stay within their lines.
 #include <cstddef>
 #include <cstdint>
 
@@ -11,7 +11,8 @@ using namespace brenvik;
 
 namespace {
 
-bool OneLine(const std::string& text) { return text.find_first_of("\r\n") == std::string::npos; }
+// Lines end at LF; a lone CR is an ordinary character of a launcher's line.
+bool OneLine(const std::string& text) { return text.find('\n') == std::string::npos; }
 
 }  // namespace
 

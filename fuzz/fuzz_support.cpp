@@ -29,12 +29,13 @@ void RemoveScratchFolder() {
 }  // namespace
 
 const std::string& ScratchFolder() {
-  static const std::string folder = [] {
-    std::string made = MakeScratchFolder();
+  // Never destroyed: the exit handler that removes the folder needs its name.
+  static const std::string* folder = [] {
+    auto* made = new std::string(MakeScratchFolder());
     std::atexit(RemoveScratchFolder);
     return made;
   }();
-  return folder;
+  return *folder;
 }
 
 std::string WriteScratchFile(const std::string& name, std::string_view bytes) {

@@ -1,8 +1,8 @@
 // The hand-over over any file contents: the held-back lines, a
 // CopyForMonitor.dat left by an earlier hand-over, the lines of an unfinished
 // pass and what the service writes. Whatever the files hold, the returned
-// text keeps every one of them (trimmed) and is what CopyForMonitor.dat holds
-// afterwards, and the journal ends with the service's lines.
+// text keeps every one of them (trimmed) and is, trimmed, what
+// CopyForMonitor.dat holds afterwards, and the journal ends with the service's lines.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int failures = 0;
   const std::string text = FetchLogLines(link, failures);
 
-  fuzz::Check(HandOverFileText(link.DataFile(kCopyForMonitorFile)) == text,
+  fuzz::Check(HandOverFileText(link.DataFile(kCopyForMonitorFile)) == Trim(text),
               "CopyForMonitor.dat does not hold the returned lines");
   for (std::string_view part : parts) {
     fuzz::Check(text.find(Taken(part)) != std::string::npos, "a hand-over file's lines are lost");

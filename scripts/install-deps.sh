@@ -5,6 +5,11 @@ set -euo pipefail
 
 packages=(cmake g++ make ccache libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev xvfb xauth)
+# The sanitizer variant and the fuzz targets: clang with its sanitizer and
+# libFuzzer runtimes.
+if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 if [[ "${BRENVIK_WITH_WINDOWS:-1}" == 1 ]]; then
   packages+=(g++-mingw-w64-x86-64-posix wine64)
 fi

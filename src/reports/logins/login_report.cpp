@@ -189,28 +189,55 @@ std::vector<std::int32_t> ParseRunNumbers(const std::string& text, std::int32_t 
     if (ch == ' ' || ch == '\t') continue;
     cleaned += ch == ';' ? ',' : ch;
   }
-  std::vector<std::int32_t> ids;
-  const auto add = [&](std::int64_t number) {
-    ids.push_back(static_cast<std::int32_t>(std::int64_t{lastRunID} - number + 1));
+  // Numbers 1 .. lastRunID are counted in a difference array, so that a text
+  // of many overlapping ranges costs the number of runs, not the sum of the
+  // ranges; any other number (it names no run) is kept as it is.
+  const std::int64_t runs = std::max<std::int32_t>(lastRunID, 0);
+  std::vector<std::int32_t> cover(static_cast<std::size_t>(runs) + 2, 0);
+  std::vector<std::int64_t> others;
+  // A range reaches below 1 or above the runs by one number at most (0, or
+  // its start beyond the first run).
+  const auto addRange = [&](std::int64_t from, std::int64_t to) {
+    for (std::int64_t k = from; k <= std::min<std::int64_t>(to, 0); ++k) others.push_back(k);
+    const std::int64_t low = std::max<std::int64_t>(from, 1);
+    const std::int64_t high = std::min(to, runs);
+    if (low <= high) {
+      ++cover[static_cast<std::size_t>(low)];
+      --cover[static_cast<std::size_t>(high) + 1];
+    }
+    for (std::int64_t k = std::max(from, runs + 1); k <= to; ++k) others.push_back(k);
   };
   for (const std::string& piece : SplitByChar(cleaned, ',')) {
     std::size_t pos = 0;
     const std::string digits = DigitsFrom(piece, pos);
     if (digits.empty()) continue;
     const std::int32_t n = RunNumber(digits);
-    add(n);
-    if (n == -1 || pos >= piece.size() || piece[pos] != '-') continue;
-    ++pos;
-    const std::string endDigits = DigitsFrom(piece, pos);
-    if (endDigits.empty()) continue;
-    // Numbers beyond the first run select nothing; cutting the range there
-    // keeps "1-999999999" from listing a billion runs.
-    std::int64_t m = RunNumber(endDigits);
-    if (m == -1) m = INT32_MAX;
-    m = std::min<std::int64_t>(m, std::max<std::int64_t>(lastRunID, n));
-    for (std::int64_t k = std::int64_t{n} + 1; k <= m; ++k) add(k);
+    std::int64_t m = n;
+    if (n != -1 && pos < piece.size() && piece[pos] == '-') {
+      ++pos;
+      const std::string endDigits = DigitsFrom(piece, pos);
+      if (!endDigits.empty()) {
+        // Numbers beyond the first run select nothing; cutting the range
+        // there keeps "1-999999999" from listing a billion runs.
+        m = RunNumber(endDigits);
+        if (m == -1) m = INT32_MAX;
+        m = std::max<std::int64_t>(n, std::min<std::int64_t>(m, std::max<std::int64_t>(runs, n)));
+      }
+    }
+    addRange(n, m);
   }
+  std::vector<std::int32_t> ids;
+  const auto add = [&](std::int64_t number) {
+    ids.push_back(static_cast<std::int32_t>(std::int64_t{lastRunID} - number + 1));
+  };
+  std::int32_t depth = 0;
+  for (std::int64_t k = 1; k <= runs; ++k) {
+    depth += cover[static_cast<std::size_t>(k)];
+    if (depth > 0) add(k);
+  }
+  for (std::int64_t k : others) add(k);
   std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   return ids;
 }
 

@@ -93,6 +93,15 @@ TEST(ParseRunNumbers, ListsRangesAndSeparators) {
   EXPECT_TRUE(ParseRunNumbers("", 20).empty());
 }
 
+TEST(ParseRunNumbers, NamesEachRunOnceHoweverOftenTheTextDoes) {
+  EXPECT_EQ(ParseRunNumbers("1,1;1-2,2-1", 20), (std::vector<std::int32_t>{19, 20}));
+  EXPECT_EQ(ParseRunNumbers("0,0-3,7,7", 3), (std::vector<std::int32_t>{-3, 1, 2, 3, 4}));
+  // Overlapping ranges over many runs cost the runs, not the sum of the ranges.
+  std::string text;
+  for (int i = 0; i < 20'000; ++i) text += "1-100000,";
+  EXPECT_EQ(ParseRunNumbers(text, 100'000).size(), 100'000u);
+}
+
 TEST_F(LoginReport, LocateRunFindsTheRunOrTheNextOne) {
   EXPECT_EQ(LocateRun(runs_, At(0, 9)), 0);
   EXPECT_EQ(LocateRun(runs_, At(0, 7)), 0);
