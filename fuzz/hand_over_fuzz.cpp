@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::filesystem::remove_all(folder);
   ForceDirectories(folder);
   const char* names[] = {kProcessNextTimeFile, kCopyForMonitorFile, kCopyForMonitor2File};
-  for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+  for (std::size_t i = 0; i < parts.size() && i < 3; ++i) {
     if (!parts[i].empty()) fuzz::WriteScratchFile(std::string("data/") + names[i], parts[i]);
   }
   const std::string_view serviceLines = parts.size() == 4 ? parts[3] : std::string_view();

@@ -110,7 +110,8 @@ TEST(LoginProcessing, AProgramEndingWhileItsLoginIsLockedKeepsTheTimeItWasGiven)
   PassFixture f;
   f.Pass({Start(At(8, 0)), Active(At(8, 0), "ann"), Program(At(8, 10), true, "C:\\Tool.exe", "1"),
           Inactive(At(8, 40), "ann", "2"), Program(At(9, 0), false, "C:\\Tool.exe", "1")});
-  const HistoryRow* tool = Find(f.History(), "C:\\Tool.exe");
+  const std::vector<HistoryRow> history = f.History();
+  const HistoryRow* tool = Find(history, "C:\\Tool.exe");
   ASSERT_NE(tool, nullptr);
   EXPECT_EQ(tool->active, 1800);  // 08:10 to the lock at 08:40, counted once
   EXPECT_LE(tool->active, tool->uptime);
