@@ -156,7 +156,11 @@ ProgrammsPage::ProgrammsPage(QWidget* parent) : QWidget(parent) {
   tabSearch_ = new BackgroundSearch(this);
   const std::pair<BackgroundSearch*, SearchProgressRow*> searches[] = {
       {startUpSearch_, startUpProgress_}, {tabSearch_, tabProgress_}};
-  for (const auto& [search, row] : searches) {
+  // Plain variables, not a structured binding: the lambdas capture them, which
+  // clang before version 16 does not allow for bindings.
+  for (const auto& entry : searches) {
+    BackgroundSearch* search = entry.first;
+    SearchProgressRow* row = entry.second;
     connect(search, &BackgroundSearch::progressed, row,
             [search, row] { row->Show(search->Progress()); });
     connect(row->CancelButton(), &QPushButton::clicked, search, [search, row] {
