@@ -30,6 +30,27 @@ bool PathExists(const std::string& path);       // anything at all, a plain file
 // Whole-file reads; FileError when the file cannot be read.
 std::string ReadFileBytes(const std::string& path);
 
+// A whole file's bytes for one reading, without copying them where the
+// system can map the file into memory (a table file is tens of megabytes:
+// reading it into a fresh buffer cost more than decoding it); elsewhere,
+// and for an empty file, the bytes are read. The file must not be cut
+// while the view exists: data files are only ever replaced whole, which
+// leaves a mapped old file intact. FileError when it cannot be read.
+class FileView {
+ public:
+  explicit FileView(const std::string& path);
+  ~FileView();
+  FileView(const FileView&) = delete;
+  FileView& operator=(const FileView&) = delete;
+  std::string_view Bytes() const { return bytes_; }
+
+ private:
+  void* map_ = nullptr;
+  std::size_t mapSize_ = 0;
+  std::string read_;
+  std::string_view bytes_;
+};
+
 // Replaces the file with bytes atomically; FileError on failure (the old file
 // is then untouched and no temporary file is left behind).
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
