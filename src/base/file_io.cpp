@@ -119,24 +119,42 @@ FileView::~FileView() {
 #endif
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-  const std::string temp = TempNameFor(path);
-  try {
-    {
-      std::ofstream out(ToFsPath(temp), std::ios::binary | std::ios::trunc);
-      if (!out) throw FileError("Cannot create file \"" + path + "\"");
-      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-      out.flush();
-      if (!out) throw FileError("Cannot write file \"" + path + "\"");
-    }
-    if (Ops().syncFile) Ops().syncFile(temp);
-    Ops().replaceFile(temp, path);
-  } catch (...) {
+AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)), temp_(TempNameFor(path_)) {
+  out_ = std::make_unique<std::ofstream>(ToFsPath(temp_), std::ios::binary | std::ios::trunc);
+  if (!*out_) {
+    out_.reset();
     std::error_code ec;
-    fs::remove(ToFsPath(temp), ec);
-    throw;
+    fs::remove(ToFsPath(temp_), ec);
+    throw FileError("Cannot create file \"" + path_ + "\"");
   }
-  if (Ops().syncFolder) Ops().syncFolder(ParentFolder(path));
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (committed_) return;
+  out_.reset();
+  std::error_code ec;
+  fs::remove(ToFsPath(temp_), ec);
+}
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+  out_->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!*out_) throw FileError("Cannot write file \"" + path_ + "\"");
+}
+
+void AtomicFileWriter::Commit() {
+  out_->flush();
+  if (!*out_) throw FileError("Cannot write file \"" + path_ + "\"");
+  out_.reset();
+  if (Ops().syncFile) Ops().syncFile(temp_);
+  Ops().replaceFile(temp_, path_);
+  committed_ = true;
+  if (Ops().syncFolder) Ops().syncFolder(ParentFolder(path_));
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  AtomicFileWriter file(path);
+  file.Write(bytes);
+  file.Commit();
 }
 
 bool DeleteFileIfExists(const std::string& path) {

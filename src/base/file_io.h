@@ -10,6 +10,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +56,26 @@ class FileView {
 // Replaces the file with bytes atomically; FileError on failure (the old file
 // is then untouched and no temporary file is left behind).
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// A file written piece by piece (an export of millions of rows need not be
+// held whole) and put in place as WriteFileAtomic does: to a temporary file,
+// flushed, renamed over the old one by Commit(). Without Commit, the
+// temporary file is removed and the old file stays. FileError on failure.
+class AtomicFileWriter {
+ public:
+  explicit AtomicFileWriter(std::string path);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+  void Write(std::string_view bytes);
+  void Commit();
+
+ private:
+  std::string path_;
+  std::string temp_;
+  std::unique_ptr<std::ofstream> out_;
+  bool committed_ = false;
+};
 
 // Appends bytes to the end of an existing file and flushes them to disk;
 // FileError on failure (part of the bytes may then be in the file).

@@ -1,6 +1,8 @@
 #include "reports/uptime/uptime_export.h"
 
 #include <algorithm>
+#include <functional>
+#include <string_view>
 
 #include "base/file_io.h"
 #include "base/text_file.h"
@@ -130,8 +132,12 @@ std::vector<GridColumn> WithExportColumns(std::vector<GridColumn> layout) {
   return layout;
 }
 
-std::string UptimeCsvText(Cursor& report, const std::vector<GridColumn>& columns,
-                          const LocaleInfo& locale) {
+namespace {
+
+// The CSV in pieces of about a quarter megabyte, handed to put as they fill.
+void WriteUptimeCsv(Cursor& report, const std::vector<GridColumn>& columns,
+                    const LocaleInfo& locale, const std::function<void(std::string_view)>& put) {
+  constexpr std::size_t kPiece = 256 * 1024;
   std::vector<const GridColumn*> visible;
   for (const GridColumn& column : columns)
     if (column.visible) visible.push_back(&column);
@@ -142,15 +148,31 @@ std::string UptimeCsvText(Cursor& report, const std::vector<GridColumn>& columns
   for (report.First(); !report.Eof(); report.Next()) {
     for (const GridColumn* column : visible) text += CsvValue(report, column->field, locale) + "\t";
     text += "\r\n";
+    if (text.size() >= kPiece) {
+      put(text);
+      text.clear();
+    }
   }
+  put(text);
+}
+
+}  // namespace
+
+std::string UptimeCsvText(Cursor& report, const std::vector<GridColumn>& columns,
+                          const LocaleInfo& locale) {
+  std::string text;
+  WriteUptimeCsv(report, columns, locale, [&](std::string_view piece) { text += piece; });
   return text;
 }
 
 void ExportUptimeCsv(Cursor& report, const std::vector<GridColumn>& layout,
                      const LocaleInfo& locale, const std::string& fileName) {
-  // Replacing atomically writes the file anew and keeps the old one should
-  // the write fail.
-  WriteFileAtomic(fileName, UptimeCsvText(report, WithExportColumns(layout), locale));
+  // Written to a temporary file as the rows are read and then put in place,
+  // which keeps the old file should the export fail.
+  AtomicFileWriter file(fileName);
+  WriteUptimeCsv(report, WithExportColumns(layout), locale,
+                 [&](std::string_view piece) { file.Write(piece); });
+  file.Commit();
 }
 
 std::string UptimeHtmlDocument(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
