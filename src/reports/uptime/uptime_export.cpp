@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "base/file_io.h"
@@ -42,8 +43,7 @@ std::string Quoted(const std::string& text) {
   return out + "\"";
 }
 
-std::string CsvValue(const Cursor& row, const std::string& fieldName, const LocaleInfo& locale) {
-  const auto id = row.FindField(fieldName);
+std::string CsvValue(const Cursor& row, const std::optional<FieldId>& id, const LocaleInfo& locale) {
   if (!id || row.IsNull(*id)) return {};
   switch (row.Fields()[static_cast<std::size_t>(id->index)].type) {
     case FieldType::DateTime: return Quoted(DateTimeToString(row.AsDateTime(*id), locale));
@@ -139,14 +139,18 @@ void WriteUptimeCsv(Cursor& report, const std::vector<GridColumn>& columns,
                     const LocaleInfo& locale, const std::function<void(std::string_view)>& put) {
   constexpr std::size_t kPiece = 256 * 1024;
   std::vector<const GridColumn*> visible;
-  for (const GridColumn& column : columns)
-    if (column.visible) visible.push_back(&column);
+  std::vector<std::optional<FieldId>> fields;  // looked up once, not per row
+  for (const GridColumn& column : columns) {
+    if (!column.visible) continue;
+    visible.push_back(&column);
+    fields.push_back(report.FindField(column.field));
+  }
   std::string text;
   for (std::size_t i = 0; i < visible.size(); ++i) text += (i == 0 ? "" : "\t") + visible[i]->title;
   text += "\r\n";
   KeepRow keep(report);
   for (report.First(); !report.Eof(); report.Next()) {
-    for (const GridColumn* column : visible) text += CsvValue(report, column->field, locale) + "\t";
+    for (const auto& field : fields) text += CsvValue(report, field, locale) + "\t";
     text += "\r\n";
     if (text.size() >= kPiece) {
       put(text);
