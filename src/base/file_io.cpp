@@ -97,7 +97,8 @@ FileView::FileView(const std::string& path) {
   if (fd < 0) throw FileError("Cannot open file \"" + path + "\" for reading");
   struct stat info {};
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-    void* map = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    void* map =
+        ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
     if (map != MAP_FAILED) {
       map_ = map;
       mapSize_ = static_cast<std::size_t>(info.st_size);
@@ -119,7 +120,8 @@ FileView::~FileView() {
 #endif
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)), temp_(TempNameFor(path_)) {
+AtomicFileWriter::AtomicFileWriter(std::string path)
+    : path_(std::move(path)), temp_(TempNameFor(path_)) {
   out_ = std::make_unique<std::ofstream>(ToFsPath(temp_), std::ios::binary | std::ios::trunc);
   if (!*out_) {
     out_.reset();

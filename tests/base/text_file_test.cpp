@@ -38,7 +38,8 @@ TEST(TextFile, AFailedWriteKeepsTheOldFile) {
 
 int EntriesIn(const std::string& folder) {
   int entries = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(ToFsPath(folder))) ++entries;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(ToFsPath(folder)))
+    ++entries;
   return entries;
 }
 

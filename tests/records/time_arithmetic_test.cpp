@@ -145,11 +145,13 @@ TEST(SplitDateTime, RoundsLikeLlround) {
     seed ^= seed << 17;
     return seed;
   };
-  std::vector<double> values = {0.0, -0.0, 0.5 / kMs, -0.5 / kMs, 1.5 / kMs, -1.5 / kMs,
-                                2.5 / kMs, 41394.5 + 0.5 / kMs, -693593.25, 2958465.99999999,
-                                1e300, -1e300};
+  std::vector<double> values = {
+      0.0,        -0.0,      0.5 / kMs,           -0.5 / kMs, 1.5 / kMs,
+      -1.5 / kMs, 2.5 / kMs, 41394.5 + 0.5 / kMs, -693593.25, 2958465.99999999,
+      1e300,      -1e300};
   for (int i = 0; i < 20000; ++i) {
-    const double whole = static_cast<double>(static_cast<std::int64_t>(next() % 6000000000000ull) - 3000000000000);
+    const double whole =
+        static_cast<double>(static_cast<std::int64_t>(next() % 6000000000000ull) - 3000000000000);
     const double half = (next() % 4 == 0) ? 0.5 : static_cast<double>(next() % 1000) / 1000.0;
     values.push_back((whole + half) / kMs);
   }
