@@ -2,7 +2,9 @@
 // for each history size given, the start-up open of the tables, the first
 // pass of a new Windows run, passes with 100 new lines (time and bytes
 // written to the data folder), the memory the open tables take, and a pass
-// over a current run of many transactions. Prints one line per figure:
+// over a current run of many transactions, a statistics refresh over a
+// history of Windows rows only, and the reading of activity-log text. Prints
+// one line per figure:
 //   <history rows> <figure> <value> <unit>
 // Only the public interface of the data store is used, so the same source
 // measures an older store too.
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -25,9 +28,12 @@
 #include "base/text_file.h"
 #include "data_generator.h"
 #include "datastore/diagnostic_log.h"
+#include "datastore/log_line_reader.h"
 #include "datastore/processing_pass.h"
 #include "datastore/tables.h"
 #include "records/time_arithmetic.h"
+#include "statistics/history_summary_rows.h"
+#include "statistics/win_statistics.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
 
@@ -41,6 +47,14 @@ double Seconds(const std::function<void()>& work) {
   const auto start = Steady::now();
   work();
   return std::chrono::duration<double>(Steady::now() - start).count();
+}
+
+// Processor time of this process: for pure computation on a shared machine,
+// where the wall clock also counts the waits for a core.
+double CpuSeconds(const std::function<void()>& work) {
+  const std::clock_t start = std::clock();
+  work();
+  return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
 }
 
 double Median(std::vector<double> v) {
@@ -101,10 +115,12 @@ std::uint64_t BytesWritten(const std::map<std::string, FileState>& before,
 
 class DataTree {
  public:
-  explicit DataTree(std::size_t historyRows) : fake_(test::MakeFakePlatform()) {
+  // historyRows rows: a Windows row and programsPerBoot program rows a boot.
+  explicit DataTree(std::size_t historyRows, std::size_t programsPerBoot = 9)
+      : fake_(test::MakeFakePlatform()) {
     datagen::GeneratorOptions options;
-    options.boots = std::max<std::size_t>(historyRows / 10, 1);
-    options.programsPerBoot = 9;
+    options.boots = std::max<std::size_t>(historyRows / (programsPerBoot + 1), 1);
+    options.programsPerBoot = programsPerBoot;
     generated_ = datagen::WriteDataTree(options, dir_.path());
     ForceDirectories(dir_.path() + "Backup");
     fake_.servicePipe->onMessage = [this](const std::string&) {
@@ -145,6 +161,7 @@ class DataTree {
     });
   }
   DataTables& Tables() { return *tables_; }
+  Clock& TheClock() { return *fake_.clock; }
 
  private:
   class Silent : public Messages {
@@ -196,6 +213,68 @@ void MeasureLongRun(std::size_t rows, std::size_t transactions) {
         static_cast<double>(tree.Tables().DataSetTransactions.RecordCount()), "rows");
 }
 
+// The statistics refresh as the window runs it: the processing pass (here
+// with no new lines) and the summary over every Windows row.
+class RefreshParts : public StatisticsProcessing, public StatisticsHost {
+ public:
+  explicit RefreshParts(DataTree& tree) : tree_(tree) {}
+  DateTime ProcessTransactions(std::int32_t&, DateTime, DateTime) override {
+    tree_.Pass(0, false);
+    return NullDate;
+  }
+  void BeginBusy(const std::string&) override {}
+  void EndBusy() override {}
+  void ShowMessage(const std::string&) override {}
+  void UptimeReportOutOfDate() override {}
+
+ private:
+  DataTree& tree_;
+};
+
+void MeasureStatisticsRefresh(std::size_t windowsRows) {
+  DataTree tree(windowsRows, 0);
+  tree.Open();
+  RefreshParts parts(tree);
+  TableWindowsHistory history(tree.Tables());
+  const StatisticsServices services{tree.TheClock(), parts, history, parts, LocaleInfo{}};
+  WinStatistics stats = InitialWinStatistics(tree.TheClock());
+  std::vector<double> refreshes;
+  for (int i = 0; i < 7; ++i) {
+    refreshes.push_back(Seconds([&] { RefreshWinStats(stats, services); }));
+  }
+  Print(windowsRows, "statistics_refresh_windows_rows", Median(refreshes) * 1000, "ms");
+  std::vector<double> summaries;
+  for (int i = 0; i < 7; ++i) {
+    summaries.push_back(Seconds([&] { LoadSummary(history.WindowsRows(), stats); }));
+  }
+  Print(windowsRows, "statistics_summary_windows_rows", Median(summaries) * 1000, "ms");
+}
+
+// FetchNextEntry over generated activity-log text, in megabytes a second of
+// processor time.
+void MeasureParsing(std::size_t rows, std::size_t lines) {
+  DateTime next = 0;
+  const std::string text =
+      datagen::SessionLines(EncodeDateTime(2020, 1, 2, 8, 0, 0), lines, 7, true, next);
+  test::FakePlatform fake = test::MakeFakePlatform();
+  DiagnosticLog log;
+  const LineDiagnostics diagnostics{log, *fake.clock};
+  std::size_t good = 0;
+  std::vector<double> runs;
+  for (int i = 0; i < 5; ++i) {
+    runs.push_back(CpuSeconds([&] {
+      int pos = 1;
+      LogLineEntry entry;
+      good = 0;
+      while (pos <= static_cast<int>(text.size())) {
+        if (FetchNextEntry(text, pos, entry, diagnostics)) ++good;
+      }
+    }));
+  }
+  if (good != lines) std::fprintf(stderr, "parsing: %zu of %zu lines read\n", good, lines);
+  Print(rows, "parse_activity_log", static_cast<double>(text.size()) / 1e6 / Median(runs), "MB/s");
+}
+
 }  // namespace
 }  // namespace brenvik
 
@@ -214,5 +293,7 @@ int main(int argc, char** argv) {
   brenvik::CreateNativePlatform();  // installs the durable file operations
   for (std::size_t rows : sizes) brenvik::MeasureSize(rows);
   brenvik::MeasureLongRun(sizes.front(), runTransactions);
+  brenvik::MeasureStatisticsRefresh(sizes.front());
+  brenvik::MeasureParsing(sizes.front(), 200'000);
   return 0;
 }

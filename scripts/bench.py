@@ -4,7 +4,8 @@
 Called by scripts/bench.sh, which builds the programs first. Arguments:
   --build DIR        the Release build with the benchmarks (bench/, src/cli/...)
   --sizes N,N,...    history rows of the suite (default 10000,100000,1000000)
-  --baseline DIR     a build of an older store: its suite runs too ("before")
+  --baseline DIR     a build of an older store: its suite runs too ("before"),
+                     and its brenvik-cli in the side-by-side run
   --tuptime N,N,...  boots of the side-by-side run against tuptime (0: none)
   --json FILE        also write every figure as JSON (for scripts/bench_plot.py)
 """
@@ -81,6 +82,11 @@ def cli_workloads(build, sizes, tmp):
                            "--uptime", "3600", *args], env) for _ in range(3)]
             figures[(rows, name)] = (median(r[0] for r in runs) * 1000, "ms")
             figures[(rows, name + "_peak_memory")] = (max(r[1] for r in runs) / 1024, "MB")
+            if name == "cli_statistics_refresh":
+                # The start-up of the window with its first refresh, as the
+                # command line does it: peak resident bytes per history row.
+                figures[(rows, "peak_memory_per_history_row")] = (
+                    max(r[1] for r in runs) * 1024 / rows, "bytes")
         shutil.rmtree(root)
     return figures
 
@@ -102,7 +108,7 @@ def tuptime_database(csv_path, db_path):
     db.close()
 
 
-def side_by_side(build, boots_list, tmp, repeats=3):
+def side_by_side(build, boots_list, tmp, repeats=3, baseline=None):
     figures = {}
     env = dict(os.environ, HOME=tmp, XDG_CONFIG_HOME=os.path.join(tmp, "config"))
     for boots in boots_list:
@@ -112,10 +118,18 @@ def side_by_side(build, boots_list, tmp, repeats=3):
         # About 12 years of boots whatever their number, ending in the past.
         generate(build, root, boots, 0, scale=min(1.0, 10000 / boots), first_year=2008, csv=csv)
         tuptime_database(csv, db)
-        t_runs, b_runs = [], []
-        for _ in range(repeats):  # alternating, so that both see the same machine
+        t_runs, b_runs, o_runs = [], [], []
+        old_cli = baseline and os.path.exists(cli(baseline))
+        for _ in range(repeats):  # alternating, so that all see the same machine
             t_runs.append(timed(["tuptime", "-f", db, "-n"], env))
             b_runs.append(timed([cli(build), "--root", root, "uptime-report"], env))
+            if old_cli:
+                o_runs.append(timed([cli(baseline), "--root", root, "uptime-report"], env))
+        if o_runs:
+            ow = median(r[0] for r in o_runs)
+            figures[(boots, "brenvik_before_uptime_report")] = (ow * 1000, "ms")
+            figures[(boots, "speed_ratio_before")] = (median(r[0] for r in t_runs) / ow, "x")
+            figures[(boots, "brenvik_before_peak_memory")] = (max(r[1] for r in o_runs) / 1024, "MB")
         tw, bw = median(r[0] for r in t_runs), median(r[0] for r in b_runs)
         figures[(boots, "tuptime_report")] = (tw * 1000, "ms")
         figures[(boots, "brenvik_uptime_report")] = (bw * 1000, "ms")
@@ -169,7 +183,7 @@ def main():
             result["before"] = {f"{k[0]}:{k[1]}": v for k, v in old.items()}
         boots = [int(s) for s in args.tuptime.split(",") if int(s) > 0]
         if boots and shutil.which("tuptime"):
-            side = side_by_side(args.build, boots, tmp)
+            side = side_by_side(args.build, boots, tmp, baseline=args.baseline)
             print("\n### brenvik-cli uptime-report against tuptime (boots across)\n")
             print(table(["tuptime_report", "brenvik_uptime_report", "speed_ratio",
                          "tuptime_peak_memory", "brenvik_peak_memory"], side, boots))

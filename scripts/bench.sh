@@ -34,7 +34,7 @@ if [[ -n "$baseline_rev" ]]; then
   mkdir -p "$old/tools/brenvik-datagen" && cp tools/brenvik-datagen/* "$old/tools/brenvik-datagen/"
   grep -q suite_bench "$old/bench/CMakeLists.txt" || sed -n '/^# The suite of scripts/,$p' bench/CMakeLists.txt >> "$old/bench/CMakeLists.txt"
   grep -q brenvik-datagen "$old/CMakeLists.txt" || sed -i 's|^if(BRENVIK_BUILD_BENCH)|add_subdirectory(tools/brenvik-datagen)\nif(BRENVIK_BUILD_BENCH)|' "$old/CMakeLists.txt"
-  build "$old" build/bench-baseline ""
+  build "$old" build/bench-baseline brenvik-cli
   args+=(--baseline build/bench-baseline)
 fi
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), $(free -g | awk '/Mem:/{print $2}') GB, $(df -T . | awk 'NR==2{print $2}'), load $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -6,6 +6,14 @@
 
 #include "base/errors.h"
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#define BRENVIK_MAP_FILES 1
+#endif
+
 namespace brenvik {
 namespace fs = std::filesystem;
 namespace {
@@ -83,24 +91,72 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-  const std::string temp = TempNameFor(path);
-  try {
-    {
-      std::ofstream out(ToFsPath(temp), std::ios::binary | std::ios::trunc);
-      if (!out) throw FileError("Cannot create file \"" + path + "\"");
-      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-      out.flush();
-      if (!out) throw FileError("Cannot write file \"" + path + "\"");
+FileView::FileView(const std::string& path) {
+#ifdef BRENVIK_MAP_FILES
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw FileError("Cannot open file \"" + path + "\" for reading");
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    void* map =
+        ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (map != MAP_FAILED) {
+      map_ = map;
+      mapSize_ = static_cast<std::size_t>(info.st_size);
+      // Read once from the start to the end.
+      ::madvise(map_, mapSize_, MADV_SEQUENTIAL);
+      bytes_ = std::string_view(static_cast<const char*>(map_), mapSize_);
     }
-    if (Ops().syncFile) Ops().syncFile(temp);
-    Ops().replaceFile(temp, path);
-  } catch (...) {
-    std::error_code ec;
-    fs::remove(ToFsPath(temp), ec);
-    throw;
   }
-  if (Ops().syncFolder) Ops().syncFolder(ParentFolder(path));
+  ::close(fd);
+  if (map_ != nullptr) return;
+#endif
+  read_ = ReadFileBytes(path);
+  bytes_ = read_;
+}
+
+FileView::~FileView() {
+#ifdef BRENVIK_MAP_FILES
+  if (map_ != nullptr) ::munmap(map_, mapSize_);
+#endif
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string path)
+    : path_(std::move(path)), temp_(TempNameFor(path_)) {
+  out_ = std::make_unique<std::ofstream>(ToFsPath(temp_), std::ios::binary | std::ios::trunc);
+  if (!*out_) {
+    out_.reset();
+    std::error_code ec;
+    fs::remove(ToFsPath(temp_), ec);
+    throw FileError("Cannot create file \"" + path_ + "\"");
+  }
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (committed_) return;
+  out_.reset();
+  std::error_code ec;
+  fs::remove(ToFsPath(temp_), ec);
+}
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+  out_->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!*out_) throw FileError("Cannot write file \"" + path_ + "\"");
+}
+
+void AtomicFileWriter::Commit() {
+  out_->flush();
+  if (!*out_) throw FileError("Cannot write file \"" + path_ + "\"");
+  out_.reset();
+  if (Ops().syncFile) Ops().syncFile(temp_);
+  Ops().replaceFile(temp_, path_);
+  committed_ = true;
+  if (Ops().syncFolder) Ops().syncFolder(ParentFolder(path_));
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  AtomicFileWriter file(path);
+  file.Write(bytes);
+  file.Commit();
 }
 
 bool DeleteFileIfExists(const std::string& path) {

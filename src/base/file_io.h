@@ -10,6 +10,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,9 +32,50 @@ bool PathExists(const std::string& path);       // anything at all, a plain file
 // Whole-file reads; FileError when the file cannot be read.
 std::string ReadFileBytes(const std::string& path);
 
+// A whole file's bytes for one reading, without copying them where the
+// system can map the file into memory (a table file is tens of megabytes:
+// reading it into a fresh buffer cost more than decoding it); elsewhere,
+// and for an empty file, the bytes are read. The file must not be cut
+// while the view exists: data files are only ever replaced whole, which
+// leaves a mapped old file intact. FileError when it cannot be read.
+class FileView {
+ public:
+  explicit FileView(const std::string& path);
+  ~FileView();
+  FileView(const FileView&) = delete;
+  FileView& operator=(const FileView&) = delete;
+  std::string_view Bytes() const { return bytes_; }
+
+ private:
+  void* map_ = nullptr;
+  std::size_t mapSize_ = 0;
+  std::string read_;
+  std::string_view bytes_;
+};
+
 // Replaces the file with bytes atomically; FileError on failure (the old file
 // is then untouched and no temporary file is left behind).
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// A file written piece by piece (an export of millions of rows need not be
+// held whole) and put in place as WriteFileAtomic does: to a temporary file,
+// flushed, renamed over the old one by Commit(). Without Commit, the
+// temporary file is removed and the old file stays. FileError on failure.
+class AtomicFileWriter {
+ public:
+  explicit AtomicFileWriter(std::string path);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+  void Write(std::string_view bytes);
+  void Commit();
+
+ private:
+  std::string path_;
+  std::string temp_;
+  std::unique_ptr<std::ofstream> out_;
+  bool committed_ = false;
+};
 
 // Appends bytes to the end of an existing file and flushes them to disk;
 // FileError on failure (part of the bytes may then be in the file).

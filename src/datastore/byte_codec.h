@@ -7,7 +7,9 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <compare>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -48,6 +50,71 @@ void PutArray(std::string& out, const std::vector<T>& values) {
     }
   }
 }
+
+// Values of type T stored little-endian one after another, read as a range
+// (the bytes need not be aligned for T).
+template <typename T>
+class LeValues {
+ public:
+  using iterator_category = std::random_access_iterator_tag;
+  using value_type = T;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const T*;
+  using reference = T;
+
+  explicit LeValues(const char* at) : at_(at) {}
+  T operator*() const {
+    if constexpr (std::endian::native == std::endian::little) {
+      T value;
+      std::memcpy(&value, at_, sizeof(T));
+      return value;
+    } else {
+      std::make_unsigned_t<std::conditional_t<std::is_floating_point_v<T>, std::uint64_t, T>> u = 0;
+      for (std::size_t i = 0; i < sizeof(T); ++i) {
+        u |= static_cast<decltype(u)>(static_cast<unsigned char>(at_[i])) << (8 * i);
+      }
+      if constexpr (std::is_floating_point_v<T>) {
+        return std::bit_cast<T>(u);
+      } else {
+        return static_cast<T>(u);
+      }
+    }
+  }
+  T operator[](difference_type i) const { return *(*this + i); }
+  LeValues& operator++() {
+    at_ += sizeof(T);
+    return *this;
+  }
+  LeValues operator++(int) {
+    LeValues old = *this;
+    ++*this;
+    return old;
+  }
+  LeValues& operator--() {
+    at_ -= sizeof(T);
+    return *this;
+  }
+  LeValues operator--(int) {
+    LeValues old = *this;
+    --*this;
+    return old;
+  }
+  LeValues& operator+=(difference_type n) {
+    at_ += n * static_cast<difference_type>(sizeof(T));
+    return *this;
+  }
+  LeValues& operator-=(difference_type n) { return *this += -n; }
+  friend LeValues operator+(LeValues it, difference_type n) { return it += n; }
+  friend LeValues operator+(difference_type n, LeValues it) { return it += n; }
+  friend LeValues operator-(LeValues it, difference_type n) { return it -= n; }
+  friend difference_type operator-(const LeValues& a, const LeValues& b) {
+    return (a.at_ - b.at_) / static_cast<difference_type>(sizeof(T));
+  }
+  friend auto operator<=>(const LeValues& a, const LeValues& b) = default;
+
+ private:
+  const char* at_;
+};
 
 class ByteReader {
  public:
@@ -90,19 +157,11 @@ class ByteReader {
   template <typename T>
   void Array(std::vector<T>& values, std::size_t n) {
     if (n > Left() / sizeof(T)) Fail("it ends too early");
-    values.resize(n);
-    if constexpr (std::endian::native == std::endian::little) {
-      if (n > 0) std::memcpy(values.data(), bytes_.data() + pos_, n * sizeof(T));
-      pos_ += n * sizeof(T);
-    } else {
-      for (T& v : values) {
-        if constexpr (std::is_floating_point_v<T>) {
-          v = Double();
-        } else {
-          v = Le<T>();
-        }
-      }
-    }
+    // Assigning from a range sizes the vector once without first filling it
+    // with zeros (a column of a large table is megabytes).
+    const char* from = bytes_.data() + pos_;
+    values.assign(LeValues<T>(from), LeValues<T>(from + n * sizeof(T)));
+    pos_ += n * sizeof(T);
   }
   std::size_t Left() const { return bytes_.size() - pos_; }
   std::size_t Position() const { return pos_; }

@@ -1,6 +1,7 @@
 #include "datastore/history_prescan.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 #include "datastore/computer_runs_tree.h"
@@ -36,6 +37,7 @@ void HistoryPreScan(PassState& state) {
   std::vector<std::size_t> incomplete;
   std::int64_t highestRun = 0;
   std::int64_t highestCompleteRun = 0;
+  std::unordered_set<std::uint64_t> pathsTaken;
   for (std::size_t row = 0; row < rows.RowCount(); ++row) {
     const std::int64_t runId = rows.LargeintAt(row, history::kRunId);
     highestRun = std::max(highestRun, runId);
@@ -52,7 +54,10 @@ void HistoryPreScan(PassState& state) {
     highestCompleteRun = std::max(highestCompleteRun, runId);
     const auto rowNumber = static_cast<std::int64_t>(row + 1 - incomplete.size());
     if (rowNumber >= state.listed.history) {
-      if (isProgram) state.programsFetched.Add(rows.TextAt(row, history::kExePath));
+      // Each path is added once per scan, however many rows run it.
+      if (isProgram && pathsTaken.insert(TextPairKey(rows, row, history::kExePath, history::kExePath)).second) {
+        state.programsFetched.Add(rows.TextAt(row, history::kExePath));
+      }
       state.listed.history = rowNumber;
     }
     if (state.buildTree) TreeTakeHistoryRow(state.runs, rows, row);

@@ -99,11 +99,23 @@ bool FetchNextEntry(std::string_view text, int& pos, LogLineEntry& entry,
                     const LineDiagnostics& diagnostics) {
   if (pos < 1) pos = 1;
   if (text.size() <= static_cast<std::size_t>(pos)) return false;
-  const CharSet breaks = CharSet::LineBreaks();
-  std::string line = TakeUntilIn(text, breaks, pos);
-  TakeWhileIn(text, breaks, pos);
+  // The line up to the next CR or LF, and pos past the run of breaks after
+  // it; the line is copied only when its bytes need mending.
+  const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+  const auto start = static_cast<std::size_t>(pos - 1);
+  std::size_t at = text.find('\n', start);
+  if (at == std::string_view::npos) at = text.size();
+  const std::size_t cr = text.substr(0, at).find('\r', start);
+  if (cr != std::string_view::npos) at = cr;
+  std::string_view line = text.substr(start, at - start);
+  while (at < text.size() && isBreak(text[at])) ++at;
+  pos = static_cast<int>(at) + 1;
   if (line.empty()) return false;
-  if (!IsValidUtf8(line)) line = ToValidUtf8(line);
+  std::string mended;
+  if (!IsValidUtf8(line)) {
+    mended = ToValidUtf8(line);
+    line = mended;
+  }
 
   const Fields fields = SplitFields(line);
   const std::string dateTime = DateTimeText(fields[0]);

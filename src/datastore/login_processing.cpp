@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "datastore/computer_runs_tree.h"
@@ -58,11 +59,16 @@ void LoginsPreScan(PassState& state) {
   OpenForPass(logins);
   const TableStore& rows = logins.Rows();
   std::vector<std::size_t> incomplete;
+  // A user and domain already taken in this scan make the same name again:
+  // the rows name a few users, and a million of them are not spelt out each.
+  std::unordered_set<std::uint64_t> namesTaken;
   for (std::size_t row = 0; row < rows.RowCount(); ++row) {
     const auto rowNumber = static_cast<std::int64_t>(row + 1 - incomplete.size());
     if (rowNumber >= state.listed.logins) {
-      state.historyUsers.Add(
-          UserDisplayName(rows.TextAt(row, logins::kUser), rows.TextAt(row, logins::kDomain)));
+      if (namesTaken.insert(TextPairKey(rows, row, logins::kUser, logins::kDomain)).second) {
+        state.historyUsers.Add(
+            UserDisplayName(rows.TextAt(row, logins::kUser), rows.TextAt(row, logins::kDomain)));
+      }
       state.listed.logins = rowNumber;
     }
     if (rows.BooleanAt(row, logins::kRecIncomplete)) {

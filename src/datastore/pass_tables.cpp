@@ -34,4 +34,15 @@ void MarkRowsComplete(Table& table, FieldId incompleteField, std::size_t from) {
   }
 }
 
+namespace {
+std::uint64_t TextCellKey(const TableStore& rows, std::size_t row, FieldId field) {
+  const Column& c = rows.ColumnAt(field);
+  return c.nulls[row] ? 0xFFFFFFFFu : c.texts[row];
+}
+}  // namespace
+
+std::uint64_t TextPairKey(const TableStore& rows, std::size_t row, FieldId first, FieldId second) {
+  return TextCellKey(rows, row, first) << 32 | TextCellKey(rows, row, second);
+}
+
 }  // namespace brenvik

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "datastore/table.h"
@@ -22,5 +23,11 @@ void DeleteRows(Table& table, const std::vector<std::size_t>& ascendingRows);
 // Sets the Boolean field to false in every row from the 1-based row number
 // from to the last row, posting each.
 void MarkRowsComplete(Table& table, FieldId incompleteField, std::size_t from);
+
+// The texts of two Text fields of a row as one number: rows with the same
+// number hold the same two texts (null counts as a text of its own), so a scan
+// can skip what it has seen. Rows with different numbers may still hold equal
+// texts.
+std::uint64_t TextPairKey(const TableStore& rows, std::size_t row, FieldId first, FieldId second);
 
 }  // namespace brenvik

@@ -579,9 +579,9 @@ void Table::OpenFromFile() {
     if (group_ && !FileExists(fileName_)) {
       StartEmpty();
     } else {
-      const std::string bytes = ReadFileBytes(fileName_);
-      snapshotSeq_ = DecodeTable(bytes, Store());
-      snapshotBytes_ = bytes.size();
+      const FileView file(fileName_);
+      snapshotSeq_ = DecodeTable(file.Bytes(), Store());
+      snapshotBytes_ = file.Bytes().size();
     }
     if (group_) group_->Log().ApplyTo(Store(), snapshotSeq_);
   } catch (...) {

@@ -124,6 +124,24 @@ class Cursor {
 
   void SetCalcHandler(CalcHandler handler);
 
+  // Bulk reads: the stored rows, and a walk over the physical row numbers of
+  // the view in view order (a pending edit is posted first). Readers that
+  // need many rows go to the store's columns directly instead of moving the
+  // cursor row by row; the cursor's position is not changed.
+  const TableStore& Rows() const { return *store_; }
+  template <typename Visit>
+  void ForEachViewRow(Visit&& visit) {
+    CheckOpen();
+    PostIfEditing();
+    if (!HasView()) {
+      const std::size_t n = store_->RowCount();
+      for (std::size_t row = 0; row < n; ++row) visit(row);
+      return;
+    }
+    EnsureView();
+    for (std::uint32_t row : view_) visit(static_cast<std::size_t>(row));
+  }
+
  protected:
   explicit Cursor(std::shared_ptr<TableStore> store);
   TableStore& Store() { return *store_; }
@@ -202,7 +220,6 @@ class Table : public Cursor {
   ~Table() override;
 
   const std::string& Name() const { return Store().Name(); }
-  const TableStore& Rows() const { return Store(); }
 
   void SetFileName(std::string path) { fileName_ = std::move(path); }
   const std::string& FileName() const { return fileName_; }

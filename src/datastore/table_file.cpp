@@ -1,5 +1,6 @@
 #include "datastore/table_file.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -151,9 +152,13 @@ void ReadSchema(ByteReader& in, const TableStore& store) {
 
 void ReadNullMap(ByteReader& in, Column& c, std::size_t rows) {
   const std::string_view bits = in.Raw((rows + 7) / 8);
-  c.nulls.resize(rows);
-  for (std::size_t i = 0; i < rows; ++i) {
-    c.nulls[i] = (static_cast<unsigned char>(bits[i / 8]) >> (i % 8)) & 1;
+  c.nulls.assign(rows, 0);
+  // Most columns have no nulls at all: only bytes with a bit set are spread.
+  for (std::size_t byte = 0; byte < bits.size(); ++byte) {
+    const auto set = static_cast<unsigned char>(bits[byte]);
+    if (set == 0) continue;
+    const std::size_t first = byte * 8;
+    for (std::size_t i = first; i < std::min(first + 8, rows); ++i) c.nulls[i] = (set >> (i - first)) & 1;
   }
 }
 
@@ -167,7 +172,45 @@ void ReadTextColumn(ByteReader& in, Column& c, std::size_t rows) {
   }
 }
 
+// The fewest bytes the columns of rows rows can take (a text column holds
+// at least its count and an index per row), so that nothing is reserved for
+// rows that are not there.
+std::size_t ColumnBytes(const TableStore& store, std::size_t rows) {
+  std::size_t bytes = 0;
+  for (const FieldDef& f : store.Fields()) {
+    if (f.type == FieldType::Calculated) continue;
+    bytes += (rows + 7) / 8;
+    switch (f.type) {
+      case FieldType::DateTime:
+      case FieldType::Largeint: bytes += rows * 8; break;
+      case FieldType::Integer: bytes += rows * 4; break;
+      case FieldType::Boolean: bytes += rows; break;
+      case FieldType::Text: bytes += 4 + rows * 4; break;
+      case FieldType::Calculated: break;
+    }
+  }
+  return bytes;
+}
+
+// Room for the rows that the passes append after the open, so that the
+// first of them does not move a whole column of a large table.
+std::size_t WithRoom(std::size_t rows) { return rows + rows / 64 + 64; }
+
+void ReserveColumn(Column& c, std::size_t rows) {
+  const std::size_t room = WithRoom(rows);
+  c.nulls.reserve(room);
+  switch (c.type) {
+    case FieldType::DateTime: c.reals.reserve(room); break;
+    case FieldType::Integer: c.ints.reserve(room); break;
+    case FieldType::Largeint: c.longs.reserve(room); break;
+    case FieldType::Boolean: c.bools.reserve(room); break;
+    case FieldType::Text: c.texts.reserve(room); break;
+    case FieldType::Calculated: break;
+  }
+}
+
 void ReadColumn(ByteReader& in, Column& c, std::size_t rows) {
+  ReserveColumn(c, rows);
   ReadNullMap(in, c, rows);
   switch (c.type) {
     case FieldType::DateTime: in.Array(c.reals, rows); break;
@@ -208,6 +251,7 @@ std::uint64_t DecodeTable(std::string_view bytes, TableStore& store) {
   // Every stored field takes at least one byte per row.
   if (rows64 > r.Left()) r.Fail("it claims more rows than it holds");
   const auto rows = static_cast<std::size_t>(rows64);
+  if (ColumnBytes(store, rows) > r.Left()) r.Fail("it claims more rows than it holds");
 
   std::vector<Column> columns(store.Fields().size());
   for (std::size_t i = 0; i < columns.size(); ++i) {

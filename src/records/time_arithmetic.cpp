@@ -18,13 +18,6 @@ DateTime MinusMinute(DateTime b) { return DropMilliseconds(AddTimeParts(b, 0, -1
 DateTime MinusHour(DateTime b) { return DropMilliseconds(AddTimeParts(b, -1, 0, 0, 0)); }
 DateTime MinusDay(DateTime b) { return DropMilliseconds(AddTimeParts(b, -24, 0, 0, 0)); }
 
-int ParseRun(const std::string& run, const std::string& text) {
-  if (run.empty() || run.size() > 9) {
-    throw ConversionError("'" + text + "' is not a valid date and time");
-  }
-  return std::stoi(run);
-}
-
 }  // namespace
 
 std::int64_t SecondsBetween(DateTime a, DateTime b) {
@@ -136,21 +129,43 @@ int MonthLength(int year, int month) {
   return kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
 }
 
+namespace {
+
+// The run of digits at the 1-based pos as a number, pos moved past it; a run
+// that is empty or longer than nine digits makes text no date and time.
+int DigitRun(const std::string& text, int& pos) {
+  const auto start = static_cast<std::size_t>(pos - 1);
+  std::size_t end = start;
+  while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+  if (end == start || end - start > 9) {
+    throw ConversionError("'" + text + "' is not a valid date and time");
+  }
+  int value = 0;
+  for (std::size_t i = start; i < end; ++i) value = value * 10 + (text[i] - '0');
+  pos = static_cast<int>(end) + 1;
+  return value;
+}
+
+bool DigitAt(const std::string& text, int pos) {
+  const auto at = static_cast<std::size_t>(pos - 1);
+  return at < text.size() && text[at] >= '0' && text[at] <= '9';
+}
+
+}  // namespace
+
 DateTime StringToDateTime(const std::string& text) {
   if (text.empty()) throw ConversionError("'' is not a valid date and time");
-  const CharSet digits = CharSet::Of("0123456789");
   int pos = 1;
   int parts[6] = {0, 0, 0, 0, 0, 0};
   for (int i = 0; i < 3; ++i) {
-    parts[i] = ParseRun(TakeWhileIn(text, digits, pos), text);
+    parts[i] = DigitRun(text, pos);
     ++pos;
   }
-  const std::string hourRun = TakeWhileIn(text, digits, pos);
-  if (!hourRun.empty()) {
-    parts[3] = ParseRun(hourRun, text);
+  if (DigitAt(text, pos)) {
+    parts[3] = DigitRun(text, pos);
     for (int i = 4; i < 6; ++i) {
       ++pos;
-      parts[i] = ParseRun(TakeWhileIn(text, digits, pos), text);
+      parts[i] = DigitRun(text, pos);
     }
   }
   if (!IsValidDate(parts[0], parts[1], parts[2]) || !IsValidTime(parts[3], parts[4], parts[5], 0)) {

@@ -16,25 +16,54 @@ std::int32_t Held32(std::int64_t value) {
       value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-HistorySummaryRow ReadRow(const Cursor& c) {
-  HistorySummaryRow row;
-  row.start = DropMilliseconds(c.AsDateTime(history::kDateTimeStart));
-  row.end = DropMilliseconds(c.AsDateTime(history::kDateTimeEnd));
-  row.isWindows = c.AsBoolean(history::kIsWindows);
-  row.closedOk = c.AsBoolean(history::kClosedOk);
-  row.incomplete = c.AsBoolean(history::kRecIncomplete);
-  row.uptimeSeconds = Held32(c.AsLargeint(history::kUptimeSeconds));
-  row.idleSeconds = Held32(c.AsLargeint(history::kIdleSeconds));
-  row.activeSeconds = Held32(c.AsLargeint(history::kActiveSeconds));
-  return row;
-}
+// The summary fields straight from the columns of the store: a refresh reads
+// every Windows row, and going through the cursor for each field of each row
+// cost more than the summing.
+class SummaryColumns {
+ public:
+  explicit SummaryColumns(const TableStore& store)
+      : start_(store.ColumnAt(history::kDateTimeStart)),
+        end_(store.ColumnAt(history::kDateTimeEnd)),
+        isWindows_(store.ColumnAt(history::kIsWindows)),
+        closedOk_(store.ColumnAt(history::kClosedOk)),
+        incomplete_(store.ColumnAt(history::kRecIncomplete)),
+        uptime_(store.ColumnAt(history::kUptimeSeconds)),
+        idle_(store.ColumnAt(history::kIdleSeconds)),
+        active_(store.ColumnAt(history::kActiveSeconds)) {}
+
+  HistorySummaryRow Read(std::size_t r) const {
+    HistorySummaryRow row;
+    row.start = DropMilliseconds(start_.nulls[r] ? 0.0 : start_.reals[r]);
+    row.end = DropMilliseconds(end_.nulls[r] ? 0.0 : end_.reals[r]);
+    row.isWindows = Flag(isWindows_, r);
+    row.closedOk = Flag(closedOk_, r);
+    row.incomplete = Flag(incomplete_, r);
+    row.uptimeSeconds = Held32(uptime_.nulls[r] ? 0 : uptime_.longs[r]);
+    row.idleSeconds = Held32(idle_.nulls[r] ? 0 : idle_.ints[r]);
+    row.activeSeconds = Held32(active_.nulls[r] ? 0 : active_.longs[r]);
+    return row;
+  }
+
+ private:
+  static bool Flag(const Column& c, std::size_t r) { return !c.nulls[r] && c.bools[r] != 0; }
+
+  const Column& start_;
+  const Column& end_;
+  const Column& isWindows_;
+  const Column& closedOk_;
+  const Column& incomplete_;
+  const Column& uptime_;
+  const Column& idle_;
+  const Column& active_;
+};
 
 }  // namespace
 
 std::vector<HistorySummaryRow> ReadSummaryRows(Cursor& cursor) {
   std::vector<HistorySummaryRow> rows;
   rows.reserve(cursor.RecordCount());
-  for (cursor.First(); !cursor.Eof(); cursor.Next()) rows.push_back(ReadRow(cursor));
+  const SummaryColumns columns(cursor.Rows());
+  cursor.ForEachViewRow([&](std::size_t row) { rows.push_back(columns.Read(row)); });
   if (!rows.empty()) cursor.Last();
   return rows;
 }

@@ -36,6 +36,50 @@ TEST(TextFile, AFailedWriteKeepsTheOldFile) {
   EXPECT_THROW(ReadFileBytes(dir.File("nothing")), FileError);
 }
 
+int EntriesIn(const std::string& folder) {
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(ToFsPath(folder)))
+    ++entries;
+  return entries;
+}
+
+TEST(AtomicFileWriter, PutsThePiecesInPlaceOnlyOnCommit) {
+  test::TempDir dir;
+  const std::string file = dir.File("export.csv");
+  WriteFileAtomic(file, "old");
+  {
+    AtomicFileWriter writer(file);
+    writer.Write("new ");
+    writer.Write("text");
+    EXPECT_EQ(ReadFileBytes(file), "old");
+    writer.Commit();
+  }
+  EXPECT_EQ(ReadFileBytes(file), "new text");
+  {
+    AtomicFileWriter abandoned(file);
+    abandoned.Write("half");
+  }
+  EXPECT_EQ(ReadFileBytes(file), "new text");
+  EXPECT_EQ(EntriesIn(dir.path()), 1);
+  EXPECT_THROW(AtomicFileWriter(dir.File("missing-folder/x.csv")), FileError);
+}
+
+TEST(FileView, HoldsTheBytesOfAFileAndOfAnEmptyOne) {
+  test::TempDir dir;
+  std::string bytes(100000, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+  WriteFileAtomic(dir.File("History.cds"), bytes);
+  WriteFileAtomic(dir.File("empty"), "");
+  {
+    const FileView view(dir.File("History.cds"));
+    // Replacing the file whole leaves the view on the old bytes.
+    WriteFileAtomic(dir.File("History.cds"), "other");
+    EXPECT_EQ(view.Bytes(), bytes);
+  }
+  EXPECT_EQ(FileView(dir.File("empty")).Bytes(), "");
+  EXPECT_THROW(FileView(dir.File("nothing")), FileError);
+}
+
 TEST(TextFile, NonAsciiPathsWork) {
   test::TempDir dir;
   const std::string folder = dir.File("B\xC3\xBCro/Daten");

@@ -61,6 +61,21 @@ TEST(Utf8, DecodedCharactersKeepMalformedBytes) {
   EXPECT_EQ(rebuilt, text);
 }
 
+// The check runs eight bytes at a time over ASCII: a bad byte is found at
+// any place of a block and after it.
+TEST(Utf8, BadBytesAreFoundAtEveryPlaceOfALongText) {
+  const std::string ascii(40, 'a');
+  EXPECT_TRUE(IsValidUtf8(ascii));
+  for (std::size_t at = 0; at < ascii.size(); ++at) {
+    std::string text = ascii;
+    text[at] = '\xC3';  // a lead byte with no continuation
+    EXPECT_FALSE(IsValidUtf8(text)) << at;
+    text = ascii;
+    text.replace(at, 1, "\xC3\xA9");
+    EXPECT_TRUE(IsValidUtf8(text)) << at;
+  }
+}
+
 TEST(Utf8, LittleEndianBytesOfACommand) {
   EXPECT_EQ(Utf8ToUtf16LeBytes("2;"), std::string("2\0;\0", 4));
   EXPECT_EQ(Utf8ToUtf16LeBytes("\xC3\xA4"), std::string("\xE4\0", 2));

@@ -59,6 +59,47 @@ TEST(TableFileTest, RowsAreReadBackExactly) {
   }
 }
 
+// Null maps are spread byte by byte, skipping bytes without a null: nulls at
+// the start, inside and at the end of each byte all come back, and rows
+// appended after the open go on from the rows read.
+TEST(TableFileTest, NullsAtEveryPlaceOfTheMapAreReadBack) {
+  TableStore original("DataSetLogins", LoginsSchema());
+  for (int row = 0; row < 37; ++row) {
+    const bool nullUser = row % 8 == 0 || row % 8 == 7 || row == 36;
+    original.AppendRow({std::int64_t{row}, nullUser ? FieldValue{} : FieldValue("ann"), "PC1",
+                        row % 3 == 0 ? FieldValue{} : FieldValue(41394.0 + row)});
+  }
+  TableStore copy("DataSetLogins", LoginsSchema());
+  DecodeTable(EncodeTable(original), copy);
+  for (std::size_t row = 0; row < original.RowCount(); ++row) {
+    for (const FieldId id : {logins::kUser, logins::kDateTimeStart, logins::kDateTimeEnd}) {
+      EXPECT_EQ(copy.IsNull(row, id), original.IsNull(row, id)) << row << " " << id.index;
+    }
+  }
+  copy.AppendRow({std::int64_t{99}, "bob"});
+  EXPECT_EQ(copy.RowCount(), 38u);
+  EXPECT_EQ(copy.TextAt(37, logins::kUser), "bob");
+  EXPECT_EQ(copy.TextAt(35, logins::kUser), "ann");
+  EXPECT_TRUE(copy.IsNull(36, logins::kUser));
+}
+
+// A row count larger than the columns could hold is refused before any room
+// is made for the rows, even when the checksum is right.
+TEST(TableFileTest, ARowCountBeyondTheColumnsIsRefused) {
+  TableStore original("DataSetLogins", LoginsSchema());
+  original.AppendRow({std::int64_t{1}, "ann"});
+  std::string bytes = EncodeTable(original);
+  const std::size_t at = bytes.find(std::string("\x01\0\0\0\0\0\0\0", 8), 8 + 4 + 8 + 4 + 13);
+  ASSERT_NE(at, std::string::npos);
+  const std::uint64_t claimed = 20;
+  std::memcpy(bytes.data() + at, &claimed, sizeof claimed);
+  bytes.resize(bytes.size() - 4);
+  const std::uint32_t crc = Crc32(bytes);
+  bytes.append(reinterpret_cast<const char*>(&crc), 4);
+  TableStore target("DataSetLogins", LoginsSchema());
+  EXPECT_THROW(DecodeTable(bytes, target), TableError);
+}
+
 TEST(TableFileTest, EveryTruncationAndEveryFlippedByteIsRefused) {
   const std::string bytes = EncodeTable(SampleHistory());
   TableStore target("DataSetHistory", HistorySchema());

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
 #include "base/errors.h"
 #include "support/fakes.h"
 
@@ -120,6 +124,43 @@ TEST(StringToDateTime, AcceptsAnySeparatorAndOptionalTime) {
   EXPECT_EQ(StringToDateTime("2013.04.30T17:05:09"), At(2013, 4, 30, 17, 5, 9));
   EXPECT_EQ(StringToDateTime("2013/4/30"), At(2013, 4, 30));
   EXPECT_EQ(DecodeDate(StringToDateTime("13-4-30")).year, 13);
+}
+
+TEST(StringToDateTime, TakesRunsOfUpToNineDigits) {
+  EXPECT_EQ(StringToDateTime("000002013-04-30"), At(2013, 4, 30));
+  EXPECT_THROW(StringToDateTime("0000002013-04-30"), ConversionError);
+  EXPECT_THROW(StringToDateTime("2013-04-30 17:05:0000000009"), ConversionError);
+  EXPECT_THROW(StringToDateTime("2013-04-"), ConversionError);
+  EXPECT_THROW(StringToDateTime("2013-04-30 17:05:"), ConversionError);
+}
+
+// Splitting rounds to the millisecond as std::llround does, halves away from
+// zero, on both sides of the origin and far from it.
+TEST(SplitDateTime, RoundsLikeLlround) {
+  const double kMs = static_cast<double>(kMsPerDay);
+  std::uint64_t seed = 88172645463325252ull;
+  const auto next = [&seed] {
+    seed ^= seed << 13;
+    seed ^= seed >> 7;
+    seed ^= seed << 17;
+    return seed;
+  };
+  std::vector<double> values = {
+      0.0,        -0.0,      0.5 / kMs,           -0.5 / kMs, 1.5 / kMs,
+      -1.5 / kMs, 2.5 / kMs, 41394.5 + 0.5 / kMs, -693593.25, 2958465.99999999,
+      1e300,      -1e300};
+  for (int i = 0; i < 20000; ++i) {
+    const double whole =
+        static_cast<double>(static_cast<std::int64_t>(next() % 6000000000000ull) - 3000000000000);
+    const double half = (next() % 4 == 0) ? 0.5 : static_cast<double>(next() % 1000) / 1000.0;
+    values.push_back((whole + half) / kMs);
+  }
+  for (double v : values) {
+    const auto total = static_cast<std::int64_t>(std::llround(v * kMs));
+    const DayAndMs parts = SplitDateTime(v);
+    ASSERT_EQ(parts.day, total / kMsPerDay) << v;
+    ASSERT_EQ(parts.ms, (total < 0 ? -total : total) % kMsPerDay) << v;
+  }
 }
 
 TEST(StringToDateTime, RejectsEmptyIncompleteAndImpossibleTexts) {

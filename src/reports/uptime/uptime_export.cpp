@@ -1,6 +1,9 @@
 #include "reports/uptime/uptime_export.h"
 
 #include <algorithm>
+#include <functional>
+#include <optional>
+#include <string_view>
 
 #include "base/file_io.h"
 #include "base/text_file.h"
@@ -40,8 +43,7 @@ std::string Quoted(const std::string& text) {
   return out + "\"";
 }
 
-std::string CsvValue(const Cursor& row, const std::string& fieldName, const LocaleInfo& locale) {
-  const auto id = row.FindField(fieldName);
+std::string CsvValue(const Cursor& row, const std::optional<FieldId>& id, const LocaleInfo& locale) {
   if (!id || row.IsNull(*id)) return {};
   switch (row.Fields()[static_cast<std::size_t>(id->index)].type) {
     case FieldType::DateTime: return Quoted(DateTimeToString(row.AsDateTime(*id), locale));
@@ -130,27 +132,51 @@ std::vector<GridColumn> WithExportColumns(std::vector<GridColumn> layout) {
   return layout;
 }
 
-std::string UptimeCsvText(Cursor& report, const std::vector<GridColumn>& columns,
-                          const LocaleInfo& locale) {
+namespace {
+
+// The CSV in pieces of about a quarter megabyte, handed to put as they fill.
+void WriteUptimeCsv(Cursor& report, const std::vector<GridColumn>& columns,
+                    const LocaleInfo& locale, const std::function<void(std::string_view)>& put) {
+  constexpr std::size_t kPiece = 256 * 1024;
   std::vector<const GridColumn*> visible;
-  for (const GridColumn& column : columns)
-    if (column.visible) visible.push_back(&column);
+  std::vector<std::optional<FieldId>> fields;  // looked up once, not per row
+  for (const GridColumn& column : columns) {
+    if (!column.visible) continue;
+    visible.push_back(&column);
+    fields.push_back(report.FindField(column.field));
+  }
   std::string text;
   for (std::size_t i = 0; i < visible.size(); ++i) text += (i == 0 ? "" : "\t") + visible[i]->title;
   text += "\r\n";
   KeepRow keep(report);
   for (report.First(); !report.Eof(); report.Next()) {
-    for (const GridColumn* column : visible) text += CsvValue(report, column->field, locale) + "\t";
+    for (const auto& field : fields) text += CsvValue(report, field, locale) + "\t";
     text += "\r\n";
+    if (text.size() >= kPiece) {
+      put(text);
+      text.clear();
+    }
   }
+  put(text);
+}
+
+}  // namespace
+
+std::string UptimeCsvText(Cursor& report, const std::vector<GridColumn>& columns,
+                          const LocaleInfo& locale) {
+  std::string text;
+  WriteUptimeCsv(report, columns, locale, [&](std::string_view piece) { text += piece; });
   return text;
 }
 
 void ExportUptimeCsv(Cursor& report, const std::vector<GridColumn>& layout,
                      const LocaleInfo& locale, const std::string& fileName) {
-  // Replacing atomically writes the file anew and keeps the old one should
-  // the write fail.
-  WriteFileAtomic(fileName, UptimeCsvText(report, WithExportColumns(layout), locale));
+  // Written to a temporary file as the rows are read and then put in place,
+  // which keeps the old file should the export fail.
+  AtomicFileWriter file(fileName);
+  WriteUptimeCsv(report, WithExportColumns(layout), locale,
+                 [&](std::string_view piece) { file.Write(piece); });
+  file.Commit();
 }
 
 std::string UptimeHtmlDocument(Cursor& report, const std::string& gStrCompUptime, Clock& clock,

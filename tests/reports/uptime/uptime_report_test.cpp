@@ -217,6 +217,22 @@ TEST_F(UptimeReport, CsvQuotesValuesAndDoublesQuotes) {
             "\"00:00:05\"\t\"00:00:00\"\t\"5\"\t\"0\"\t\"5\"\t\"True\"\t\r\n");
 }
 
+// The export goes to its file in pieces as the rows are read: a report of
+// several pieces comes out the same as the text built whole.
+TEST_F(UptimeReport, ALargeCsvExportIsTheWholeTextInPieces) {
+  for (int i = 0; i < 5000; ++i) {
+    AppendHistoryRow(*table_, {.user = "ann [PC1]", .exePath = "C:\\Apps\\edit" + std::to_string(i % 7) + ".exe",
+                               .start = kDay + i / 1440.0, .end = kDay + (i + 1) / 1440.0});
+  }
+  Cursor& report = Report();
+  const std::vector<GridColumn> layout = DefaultHistoryColumns();
+  const std::string whole = UptimeCsvText(report, WithExportColumns(layout), LocaleInfo{});
+  ASSERT_GT(whole.size(), 2u * 256 * 1024);
+  test::TempDir dir;
+  ExportUptimeCsv(report, layout, LocaleInfo{}, dir.File("out.csv"));
+  EXPECT_EQ(ReadFileBytes(dir.File("out.csv")), whole);
+}
+
 const std::string kHtmlHead =
     "<!DOCTYPE HTML><html><head><title>Brenvik Uptime History Report</title><meta "
     "http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"><style type=\"text/css\">"
