@@ -228,7 +228,7 @@ TEST_F(PlantedLinks, AReplacedFileReplacesTheLinkAndIsPrivate) {
 }
 
 TEST_F(PlantedLinks, AnAppendThroughALinkIsRefused) {
-  const std::string link = Plant("Tables.log");
+  const std::string link = Plant(kChangeLogFile);
   EXPECT_THROW(AppendFileDurable(link, "record"), FileError);
   EXPECT_EQ(Outside(), "precious");
 }
