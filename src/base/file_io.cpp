@@ -1,7 +1,9 @@
 #include "base/file_io.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
+#include <random>
 #include <system_error>
 
 #include "base/errors.h"
@@ -33,9 +35,13 @@ DurableFileOps& Ops() {
   return ops;
 }
 
+// Temporary names carry a token of this process, so that a name planted in
+// the folder beforehand cannot be predicted (the no-follow open refuses an
+// existing name, which would otherwise stop every write of that file).
 std::string TempNameFor(const std::string& path) {
+  static const unsigned token = std::random_device{}();
   static std::atomic<unsigned> counter{0};
-  return path + ".~tmp" + std::to_string(++counter);
+  return path + ".~tmp" + std::to_string(token % 1000000u) + "-" + std::to_string(++counter);
 }
 
 std::string ParentFolder(const std::string& path) {
@@ -120,43 +126,81 @@ FileView::~FileView() {
 #endif
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path)
-    : path_(std::move(path)), temp_(TempNameFor(path_)) {
-  out_ = std::make_unique<std::ofstream>(ToFsPath(temp_), std::ios::binary | std::ios::trunc);
-  if (!*out_) {
-    out_.reset();
-    std::error_code ec;
-    fs::remove(ToFsPath(temp_), ec);
-    throw FileError("Cannot create file \"" + path_ + "\"");
+void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  AtomicFileWriter writer(path);
+  writer.Write(bytes);
+  writer.Commit();
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
+  temp_ = TempNameFor(path_);
+  if (Ops().openNoFollow) {
+    file_ = Ops().openNoFollow(temp_, true);
+    if (!file_) throw FileError("Cannot create file \"" + path_ + "\"");
+    return;
   }
+  stream_.open(ToFsPath(temp_), std::ios::binary | std::ios::trunc);
+  if (!stream_) throw FileError("Cannot create file \"" + path_ + "\"");
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
-  if (committed_) return;
-  out_.reset();
+  if (done_) return;
+  Close();
   std::error_code ec;
   fs::remove(ToFsPath(temp_), ec);
 }
 
 void AtomicFileWriter::Write(std::string_view bytes) {
-  out_->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!*out_) throw FileError("Cannot write file \"" + path_ + "\"");
+  if (file_) {
+    failed_ = failed_ || std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size();
+  } else {
+    stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    failed_ = failed_ || !stream_;
+  }
+  if (failed_) throw FileError("Cannot write file \"" + path_ + "\"");
+}
+
+void AtomicFileWriter::Close() {
+  if (file_) {
+    failed_ = std::fclose(file_) != 0 || failed_;
+    file_ = nullptr;
+  } else if (stream_.is_open()) {
+    stream_.close();
+    failed_ = failed_ || !stream_;
+  }
 }
 
 void AtomicFileWriter::Commit() {
-  out_->flush();
-  if (!*out_) throw FileError("Cannot write file \"" + path_ + "\"");
-  out_.reset();
+  Close();
+  if (failed_) throw FileError("Cannot write file \"" + path_ + "\"");
   if (Ops().syncFile) Ops().syncFile(temp_);
   Ops().replaceFile(temp_, path_);
-  committed_ = true;
+  done_ = true;
   if (Ops().syncFolder) Ops().syncFolder(ParentFolder(path_));
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-  AtomicFileWriter file(path);
-  file.Write(bytes);
-  file.Commit();
+void ReadFileRange(const std::string& path, std::uint64_t begin, std::uint64_t end,
+                   const std::function<void(std::string_view)>& sink) {
+  if (end <= begin) return;
+  std::ifstream in(ToFsPath(path), std::ios::binary);
+  if (!in) throw FileError("Cannot open file \"" + path + "\" for reading");
+  in.seekg(static_cast<std::streamoff>(begin));
+  std::string buffer(
+      static_cast<std::size_t>(std::min<std::uint64_t>(end - begin, kFileChunkBytes)), '\0');
+  for (std::uint64_t at = begin; at < end;) {
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(end - at, buffer.size()));
+    in.read(buffer.data(), static_cast<std::streamsize>(want));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got == 0) throw FileError("Cannot read file \"" + path + "\": it ended early");
+    sink(std::string_view(buffer.data(), got));
+    at += got;
+  }
+}
+
+std::string ReadFileRangeBytes(const std::string& path, std::uint64_t begin, std::uint64_t end) {
+  std::string bytes;
+  ReadFileRange(path, begin, end, [&bytes](std::string_view piece) { bytes += piece; });
+  return bytes;
 }
 
 bool DeleteFileIfExists(const std::string& path) {
@@ -171,7 +215,12 @@ bool RenameFile(const std::string& from, const std::string& to) {
 }
 
 void AppendFileDurable(const std::string& path, std::string_view bytes) {
-  {
+  if (Ops().openNoFollow) {
+    std::FILE* file = Ops().openNoFollow(path, false);
+    if (!file) throw FileError("Cannot open file \"" + path + "\" for appending");
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (std::fclose(file) != 0 || !written) throw FileError("Cannot write file \"" + path + "\"");
+  } else {
     std::ofstream out(ToFsPath(path), std::ios::binary | std::ios::app);
     if (!out) throw FileError("Cannot open file \"" + path + "\" for appending");
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

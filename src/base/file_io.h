@@ -9,7 +9,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -57,25 +60,41 @@ class FileView {
 // is then untouched and no temporary file is left behind).
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
 
-// A file written piece by piece (an export of millions of rows need not be
-// held whole) and put in place as WriteFileAtomic does: to a temporary file,
-// flushed, renamed over the old one by Commit(). Without Commit, the
-// temporary file is removed and the old file stays. FileError on failure.
+// A replacement of a file written piece by piece, for content too large to
+// hold at once: the pieces go to a new temporary file beside it, and Commit
+// flushes that to disk and renames it over the file. A writer destroyed
+// without Commit removes its temporary file and leaves the file untouched.
 class AtomicFileWriter {
  public:
+  // FileError when the temporary file cannot be created.
   explicit AtomicFileWriter(std::string path);
   ~AtomicFileWriter();
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
-  void Write(std::string_view bytes);
-  void Commit();
+
+  void Write(std::string_view bytes);  // FileError
+  void Commit();                       // FileError
 
  private:
+  void Close();
+
   std::string path_;
   std::string temp_;
-  std::unique_ptr<std::ofstream> out_;
-  bool committed_ = false;
+  std::FILE* file_ = nullptr;  // through the platform's no-follow open
+  std::ofstream stream_;       // the portable fallback
+  bool failed_ = false;
+  bool done_ = false;
 };
+
+// Pieces of at most this many bytes are read at a time from large files.
+inline constexpr std::size_t kFileChunkBytes = 1u << 20;
+
+// Calls sink with the bytes of [begin, end) of the file, in order, in
+// pieces of at most kFileChunkBytes. FileError when the file cannot be read
+// or ends before end.
+void ReadFileRange(const std::string& path, std::uint64_t begin, std::uint64_t end,
+                   const std::function<void(std::string_view)>& sink);
+std::string ReadFileRangeBytes(const std::string& path, std::uint64_t begin, std::uint64_t end);
 
 // Appends bytes to the end of an existing file and flushes them to disk;
 // FileError on failure (part of the bytes may then be in the file).
@@ -106,6 +125,11 @@ struct DurableFileOps {
   void (*replaceFile)(const std::string& from, const std::string& to) = nullptr;
   // Makes a rename inside folder durable (POSIX directory fsync); may be null.
   void (*syncFolder)(const std::string& folder) = nullptr;
+  // Opens a file for writing without following a symbolic link at path:
+  // a new file that must not exist yet (createNew), else an existing or new
+  // file for appending; private to the user. nullptr on failure. May be
+  // null: the portable streams are used then.
+  std::FILE* (*openNoFollow)(const std::string& path, bool createNew) = nullptr;
 };
 void InstallDurableFileOps(const DurableFileOps& ops);
 

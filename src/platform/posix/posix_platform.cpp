@@ -44,9 +44,23 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
+// Data files are the user's history: created private to the user, and never
+// through a symbolic link, so that a link planted in the data folder cannot
+// make a write land outside it. (A rename over a link replaces the link.)
+std::FILE* OpenNoFollow(const std::string& path, bool createNew) {
+  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (createNew ? O_EXCL : O_APPEND);
+  const int fd = ::open(path.c_str(), flags, 0600);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, createNew ? "wb" : "ab");
+  if (!file) ::close(fd);
+  return file;
+}
+
 }  // namespace
 
-void InstallPosixDurableFileOps() { InstallDurableFileOps({&SyncFile, &ReplaceFile, &SyncFolder}); }
+void InstallPosixDurableFileOps() {
+  InstallDurableFileOps({&SyncFile, &ReplaceFile, &SyncFolder, &OpenNoFollow});
+}
 
 std::unique_ptr<Platform> CreateNativePlatform() {
   InstallPosixDurableFileOps();

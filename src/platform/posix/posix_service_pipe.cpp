@@ -101,10 +101,15 @@ void WriteAll(int fd, const std::string& bytes, SteadyClock::time_point deadline
   }
 }
 
+// A server that keeps sending has answered; past this many bytes the rest
+// is not waited for, so a flood costs neither memory nor the whole time-out.
+constexpr std::size_t kReplyDrainLimit = 64 * 1024;
+
 std::string ReadReply(int fd, std::size_t maxReply, SteadyClock::time_point deadline) {
   std::string reply;
-  char buffer[256];
-  while (true) {
+  std::size_t received = 0;
+  char buffer[4096];
+  while (received < kReplyDrainLimit) {
     if (!WaitFor(fd, POLLIN, deadline)) ThrowPosixError("Waiting for the service's reply", errno);
     const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
     if (n == 0) return reply;
@@ -112,9 +117,43 @@ std::string ReadReply(int fd, std::size_t maxReply, SteadyClock::time_point dead
       if (errno == EINTR || errno == EAGAIN) continue;
       ThrowPosixError("Reading the service's reply", errno);
     }
+    received += static_cast<std::size_t>(n);
     const std::size_t room = maxReply - std::min(maxReply, reply.size());
     reply.append(buffer, std::min(room, static_cast<std::size_t>(n)));
   }
+  return reply;
+}
+
+// Only a service of this user or of root is believed: another user could
+// otherwise serve a socket planted in a shared data folder and make the
+// program take in lines of its choosing.
+bool TrustedOwner(uid_t owner) { return owner == ::geteuid() || owner == 0; }
+
+void CheckSocketFile(const std::string& path) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0) ThrowPosixError("Opening the service pipe", errno);
+  if (!S_ISSOCK(info.st_mode)) ThrowPosixError("Opening the service pipe", ENOTSOCK);
+  if (!TrustedOwner(info.st_uid)) {
+    ThrowPosixError(
+        "The service pipe belongs to another user (uid " + std::to_string(info.st_uid) + ")",
+        EPERM);
+  }
+}
+
+void CheckPeer(int fd) {
+#ifdef SO_PEERCRED
+  ucred peer{};
+  socklen_t length = sizeof peer;
+  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0) {
+    ThrowPosixError("Asking who serves the service pipe", errno);
+  }
+  if (!TrustedOwner(peer.uid)) {
+    ThrowPosixError(
+        "The service pipe is served by another user (uid " + std::to_string(peer.uid) + ")", EPERM);
+  }
+#else
+  (void)fd;
+#endif
 }
 
 }  // namespace
@@ -153,9 +192,7 @@ std::string PosixServicePipe::PipePath(const std::string& dataFolder) {
 std::string PosixServicePipe::Transact(const std::string& pipePath, const std::string& message,
                                        std::size_t maxReply) {
   const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs_);
-  struct stat info;
-  if (::stat(pipePath.c_str(), &info) != 0) ThrowPosixError("Opening the service pipe", errno);
-  if (!S_ISSOCK(info.st_mode)) ThrowPosixError("Opening the service pipe", ENOTSOCK);
+  CheckSocketFile(pipePath);
   Fd sock(ConnectUnixSocket(pipePath, true));
   if (sock.get() < 0) ThrowPosixError("Connecting to the service pipe", errno);
   if (!WaitFor(sock.get(), POLLOUT, deadline)) {
@@ -165,6 +202,7 @@ std::string PosixServicePipe::Transact(const std::string& pipePath, const std::s
   socklen_t length = sizeof error;
   ::getsockopt(sock.get(), SOL_SOCKET, SO_ERROR, &error, &length);
   if (error != 0) ThrowPosixError("Connecting to the service pipe", error);
+  CheckPeer(sock.get());
   WriteAll(sock.get(), message, deadline);
   ::shutdown(sock.get(), SHUT_WR);
   std::string reply = ReadReply(sock.get(), maxReply, deadline);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,7 +42,7 @@ bool PosixSingleInstance::CreateLock(const std::string& name) {
   if (held_.count(name)) return false;
   const std::string path =
       folder_ + SafeName(name) + "-" + std::to_string(::getuid()) + ".lock";
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     // Held by another copy; the caller only needs to know that it existed.
@@ -57,7 +58,7 @@ bool PosixSingleInstance::LockDataTree(const std::string& dataFolder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   const std::string path = folder + kDataTreeLockFile;
   if (held_.count(path)) return true;
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
@@ -68,7 +69,15 @@ bool PosixSingleInstance::LockDataTree(const std::string& dataFolder) {
 }
 
 bool PosixSingleInstance::MainWindowExists(const std::string& windowClass) {
-  const int fd = ConnectUnixSocket(MainWindowSocketPath(folder_, windowClass), false);
+  // The folder is usually the shared temporary folder: a socket that another
+  // user put under this user's name is no window of ours and must not keep
+  // the program from starting.
+  const std::string path = MainWindowSocketPath(folder_, windowClass);
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode) || info.st_uid != ::geteuid()) {
+    return false;
+  }
+  const int fd = ConnectUnixSocket(path, false);
   if (fd < 0) return false;
   ::close(fd);
   return true;

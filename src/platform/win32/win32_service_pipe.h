@@ -1,10 +1,12 @@
-// The service channel on Windows: one CallNamedPipeW transaction on the local
-// named pipe \\.\pipe\pipe server KRTV8810452MPLQWZXHBEN39017TAUYD (connect,
-// wait for a free instance as long as the pipe's default time-out allows,
-// write the message, read at most maxReply bytes, close). A reply longer than
-// maxReply is cut, not an error. The whole transaction is bounded by a
-// time-out, so a service that takes the message and never answers cannot
-// block the caller: the call is cancelled and PlatformError raised.
+// The service channel on Windows: one transaction on the local named pipe
+// \\.\pipe\pipe server KRTV8810452MPLQWZXHBEN39017TAUYD as CallNamedPipeW makes
+// it (connect, wait for a free instance as long as the pipe's default
+// time-out allows, write the message, read at most maxReply bytes, close),
+// except that the server must be a process of this user or LocalSystem
+// before the message is written. A reply longer than maxReply is cut, not an
+// error. The whole transaction is bounded by a time-out, so a service that
+// takes the message and never answers cannot block the caller: the call is
+// cancelled and PlatformError raised.
 #pragma once
 
 #include <string>

@@ -24,12 +24,12 @@ TEST(PosixHandOver, TakesTheServicesLinesAndKeepsThemWhenTheServiceIsGone) {
   {
     test::FakeService service(dir.path());
     service.PrepareHandOver(kStart + "\r\n" + kProgram + "\r\n");
-    EXPECT_EQ(FetchLogLines(link, failures), kStart + "\r\n" + kProgram);
+    EXPECT_EQ(FetchLogLines(link, failures).text, kStart + "\r\n" + kProgram);
     EXPECT_EQ(failures, 0);
     EXPECT_EQ(service.Received().size(), 1u);
   }
   // The pass was cut off and the service has ended since.
-  EXPECT_EQ(FetchLogLines(link, failures), "");
+  EXPECT_EQ(FetchLogLines(link, failures).text, "");
   EXPECT_EQ(failures, -1);
   EXPECT_FALSE(FileExists(dir.File(kCopyForMonitorFile)));
   EXPECT_EQ(ReadTextFile(dir.File(kCopyForMonitor2File)),

@@ -4,6 +4,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 #include "base/text_file.h"
@@ -44,6 +46,11 @@ void FakeService::QueueHandOver(const std::string& lines) {
   prepared_.push_back(lines);
 }
 
+void FakeService::SetHandOverAction(std::function<void()> action) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  action_ = std::move(action);
+}
+
 std::vector<std::string> FakeService::Received() {
   std::lock_guard<std::mutex> lock(mutex_);
   return received_;
@@ -74,14 +81,26 @@ void FakeService::Handle(int client) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     received_.push_back(message);
-    if (message == Utf8ToUtf16LeBytes("2;") && !prepared_.empty()) {
+    if (message == Utf8ToUtf16LeBytes("2;") && action_) {
+      action_();
+    } else if (message == Utf8ToUtf16LeBytes("2;") && !prepared_.empty()) {
       if (!prepared_.front().empty())
         WriteTextFileWithBom(dataFolder_ + "CopyForMonitor.dat", prepared_.front());
       prepared_.pop_front();
     }
   }
-  const char reply[4] = {'O', 0, 'K', 0};
-  [[maybe_unused]] ssize_t sent = ::send(client, reply, sizeof reply, MSG_NOSIGNAL);
+  if (replyDelayMs_ > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(replyDelayMs_.load()));
+  // "OK" in UTF-16, repeated for a longer reply.
+  std::string block(std::min<std::size_t>(replyBytes_, 64 * 1024), '\0');
+  for (std::size_t i = 0; i < block.size(); i += 4)
+    block.replace(i, 4, std::string("O\0K\0", 4), 0, block.size() - i);
+  for (std::size_t sent = 0; sent < replyBytes_;) {
+    const std::size_t want = std::min(block.size(), replyBytes_ - sent);
+    const ssize_t n = ::send(client, block.data(), want, MSG_NOSIGNAL);
+    if (n <= 0) break;  // the client has closed
+    sent += static_cast<std::size_t>(n);
+  }
   ::close(client);
 }
 
