@@ -4,6 +4,7 @@
 // diagnostic log gets a bounded number of entries.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <random>
 
@@ -125,6 +126,17 @@ TEST(MisbehavingHandOver, BinaryGarbageCostsOnlyItselfAndABoundedDiagnosticLog) 
   f.Pass(garbage);
   EXPECT_EQ(f.diagnostics.Entries().size(), 2 * (DiagnosticQuota{}.left + 1));
   EXPECT_FALSE(FileExists(f.dir.File(kCopyForMonitorFile)));
+}
+
+TEST(MisbehavingHandOver, ThousandsOfProgramsThatNeverEndKeepThePassLinear) {
+  std::vector<LogLine> lines{{At(6, 0), 1, "", "0", "", ""}};
+  for (int i = 0; i < 20000; ++i) lines.push_back({At(6, 1), 3, kTool, std::to_string(i)});
+  PassFixture f;
+  const auto start = std::chrono::steady_clock::now();
+  f.Pass(lines);
+  // Quadratic in the open entries, this took over a minute.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  EXPECT_EQ(f.History().size(), 20001u);
 }
 
 TEST(MisbehavingHandOver, ADeletedDataFolderIsMadeAgainAndTheTablesWrittenWhole) {
