@@ -16,8 +16,7 @@ constexpr std::size_t kRecordHeaderSize = 12;  // marker, length, CRC-32
 constexpr std::uint8_t kCommit = 1;
 constexpr std::uint8_t kCheckpoint = 2;
 
-std::uint64_t Fnv1a64(std::string_view bytes) {
-  std::uint64_t h = 0xcbf29ce484222325ull;
+std::uint64_t Fnv1a64(std::string_view bytes, std::uint64_t h) {
   for (unsigned char c : bytes) {
     h ^= c;
     h *= 0x100000001b3ull;
@@ -56,11 +55,25 @@ bool SoundRecordFrom(std::string_view bytes, std::size_t from) {
 }  // namespace
 
 HandOverMark HandOverMark::Of(std::string_view text, std::uint64_t unprocessedFrom) {
-  return HandOverMark{text.size(), Crc32(text), Fnv1a64(text), unprocessedFrom};
+  HandOverDigest digest;
+  digest.Add(text);
+  return digest.Mark(unprocessedFrom);
 }
 
 bool HandOverMark::Describes(std::string_view text) const {
-  return text.size() == length && Crc32(text) == crc && Fnv1a64(text) == hash;
+  HandOverDigest digest;
+  digest.Add(text);
+  return digest.Matches(*this);
+}
+
+void HandOverDigest::Add(std::string_view bytes) {
+  length += bytes.size();
+  crc = Crc32(bytes, crc);
+  hash = Fnv1a64(bytes, hash);
+}
+
+HandOverMark HandOverDigest::Mark(std::uint64_t unprocessedFrom) const {
+  return HandOverMark{length, crc, hash, unprocessedFrom};
 }
 
 std::string HandOverMark::Unprocessed(std::string_view text) const {

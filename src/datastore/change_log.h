@@ -47,6 +47,20 @@ struct HandOverMark {
   bool operator==(const HandOverMark&) const = default;
 };
 
+// The length, CRC-32 and hash of a text taken in piece by piece, for a
+// hand-over text too large to hold at once.
+struct HandOverDigest {
+  std::uint64_t length = 0;
+  std::uint32_t crc = 0;
+  std::uint64_t hash = 0xcbf29ce484222325ull;  // FNV-1a offset basis
+
+  void Add(std::string_view bytes);
+  HandOverMark Mark(std::uint64_t unprocessedFrom) const;
+  bool Matches(const HandOverMark& mark) const {
+    return length == mark.length && crc == mark.crc && hash == mark.hash;
+  }
+};
+
 class ChangeLog {
  public:
   explicit ChangeLog(std::string path = {}) : path_(std::move(path)) {}

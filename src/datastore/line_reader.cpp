@@ -6,7 +6,8 @@ namespace brenvik {
 
 bool ReadLogLine(PassState& state, const std::string& text, int& pos, TransactionLine& line) {
   LogLineEntry entry;
-  if (!FetchNextEntry(text, pos, entry, LineDiagnostics{*state.diagnostics, state.clock})) {
+  if (!FetchNextEntry(text, pos, entry,
+                      LineDiagnostics{*state.diagnostics, state.clock, &state.diagnosticQuota})) {
     return false;
   }
   line.dateTime = entry.dateTime;

@@ -78,6 +78,13 @@ bool ReadInt32(std::string_view text, std::int32_t& value) {
 bool Reject(const LineDiagnostics& diagnostics, const char* what, std::string_view field) {
   // A line can be a megabyte of noise; quoting all of it would push every
   // older entry out of the size-limited log.
+  if (DiagnosticQuota* quota = diagnostics.quota) {
+    if (quota->left == 0) {
+      ++quota->withheld;
+      return false;
+    }
+    --quota->left;
+  }
   const std::string quoted = CutToChars(field, kDiagnosticQuoteLimit);
   diagnostics.log.AddLogEntry(DateTimeToString(diagnostics.clock.LocalNow(), AppFormatSettings()),
                               kFetchNextEntryTitle, what + quoted);
@@ -140,6 +147,14 @@ bool FetchNextEntry(std::string_view text, int& pos, LogLineEntry& entry,
     entry.handle = static_cast<std::uint32_t>(static_cast<std::uint64_t>(handle));
   }
   return true;
+}
+
+void NoteWithheldDiagnostics(const LineDiagnostics& diagnostics) {
+  if (!diagnostics.quota || diagnostics.quota->withheld == 0) return;
+  diagnostics.log.AddLogEntry(DateTimeToString(diagnostics.clock.LocalNow(), AppFormatSettings()),
+                              kFetchNextEntryTitle,
+                              kWithheldDiagnostics + std::to_string(diagnostics.quota->withheld));
+  diagnostics.quota->withheld = 0;
 }
 
 void AppendTransaction(Cursor& transactions, DateTime dateTime, std::int32_t offset,

@@ -42,12 +42,27 @@ struct LogLineEntry {
   bool operator==(const LogLineEntry&) const = default;
 };
 
+// How many bad lines of one text get a diagnostic of their own: a text of
+// garbage would otherwise write an entry (and rewrite the log file) for every
+// one of its lines, and push every older entry out of the log. The lines
+// past the limit are only counted.
+struct DiagnosticQuota {
+  std::size_t left = 20;
+  std::size_t withheld = 0;
+};
+inline constexpr const char* kWithheldDiagnostics = "more lines could not be read in this pass: ";
+
 // Where a line that cannot be read is reported: an entry of log, stamped with
-// the clock's local time written with AppFormatSettings().
+// the clock's local time written with AppFormatSettings(); quota, when
+// given, limits the entries.
 struct LineDiagnostics {
   DiagnosticLog& log;
   Clock& clock;
+  DiagnosticQuota* quota = nullptr;
 };
+
+// Writes the one entry that counts the lines withheld by quota, if any.
+void NoteWithheldDiagnostics(const LineDiagnostics& diagnostics);
 
 // Reads the line of text that starts at the 1-based byte position pos, and
 // moves pos past it and the line breaks after it. Returns false when the line

@@ -16,6 +16,7 @@
 
 #include "datastore/event_codes.h"
 #include "datastore/keyed_list.h"
+#include "datastore/log_line_reader.h"
 #include "datastore/table.h"
 #include "platform/accounts.h"
 #include "platform/clock.h"
@@ -106,8 +107,9 @@ struct PassState {
   std::int64_t runIdleSeconds = 0;
   bool readingText = false;
 
-  // Where bad log lines are reported.
+  // Where bad log lines are reported, and how many more get an entry.
   DiagnosticLog* diagnostics = nullptr;
+  DiagnosticQuota diagnosticQuota;
 
   // The Application log, read when the hang check first needs it.
   std::optional<std::vector<EventLogRecord>> applicationLog;

@@ -9,6 +9,7 @@
 #include "base/text_file.h"
 #include "datastore/diagnostic_log.h"
 #include "datastore/history_prescan.h"
+#include "datastore/log_line_reader.h"
 #include "datastore/login_processing.h"
 #include "datastore/pass_tables.h"
 #include "datastore/table_group.h"
@@ -20,26 +21,18 @@
 namespace brenvik {
 namespace {
 
-// After a failure only the lines from `from` on are kept for the next
-// hand-over; after a complete pass nothing is.
-void SettleHandOverFile(const ServiceLink& link, const std::string& text, int from) {
-  const std::string path = link.DataFile(kCopyForMonitorFile);
-  const std::size_t start = from < 1 ? 0 : static_cast<std::size_t>(from - 1);
-  const std::string rest = start < text.size() ? Trim(std::string_view(text).substr(start)) : "";
-  if (rest.empty()) {
-    DeleteFileIfExists(path);
-  } else {
-    WriteTextFileWithBom(path, rest);
-  }
+// The mark of the hand-over text for the lines from unprocessedFrom (a
+// 1-based position in the whole text) on.
+HandOverMark MarkOf(const FetchedLines& fetched, int unprocessedFrom) {
+  return fetched.whole.Mark(static_cast<std::uint64_t>(std::max(unprocessedFrom, 1)));
 }
 
 // The three tables and the hand-over text they took in, as one commit of
 // their change log; tables without one are written one after the other.
-void CommitPass(PassTables& tables, const std::string& text, int unprocessedFrom) {
+void CommitPass(PassTables& tables, const HandOverMark& mark) {
   TableGroup* group = tables.history.Group();
   if (group && tables.logins.Group() == group && tables.transactions.Group() == group) {
-    group->Commit({&tables.transactions, &tables.history, &tables.logins},
-                  HandOverMark::Of(text, static_cast<std::uint64_t>(std::max(unprocessedFrom, 1))));
+    group->Commit({&tables.transactions, &tables.history, &tables.logins}, mark);
     return;
   }
   tables.transactions.Save();
@@ -52,22 +45,13 @@ void CommitPass(PassTables& tables, const std::string& text, int unprocessedFrom
 // that pass would have, instead of being taken in a second time.
 void SettleCommittedHandOver(const ServiceLink& link, TableGroup* group) {
   if (!group || !group->Log().LastHandOver()) return;
-  const std::string path = link.DataFile(kCopyForMonitorFile);
-  if (!FileExists(path)) return;
-  const auto rest = CommittedHandOverRest(path, *group->Log().LastHandOver());
-  if (!rest) return;
-  if (rest->empty()) {
-    DeleteFileIfExists(path);
-  } else {
-    WriteTextFileWithBom(path, *rest);
-  }
+  SettleHandOverFile(link, *group->Log().LastHandOver(), false);
 }
 
 // Step 9. When the tables cannot be written, the hand-over file is still
 // settled (the tables in memory hold the lines; handing them over again
 // would count them twice) and the write error is raised afterwards.
-void FinishPass(PassState& state, const ServiceLink& link, const std::string& text,
-                int unprocessedFrom) {
+void FinishPass(PassState& state, const ServiceLink& link, const HandOverMark& mark) {
   state.openEntries.Clear();
   state.openLogins.Clear();
   state.hungRowKeys.clear();
@@ -76,11 +60,19 @@ void FinishPass(PassState& state, const ServiceLink& link, const std::string& te
   std::exception_ptr failure;
   try {
     ReduceHeartbeats(state.tables.transactions, state.tables.transactionsClone);
-    CommitPass(state.tables, text, unprocessedFrom);
+    CommitPass(state.tables, mark);
   } catch (...) {
     failure = std::current_exception();
   }
-  SettleHandOverFile(link, text, unprocessedFrom);
+  SettleHandOverFile(link, mark, true);
+  if (state.diagnostics) {
+    try {
+      NoteWithheldDiagnostics(
+          LineDiagnostics{*state.diagnostics, state.clock, &state.diagnosticQuota});
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+  }
   if (failure) std::rethrow_exception(failure);
 }
 
@@ -94,18 +86,6 @@ void NoteFinishingError(const PassEnvironment& env, const std::string& what) {
 }
 
 }  // namespace
-
-// The pass wrote the text after a byte-order mark exactly as the mark
-// describes it; the text as the hand-over reads files back (trimmed) is
-// tried too, for a file the pass did not write itself.
-std::optional<std::string> CommittedHandOverRest(const std::string& path, const HandOverMark& mark) {
-  std::string written = ReadTextFile(path);
-  if (written.starts_with(kUtf8Bom)) written.erase(0, kUtf8Bom.size());
-  if (mark.Describes(written)) return mark.Unprocessed(written);
-  const std::string text = HandOverFileText(path);
-  if (mark.Describes(text)) return mark.Unprocessed(text);
-  return std::nullopt;
-}
 
 void ReduceHeartbeats(Table& transactions, Cursor& transactionsClone) {
   transactions.First();
@@ -133,7 +113,8 @@ void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logi
                          SortedTextList& programsFetched, SortedTextList& historyUsers,
                          Cursor& transactionsClone, DateTime dateOfCalc) {
   SettleCommittedHandOver(env.link, history.Group());
-  const std::string text = FetchLogLines(env.link, failureCount);
+  const FetchedLines fetched = FetchLogLines(env.link, failureCount);
+  const std::string& text = fetched.text;
   // The saves within the pass (the pre-scans') become part of its commit.
   TableGroup::PassScope holdSaves(history.Group());
   PassState state(PassTables{history, logins, transactions, transactionsClone}, env.link.clock,
@@ -153,13 +134,13 @@ void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logi
     // The first error is the one the caller reports; a second one while
     // finishing goes to the diagnostic log.
     try {
-      FinishPass(state, env.link, text, progress.UnstoredFrom());
+      FinishPass(state, env.link, MarkOf(fetched, progress.UnstoredFrom()));
     } catch (const std::exception& second) {
       NoteFinishingError(env, second.what());
     }
     throw;
   }
-  FinishPass(state, env.link, text, static_cast<int>(text.size()) + 1);
+  FinishPass(state, env.link, MarkOf(fetched, static_cast<int>(text.size()) + 1));
 }
 
 }  // namespace brenvik

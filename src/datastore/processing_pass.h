@@ -60,12 +60,6 @@ void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logi
                          SortedTextList& programsFetched, SortedTextList& historyUsers,
                          Cursor& transactionsClone, DateTime dateOfCalc);
 
-// What is left to take in of the hand-over file at path (the lines from the
-// mark's first unprocessed one on, trimmed; empty when none) when the mark
-// of the last commit describes its text; nothing when it does not (the file
-// is not the text a committed pass took in). FileError when it cannot be read.
-std::optional<std::string> CommittedHandOverRest(const std::string& path, const HandOverMark& mark);
-
 // Of every run of consecutive heartbeat rows (event 8) keeps only the last,
 // walking the clone one row ahead of the table's cursor.
 void ReduceHeartbeats(Table& transactions, Cursor& transactionsClone);

@@ -180,16 +180,6 @@ bool BackupsAreTheTables(const std::string& dataFolder) {
   return true;
 }
 
-// The lines the next pass takes in: those of CopyForMonitor2.dat, then those
-// of CopyForMonitor.dat that the last commit did not take in.
-std::string PendingHandOverLines(const ServiceLink& link, const std::optional<HandOverMark>& mark) {
-  const std::string copy = link.DataFile(kCopyForMonitorFile);
-  const std::string copy2 = link.DataFile(kCopyForMonitor2File);
-  std::string fromCopy = FileExists(copy) ? HandOverFileText(copy) : std::string();
-  if (mark && FileExists(copy)) fromCopy = CommittedHandOverRest(copy, *mark).value_or(fromCopy);
-  return JoinOnce(FileExists(copy2) ? HandOverFileText(copy2) : std::string(), fromCopy);
-}
-
 }  // namespace
 
 void RollBackupsForward(const std::string& backupFolder) {
@@ -221,7 +211,7 @@ void SettleJournalBesideBackups(const ServiceLink& link) {
   if (!FileExists(journal) || !BackupsAreTheTables(link.dataFolder)) return;
   ChangeLog log(link.DataFile(kChangeLogFile));
   log.Load();
-  const std::string pending = PendingHandOverLines(link, log.LastHandOver());
+  const std::string pending = PendingHandOverLines(link.dataFolder, log.LastHandOver());
   if (pending.empty()) {
     DeleteFileIfExists(journal);
   } else if (pending != HandOverFileText(journal)) {

@@ -33,7 +33,7 @@ class HandOverTest : public ::testing::Test {
       if (!lines.empty()) WriteTextFileWithBom(dir.File(kCopyForMonitorFile), lines);
     };
   }
-  std::string Fetch() { return FetchLogLines(link, failures); }
+  std::string Fetch() { return FetchLogLines(link, failures).text; }
   std::string File(const char* name) const { return ReadTextFile(dir.File(name)); }
   bool Exists(const char* name) const { return FileExists(dir.File(name)); }
   std::string Journal() const { return ReadTextFile(link.BackupFile(kJournalFile)); }
@@ -136,11 +136,11 @@ TEST_F(HandOverTest, ASilentServiceCostsOneSecondAndNoFailure) {
   EXPECT_FALSE(Exists(kCopyForMonitorFile));
   EXPECT_FALSE(FileExists(link.BackupFile(kJournalFile)));
 
-  // With a remainder, the remainder alone is the text of the pass (joined
-  // with the empty new text, so a line break ends it).
+  // With a remainder, the remainder alone is the text of the pass, and the
+  // file holds exactly that text (a commit's mark of it must recognise it).
   dir.Write(kCopyForMonitorFile, WithBom(kStart));
-  EXPECT_EQ(Fetch(), kStart + "\r\n");
-  EXPECT_EQ(File(kCopyForMonitorFile), WithBom(kStart + "\r\n"));
+  EXPECT_EQ(Fetch(), kStart);
+  EXPECT_EQ(File(kCopyForMonitorFile), WithBom(kStart));
   EXPECT_FALSE(Exists(kCopyForMonitor2File));
   EXPECT_EQ(Journal(), WithBom(kStart));
 }
@@ -175,12 +175,11 @@ TEST_F(HandOverTest, AStopBeforeTheHeldBackLinesAreDeletedDoesNotDoubleThem) {
   EXPECT_EQ(Fetch(), Lines({kStart, kProgram, kIdle}));
 }
 
-TEST(JoinOnce, JoinsUnlessTheBackBeginsWithTheFront) {
-  EXPECT_EQ(JoinOnce("a", "b"), "a\r\nb");
-  EXPECT_EQ(JoinOnce("a\r\nb", "a\r\nb\r\nc"), "a\r\nb\r\nc");
-  EXPECT_EQ(JoinOnce("a\r\nb", "a\r\nc"), "a\r\nb\r\na\r\nc");  // only a whole front counts
-  EXPECT_EQ(JoinOnce("", "b"), "b");
-  EXPECT_EQ(JoinOnce("a", ""), "a\r\n");
+TEST_F(HandOverTest, OnlyAWholeFrontAtTheStartOfTheFileCountsAsJoinedAlready) {
+  dir.Write(kCopyForMonitor2File, WithBom(Lines({kStart, kProgram})));
+  dir.Write(kCopyForMonitorFile, WithBom(Lines({kStart, kProgram + "0", kIdle})));
+  ServiceHandsOver(kEnd);
+  EXPECT_EQ(Fetch(), Lines({kStart, kProgram, kStart, kProgram + "0", kIdle, kEnd}));
 }
 
 TEST_F(HandOverTest, TheWaitEndsWhenTheFileAppearsAndItsLastLookIsAfterTheTenthSleep) {
@@ -211,7 +210,7 @@ TEST_F(HandOverTest, FilesWithAndWithoutByteOrderMarksGiveTheSameText) {
   other.Write(kProcessNextTimeFile, WithBom(kStart));
   other.Write(kCopyForMonitorFile, kProgram);
   pipe.onMessage = [&](const std::string&) { other.Write(kCopyForMonitorFile, WithBom(kIdle)); };
-  EXPECT_EQ(FetchLogLines(otherLink, failures), plain);
+  EXPECT_EQ(FetchLogLines(otherLink, failures).text, plain);
   EXPECT_EQ(plain, Lines({kStart, kProgram, kIdle}));
 }
 

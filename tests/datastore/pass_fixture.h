@@ -113,7 +113,9 @@ class PassFixture {
     OpenTables(tables, Link(), messages_);
   }
 
-  ServiceLink Link() { return ServiceLink{*fake_.servicePipe, *fake_.clock, dir.path()}; }
+  ServiceLink Link() {
+    return ServiceLink{*fake_.servicePipe, *fake_.clock, dir.path(), passLimit};
+  }
   FakePlatform& Fake() { return fake_; }
 
   // One pass over what the service hands over now (nothing for an empty text).
@@ -184,6 +186,7 @@ class PassFixture {
   SortedTextList programsFetched;
   SortedTextList historyUsers;
   std::int32_t failureCount = 0;
+  std::uint64_t passLimit = kHandOverPassLimit;
   // The computed start of the running Windows run and the time of the pass,
   // both local (the fake clock's zone is UTC+2).
   DateTime startDateTime = At(8, 0);

@@ -139,16 +139,9 @@ std::optional<std::vector<std::size_t>> FedLines::Places(const std::string& text
 }
 
 std::string PendingText(const std::string& dataFolder) {
-  const std::string copy = dataFolder + kCopyForMonitorFile;
-  const std::string copy2 = dataFolder + kCopyForMonitor2File;
-  std::string fromCopy = FileExists(copy) ? HandOverFileText(copy) : "";
   ChangeLog log(dataFolder + kChangeLogFile);
   log.Load();
-  if (const auto& mark = log.LastHandOver(); mark && FileExists(copy)) {
-    fromCopy = CommittedHandOverRest(copy, *mark).value_or(fromCopy);
-  }
-  const std::string fromCopy2 = FileExists(copy2) ? HandOverFileText(copy2) : "";
-  return JoinOnce(fromCopy2, fromCopy);
+  return PendingHandOverLines(dataFolder, log.LastHandOver());
 }
 
 namespace {
