@@ -55,7 +55,11 @@ std::int64_t RoundHalfAway(double x) {
 DayAndMs SplitDateTime(DateTime value) {
   const std::int64_t total = RoundHalfAway(value * static_cast<double>(kMsPerDay));
   const std::int64_t day = total / kMsPerDay;  // truncates toward zero
-  const std::int64_t ms = (total < 0 ? -total : total) % kMsPerDay;
+  // The magnitude as unsigned: a value far outside any date rounds to the
+  // most negative integer, whose negation does not exist in int64.
+  const std::uint64_t magnitude =
+      total < 0 ? 0 - static_cast<std::uint64_t>(total) : static_cast<std::uint64_t>(total);
+  const auto ms = static_cast<std::int64_t>(magnitude % static_cast<std::uint64_t>(kMsPerDay));
   return DayAndMs{day, ms};
 }
 

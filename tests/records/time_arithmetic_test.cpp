@@ -159,7 +159,9 @@ TEST(SplitDateTime, RoundsLikeLlround) {
     const auto total = static_cast<std::int64_t>(std::llround(v * kMs));
     const DayAndMs parts = SplitDateTime(v);
     ASSERT_EQ(parts.day, total / kMsPerDay) << v;
-    ASSERT_EQ(parts.ms, (total < 0 ? -total : total) % kMsPerDay) << v;
+    const std::uint64_t magnitude =
+        total < 0 ? 0 - static_cast<std::uint64_t>(total) : static_cast<std::uint64_t>(total);
+    ASSERT_EQ(parts.ms, static_cast<std::int64_t>(magnitude % kMsPerDay)) << v;
   }
 }
 
