@@ -17,10 +17,7 @@ void OpenForPass(Table& table) {
 }
 
 void DeleteRows(Table& table, const std::vector<std::size_t>& ascendingRows) {
-  for (auto it = ascendingRows.rbegin(); it != ascendingRows.rend(); ++it) {
-    table.MoveToRecNo(*it + 1);
-    table.Delete();
-  }
+  table.DeleteRows(ascendingRows);
 }
 
 void MarkRowsComplete(Table& table, FieldId incompleteField, std::size_t from) {

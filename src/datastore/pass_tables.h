@@ -16,8 +16,7 @@ namespace brenvik {
 void OpenForPass(Table& table);
 
 // Deletes the rows given by their 0-based positions in append order, which
-// must be ascending. The last one goes first, so that rows at the end of a
-// long table cost nothing to remove.
+// must be ascending, in one sweep.
 void DeleteRows(Table& table, const std::vector<std::size_t>& ascendingRows);
 
 // Sets the Boolean field to false in every row from the 1-based row number

@@ -59,7 +59,7 @@ void FinishPass(PassState& state, const ServiceLink& link, const HandOverMark& m
   state.applicationLog.reset();
   std::exception_ptr failure;
   try {
-    ReduceHeartbeats(state.tables.transactions, state.tables.transactionsClone);
+    ReduceHeartbeats(state.tables.transactions);
     CommitPass(state.tables, mark);
   } catch (...) {
     failure = std::current_exception();
@@ -87,23 +87,21 @@ void NoteFinishingError(const PassEnvironment& env, const std::string& what) {
 
 }  // namespace
 
-void ReduceHeartbeats(Table& transactions, Cursor& transactionsClone) {
-  transactions.First();
-  transactionsClone.First();
-  transactionsClone.Next();
-  while (!transactions.Eof() && !transactionsClone.Eof()) {
-    if (transactions.AsInteger(transact::kEventType) == kEventHeartbeat &&
-        transactionsClone.AsInteger(transact::kEventType) == kEventHeartbeat) {
-      try {
-        transactions.Delete();
-      } catch (const TableError&) {
-        return;
-      }
-      transactionsClone.Next();
-    } else {
-      transactions.Next();
-      transactionsClone.Next();
+void ReduceHeartbeats(Table& transactions) {
+  transactions.First();  // posts a pending edit
+  const TableStore& rows = transactions.Rows();
+  std::vector<std::size_t> repeated;
+  for (std::size_t row = 0; row + 1 < rows.RowCount(); ++row) {
+    if (!rows.IsNull(row, transact::kEventType) && !rows.IsNull(row + 1, transact::kEventType) &&
+        rows.IntegerAt(row, transact::kEventType) == kEventHeartbeat &&
+        rows.IntegerAt(row + 1, transact::kEventType) == kEventHeartbeat) {
+      repeated.push_back(row);
     }
+  }
+  try {
+    DeleteRows(transactions, repeated);
+  } catch (const TableError&) {
+    // The rows stay; the next pass reduces them.
   }
 }
 

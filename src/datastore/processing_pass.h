@@ -61,7 +61,7 @@ void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logi
                          Cursor& transactionsClone, DateTime dateOfCalc);
 
 // Of every run of consecutive heartbeat rows (event 8) keeps only the last,
-// walking the clone one row ahead of the table's cursor.
-void ReduceHeartbeats(Table& transactions, Cursor& transactionsClone);
+// in one sweep over the rows in append order.
+void ReduceHeartbeats(Table& transactions);
 
 }  // namespace brenvik

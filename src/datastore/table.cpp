@@ -134,6 +134,47 @@ std::size_t Cursor::CurrentRow() const {
   return row_;
 }
 
+std::size_t Cursor::SurvivingSuccessor(const std::vector<std::size_t>& ascendingRows) const {
+  const auto erased = [&ascendingRows](std::size_t row) {
+    return std::binary_search(ascendingRows.begin(), ascendingRows.end(), row);
+  };
+  if (row_ == kEnd) return kEnd;
+  const bool fresh = viewVersion_ == store_->Version() && viewGeneration_ == configGeneration_;
+  if (!HasView() || !fresh) {
+    for (std::size_t row = row_ + 1; row < store_->RowCount(); ++row) {
+      if (!erased(row)) return row;
+    }
+    return kEnd;
+  }
+  for (std::size_t pos = ViewPos() + 1; pos < view_.size(); ++pos) {
+    if (!erased(view_[pos])) return view_[pos];
+  }
+  return kEnd;
+}
+
+void Cursor::RowsErased(const std::vector<std::size_t>& ascendingRows, std::size_t successor) {
+  const auto erased = [&ascendingRows](std::size_t row) {
+    return std::binary_search(ascendingRows.begin(), ascendingRows.end(), row);
+  };
+  // A row's number after the erasure: less by the erased rows before it.
+  const auto renumbered = [&ascendingRows](std::size_t row) {
+    return row - static_cast<std::size_t>(
+                     std::lower_bound(ascendingRows.begin(), ascendingRows.end(), row) -
+                     ascendingRows.begin());
+  };
+  if (row_ != kEnd && erased(row_)) row_ = successor;
+  if (row_ != kEnd) row_ = renumbered(row_);
+  if (editing_) {
+    if (erased(editRow_)) {
+      editing_ = false;
+      editValues_.clear();
+    } else {
+      editRow_ = renumbered(editRow_);
+    }
+  }
+  posValid_ = false;
+}
+
 void Cursor::RowErased(std::size_t row, std::size_t successor) {
   if (row_ == row) row_ = successor;
   if (row_ != kEnd && row_ > row) --row_;
@@ -552,6 +593,28 @@ void Table::EraseRow(Cursor& deleter, std::size_t row) {
   }
   Store().EraseRow(row);
   for (std::size_t i = 0; i < cursors_.size(); ++i) cursors_[i]->RowErased(row, successors[i]);
+}
+
+void Table::DeleteRows(const std::vector<std::size_t>& ascendingRows) {
+  CheckOpen();
+  Cancel();
+  if (ascendingRows.empty()) return;
+  std::vector<std::size_t> successors(cursors_.size(), kEnd);
+  for (std::size_t i = 0; i < cursors_.size(); ++i) {
+    Cursor* c = cursors_[i];
+    // As for one row: a view that is out of date is not rebuilt here.
+    const bool fresh = !c->HasView() || (c->viewVersion_ == Store().Version() &&
+                                         c->viewGeneration_ == c->configGeneration_);
+    if (fresh) c->ViewPos();
+    if (c->row_ != kEnd &&
+        std::binary_search(ascendingRows.begin(), ascendingRows.end(), c->row_)) {
+      successors[i] = c->SurvivingSuccessor(ascendingRows);
+    }
+  }
+  Store().EraseRows(ascendingRows);
+  for (std::size_t i = 0; i < cursors_.size(); ++i) {
+    cursors_[i]->RowsErased(ascendingRows, successors[i]);
+  }
 }
 
 void Table::ResetCursors() {

@@ -182,6 +182,12 @@ class Cursor {
 
   // Row bookkeeping, called by the store owner for every cursor.
   void RowErased(std::size_t row, std::size_t successor);
+  // The rows at ascendingRows (numbers before the erasure) are gone; a cursor
+  // on one of them moves to successor (a number before the erasure too).
+  void RowsErased(const std::vector<std::size_t>& ascendingRows, std::size_t successor);
+  // The first row after the current one, in view order, that is not in
+  // ascendingRows (kEnd when there is none).
+  std::size_t SurvivingSuccessor(const std::vector<std::size_t>& ascendingRows) const;
 
   std::shared_ptr<TableStore> store_;
   Table* table_ = nullptr;  // the owning table, for the cursor registry
@@ -244,6 +250,12 @@ class Table : public Cursor {
 
   // The group whose change log takes this table's saves, or null.
   TableGroup* Group() const { return group_; }
+
+  // Deletes the rows at the given 0-based positions in append order, which
+  // must be ascending, in one sweep over the columns. A cursor on a deleted
+  // row moves to the next row of its view that is left. TableError (and
+  // nothing deleted) when a position is out of range or out of order.
+  void DeleteRows(const std::vector<std::size_t>& ascendingRows);
 
  private:
   friend class Cursor;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "base/errors.h"
@@ -219,8 +220,7 @@ void TableStore::EraseRows(const std::vector<std::size_t>& ascendingRows) {
     EraseAll(c.bools, ascendingRows);
     EraseAll(c.texts, ascendingRows);
   }
-  // From the last one down, so that the numbers of the others stay valid.
-  for (auto it = ascendingRows.rbegin(); it != ascendingRows.rend(); ++it) NoteErased(*it);
+  NoteErasedRows(ascendingRows);
   rowCount_ -= ascendingRows.size();
   ++version_;
 }
@@ -251,6 +251,22 @@ void TableStore::NoteErased(std::size_t row) {
   const std::uint64_t saved = SavedRowAt(row);
   erased_.insert(std::lower_bound(erased_.begin(), erased_.end(), saved), saved);
   --kept_;
+}
+
+// The saved numbers of all the rows are found first, while the numbers of
+// the rows before them are still valid, and merged into erased_ at once.
+void TableStore::NoteErasedRows(const std::vector<std::size_t>& ascendingRows) {
+  std::deque<std::uint64_t> saved;
+  for (std::size_t row : ascendingRows) {
+    if (row >= kept_) break;  // rows appended since the save
+    saved.push_back(SavedRowAt(row));
+  }
+  if (saved.empty()) return;
+  std::deque<std::uint64_t> merged;
+  std::merge(erased_.begin(), erased_.end(), saved.begin(), saved.end(),
+             std::back_inserter(merged));
+  erased_ = std::move(merged);
+  kept_ -= saved.size();
 }
 
 void TableStore::MarkSaved() {

@@ -182,6 +182,7 @@ class TableStore {
   void StoreValue(Column& column, const FieldDef& def, std::size_t row, const FieldValue& value);
   std::uint64_t SavedRowAt(std::size_t row) const;  // row < kept_
   void NoteErased(std::size_t row);
+  void NoteErasedRows(const std::vector<std::size_t>& ascendingRows);
 
   std::string name_;
   std::vector<FieldDef> fields_;

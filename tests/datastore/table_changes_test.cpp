@@ -32,7 +32,8 @@ std::string Contents(const TableStore& store) {
 }
 
 // The saved rows plus the encoded changes give exactly the rows now, for
-// every mix of appends, edits, erasures and emptying since the save.
+// every mix of appends, edits, erasures (one row or many at once) and
+// emptying since the save.
 TEST(TableChangesTest, SavedRowsPlusTheChangesAreTheRowsNow) {
   std::mt19937 random(20130430);
   for (int round = 0; round < 300; ++round) {
@@ -51,8 +52,14 @@ TEST(TableChangesTest, SavedRowsPlusTheChangesAreTheRowsNow) {
         store.AppendRow(LoginRow(next++));
       } else if (what < 7 && store.RowCount() > 0) {
         store.SetRow(random() % store.RowCount(), LoginRow(next++));
-      } else if (what < 9 && store.RowCount() > 0) {
+      } else if (what < 8 && store.RowCount() > 0) {
         store.EraseRow(random() % store.RowCount());
+      } else if (what == 8) {
+        std::vector<std::size_t> rows;  // some rows in one sweep
+        for (std::size_t r = 0; r < store.RowCount(); ++r) {
+          if (random() % 3 == 0) rows.push_back(r);
+        }
+        store.EraseRows(rows);
       } else if (what == 9 && random() % 4 == 0) {
         store.Clear();
       }

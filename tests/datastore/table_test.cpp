@@ -96,24 +96,33 @@ TEST_F(TableTest, DeleteMovesToTheFollowingRowAndKeepsOtherCursorsOnTheirRows) {
   EXPECT_EQ(Scan(table), (Names{"r1", "r2", "r4"}));
 }
 
-TEST_F(TableTest, DeletingUnderACloneOneRowAheadKeepsOnlyTheLastOfEachRun) {
-  // The heartbeat reduction: the main cursor deletes, the clone walks ahead.
-  table.EmptyTable();
-  for (int e : {1, 8, 8, 8, 3, 8, 8, 4}) table.Append({std::to_string(e), std::int64_t{e}});
-  Cursor ahead(table);
-  table.First();
-  ahead.First();
-  ahead.Next();
-  while (!table.Eof() && !ahead.Eof()) {
-    if (table.AsLargeint("Seconds") == 8 && ahead.AsLargeint("Seconds") == 8) {
-      table.Delete();
-      ahead.Next();
-    } else {
-      table.Next();
-      ahead.Next();
-    }
-  }
-  EXPECT_EQ(Scan(table), (Names{"1", "8", "3", "8", "4"}));
+TEST_F(TableTest, DeletingManyRowsAtOnceMovesEachCursorAsDeletingThemOneByOneWould) {
+  for (int i = 6; i <= 9; ++i) table.Append({"r" + std::to_string(i), std::int64_t{i * 10}});
+  Cursor onDeleted(table), onRun(table), kept(table), editing(table), sorted(table);
+  onDeleted.MoveToRecNo(2);  // r2, deleted: to r4
+  onRun.MoveToRecNo(6);      // r6 of the run r6..r8: to r9
+  kept.MoveToRecNo(5);       // r5 stays, renumbered
+  editing.MoveToRecNo(9);
+  editing.Edit();
+  editing.Set("Count", 99);  // the edit of a row that stays survives
+  sorted.AddIndex("down", {"Seconds"}, true);
+  sorted.SetIndexName("down");
+  sorted.First();
+  sorted.Next();
+  sorted.Next();  // r7 of r9, r8, r7, r6, r5...: to r5, the next of its view left
+  table.Last();   // r9: its own pending edit would be cancelled
+
+  table.DeleteRows({1, 2, 5, 6, 7});  // r2, r3, r6, r7, r8
+  EXPECT_EQ(Scan(kept), (Names{"r1", "r4", "r5", "r9"}));
+  EXPECT_EQ(onDeleted.AsText("Name"), "r4");
+  EXPECT_EQ(onRun.AsText("Name"), "r9");
+  EXPECT_EQ(sorted.AsText("Name"), "r5");
+  EXPECT_EQ(editing.AsText("Name"), "r9");
+  editing.Post();
+  EXPECT_EQ(table.AsInteger("Count"), 99);
+  EXPECT_THROW(table.DeleteRows({2, 1}), TableError);
+  EXPECT_THROW(table.DeleteRows({4}), TableError);
+  EXPECT_EQ(table.RecordCount(), 4u);
 }
 
 TEST_F(TableTest, EditsArePostedOnlyThroughEditAndPost) {
