@@ -21,8 +21,9 @@ import tempfile
 import time
 
 
-def run_suite(build, sizes):
-    out = subprocess.run([os.path.join(build, "bench", "brenvik_suite_bench"), *map(str, sizes)],
+def run_suite(build, sizes, program="brenvik_suite_bench"):
+    """The figures of one of the suite programs: lines of rows, name, value, unit."""
+    out = subprocess.run([os.path.join(build, "bench", program), *map(str, sizes)],
                          check=True, capture_output=True, text=True).stdout
     figures = {}
     for line in out.splitlines():
@@ -172,6 +173,7 @@ def main():
     result = {}
     with tempfile.TemporaryDirectory(prefix="brenvik-bench-") as tmp:
         new = run_suite(args.build, sizes)
+        new.update(run_suite(args.build, sizes, "brenvik_report_bench"))
         new.update(cli_workloads(args.build, sizes, tmp))
         print("### Store now (history rows across)\n")
         print(table(order, new, sizes))

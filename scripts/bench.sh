@@ -17,14 +17,14 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 
-build() {  # source folder, build folder
+build() {  # source folder, build folder, targets
   cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release -DBRENVIK_BUILD_BENCH=ON \
         -DBRENVIK_BUILD_GUI=OFF -DBRENVIK_WERROR=OFF > /dev/null
   cmake --build "$2" -j2 --target brenvik_suite_bench brenvik-datagen $3 > /dev/null
 }
 
 command -v tuptime > /dev/null || echo "(tuptime is not installed: apt-get install tuptime)" >&2
-build . build/bench brenvik-cli
+build . build/bench "brenvik-cli brenvik_report_bench"
 if [[ -n "$baseline_rev" ]]; then
   old=build/bench-baseline-src
   rm -rf "$old"; git worktree prune

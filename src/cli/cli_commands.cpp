@@ -116,8 +116,8 @@ void RunHistory(Session& session, const HistoryOptions& options, std::ostream& o
   if (options.csvFile)
     ExportUptimeCsv(report, DefaultHistoryColumns(), session.locale(), *options.csvFile);
   if (options.htmlFile) {
-    WriteTextFileWithBom(*options.htmlFile, UptimeHtmlDocument(report, state.gStrCompUptime,
-                                                               session.clock(), session.locale()));
+    WriteUptimeHtmlFile(report, state.gStrCompUptime, session.clock(), session.locale(),
+                        *options.htmlFile);
   }
 }
 

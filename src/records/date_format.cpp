@@ -1,6 +1,7 @@
 #include "records/date_format.h"
 
 #include <cctype>
+#include <utility>
 
 #include "records/text_helpers.h"
 
@@ -18,7 +19,7 @@ class Formatter {
     while (i < pattern.size()) i = Token(pattern, i, depth);
   }
 
-  std::string Result() const { return out_; }
+  std::string Result() { return std::move(out_); }
 
  private:
   static std::size_t Run(const std::string& p, std::size_t i) {

@@ -1,5 +1,7 @@
 #include "records/text_helpers.h"
 
+#include <charconv>
+
 #include "base/utf8.h"
 
 namespace brenvik {
@@ -61,7 +63,17 @@ std::string PadText(std::string_view t, int width, char ch) {
 }
 
 std::string PadInt(std::int64_t v, int width, char ch) {
-  return PadText(std::to_string(v), width, ch);
+  // The digits are ASCII, so the last width characters are the last width
+  // bytes: the same result as PadText without counting characters.
+  if (width <= 0) return {};
+  char digits[24];
+  const char* end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+  const auto n = static_cast<std::size_t>(end - digits);
+  const auto w = static_cast<std::size_t>(width);
+  if (n >= w) return std::string(end - w, w);
+  std::string padded(w - n, ch);
+  padded.append(digits, n);
+  return padded;
 }
 
 std::vector<std::string> SplitByChar(std::string_view s, char d) {

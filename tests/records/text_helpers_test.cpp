@@ -64,6 +64,9 @@ TEST(PadInt, KeepsTheLastWidthCharacters) {
   EXPECT_EQ(PadInt(7, 2, '0'), "07");
   EXPECT_EQ(PadInt(5, 2, '0'), "05");
   EXPECT_EQ(PadInt(123, 2, '0'), "23");
+  EXPECT_EQ(PadInt(-5, 3, '0'), "0-5");
+  EXPECT_EQ(PadInt(-123, 2, '0'), "23");
+  EXPECT_EQ(PadInt(9, 0, '0'), "");
   EXPECT_EQ(PadText("ab", 4, ' '), "  ab");
   EXPECT_EQ(PadText("\xC3\xA4\xC3\xB6", 1, ' '), "\xC3\xB6");  // never half a character
 }

@@ -179,21 +179,49 @@ void ExportUptimeCsv(Cursor& report, const std::vector<GridColumn>& layout,
   file.Commit();
 }
 
-std::string UptimeHtmlDocument(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
-                               const LocaleInfo& locale) {
+namespace {
+
+// The HTML document in pieces, as the CSV.
+void WriteUptimeHtml(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
+                     const LocaleInfo& locale, const std::function<void(std::string_view)>& put) {
+  constexpr std::size_t kPiece = 256 * 1024;
   std::string html = HtmlHead(gStrCompUptime);
   KeepRow keep(report);
-  for (report.First(); !report.Eof(); report.Next())
+  for (report.First(); !report.Eof(); report.Next()) {
     html += HtmlRow(report, NowWholeSeconds(clock), locale);
-  return html + "</table></body></html>";
+    if (html.size() >= kPiece) {
+      put(html);
+      html.clear();
+    }
+  }
+  html += "</table></body></html>";
+  put(html);
+}
+
+}  // namespace
+
+std::string UptimeHtmlDocument(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
+                               const LocaleInfo& locale) {
+  std::string html;
+  WriteUptimeHtml(report, gStrCompUptime, clock, locale,
+                  [&](std::string_view piece) { html += piece; });
+  return html;
+}
+
+void WriteUptimeHtmlFile(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
+                         const LocaleInfo& locale, const std::string& fileName) {
+  AtomicFileWriter file(fileName);
+  file.Write(kUtf8Bom);
+  WriteUptimeHtml(report, gStrCompUptime, clock, locale,
+                  [&](std::string_view piece) { file.Write(piece); });
+  file.Commit();
 }
 
 std::string ExportUptimeHtml(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
                              const LocaleInfo& locale, SystemInfo& systemInfo, Shell& shell) {
-  const std::string document = UptimeHtmlDocument(report, gStrCompUptime, clock, locale);
   const std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
   if (fileName.empty()) return fileName;
-  WriteTextFileWithBom(fileName, document);
+  WriteUptimeHtmlFile(report, gStrCompUptime, clock, locale, fileName);
   shell.OpenDocument(fileName);
   return fileName;
 }

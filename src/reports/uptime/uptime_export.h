@@ -52,6 +52,10 @@ void ExportUptimeCsv(Cursor& report, const std::vector<GridColumn>& layout,
 // durations are spans ending now.
 std::string UptimeHtmlDocument(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
                                const LocaleInfo& locale);
+// Writes the document (UTF-8 with a byte-order mark) to fileName, replacing
+// the file, as the rows are read.
+void WriteUptimeHtmlFile(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
+                         const LocaleInfo& locale, const std::string& fileName);
 // Writes the document (UTF-8 with a byte-order mark) to the first free
 // Brenvik<n>~.html of the temporary folder and opens it. Returns the file
 // name, empty when no free name was found (nothing is written then).
