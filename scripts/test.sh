@@ -12,11 +12,14 @@ scripts/install-deps.sh
 
 export CCACHE_DIR="${CCACHE_DIR:-$PWD/.cache/ccache}"
 jobs=2
+started=$SECONDS
+elapsed() { echo "-- $1 took $(( (SECONDS - $2) / 60 )) min $(( (SECONDS - $2) % 60 )) s"; }
 
 echo "== native build (Linux, POSIX backend) =="
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug > /dev/null
 cmake --build build/native -j"$jobs"
 ctest --test-dir build/native --output-on-failure -j"$jobs"
+elapsed "native build and tests" "$started"
 
 if [[ $quick == 1 ]]; then
   echo "quick run passed"
@@ -26,6 +29,9 @@ fi
 for variant in scripts/test-variants/*.sh; do
   [[ -e "$variant" ]] || continue
   echo "== $(basename "$variant" .sh) =="
+  variant_started=$SECONDS
   bash "$variant" "$jobs"
+  elapsed "$(basename "$variant" .sh)" "$variant_started"
 done
+elapsed "the full run" "$started"
 echo "all tests passed"
