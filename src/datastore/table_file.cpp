@@ -14,53 +14,6 @@
 namespace brenvik {
 namespace {
 
-using CrcTables = std::array<std::array<std::uint32_t, 256>, 8>;
-
-CrcTables MakeCrcTables() {
-  CrcTables t{};
-  for (std::uint32_t i = 0; i < 256; ++i) {
-    std::uint32_t c = i;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    t[0][i] = c;
-  }
-  for (std::size_t s = 1; s < 8; ++s) {
-    for (std::size_t i = 0; i < 256; ++i) t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFF];
-  }
-  return t;
-}
-
-const CrcTables& Tables() {
-  static const CrcTables tables = MakeCrcTables();
-  return tables;
-}
-
-std::uint32_t LoadLe32(const unsigned char* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-         std::uint32_t(p[3]) << 24;
-}
-
-}  // namespace
-
-std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
-  const CrcTables& t = Tables();
-  auto p = reinterpret_cast<const unsigned char*>(bytes.data());
-  std::size_t n = bytes.size();
-  crc = ~crc;
-  // Slicing by eight: one table look-up per byte, eight bytes per step.
-  while (n >= 8) {
-    const std::uint32_t a = LoadLe32(p) ^ crc;
-    const std::uint32_t b = LoadLe32(p + 4);
-    crc = t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^
-          t[3][b & 0xFF] ^ t[2][(b >> 8) & 0xFF] ^ t[1][(b >> 16) & 0xFF] ^ t[0][b >> 24];
-    p += 8;
-    n -= 8;
-  }
-  while (n-- > 0) crc = (crc >> 8) ^ t[0][(crc ^ *p++) & 0xFF];
-  return ~crc;
-}
-
-namespace {
-
 // ---- writing ----
 
 void PutNullMap(std::string& out, const std::vector<std::uint8_t>& nulls) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/crc32.h"
 #include "datastore/table_store.h"
 
 namespace brenvik {
@@ -18,9 +19,6 @@ inline constexpr std::string_view kTableFileMagic{"BRVKTAB\x1A", 8};
 inline constexpr std::uint32_t kTableFormatVersion = 2;
 // Files of the first version have no commit number; they are still read.
 inline constexpr std::uint32_t kFirstTableFormatVersion = 1;
-
-// CRC-32 (the polynomial of zip and Ethernet), continued from crc.
-std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc = 0);
 
 // seq: the number of the last change-log commit the rows include (0 for a
 // table without a change log).

@@ -38,8 +38,6 @@ TableStore SampleHistory() {
   return store;
 }
 
-TEST(TableFileTest, Crc32OfTheCheckText) { EXPECT_EQ(Crc32("123456789"), 0xCBF43926u); }
-
 TEST(TableFileTest, RowsAreReadBackExactly) {
   const TableStore original = SampleHistory();
   TableStore copy("DataSetHistory", HistorySchema());
