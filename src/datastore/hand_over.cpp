@@ -348,11 +348,14 @@ FetchedLines FetchLogLines(const ServiceLink& link, int& failureCount) {
   if (FileExists(copy)) {
     fresh = PartOf(copy);
     const std::string journal = link.BackupFile(kJournalFile);
-    std::vector<Part> journalParts;
-    if (FileExists(journal)) journalParts.push_back(PartOf(journal));
-    journalParts.push_back(fresh);
-    ForceDirectories(link.dataFolder + "Backup");
-    WriteJoined(journal, journalParts);
+    // Joining nothing to a journal leaves it as it is: it is not rewritten.
+    if (fresh.span.Size() > 0 || !FileExists(journal)) {
+      std::vector<Part> journalParts;
+      if (FileExists(journal)) journalParts.push_back(PartOf(journal));
+      journalParts.push_back(fresh);
+      ForceDirectories(link.dataFolder + "Backup");
+      WriteJoined(journal, journalParts);
+    }
   }
   FetchedLines fetched;
   if (FileExists(copy2)) {

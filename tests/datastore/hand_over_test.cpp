@@ -64,6 +64,14 @@ TEST_F(HandOverTest, NewLinesAreAppendedToTheJournal) {
   EXPECT_EQ(Journal(), WithBom(Lines({kStart, kProgram})));
 }
 
+TEST_F(HandOverTest, AnEmptyHandOverLeavesTheJournalUnwritten) {
+  ForceDirectories(dir.path() + "Backup");
+  WriteTextFileWithBom(link.BackupFile(kJournalFile), kStart + "\r\n\r\n");
+  pipe.onMessage = [this](const std::string&) { dir.Write(kCopyForMonitorFile, ""); };
+  EXPECT_EQ(Fetch(), "");
+  EXPECT_EQ(Journal(), WithBom(kStart + "\r\n\r\n"));  // as written, not joined anew
+}
+
 TEST_F(HandOverTest, LinesOfACutOffPassComeFirstAndAreNotJournalledAgain) {
   // Left by a pass that was cut off; its hand-over journalled it.
   ForceDirectories(dir.path() + "Backup");
