@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/huge_pages.h"
 #include "base/utf8.h"
 #include "datastore/byte_codec.h"
 
@@ -160,6 +161,12 @@ void ReserveColumn(Column& c, std::size_t rows) {
     case FieldType::Text: c.texts.reserve(room); break;
     case FieldType::Calculated: break;
   }
+  AdviseHugePagesFor(c.nulls);
+  AdviseHugePagesFor(c.reals);
+  AdviseHugePagesFor(c.ints);
+  AdviseHugePagesFor(c.longs);
+  AdviseHugePagesFor(c.bools);
+  AdviseHugePagesFor(c.texts);
 }
 
 void ReadColumn(ByteReader& in, Column& c, std::size_t rows) {

@@ -4,12 +4,11 @@
 #include <limits>
 
 #include "base/errors.h"
+#include "base/huge_pages.h"
 #include "datastore/tables.h"
 
 namespace brenvik {
 namespace {
-
-constexpr const char* kWindowsRowsFilter = "cdsHistoryIsWindows = true";
 
 std::int32_t Held32(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(
@@ -70,12 +69,26 @@ std::vector<HistorySummaryRow> ReadSummaryRows(Cursor& cursor) {
 
 SummaryTotals LoadSummary(Cursor& cursor) { return LoadSummary(ReadSummaryRows(cursor)); }
 
+// The rows the clone's filter "cdsHistoryIsWindows = true" lets through, in
+// append order, read from the columns without building the clone's view:
+// a sorted or filtered view is a list of every row it shows, which a refresh
+// would rebuild (and throw away) for every change of the history.
 std::vector<HistorySummaryRow> TableWindowsHistory::WindowsRows() {
-  Cursor* clone = tables_.DataSetHistoryCloneWinUptime.get();
-  if (clone == nullptr) throw TableError("The uptime history is not open");
-  if (clone->FilterText() != kWindowsRowsFilter) clone->SetFilter(kWindowsRowsFilter);
-  clone->SetFiltered(true);
-  return ReadSummaryRows(*clone);
+  const Cursor* clone = tables_.DataSetHistoryCloneWinUptime.get();
+  if (clone == nullptr || !tables_.DataSetHistory.IsOpen()) {
+    throw TableError("The uptime history is not open");
+  }
+  const TableStore& store = clone->Rows();
+  const SummaryColumns columns(store);
+  const Column& isWindows = store.ColumnAt(history::kIsWindows);
+  std::vector<HistorySummaryRow> rows;
+  // Room for every row: what the program rows leave unused is never touched.
+  rows.reserve(store.RowCount());
+  AdviseHugePagesFor(rows);
+  for (std::size_t r = 0; r < store.RowCount(); ++r) {
+    if (!isWindows.nulls[r] && isWindows.bools[r] != 0) rows.push_back(columns.Read(r));
+  }
+  return rows;
 }
 
 }  // namespace brenvik

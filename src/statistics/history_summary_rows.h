@@ -1,7 +1,7 @@
 // The summaries read the uptime history through the table engine: the
-// summary fields of every row of a cursor's view, the Windows rows that the
-// statistics scan over DataSetHistoryCloneWinUptime, and LoadSummary in report
-// mode over the report cursor.
+// summary fields of every row of a cursor's view (start and end with their
+// milliseconds dropped), the Windows rows that the statistics scan, and
+// LoadSummary in report mode over the report cursor.
 #pragma once
 
 #include <vector>
@@ -21,9 +21,10 @@ std::vector<HistorySummaryRow> ReadSummaryRows(Cursor& cursor);
 // Report mode over the report cursor as it is filtered and sorted.
 SummaryTotals LoadSummary(Cursor& cursor);
 
-// The Windows rows of the history through DataSetHistoryCloneWinUptime, which
-// is filtered to "cdsHistoryIsWindows = true" for the scan. The clone is
-// looked up on each call, since the tables recreate it when they reopen.
+// The Windows rows of the history, in append order: the rows of
+// DataSetHistoryCloneWinUptime filtered to "cdsHistoryIsWindows = true",
+// read from its columns. The clone is looked up on each call, since the
+// tables recreate it when they reopen.
 class TableWindowsHistory : public WindowsHistorySource {
  public:
   explicit TableWindowsHistory(DataTables& tables) : tables_(tables) {}

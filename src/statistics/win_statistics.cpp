@@ -87,8 +87,8 @@ SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows, WinStatist
   totals.recCount = static_cast<std::int64_t>(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const HistorySummaryRow& row = rows[i];
-    const DateTime start = DropMilliseconds(row.start);
-    const DateTime end = DropMilliseconds(row.end);
+    const DateTime start = row.start;
+    const DateTime end = row.end;
     const std::int64_t uptime = NotNegative(row.uptimeSeconds);
     if (row.isWindows) {
       totals.idleTotal += RowIdle(row);

@@ -55,9 +55,15 @@ TEST_F(HistoryTablesTest, WindowsHistoryFiltersTheStatisticsCloneOnly) {
   EXPECT_EQ(rows[1].idleSeconds, 60);
   EXPECT_EQ(rows[1].activeSeconds, 3000);
   EXPECT_EQ(tables_.DataSetHistoryClone->RecordCount(), 3U);  // the report's clone is untouched
-  // A program row appended later is still left out on the next refresh.
+  // A program row appended later is still left out on the next refresh; a
+  // Windows row's milliseconds are dropped.
   AppendHistoryRow(tables_.DataSetHistory, {At(2013, 5, 3, 9), At(2013, 5, 3, 10), false});
-  EXPECT_EQ(source.WindowsRows().size(), 2U);
+  AppendHistoryRow(tables_.DataSetHistory,
+                   {At(2013, 5, 4, 8) + 0.7 / 86400, At(2013, 5, 4, 9) + 0.2 / 86400});
+  const std::vector<HistorySummaryRow> again = source.WindowsRows();
+  ASSERT_EQ(again.size(), 3U);
+  EXPECT_EQ(again[2].start, At(2013, 5, 4, 8));
+  EXPECT_EQ(again[2].end, At(2013, 5, 4, 9));
 }
 
 TEST_F(HistoryTablesTest, ReportSummaryFollowsTheReportFilterAndEndsOnTheLastRow) {
