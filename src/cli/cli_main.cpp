@@ -104,7 +104,9 @@ int RunOnTree(const CommandLine& line, Platform& platform, std::ostream& out, st
     return kExitTreeInUse;
   }
   Session session(platform, folders, err, line.global.now.has_value());
-  session.Start();
+  // The uptime report refreshes the statistics first: a refresh at the
+  // start as well would do the same work twice.
+  session.Start(line.command != Command::UptimeReport);
   if (session.EndAfterStartUp()) {
     session.Close();
     return kExitError;

@@ -39,7 +39,7 @@ Session::~Session() {
 }
 
 // The data steps of window creation, in its order.
-void Session::Start() {
+void Session::Start(bool refreshStatistics) {
   ProcessDiagnosticLog().SetLogFile(folders_.dataFolder + kDiagnosticLogFile);
   stats_ = WinStatistics{};
   tables_.historyCalcHandler = MakeHistoryCalcHandler(directory_);
@@ -50,7 +50,7 @@ void Session::Start() {
   InitAppFormatSettings(locale_);
   stats_ = InitialWinStatistics(clock());
   LoadWatchedPrograms();
-  FetchWinStatistics(stats_, NowWholeSeconds(clock()), services());
+  if (refreshStatistics) FetchWinStatistics(stats_, NowWholeSeconds(clock()), services());
 }
 
 void Session::Close() {

@@ -43,7 +43,9 @@ class Session : private StatisticsHost, private Messages {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  void Start();
+  // refreshStatistics false leaves out the first statistics refresh (with
+  // its processing pass), for a command that begins with one of its own.
+  void Start(bool refreshStatistics = true);
   void Close();
   // The table recovery could not reach the service: like the window, the
   // session ends once the start-up is over.

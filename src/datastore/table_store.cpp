@@ -312,11 +312,6 @@ void TableStore::ReplaceAll(std::vector<Column> columns, std::size_t rowCount) {
   MarkSaved();
 }
 
-bool TableStore::IsNull(std::size_t row, FieldId id) const {
-  const Column& c = ColumnAt(id);
-  return !c.Stored() || c.nulls[row] != 0;
-}
-
 namespace {
 [[noreturn]] void WrongType(const std::string& table, const FieldDef& def, const char* wanted) {
   throw TableError("Table " + table + ": field " + def.name + " is " + FieldTypeName(def.type) +
@@ -324,10 +319,8 @@ namespace {
 }
 }  // namespace
 
-DateTime TableStore::DateTimeAt(std::size_t row, FieldId id) const {
-  const Column& c = ColumnAt(id);
-  if (c.type != FieldType::DateTime) WrongType(name_, Def(id), "DateTime");
-  return c.nulls[row] ? 0.0 : c.reals[row];
+void TableStore::ThrowWrongType(FieldId id, const char* wanted) const {
+  WrongType(name_, Def(id), wanted);
 }
 
 std::int32_t TableStore::IntegerAt(std::size_t row, FieldId id) const {
@@ -342,19 +335,6 @@ std::int32_t TableStore::IntegerAt(std::size_t row, FieldId id) const {
     return static_cast<std::int32_t>(v);
   }
   WrongType(name_, Def(id), "Integer");
-}
-
-std::int64_t TableStore::LargeintAt(std::size_t row, FieldId id) const {
-  const Column& c = ColumnAt(id);
-  if (c.type == FieldType::Largeint) return c.nulls[row] ? 0 : c.longs[row];
-  if (c.type == FieldType::Integer) return c.nulls[row] ? 0 : c.ints[row];
-  WrongType(name_, Def(id), "Largeint");
-}
-
-bool TableStore::BooleanAt(std::size_t row, FieldId id) const {
-  const Column& c = ColumnAt(id);
-  if (c.type != FieldType::Boolean) WrongType(name_, Def(id), "Boolean");
-  return !c.nulls[row] && c.bools[row] != 0;
 }
 
 const std::string& TableStore::TextAt(std::size_t row, FieldId id) const {

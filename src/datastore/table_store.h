@@ -137,6 +137,7 @@ class TableStore {
   void EraseRow(std::size_t row);
   void Clear();
 
+  // The readers that scans call for every row are defined below, inline.
   bool IsNull(std::size_t row, FieldId id) const;
   DateTime DateTimeAt(std::size_t row, FieldId id) const;
   std::int32_t IntegerAt(std::size_t row, FieldId id) const;
@@ -178,6 +179,8 @@ class TableStore {
   void CheckValue(FieldId id, const FieldValue& value) const;
 
  private:
+  // TableError: the field is not of the type a reader wanted.
+  [[noreturn]] void ThrowWrongType(FieldId id, const char* wanted) const;
   void PushValue(Column& column, const FieldDef& def, const FieldValue& value);
   void StoreValue(Column& column, const FieldDef& def, std::size_t row, const FieldValue& value);
   std::uint64_t SavedRowAt(std::size_t row) const;  // row < kept_
@@ -198,5 +201,29 @@ class TableStore {
   std::deque<std::uint64_t> erased_;
   std::vector<std::uint64_t> edited_;  // unsorted, may repeat
 };
+
+inline bool TableStore::IsNull(std::size_t row, FieldId id) const {
+  const Column& c = ColumnAt(id);
+  return !c.Stored() || c.nulls[row] != 0;
+}
+
+inline DateTime TableStore::DateTimeAt(std::size_t row, FieldId id) const {
+  const Column& c = ColumnAt(id);
+  if (c.type != FieldType::DateTime) ThrowWrongType(id, "DateTime");
+  return c.nulls[row] ? 0.0 : c.reals[row];
+}
+
+inline std::int64_t TableStore::LargeintAt(std::size_t row, FieldId id) const {
+  const Column& c = ColumnAt(id);
+  if (c.type == FieldType::Largeint) return c.nulls[row] ? 0 : c.longs[row];
+  if (c.type == FieldType::Integer) return c.nulls[row] ? 0 : c.ints[row];
+  ThrowWrongType(id, "Largeint");
+}
+
+inline bool TableStore::BooleanAt(std::size_t row, FieldId id) const {
+  const Column& c = ColumnAt(id);
+  if (c.type != FieldType::Boolean) ThrowWrongType(id, "Boolean");
+  return !c.nulls[row] && c.bools[row] != 0;
+}
 
 }  // namespace brenvik
