@@ -243,7 +243,11 @@ void TruncateFile(const std::string& path, std::uint64_t size) {
   if (ec) throw FileError("Cannot cut file \"" + path + "\": " + ec.message());
 }
 
-void LinkOrCopyFile(const std::string& from, const std::string& to) {
+void SyncFolder(const std::string& folder) {
+  if (Ops().syncFolder) Ops().syncFolder(folder);
+}
+
+void LinkOrCopyFile(const std::string& from, const std::string& to, bool syncFolder) {
   std::error_code ec;
   if (fs::equivalent(ToFsPath(from), ToFsPath(to), ec) && !ec) return;  // already the same file
   const std::string temp = TempNameFor(to);
@@ -258,7 +262,7 @@ void LinkOrCopyFile(const std::string& from, const std::string& to) {
     fs::remove(ToFsPath(temp), ec);
     throw;
   }
-  if (Ops().syncFolder) Ops().syncFolder(ParentFolder(to));
+  if (syncFolder) SyncFolder(ParentFolder(to));
 }
 
 void CopyFileOverwrite(const std::string& from, const std::string& to) {

@@ -107,7 +107,12 @@ void TruncateFile(const std::string& path, std::uint64_t size);
 // a hard link to from where the file system has them (no bytes are copied),
 // else a copy. Only for files that are replaced whole and never changed in
 // place, since both names then share one file. FileError on failure.
-void LinkOrCopyFile(const std::string& from, const std::string& to);
+// syncFolder false leaves the flush of the folder's new entry to the
+// caller (SyncFolder once after linking several files into one folder).
+void LinkOrCopyFile(const std::string& from, const std::string& to, bool syncFolder = true);
+// Flushes a folder's entries to disk (nothing before the backend installs
+// the durable operations).
+void SyncFolder(const std::string& folder);
 
 // Plain file operations. Delete/Rename/Copy return false on failure, as the
 // callers that ignore failures expect; the throwing forms raise FileError.

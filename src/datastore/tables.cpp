@@ -85,9 +85,10 @@ bool TryCopy(const std::string& from, const std::string& to) {
   }
 }
 
+// The new name is flushed with the others of the backup folder.
 bool TryLink(const std::string& from, const std::string& to) {
   try {
-    LinkOrCopyFile(from, to);
+    LinkOrCopyFile(from, to, false);
     return true;
   } catch (const Error&) {
     return false;
@@ -328,6 +329,8 @@ void CloseTablesAndBackup(DataTables& tables, const std::string& dataFolder) {
   if (hasLog) copied = TryCopy(changeLog, backup + kChangeLogFile + kStagedSuffix) && copied;
   if (copied) {
     try {
+      // The staged names are on disk before the marker that says the set is whole.
+      SyncFolder(dataFolder + kBackupFolderName);
       WriteFileAtomic(backup + kStagedSetFile, hasLog ? "log" : "no log");
       RollBackupsForward(backup);
     } catch (const Error&) {

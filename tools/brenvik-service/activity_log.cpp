@@ -18,7 +18,7 @@ namespace {
   throw FileError(PosixErrorText(what + " \"" + path + "\"", error));
 }
 
-void SyncFolder(const std::string& folder) {
+void FlushFolder(const std::string& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
@@ -188,7 +188,7 @@ void ActivityLog::Commit() {
   if (!RenameFile(next, dataFolder_ + kHandOverFile)) {
     throw FileError("Cannot rename \"" + next + "\" to " + kHandOverFile);
   }
-  SyncFolder(dataFolder_);
+  FlushFolder(dataFolder_);
   stateFile_.state().pending = false;
   stateFile_.Save();
 }

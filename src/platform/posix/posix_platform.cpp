@@ -37,7 +37,7 @@ void ReplaceFile(const std::string& from, const std::string& to) {
   }
 }
 
-void SyncFolder(const std::string& folder) {
+void SyncFolderToDisk(const std::string& folder) {
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
@@ -59,7 +59,7 @@ std::FILE* OpenNoFollow(const std::string& path, bool createNew) {
 }  // namespace
 
 void InstallPosixDurableFileOps() {
-  InstallDurableFileOps({&SyncFile, &ReplaceFile, &SyncFolder, &OpenNoFollow});
+  InstallDurableFileOps({&SyncFile, &ReplaceFile, &SyncFolderToDisk, &OpenNoFollow});
 }
 
 std::unique_ptr<Platform> CreateNativePlatform() {
