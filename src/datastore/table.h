@@ -253,8 +253,9 @@ class Table : public Cursor {
 
   // Deletes the rows at the given 0-based positions in append order, which
   // must be ascending, in one sweep over the columns. A cursor on a deleted
-  // row moves to the next row of its view that is left. TableError (and
-  // nothing deleted) when a position is out of range or out of order.
+  // row moves to the next row of its view that is left; the table's own
+  // pending edit is dropped, as Delete drops it. TableError (and nothing
+  // deleted) when a position is out of range or out of order.
   void DeleteRows(const std::vector<std::size_t>& ascendingRows);
 
  private:
