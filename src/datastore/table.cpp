@@ -58,7 +58,7 @@ void Cursor::ResetPosition() {
 
 void Cursor::EnsureView() const {
   if (!HasView()) return;
-  if (viewVersion_ == store_->Version() && viewGeneration_ == configGeneration_) return;
+  if (ViewUpToDate()) return;
   const bool useFilter = filtered_ && !filter_.Empty();
   view_.clear();
   if (current_ >= 0) {
@@ -119,7 +119,7 @@ void Cursor::MoveToPos(std::size_t pos) {
 
 std::size_t Cursor::SuccessorRow(bool mayBuild) const {
   if (row_ == kEnd) return kEnd;
-  const bool fresh = viewVersion_ == store_->Version() && viewGeneration_ == configGeneration_;
+  const bool fresh = ViewUpToDate();
   if (!HasView() || (!mayBuild && !fresh)) {
     return row_ + 1 < store_->RowCount() ? row_ + 1 : kEnd;
   }
@@ -139,8 +139,7 @@ std::size_t Cursor::SurvivingSuccessor(const std::vector<std::size_t>& ascending
     return std::binary_search(ascendingRows.begin(), ascendingRows.end(), row);
   };
   if (row_ == kEnd) return kEnd;
-  const bool fresh = viewVersion_ == store_->Version() && viewGeneration_ == configGeneration_;
-  if (!HasView() || !fresh) {
+  if (!HasView() || !ViewUpToDate()) {
     for (std::size_t row = row_ + 1; row < store_->RowCount(); ++row) {
       if (!erased(row)) return row;
     }
@@ -583,12 +582,7 @@ void Table::EraseRow(Cursor& deleter, std::size_t row) {
   std::vector<std::size_t> successors(cursors_.size(), kEnd);
   for (std::size_t i = 0; i < cursors_.size(); ++i) {
     Cursor* c = cursors_[i];
-    // Settle row_ against the current view, unless the view is out of date:
-    // rebuilding it here would sort or filter the whole table once for every
-    // row deleted; it is rebuilt once, when the cursor is next used.
-    const bool fresh = !c->HasView() || (c->viewVersion_ == Store().Version() &&
-                                         c->viewGeneration_ == c->configGeneration_);
-    if (fresh) c->ViewPos();
+    c->SettleBeforeErasure();
     if (c->row_ == row) successors[i] = c->SuccessorRow(c == &deleter);
   }
   Store().EraseRow(row);
@@ -602,10 +596,7 @@ void Table::DeleteRows(const std::vector<std::size_t>& ascendingRows) {
   std::vector<std::size_t> successors(cursors_.size(), kEnd);
   for (std::size_t i = 0; i < cursors_.size(); ++i) {
     Cursor* c = cursors_[i];
-    // As for one row: a view that is out of date is not rebuilt here.
-    const bool fresh = !c->HasView() || (c->viewVersion_ == Store().Version() &&
-                                         c->viewGeneration_ == c->configGeneration_);
-    if (fresh) c->ViewPos();
+    c->SettleBeforeErasure();
     if (c->row_ != kEnd &&
         std::binary_search(ascendingRows.begin(), ascendingRows.end(), c->row_)) {
       successors[i] = c->SurvivingSuccessor(ascendingRows);

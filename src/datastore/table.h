@@ -164,6 +164,16 @@ class Cursor {
   };
 
   bool HasView() const { return current_ >= 0 || (filtered_ && !filter_.Empty()); }
+  // The view was built for the rows and the settings as they are now.
+  bool ViewUpToDate() const {
+    return viewVersion_ == store_->Version() && viewGeneration_ == configGeneration_;
+  }
+  // Before rows are erased: row_ is settled against the view, unless the view
+  // is out of date (rebuilding it then would sort or filter the whole table
+  // for every deletion; it is rebuilt once, when the cursor is next used).
+  void SettleBeforeErasure() const {
+    if (!HasView() || ViewUpToDate()) ViewPos();
+  }
   void EnsureView() const;
   const std::vector<std::uint32_t>& IndexOrder(Index& index) const;
   std::size_t ViewSize() const;
