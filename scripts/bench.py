@@ -14,6 +14,7 @@ import datetime
 import json
 import os
 import shutil
+import signal
 import sqlite3
 import subprocess
 import sys
@@ -88,6 +89,69 @@ def cli_workloads(build, sizes, tmp):
                 # command line does it: peak resident bytes per history row.
                 figures[(rows, "peak_memory_per_history_row")] = (
                     max(r[1] for r in runs) * 1024 / rows, "bytes")
+        shutil.rmtree(root)
+    return figures
+
+
+def proc_figures(pid):
+    """Processor ticks used so far and peak resident kB of a running process."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    with open(f"/proc/{pid}/status") as f:
+        peak = next(int(line.split()[1]) for line in f if line.startswith("VmHWM:"))
+    return int(fields[11]) + int(fields[12]), peak
+
+
+def window_start_up(program, env, settle=1.5, limit=120.0):
+    """Starts the window and waits until its start-up is over: for `settle`
+    seconds no 50 ms sample saw it busy for more than half of the time (the
+    seconds timer's rewrite of the figures costs a tick now and then, which
+    is not start-up work). Returns the wall seconds up to the last busy
+    sample and the peak resident kB; the window is then stopped."""
+    hertz = os.sysconf("SC_CLK_TCK")
+    period = 0.05
+    proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    started = time.perf_counter()
+    try:
+        ticks, busy_until, peak = 0, started, 0
+        while time.perf_counter() - started < limit:
+            time.sleep(period)
+            if proc.poll() is not None:
+                raise RuntimeError(f"{program} ended during its start-up ({proc.returncode})")
+            now_ticks, peak = proc_figures(proc.pid)
+            if (now_ticks - ticks) / hertz > period / 2:
+                busy_until = time.perf_counter()
+            ticks = now_ticks
+            if time.perf_counter() - busy_until >= settle:
+                return busy_until - started, peak
+        raise RuntimeError(f"{program} still busy after {limit} s")
+    finally:
+        proc.send_signal(signal.SIGTERM)
+        proc.wait()
+
+
+def window_workloads(build, sizes, tmp):
+    """The window's start-up over generated trees (tables opened, the first
+    statistics refresh with its pass) on the offscreen platform: its time and
+    the peak resident size of the window process."""
+    program = os.path.join(build, "src", "window", "brenvik")
+    service = os.path.join(build, "tools", "brenvik-service", "brenvik-service")
+    if not (os.path.exists(program) and os.path.exists(service)):
+        return {}
+    figures = {}
+    home = os.path.join(tmp, "window")
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, "config"),
+               XDG_DATA_HOME=os.path.join(home, "data"), XDG_RUNTIME_DIR=os.path.join(home, "run"),
+               TMPDIR=home, QT_QPA_PLATFORM="offscreen")
+    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
+    subprocess.run([service, "--install-user-key"], env=env, check=True, capture_output=True)
+    root = os.path.join(env["XDG_DATA_HOME"], "Taveron", "Brenvik")
+    for rows in sizes:
+        generate(build, root, max(rows // 10, 1), 9)
+        runs = [window_start_up(program, env) for _ in range(3)]
+        figures[(rows, "window_start_up")] = (median(r[0] for r in runs) * 1000, "ms")
+        figures[(rows, "window_peak_memory")] = (max(r[1] for r in runs) / 1024, "MB")
         shutil.rmtree(root)
     return figures
 
@@ -175,6 +239,7 @@ def main():
         new = run_suite(args.build, sizes)
         new.update(run_suite(args.build, sizes, "brenvik_report_bench"))
         new.update(cli_workloads(args.build, sizes, tmp))
+        new.update(window_workloads(args.build, sizes, tmp))
         print("### Store now (history rows across)\n")
         print(table(order, new, sizes))
         result["now"] = {f"{k[0]}:{k[1]}": v for k, v in new.items()}

@@ -17,14 +17,18 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 
-build() {  # source folder, build folder, targets
+build() {  # source folder, build folder, GUI ON/OFF, targets
   cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release -DBRENVIK_BUILD_BENCH=ON \
-        -DBRENVIK_BUILD_GUI=OFF -DBRENVIK_WERROR=OFF > /dev/null
-  cmake --build "$2" -j2 --target brenvik_suite_bench brenvik-datagen $3 > /dev/null
+        -DBRENVIK_BUILD_GUI="$3" -DBRENVIK_WERROR=OFF > /dev/null
+  cmake --build "$2" -j2 --target brenvik_suite_bench brenvik-datagen $4 > /dev/null
 }
 
 command -v tuptime > /dev/null || echo "(tuptime is not installed: apt-get install tuptime)" >&2
-build . build/bench "brenvik-cli brenvik_report_bench"
+build . build/bench ON "brenvik-cli brenvik_report_bench brenvik-service"
+# The window's start-up figures, where Qt is there to build it.
+if cmake --build build/bench --target help | grep -qx '\.\.\. brenvik'; then
+  cmake --build build/bench -j2 --target brenvik > /dev/null
+fi
 if [[ -n "$baseline_rev" ]]; then
   old=build/bench-baseline-src
   rm -rf "$old"; git worktree prune
@@ -34,7 +38,7 @@ if [[ -n "$baseline_rev" ]]; then
   mkdir -p "$old/tools/brenvik-datagen" && cp tools/brenvik-datagen/* "$old/tools/brenvik-datagen/"
   grep -q suite_bench "$old/bench/CMakeLists.txt" || sed -n '/^# The suite of scripts/,$p' bench/CMakeLists.txt >> "$old/bench/CMakeLists.txt"
   grep -q brenvik-datagen "$old/CMakeLists.txt" || sed -i 's|^if(BRENVIK_BUILD_BENCH)|add_subdirectory(tools/brenvik-datagen)\nif(BRENVIK_BUILD_BENCH)|' "$old/CMakeLists.txt"
-  build "$old" build/bench-baseline brenvik-cli
+  build "$old" build/bench-baseline OFF brenvik-cli
   args+=(--baseline build/bench-baseline)
 fi
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), $(free -g | awk '/Mem:/{print $2}') GB, $(df -T . | awk 'NR==2{print $2}'), load $(cut -d' ' -f1-3 /proc/loadavg)"
