@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -63,10 +64,16 @@ QWidget* HistoryPage::BuildReportTab() {
   layout->addWidget(grid_, 1, 0, 1, 3);
   label35_ = BoldLabel("", "Label35", tab);
   label36_ = BoldLabel("", "Label36", tab);
+  label36Image_ = Named(new QLabel(tab), "Label36Image");
+  label36Image_->setFixedSize(16, 16);
   label35_->hide();
   label36_->hide();
+  label36Image_->hide();
+  auto* label36Row = new QHBoxLayout;
+  label36Row->addWidget(label36Image_);
+  label36Row->addWidget(label36_, 1);
   layout->addWidget(label35_, 2, 0);
-  layout->addWidget(label36_, 2, 1);
+  layout->addLayout(label36Row, 2, 1);
   layout->addWidget(Named(new QLabel("Summary:", tab), "Label1"), 3, 0, 1, 3);
   summary_ = Named(new QTextEdit(tab), "JvRichEditHistory");
   summary_->setReadOnly(true);
@@ -168,7 +175,8 @@ QWidget* HistoryPage::BuildSavedTab() {
   filterMemo_ = Named(new QPlainTextEdit(tab), "FilterMemo");
   filterMemo_->setReadOnly(true);
   filterMemo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  auto* applyBrowse = Named(new QPushButton("Apply filter and Brows&e", tab), "ButtonApplyFilterBrowse");
+  auto* applyBrowse =
+      Named(new QPushButton("Apply filter and Brows&e", tab), "ButtonApplyFilterBrowse");
   applyBrowse->setToolTip("Load Filter's Settings to Form's Controls AND Execute Browse Command");
   auto* apply = Named(new QPushButton("&Apply filter", tab), "ButtonApplyFilter");
   apply->setToolTip("Load Filter's Settings to Form's Controls");
@@ -197,14 +205,15 @@ QWidget* HistoryPage::BuildSavedTab() {
 }
 
 void HistoryPage::Connect() {
-  connect(btBrowseUptime_, &QPushButton::clicked, this, [this] { Run([&] { btBrowseUptimeClick(); }); });
-  connect(btExportUptime_, &QPushButton::clicked, this, [this] { Run([&] { btExportUptimeClick(); }); });
+  connect(btBrowseUptime_, &QPushButton::clicked, this,
+          [this] { Run([&] { btBrowseUptimeClick(); }); });
+  connect(btExportUptime_, &QPushButton::clicked, this,
+          [this] { Run([&] { btExportUptimeClick(); }); });
   connect(btExportUptimeHTML_, &QPushButton::clicked, this,
           [this] { Run([&] { btExportUptimeHTMLClick(); }); });
-  for (QAbstractButton* control :
-       std::initializer_list<QAbstractButton*>{sourceBox_, rbHistComputer_, rbHistProgram_, timeBox_,
-                                               rbPredefined_, rbRange_, range_.afterBox, range_.beforeBox,
-                                               eventBox_, rbOk_, rbCrash_, userBox_}) {
+  for (QAbstractButton* control : std::initializer_list<QAbstractButton*>{
+           sourceBox_, rbHistComputer_, rbHistProgram_, timeBox_, rbPredefined_, rbRange_,
+           range_.afterBox, range_.beforeBox, eventBox_, rbOk_, rbCrash_, userBox_}) {
     connect(control, &QAbstractButton::clicked, this, [this] {
       if (showing_) return;
       ReadControls();
@@ -216,8 +225,10 @@ void HistoryPage::Connect() {
       if (model_->Report() && SortReportByColumn(*model_->Report(), field)) model_->Reload();
     });
   });
-  connect(grid_, &HistoryGridView::selectionSettled, this, [this] { Run([&] { ShowSelectionLabels(); }); });
-  connect(notebook_, &QTabWidget::currentChanged, this, [this](int index) { Run([&] { TabChanged(index); }); });
+  connect(grid_, &HistoryGridView::selectionSettled, this,
+          [this] { Run([&] { ShowSelectionLabels(); }); });
+  connect(notebook_, &QTabWidget::currentChanged, this,
+          [this](int index) { Run([&] { TabChanged(index); }); });
   connect(lastFilters_, &QListWidget::itemClicked, this, [this] {
     savedFilters_->clearSelection();
     savedFilters_->setCurrentRow(-1);

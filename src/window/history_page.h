@@ -20,11 +20,11 @@
 #include "platform/shell.h"
 #include "platform/system_info.h"
 #include "reports/report_browse.h"
-#include "window/report_page_parts.h"
 #include "reports/uptime/saved_filters.h"
 #include "reports/uptime/uptime_export.h"
 #include "reports/uptime/uptime_filter.h"
 #include "reports/uptime/uptime_report.h"
+#include "window/report_page_parts.h"
 
 class QCheckBox;
 class QComboBox;
@@ -40,6 +40,7 @@ class QTimeEdit;
 
 namespace brenvik {
 
+class FileIconImages;
 class HistoryGridModel;
 class HistoryGridView;
 class PickListView;
@@ -47,6 +48,7 @@ class PickListView;
 struct HistoryPageParts {
   Cursor* report = nullptr;  // DataSetHistoryClone
   ProgramDirectory* programs = nullptr;
+  const FileIconImages* images = nullptr;  // WatchedProgrammsImgList; null: the style's
   FilterStore* filters = nullptr;
   Clock* clock = nullptr;
   SystemInfo* systemInfo = nullptr;
@@ -157,6 +159,7 @@ class HistoryPage : public QWidget {
   HistoryGridView* grid_ = nullptr;
   QLabel* label35_ = nullptr;
   QLabel* label36_ = nullptr;
+  QLabel* label36Image_ = nullptr;  // the image of Label36
   QTextEdit* summary_ = nullptr;
   QLabel* notice_ = nullptr;
   QLabel* noticeImage_ = nullptr;

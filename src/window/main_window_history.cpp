@@ -8,6 +8,7 @@
 #include "reports/session_processing.h"
 #include "window/history_page.h"
 #include "window/main_window.h"
+#include "window/programms_page.h"
 
 namespace brenvik {
 
@@ -33,12 +34,13 @@ void TfrmBrenvikMain::AttachHistoryPage() {
   if (!gTables.DataSetHistoryClone) return;
   Platform& platform = context_.platform;
   const LocaleInfo locale = platform.locale->Current();
-  gFilterStore = std::make_unique<FilterStore>(context_.folders.settingsFolder, *platform.clock,
-                                               locale, *gProgramDirectory,
-                                               PeriodItems(locale.firstDayOfWeek));
+  gFilterStore =
+      std::make_unique<FilterStore>(context_.folders.settingsFolder, *platform.clock, locale,
+                                    *gProgramDirectory, PeriodItems(locale.firstDayOfWeek));
   HistoryPageParts parts;
   parts.report = gTables.DataSetHistoryClone.get();
   parts.programs = gProgramDirectory.get();
+  parts.images = &programmsPage_->Icons();
   parts.filters = gFilterStore.get();
   parts.clock = platform.clock.get();
   parts.systemInfo = platform.systemInfo.get();

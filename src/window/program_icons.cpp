@@ -1,9 +1,11 @@
 #include "window/program_icons.h"
 
+#include <QApplication>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QPixmap>
+#include <QStyle>
 #include <filesystem>
 
 #include "base/file_io.h"
@@ -46,8 +48,23 @@ QIcon IconOfLauncherValue(const std::string& value) {
   return QIcon::fromTheme(name);
 }
 
+namespace {
+
+QIcon EmptyImage() {
+  QPixmap empty(16, 16);
+  empty.fill(Qt::transparent);
+  return QIcon(empty);
+}
+
+std::size_t StoredImages(ImageListId list) { return list == ImageListId::Watched ? 3 : 1; }
+
+}  // namespace
+
 FileIconImages::FileIconImages() {
-  for (auto& images : lists_) images.push_back(QIcon(QPixmap(16, 16)));
+  for (auto& images : lists_) images.push_back(EmptyImage());
+  std::vector<QIcon>& watched = Images(ImageListId::Watched);
+  watched.push_back(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
+  watched.push_back(QApplication::style()->standardIcon(QStyle::SP_FileIcon));
 }
 
 void FileIconImages::SetLaunchers(Shell* shell, std::vector<std::string> folders) {
@@ -112,7 +129,7 @@ int FileIconImages::AppendFileSmallIcon(ImageListId list, const std::string& pat
   return static_cast<int>(images.size()) - 1;
 }
 
-void FileIconImages::ClearIcons(ImageListId list) { Images(list).resize(1); }
+void FileIconImages::ClearIcons(ImageListId list) { Images(list).resize(StoredImages(list)); }
 
 QIcon FileIconImages::Icon(ImageListId list, int index) const {
   const std::vector<QIcon>& images = Images(list);
@@ -121,5 +138,12 @@ QIcon FileIconImages::Icon(ImageListId list, int index) const {
 }
 
 int FileIconImages::Count(ImageListId list) const { return static_cast<int>(Images(list).size()); }
+
+QIcon WatchedListImage(const FileIconImages* images, int index) {
+  if (index < 0) return {};
+  if (images) return images->Icon(ImageListId::Watched, index);
+  return QApplication::style()->standardIcon(index == kWindowsImage ? QStyle::SP_ComputerIcon
+                                                                    : QStyle::SP_FileIcon);
+}
 
 }  // namespace brenvik

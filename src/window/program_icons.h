@@ -1,6 +1,9 @@
 // The image lists of the three program lists: the window's icon provider for
-// program tracking. Each list starts with one stored image at index 0 that
-// the lists never draw.
+// program tracking. Each list starts with a stored, empty image at index 0
+// that the program lists never draw. The watched list (WatchedProgrammsImgList,
+// also read by the History page's grid and source pick list) holds two more
+// stored images: 1 the Windows picture, 2 the picture of a program whose file
+// is gone; program icons follow them.
 //
 // The small icon of a file: on Windows the shell's icon of the file. On
 // Linux the icon of the desktop launcher that starts the program (its Icon=
@@ -21,6 +24,9 @@
 #include "programs/icon_provider.h"
 
 namespace brenvik {
+
+inline constexpr int kWindowsImage = 1;
+inline constexpr int kMissingFileImage = 2;
 
 class FileIconImages : public IconProvider {
  public:
@@ -53,6 +59,12 @@ class FileIconImages : public IconProvider {
   // Program path (as the launcher names it, and its real location) -> Icon=.
   std::optional<std::map<std::string, std::string>> launcherIcons_;
 };
+
+// Image index of the watched list as the History page draws it: from the
+// list when there is one (null outside it), else the style's picture of a
+// computer for kWindowsImage and of a file for any other index. A negative
+// index is no image.
+QIcon WatchedListImage(const FileIconImages* images, int index);
 
 // The icon an Icon= value names: an absolute path of an image file, else a
 // name in the icon theme (an image extension after the name is dropped).

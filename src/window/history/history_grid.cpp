@@ -15,13 +15,6 @@ namespace {
 
 constexpr const char* kTitleField = "cdsHistoryRecProgramTitle";
 
-QIcon TitleIcon(int imageIndex) {
-  static const QIcon windows = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
-  static const QIcon program = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
-  if (imageIndex < 0) return {};
-  return imageIndex == 1 ? windows : program;
-}
-
 // Crashed rows keep their colour when selected: the background is filled
 // first and the cell is drawn as unselected over it, with a dotted frame
 // so the selection stays visible.
@@ -60,8 +53,10 @@ class CrashAwareDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-void HistoryGridModel::SetServices(ProgramDirectory* programs, LocaleInfo locale) {
+void HistoryGridModel::SetServices(ProgramDirectory* programs, LocaleInfo locale,
+                                   const FileIconImages* images) {
   programs_ = programs;
+  images_ = images;
   locale_ = std::move(locale);
 }
 
@@ -105,11 +100,14 @@ QString HistoryGridModel::CellText(const std::string& field) const {
   switch (report_->Fields()[static_cast<std::size_t>(id->index)].type) {
     case FieldType::DateTime:
       return QString::fromStdString(DateTimeToString(report_->AsDateTime(*id), locale_));
-    case FieldType::Boolean: return report_->AsBoolean(*id) ? "True" : "False";
+    case FieldType::Boolean:
+      return report_->AsBoolean(*id) ? "True" : "False";
     case FieldType::Integer:
-    case FieldType::Largeint: return QString::number(report_->AsLargeint(*id));
+    case FieldType::Largeint:
+      return QString::number(report_->AsLargeint(*id));
     case FieldType::Text:
-    case FieldType::Calculated: return QString::fromStdString(report_->AsText(*id));
+    case FieldType::Calculated:
+      return QString::fromStdString(report_->AsText(*id));
   }
   return {};
 }
@@ -118,17 +116,22 @@ QVariant HistoryGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.column() >= columnCount() || !MoveTo(index.row())) return {};
   const std::string& field = columns_[static_cast<std::size_t>(index.column())].field;
   switch (role) {
-    case Qt::DisplayRole: return CellText(field);
+    case Qt::DisplayRole:
+      return CellText(field);
     case Qt::BackgroundRole:
       if (const auto colour = RowBackground(*report_)) {
         return QColor(colour->red, colour->green, colour->blue);
       }
       return {};
     case Qt::DecorationRole:
-      if (field == kTitleField && programs_) return TitleIcon(ProgramTitleImageIndex(*report_, *programs_));
+      if (field == kTitleField && programs_) {
+        return WatchedListImage(images_, ProgramTitleImageIndex(*report_, *programs_));
+      }
       return {};
-    case Qt::UserRole: return field == kTitleField;
-    default: return {};
+    case Qt::UserRole:
+      return field == kTitleField;
+    default:
+      return {};
   }
 }
 
@@ -170,8 +173,7 @@ void HistoryGridView::ApplyLayout(const std::vector<GridColumn>& layout) {
     header->moveSection(header->visualIndex(logical), logical);
     const GridColumn& column = layout[static_cast<std::size_t>(logical)];
     header->setSectionHidden(logical, !column.visible);
-    header->resizeSection(logical,
-                          column.width >= 0 ? column.width : header->defaultSectionSize());
+    header->resizeSection(logical, column.width >= 0 ? column.width : header->defaultSectionSize());
   }
 }
 

@@ -2,8 +2,8 @@
 // (DataSetHistoryClone) and a table view that shows it. The model reads only
 // the rows the view asks for, so a long report costs nothing until scrolled
 // to; titles come from the cursor's calculated fields, which the core caches
-// per path. Row colours, title images, sorting and the multi-row selection
-// follow the report's rules in reports/uptime/uptime_report.h.
+// per path, and their images from the watched list by the cached index. Row colours, title images,
+// sorting and the multi-row selection follow the report's rules in reports/uptime/uptime_report.h.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -17,6 +17,7 @@
 #include "reports/uptime/program_directory.h"
 #include "reports/uptime/uptime_export.h"
 #include "reports/uptime/uptime_report.h"
+#include "window/program_icons.h"
 
 namespace brenvik {
 
@@ -26,8 +27,10 @@ class HistoryGridModel : public QAbstractTableModel {
  public:
   explicit HistoryGridModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
-  // The program titles' images and the date format; before a report is shown.
-  void SetServices(ProgramDirectory* programs, LocaleInfo locale);
+  // The program titles, their images (the watched list; null: the style's
+  // pictures) and the date format; before a report is shown.
+  void SetServices(ProgramDirectory* programs, LocaleInfo locale,
+                   const FileIconImages* images = nullptr);
 
   // The cursor shown, or null while the data source is disabled.
   void SetReport(Cursor* report);
@@ -49,6 +52,7 @@ class HistoryGridModel : public QAbstractTableModel {
   QString CellText(const std::string& field) const;
 
   ProgramDirectory* programs_ = nullptr;
+  const FileIconImages* images_ = nullptr;
   LocaleInfo locale_;
   Cursor* report_ = nullptr;
   std::vector<GridColumn> columns_;

@@ -54,7 +54,8 @@ DateTime HistoryPage::Now() const { return NowWholeSeconds(*parts_.clock); }
 void HistoryPage::Attach(HistoryPageParts parts) {
   if (!dialogs_.showMessage) dialogs_ = DefaultDialogs(this);
   parts_ = std::move(parts);
-  model_->SetServices(parts_.programs, parts_.locale);
+  model_->SetServices(parts_.programs, parts_.locale, parts_.images);
+  sourceList_->SetImages(parts_.images);
   showing_ = true;
   cmbbPeriod_->clear();
   for (const std::string& item : PeriodItems(parts_.firstDayOfWeek)) {
@@ -127,8 +128,10 @@ void HistoryPage::ManageControls() {
   timeBox_->setText(QString::fromStdString(controls.timeCaption));
   eventBox_->setText(QString::fromStdString(controls.eventCaption));
   userBox_->setText(QString::fromStdString(controls.userCaption));
-  for (int i = 0; i < notebook_->count() && i < static_cast<int>(controls.tabCaptions.size()); ++i) {
-    notebook_->setTabText(i, QString::fromStdString(controls.tabCaptions[static_cast<std::size_t>(i)]));
+  for (int i = 0; i < notebook_->count() && i < static_cast<int>(controls.tabCaptions.size());
+       ++i) {
+    notebook_->setTabText(
+        i, QString::fromStdString(controls.tabCaptions[static_cast<std::size_t>(i)]));
   }
   sourceList_->RefreshTicks();
   userList_->RefreshTicks();
@@ -140,11 +143,11 @@ void HistoryPage::btBrowseUptimeClick() {
   notebook_->setCurrentIndex(TabReport);
   model_->SetReport(nullptr);
   try {
-    BrowseUptimeHistory(settings_, state_, *parts_.serviceStatus,
-                        UptimeBrowseParts{*parts_.report, *parts_.filters, *parts_.programs,
-                                          *parts_.clock, parts_.firstDayOfWeek,
-                                          PeriodItems(parts_.firstDayOfWeek)},
-                        parts_.hooks);
+    BrowseUptimeHistory(
+        settings_, state_, *parts_.serviceStatus,
+        UptimeBrowseParts{*parts_.report, *parts_.filters, *parts_.programs, *parts_.clock,
+                          parts_.firstDayOfWeek, PeriodItems(parts_.firstDayOfWeek)},
+        parts_.hooks);
   } catch (...) {
     state_.dataSourceEnabled = false;
     ShowReport();
@@ -162,6 +165,7 @@ void HistoryPage::ShowReport() {
   noticeImage_->setVisible(state_.noticeVisible);
   label35_->hide();
   label36_->hide();
+  label36Image_->hide();
   if (state_.dataSourceEnabled) ShowSelectionLabels();
 }
 
@@ -172,8 +176,13 @@ void HistoryPage::ShowSelectionLabels() {
   if (!summary) return;
   label35_->setText(QString::fromStdString(summary->label35));
   label36_->setText(QString::fromStdString(summary->label36));
+  if (summary->image == SelectionSummary::Image::None) label36Image_->clear();
+  if (summary->image == SelectionSummary::Image::Program) {
+    label36Image_->setPixmap(WatchedListImage(parts_.images, summary->imageIndex).pixmap(16, 16));
+  }
   label35_->setVisible(summary->visible);
   label36_->setVisible(summary->visible);
+  label36Image_->setVisible(summary->visible && !label36Image_->pixmap().isNull());
 }
 
 void HistoryPage::ResetUptimeHistory(int aType) {
@@ -244,7 +253,8 @@ void HistoryPage::ButtonApplyFilterBrowseClick() {
 void HistoryPage::btFilterSaveClick() {
   if (!Attached() || lastFilters_->currentRow() < 0) return;
   const std::string oldName = lastFilters_->currentItem()->text().toStdString();
-  if (RenameLastUsedFilter(*parts_.filters, oldName, dialogs_.askFilterName, dialogs_.showMessage)) {
+  if (RenameLastUsedFilter(*parts_.filters, oldName, dialogs_.askFilterName,
+                           dialogs_.showMessage)) {
     RefreshFilters();
   }
 }
@@ -284,7 +294,8 @@ void HistoryPage::TabChanged(int index) {
     }
   } else if (index == TabSource && parts_.hooks.historyPrograms) {
     const auto paths = parts_.hooks.historyPrograms();
-    if (ProgramListRebuildDue(settings_.programs, parts_.programs->WatchedList().size(), paths.size())) {
+    if (ProgramListRebuildDue(settings_.programs, parts_.programs->WatchedList().size(),
+                              paths.size())) {
       settings_.programs.RebuildPrograms(*parts_.programs, paths);
       sourceList_->Refill();
     }

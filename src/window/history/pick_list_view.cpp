@@ -1,9 +1,7 @@
 #include "window/history/pick_list_view.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
-#include <QStyle>
 
 namespace brenvik {
 
@@ -31,15 +29,14 @@ PickListView::PickListView(PickList& list, QCheckBox* selectAll, bool programCol
 void PickListView::Refill() {
   filling_ = true;
   clear();
-  static const QIcon programIcon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
   for (const PickRow& row : list_.Rows()) {
     auto* item = new QTreeWidgetItem(this);
     if (programColumns_) {
       item->setText(1, QString::fromStdString(row.title));
       item->setText(2, QString::fromStdString(row.key));
       item->setText(3, QString::fromStdString(row.status));
-      if (row.icon >= 0) item->setIcon(0, programIcon);
-      if (ProgramFileNameImage(row) >= 0) item->setIcon(2, programIcon);
+      item->setIcon(0, WatchedListImage(images_, row.icon));
+      item->setIcon(2, WatchedListImage(images_, ProgramFileNameImage(row)));
     } else {
       item->setText(1, QString::fromStdString(row.key));
     }

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "reports/uptime/pick_list.h"
+#include "window/program_icons.h"
 
 class QCheckBox;
 
@@ -24,6 +25,9 @@ class PickListView : public QTreeWidget {
 
   // Whether "Program" is chosen in the source filter (bold drawing).
   void SetBoldRule(std::function<bool()> programSelected) { bold_ = std::move(programSelected); }
+  // The images of the program rows: the watched list (null: the style's
+  // pictures). Shown at the next Refill.
+  void SetImages(const FileIconImages* images) { images_ = images; }
   // Shows the list's rows and ticks again.
   void Refill();
   // The texts and fonts follow the ticks.
@@ -36,6 +40,7 @@ class PickListView : public QTreeWidget {
   PickList& list_;
   QCheckBox* selectAll_;
   bool programColumns_;
+  const FileIconImages* images_ = nullptr;
   bool filling_ = false;
   std::function<bool()> bold_;
 };
