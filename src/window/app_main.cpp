@@ -1,10 +1,11 @@
 #include "window/app_main.h"
 
-#include "datastore/startup.h"
 #include <memory>
 
+#include "datastore/startup.h"
 #include "window/action_guard.h"
 #include "window/main_window.h"
+#include "window/termination_signals.h"
 
 namespace brenvik {
 
@@ -23,6 +24,11 @@ bool PassStartUpChecks(Platform& platform, MessageSink& messages) {
     return false;
   }
   return true;
+}
+
+void CloseOnStopSignals(TfrmBrenvikMain& window) {
+  auto* watcher = new TerminationSignals(&window);
+  QObject::connect(watcher, &TerminationSignals::stopRequested, &window, &QWidget::close);
 }
 
 int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages) {
@@ -44,6 +50,7 @@ int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages) {
   if (window->EndAfterStartUp()) return 0;
   QObject::connect(window.get(), &TfrmBrenvikMain::closed, &app, &QApplication::quit);
   QObject::connect(window.get(), &TfrmBrenvikMain::exitRequested, &app, &QApplication::quit);
+  CloseOnStopSignals(*window);
   window->show();
   return app.exec();
 }

@@ -20,6 +20,12 @@ bool PassStartUpChecks(Platform& platform, MessageSink& messages);
 // holds the data tree: nothing is touched.
 std::string DataTreeInUseMessage(const std::string& dataFolder);
 
+class TfrmBrenvikMain;
+
+// A stop asked of the process by a signal closes the window as its close
+// button does (settings saved); the watcher lives as long as the window.
+void CloseOnStopSignals(TfrmBrenvikMain& window);
+
 // The whole start-up and the event loop; returns the process exit code.
 int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages);
 

@@ -6,12 +6,13 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QtTest>
+#include <csignal>
 
+#include "base/errors.h"
+#include "base/file_io.h"
 #include "platform/posix/posix_system.h"
 #include "window/action_guard.h"
 #include "window/app_main.h"
-#include "base/errors.h"
-#include "base/file_io.h"
 #include "window/shell_parts.h"
 #include "window_fixture.h"
 
@@ -101,6 +102,33 @@ class ShellTest : public QObject {
     f.OpenWindow();
     QCOMPARE(CurrentPage(f), QString("Options"));
     QCOMPARE(PressedButtons(f), QStringList{"btOptionsHist"});
+  }
+
+  // A session that ends sends SIGTERM, a terminal that goes away SIGHUP:
+  // the window closes as by its close button and keeps the run's settings.
+  void AStopSignalClosesTheWindowAndStoresTheSettings() {
+    test::WindowFixture f;
+    TfrmBrenvikMain& window = f.OpenWindow();
+    window.show();
+    CloseOnStopSignals(window);
+    QSignalSpy closedSpy(&window, &TfrmBrenvikMain::closed);
+    QTest::mouseClick(f.Find<QPushButton>("btOptionsHist"), Qt::LeftButton);
+    QVERIFY(std::raise(SIGTERM) == 0);
+    QTRY_COMPARE(closedSpy.count(), 1);
+    QCOMPARE(f.ProductKey()->ReadInteger("ActivePage"), std::optional<std::int32_t>(4));
+
+    // The next window takes the signals over; once it is gone they have
+    // their default action again.
+    TfrmBrenvikMain& second = f.OpenWindow();
+    second.show();
+    CloseOnStopSignals(second);
+    QSignalSpy secondClosed(&second, &TfrmBrenvikMain::closed);
+    QVERIFY(std::raise(SIGHUP) == 0);
+    QTRY_COMPARE(secondClosed.count(), 1);
+    f.DestroyWindow();
+    struct sigaction now {};
+    sigaction(SIGTERM, nullptr, &now);
+    QVERIFY(now.sa_handler == SIG_DFL);
   }
 
   void AStoredPageOutOfRangeStartsOnTheUptimePage() {
