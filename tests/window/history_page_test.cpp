@@ -3,6 +3,8 @@
 // sort, a selection of two rows of one program is summarised, the CSV export
 // writes its file and leaves the grid's columns as they were, a name in use
 // keeps the name dialog coming back, and a refresh closes the report.
+#include "window/history_page.h"
+
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,6 +13,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "base/file_io.h"
@@ -19,7 +22,6 @@
 #include "support/programs_fixture.h"
 #include "support/temp_dir.h"
 #include "window/history/history_grid.h"
-#include "window/history_page.h"
 
 namespace brenvik {
 namespace {
@@ -32,12 +34,18 @@ struct HistoryPageSetup {
         report(*table),
         store(dir.path(), *programs.fake.clock, LocaleInfo{}, programs.directory, PeriodItems(0)) {
     report.SetCalcHandler(MakeHistoryCalcHandler(programs.directory));
-    test::AppendHistoryRow(*table, {.user = "ann [PC1]", .start = kDay + 0.25, .end = kDay + 0.5,
-                                    .activeSeconds = 3600});
-    test::AppendHistoryRow(*table, {.user = "ann [PC1]", .exePath = "/opt/app/editor",
-                                    .start = kDay + 0.30, .end = kDay + 0.31, .closedOk = false});
-    test::AppendHistoryRow(*table, {.user = "bob [PC1]", .exePath = "/opt/app/editor",
-                                    .start = kDay + 0.32, .end = kDay + 0.40});
+    test::AppendHistoryRow(
+        *table,
+        {.user = "ann [PC1]", .start = kDay + 0.25, .end = kDay + 0.5, .activeSeconds = 3600});
+    test::AppendHistoryRow(*table, {.user = "ann [PC1]",
+                                    .exePath = "/opt/app/editor",
+                                    .start = kDay + 0.30,
+                                    .end = kDay + 0.31,
+                                    .closedOk = false});
+    test::AppendHistoryRow(*table, {.user = "bob [PC1]",
+                                    .exePath = "/opt/app/editor",
+                                    .start = kDay + 0.32,
+                                    .end = kDay + 0.40});
     HistoryPageParts parts;
     parts.report = &report;
     parts.programs = &programs.directory;
@@ -61,7 +69,8 @@ struct HistoryPageSetup {
   QString Cell(int row, const std::string& field) {
     const auto& columns = Model()->Columns();
     for (std::size_t c = 0; c < columns.size(); ++c) {
-      if (columns[c].field == field) return Model()->index(row, static_cast<int>(c)).data().toString();
+      if (columns[c].field == field)
+        return Model()->index(row, static_cast<int>(c)).data().toString();
     }
     return "?";
   }
@@ -88,7 +97,9 @@ class HistoryPageTest : public QObject {
     s.Click("btBrowseUptime");
     QCOMPARE(s.passes, 1);
     QCOMPARE(s.Model()->rowCount(), 3);
-    QVERIFY(s.page.findChild<QTextEdit*>("JvRichEditHistory")->toPlainText().contains("Uptime entries: 3"));
+    QVERIFY(s.page.findChild<QTextEdit*>("JvRichEditHistory")
+                ->toPlainText()
+                .contains("Uptime entries: 3"));
 
     // Source "Program": the Windows row goes; the tab caption shows the filter.
     s.Click("FilterCheckBoxSource");
@@ -104,7 +115,9 @@ class HistoryPageTest : public QObject {
     s.Click("rbHistEventTerminatedCrash");
     s.Click("btBrowseUptime");
     QCOMPARE(s.Model()->rowCount(), 1);
-    QVERIFY(s.page.findChild<QTextEdit*>("JvRichEditHistory")->toPlainText().contains("Crashed: 1 times"));
+    QVERIFY(s.page.findChild<QTextEdit*>("JvRichEditHistory")
+                ->toPlainText()
+                .contains("Crashed: 1 times"));
 
     // User filter with bob alone ticked, event filter off.
     s.Click("FilterCheckBoxEvent");
@@ -113,6 +126,28 @@ class HistoryPageTest : public QObject {
     s.Click("btBrowseUptime");
     QCOMPARE(s.Model()->rowCount(), 1);
     QCOMPARE(s.Cell(0, "cdsHistoryComputerUser"), QString("bob [PC1]"));
+  }
+
+  // The space key ticks the current row in the list the report reads, not
+  // only on screen; the select-all box follows.
+  void TheSpaceKeyTicksAPickListRow() {
+    HistoryPageSetup s;
+    s.page.show();
+    s.Click("FilterCheckBoxUser");
+    auto* list = s.page.findChild<QTreeWidget*>("lvUptimeUsers");
+    list->setCurrentItem(list->topLevelItem(1));
+    QTest::keyClick(list, Qt::Key_Space);
+    QVERIFY(s.page.Settings().users.Rows()[1].ticked);
+    QCOMPARE(list->topLevelItem(1)->checkState(0), Qt::Checked);
+    s.Click("btBrowseUptime");
+    QCOMPARE(s.Model()->rowCount(), 1);
+    QCOMPARE(s.Cell(0, "cdsHistoryComputerUser"), QString("bob [PC1]"));
+    list->setCurrentItem(list->topLevelItem(0));
+    QTest::keyClick(list, Qt::Key_Space);
+    QVERIFY(s.page.findChild<QCheckBox*>("CheckBoxUptimeUser")->isChecked());
+    QTest::keyClick(list, Qt::Key_Space);
+    QVERIFY(!s.page.Settings().users.Rows()[0].ticked);
+    QCOMPARE(list->topLevelItem(0)->checkState(0), Qt::Unchecked);
   }
 
   void CrashedRowsArePaintedInTheCrashColour() {
@@ -170,7 +205,10 @@ class HistoryPageTest : public QObject {
     HistoryPageSetup s;
     std::string asked = "none";
     const std::string file = s.dir.path() + "out.csv";
-    s.page.Dialogs().askCsvFile = [&](const std::string& folder) { asked = folder; return file; };
+    s.page.Dialogs().askCsvFile = [&](const std::string& folder) {
+      asked = folder;
+      return file;
+    };
     s.Click("btExportUptime");
     QCOMPARE(asked, std::string("none"));  // no report, no dialog
     s.Click("btBrowseUptime");
@@ -178,7 +216,8 @@ class HistoryPageTest : public QObject {
     s.Click("btExportUptime");
     QVERIFY(FileExists(file));
     const std::string text = ReadFileBytes(file);
-    QVERIFY(text.starts_with("Computer user\tProgram title\tStart date and time\tClosing date and time"));
+    QVERIFY(text.starts_with(
+        "Computer user\tProgram title\tStart date and time\tClosing date and time"));
     QCOMPARE(std::count(text.begin(), text.end(), '\n'), 4);  // title line and three rows
     QVERIFY(s.page.ColumnLayout() == before);
     QVERIFY(s.page.Grid()->isVisibleTo(&s.page));

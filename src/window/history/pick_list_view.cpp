@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 namespace brenvik {
 
@@ -76,6 +77,22 @@ void PickListView::RowClicked(QTreeWidgetItem* item) {
     list_.ClickRow(i, false);
   }
   RefreshTicks();
+}
+
+// The view's own handling would flip the shown check box only, leaving the
+// list (which the report reads) as it was.
+void PickListView::keyPressEvent(QKeyEvent* event) {
+  const bool toggle = event->key() == Qt::Key_Space || event->key() == Qt::Key_Select;
+  if (!toggle || event->modifiers() != Qt::NoModifier || !currentItem()) {
+    QTreeWidget::keyPressEvent(event);
+    return;
+  }
+  const int index = indexOfTopLevelItem(currentItem());
+  if (index >= 0 && static_cast<std::size_t>(index) < list_.Size()) {
+    list_.ClickRow(static_cast<std::size_t>(index), false);
+    RefreshTicks();
+  }
+  event->accept();
 }
 
 void PickListView::SelectAllClicked(bool ticked) {

@@ -1,7 +1,8 @@
 // A check-box list over a PickList (lvUptimeSource, lvUptimeUsers,
 // lvLoginUsers) with its select-all box. The view shows the rows; clicks on
 // a row, on its check box and on the select-all box go through the
-// PickList's rules, and the rows are drawn bold by its drawing rule.
+// PickList's rules, and the rows are drawn bold by its drawing rule. The
+// space key toggles the current row by the same rule as a click on it.
 #pragma once
 
 #include <QTreeWidget>
@@ -32,6 +33,9 @@ class PickListView : public QTreeWidget {
   void Refill();
   // The texts and fonts follow the ticks.
   void RefreshTicks();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void RowClicked(QTreeWidgetItem* item);
