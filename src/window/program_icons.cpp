@@ -33,6 +33,17 @@ QIcon TypeIcon(const QFileInfo& info) {
 }
 #endif
 
+QIcon EmptyImage() {
+  QPixmap empty(16, 16);
+  empty.fill(Qt::transparent);
+  return QIcon(empty);
+}
+
+// How many images a list holds before the first program icon.
+std::size_t StoredImages(ImageListId list) {
+  return list == ImageListId::Watched ? kMissingFileImage + 1 : 1;
+}
+
 }  // namespace
 
 QIcon IconOfLauncherValue(const std::string& value) {
@@ -47,18 +58,6 @@ QIcon IconOfLauncherValue(const std::string& value) {
   }
   return QIcon::fromTheme(name);
 }
-
-namespace {
-
-QIcon EmptyImage() {
-  QPixmap empty(16, 16);
-  empty.fill(Qt::transparent);
-  return QIcon(empty);
-}
-
-std::size_t StoredImages(ImageListId list) { return list == ImageListId::Watched ? 3 : 1; }
-
-}  // namespace
 
 FileIconImages::FileIconImages() {
   for (auto& images : lists_) images.push_back(EmptyImage());

@@ -2,8 +2,9 @@
 // (DataSetHistoryClone) and a table view that shows it. The model reads only
 // the rows the view asks for, so a long report costs nothing until scrolled
 // to; titles come from the cursor's calculated fields, which the core caches
-// per path, and their images from the watched list by the cached index. Row colours, title images,
-// sorting and the multi-row selection follow the report's rules in reports/uptime/uptime_report.h.
+// per path, and their images from the watched list by the cached index. Row
+// colours, title images, sorting and the multi-row selection follow the
+// report's rules in reports/uptime/uptime_report.h.
 #pragma once
 
 #include <QAbstractTableModel>
