@@ -1,0 +1,23 @@
+// The runs of the uptime history as the day figures take them: every row of
+// a cursor's view (its filter and sort apply) read into a RunSpan. A row of
+// the Windows run still going on (cdsHistoryRecIncomplete) is running; so is
+// a program row of that run whose end is the end of that Windows row, since
+// the processing pass writes everything still open with the time of the pass.
+#pragma once
+
+#include <vector>
+
+#include "reports/daily/day_figures.h"
+
+namespace brenvik {
+
+class Cursor;
+
+// The cursor's position is not changed.
+std::vector<RunSpan> ReadRunSpans(Cursor& cursor);
+
+// Only the Windows runs, or only the program runs, of a list.
+std::vector<RunSpan> WindowsRuns(const std::vector<RunSpan>& runs);
+std::vector<RunSpan> ProgramRuns(const std::vector<RunSpan>& runs);
+
+}  // namespace brenvik
