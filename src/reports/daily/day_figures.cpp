@@ -74,14 +74,19 @@ DayRange DaysOfRuns(const std::vector<RunSpan>& runs) {
 namespace {
 
 void AddSegment(DayFigures& day, const DaySegment& segment, const RunSpan& run) {
-  if (!day.firstOn || segment.start < *day.firstOn) day.firstOn = segment.start;
+  if (!day.firstOn || segment.start < *day.firstOn) {
+    day.firstOn = segment.start;
+    day.firstOnRunStart = run.start;
+  }
   // Of runs ending at the same moment, one still going on wins.
   const bool stillRunning = run.running && segment.runEndsHere;
   if (!day.lastOff || segment.end > *day.lastOff) {
     day.lastOff = segment.end;
+    day.lastOffRunStart = run.start;
     day.running = stillRunning;
-  } else if (segment.end == *day.lastOff) {
-    day.running = day.running || stillRunning;
+  } else if (segment.end == *day.lastOff && stillRunning) {
+    day.running = true;
+    day.lastOffRunStart = run.start;
   }
   day.uptimeSeconds += segment.seconds;
   day.activeSeconds += segment.activeSeconds;
@@ -110,9 +115,13 @@ std::vector<DayFigures> BuildDayFigures(const std::vector<RunSpan>& runs, DayRan
 namespace {
 
 void AddDay(PeriodFigures& period, const DayFigures& day) {
-  if (day.firstOn && !period.firstOn) period.firstOn = day.firstOn;
+  if (day.firstOn && !period.firstOn) {
+    period.firstOn = day.firstOn;
+    period.firstOnRunStart = day.firstOnRunStart;
+  }
   if (day.lastOff) {
     period.lastOff = day.lastOff;
+    period.lastOffRunStart = day.lastOffRunStart;
     period.running = day.running;
   }
   period.uptimeSeconds += day.uptimeSeconds;

@@ -60,6 +60,11 @@ struct DayFigures {
   // run goes on from the day before or into the next day. Empty without runs.
   std::optional<DateTime> firstOn;
   std::optional<DateTime> lastOff;
+  // The starts of the runs firstOn and lastOff belong to: a run's times are
+  // in the UTC offset of its start, so a reader that needs the offset of
+  // either moment takes the one of this start.
+  DateTime firstOnRunStart = ZeroDateTime;
+  DateTime lastOffRunStart = ZeroDateTime;
   bool running = false;  // the day's last segment belongs to a run still going on
   std::int64_t uptimeSeconds = 0;
   std::int64_t activeSeconds = 0;
@@ -90,6 +95,8 @@ struct PeriodFigures {
   std::int64_t lastDay = 0;
   std::optional<DateTime> firstOn;
   std::optional<DateTime> lastOff;
+  DateTime firstOnRunStart = ZeroDateTime;
+  DateTime lastOffRunStart = ZeroDateTime;
   bool running = false;
   std::int64_t uptimeSeconds = 0;
   std::int64_t activeSeconds = 0;
