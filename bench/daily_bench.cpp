@@ -74,7 +74,15 @@ void BM_YearOfDaysFromTheTable(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kRows);
 }
 
+// What the daily command reads: the Windows rows only.
+void BM_ReadWindowsRunSpans(benchmark::State& state) {
+  Cursor cursor(History());
+  for (auto _ : state) benchmark::DoNotOptimize(ReadRunSpans(cursor, RunKinds::WindowsOnly));
+  state.SetItemsProcessed(state.iterations() * kRows);
+}
+
 BENCHMARK(BM_ReadRunSpans)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadWindowsRunSpans)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DayFiguresOfAllRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_YearOfDaysFromTheTable)->Unit(benchmark::kMillisecond);
 

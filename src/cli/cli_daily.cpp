@@ -98,13 +98,15 @@ DayRange DailyDays(const TimeOptions& time, const std::vector<RunSpan>& runs, Da
         GetPeriodBounds(static_cast<ReportPeriod>(*time.period), now, firstDayOfWeek);
     return DayRange{DayOf(bounds.first), std::min(DayOf(bounds.last), today)};
   }
+  // No day after today: later days hold no run, and a damaged row far in
+  // the future must not make the report millions of days long.
   const DayRange ofRuns = DaysOfRuns(runs);
-  if (!time.after && !time.before) return ofRuns;
+  if (!time.after && !time.before) return DayRange{ofRuns.first, std::min(ofRuns.last, today)};
   DayRange range{ofRuns.Empty() ? today : ofRuns.first, today};
   if (time.after) range.first = DayOf(*time.after);
   if (time.before) {
     const bool atMidnight = CompareMoments(*time.before, DateOnly(*time.before)) == 0;
-    range.last = DayOf(*time.before) - (atMidnight ? 1 : 0);
+    range.last = std::min(DayOf(*time.before) - (atMidnight ? 1 : 0), today);
   }
   return range;
 }
@@ -159,7 +161,9 @@ Json DailyJson(const std::vector<DayFigures>& days, DateTime now, Clock& clock) 
 void RunDaily(Session& session, const DailyOptions& options, OutputFormat format,
               std::ostream& out) {
   Cursor history(session.tables().DataSetHistory);
-  const std::vector<RunSpan> runs = WindowsRuns(ReadRunSpans(history));
+  std::vector<RunSpan> runs = ReadRunSpans(history, RunKinds::WindowsOnly);
+  // A row without a start (null, or before 1900) has no place among the days.
+  std::erase_if(runs, [](const RunSpan& run) { return run.start <= NullDate; });
   const DateTime now = NowWholeSeconds(session.clock());
   const DayRange range = DailyDays(options.time, runs, now, session.locale().firstDayOfWeek);
   const std::vector<DayFigures> days = BuildDayFigures(runs, range);

@@ -18,7 +18,7 @@ namespace brenvik::cli {
 // The days of the report: a period's days up to today; the days from the day
 // of --after to the day of --before (a --before at midnight ends the day
 // before), each bound defaulting to the first run's day and today; without
-// options the days from the first run to the last.
+// options the days from the first run to the last. Never a day after today.
 DayRange DailyDays(const TimeOptions& time, const std::vector<RunSpan>& runs, DateTime now,
                    int firstDayOfWeek);
 

@@ -70,6 +70,13 @@ TEST(DailyDays, FollowsThePeriodOrTheBoundsUpToToday) {
   afterOnly.after = At(3, 4);
   EXPECT_EQ(DailyDays(afterOnly, runs, now, 0).last, Day(3, 10));
   EXPECT_TRUE(DailyDays(none, {}, now, 0).Empty());
+  // A damaged row far ahead does not stretch the report past today.
+  RunSpan future = run;
+  future.end = EncodeDateTime(9999, 1, 1, 0, 0, 0);
+  EXPECT_EQ(DailyDays(none, {future}, now, 0).last, Day(3, 10));
+  TimeOptions farBefore;
+  farBefore.before = EncodeDateTime(9999, 1, 1, 0, 0, 0);
+  EXPECT_EQ(DailyDays(farBefore, runs, now, 0).last, Day(3, 10));
 }
 
 TEST(DailyReportText, WithoutDaysStillEndsWithAZeroTotal) {

@@ -22,7 +22,8 @@ std::int64_t DayOfSecond(std::int64_t second) {
 // rounded down; consecutive differences of it add up to total exactly.
 std::int64_t ShareUpTo(std::int64_t total, std::int64_t part, std::int64_t whole) {
   if (whole <= 0) return part > 0 ? total : 0;
-  return total * part / whole;
+  // A damaged row may span centuries: the product is taken in 128 bits.
+  return static_cast<std::int64_t>(static_cast<__int128>(total) * part / whole);
 }
 
 }  // namespace

@@ -20,6 +20,8 @@ class RunColumns {
         idle_(store.ColumnAt(history::kIdleSeconds)),
         active_(store.ColumnAt(history::kActiveSeconds)) {}
 
+  bool IsWindows(std::size_t r) const { return Flag(isWindows_, r); }
+
   RunSpan Read(std::size_t r) const {
     RunSpan run;
     run.start = DropMilliseconds(start_.nulls[r] ? 0.0 : start_.reals[r]);
@@ -62,11 +64,13 @@ void SettleRunningPrograms(std::vector<RunSpan>& runs) {
 
 }  // namespace
 
-std::vector<RunSpan> ReadRunSpans(Cursor& cursor) {
+std::vector<RunSpan> ReadRunSpans(Cursor& cursor, RunKinds kinds) {
   std::vector<RunSpan> runs;
-  runs.reserve(cursor.RecordCount());
   const RunColumns columns(cursor.Rows());
-  cursor.ForEachViewRow([&](std::size_t row) { runs.push_back(columns.Read(row)); });
+  if (kinds == RunKinds::All) runs.reserve(cursor.RecordCount());
+  cursor.ForEachViewRow([&](std::size_t row) {
+    if (kinds == RunKinds::All || columns.IsWindows(row)) runs.push_back(columns.Read(row));
+  });
   SettleRunningPrograms(runs);
   return runs;
 }

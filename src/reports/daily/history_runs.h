@@ -13,8 +13,11 @@ namespace brenvik {
 
 class Cursor;
 
-// The cursor's position is not changed.
-std::vector<RunSpan> ReadRunSpans(Cursor& cursor);
+enum class RunKinds { All, WindowsOnly };
+
+// The cursor's position is not changed. WindowsOnly leaves the program rows
+// out without reading them (their paths are most of the cost of a read).
+std::vector<RunSpan> ReadRunSpans(Cursor& cursor, RunKinds kinds = RunKinds::All);
 
 // Only the Windows runs, or only the program runs, of a list.
 std::vector<RunSpan> WindowsRuns(const std::vector<RunSpan>& runs);

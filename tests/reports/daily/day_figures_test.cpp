@@ -59,6 +59,20 @@ TEST(SplitAtMidnights, EmptyOrBackwardRunIsOneEmptySegment) {
   }
 }
 
+TEST(SplitAtMidnights, SharesOutTheFiguresOfARunSpanningMillenniaExactly) {
+  // A damaged row of some 7,100 years: the shares must neither overflow nor
+  // lose a second.
+  const RunSpan run = Span(At(1900, 1, 1), At(9000, 1, 1), 100'000'000'000, 1);
+  std::int64_t active = 0, idle = 0;
+  for (const DaySegment& part : SplitAtMidnights(run)) {
+    ASSERT_GE(part.activeSeconds, 0);
+    active += part.activeSeconds;
+    idle += part.idleSeconds;
+  }
+  EXPECT_EQ(active, 100'000'000'000);
+  EXPECT_EQ(idle, 1);
+}
+
 TEST(BuildDayFigures, GivesEveryDayOfTheRangeWithFirstOnLastOffBootsAndCrashes) {
   RunSpan crashed = Span(At(2026, 3, 1, 8), At(2026, 3, 1, 12), 3'600, 600);
   crashed.closedOk = false;

@@ -44,6 +44,9 @@ TEST(ReadRunSpans, TellsRunningRowsFromRowsThatEndedInTheCurrentRun) {
   EXPECT_FALSE(runs[3].running);
 
   EXPECT_EQ(WindowsRuns(runs).size(), 2U);
+  const std::vector<RunSpan> windows = ReadRunSpans(cursor, RunKinds::WindowsOnly);
+  ASSERT_EQ(windows.size(), 2U);
+  EXPECT_TRUE(windows[1].running);
   EXPECT_EQ(ProgramRuns(runs).size(), 2U);
 }
 
