@@ -1,6 +1,7 @@
 #include "reports/daily/history_runs.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "datastore/tables.h"
 #include "records/time_arithmetic.h"
@@ -21,6 +22,7 @@ class RunColumns {
         active_(store.ColumnAt(history::kActiveSeconds)) {}
 
   bool IsWindows(std::size_t r) const { return Flag(isWindows_, r); }
+  bool IsIncomplete(std::size_t r) const { return Flag(incomplete_, r); }
 
   RunSpan Read(std::size_t r) const {
     RunSpan run;
@@ -48,17 +50,22 @@ class RunColumns {
   const Column& active_;
 };
 
+// The end the pass gave the Windows row of the current run, looked up in the
+// whole table: a report of programs alone does not show that row. The row is
+// among the last ones, so the search goes backwards.
+std::optional<DateTime> CurrentRunEnd(const TableStore& store, const RunColumns& columns) {
+  for (std::size_t row = store.RowCount(); row-- > 0;) {
+    if (columns.IsWindows(row) && columns.IsIncomplete(row)) return columns.Read(row).end;
+  }
+  return std::nullopt;
+}
+
 // A program row of the current run runs on only when it ends with the pass;
 // one that ended within the run keeps its own, earlier end.
-void SettleRunningPrograms(std::vector<RunSpan>& runs) {
-  const auto current = std::find_if(runs.begin(), runs.end(), [](const RunSpan& run) {
-    return run.isWindows && run.running;
-  });
-  const bool haveCurrent = current != runs.end();
-  const DateTime passTime = haveCurrent ? current->end : ZeroDateTime;
+void SettleRunningPrograms(std::vector<RunSpan>& runs, std::optional<DateTime> passTime) {
   for (RunSpan& run : runs) {
     if (run.isWindows || !run.running) continue;
-    run.running = haveCurrent && run.closedOk && CompareMoments(run.end, passTime) == 0;
+    run.running = passTime && run.closedOk && CompareMoments(run.end, *passTime) == 0;
   }
 }
 
@@ -71,7 +78,7 @@ std::vector<RunSpan> ReadRunSpans(Cursor& cursor, RunKinds kinds) {
   cursor.ForEachViewRow([&](std::size_t row) {
     if (kinds == RunKinds::All || columns.IsWindows(row)) runs.push_back(columns.Read(row));
   });
-  SettleRunningPrograms(runs);
+  if (kinds == RunKinds::All) SettleRunningPrograms(runs, CurrentRunEnd(cursor.Rows(), columns));
   return runs;
 }
 

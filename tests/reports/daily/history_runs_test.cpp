@@ -50,16 +50,21 @@ TEST(ReadRunSpans, TellsRunningRowsFromRowsThatEndedInTheCurrentRun) {
   EXPECT_EQ(ProgramRuns(runs).size(), 2U);
 }
 
-TEST(ReadRunSpans, FollowsTheCursorsFilter) {
+TEST(ReadRunSpans, FollowsTheCursorsFilterButFindsTheCurrentRunInTheWholeTable) {
   auto table = test::MakeHistoryTable();
   test::AppendHistoryRow(*table, Row("Windows", At(1, 8), At(1, 9)));
   test::AppendHistoryRow(*table, Row("/usr/bin/gimp", At(1, 8), At(1, 9)));
+  test::AppendHistoryRow(*table, Row("Windows", At(2, 8), At(2, 12), true));
+  test::AppendHistoryRow(*table, Row("/usr/bin/gimp", At(2, 9), At(2, 12), true));
   Cursor cursor(*table);
   cursor.SetFilter("cdsHistoryIsWindows = false");
   cursor.SetFiltered(true);
   const std::vector<RunSpan> runs = ReadRunSpans(cursor);
-  ASSERT_EQ(runs.size(), 1U);
+  ASSERT_EQ(runs.size(), 2U);
   EXPECT_EQ(runs[0].program, "/usr/bin/gimp");
+  EXPECT_FALSE(runs[0].running);
+  // Running, though the report leaves out the Windows row it ends with.
+  EXPECT_TRUE(runs[1].running);
 }
 
 }  // namespace
