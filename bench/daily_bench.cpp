@@ -68,8 +68,23 @@ void BM_YearOfDaysFromTheTable(benchmark::State& state) {
   const std::int64_t firstDay = SplitDateTime(EncodeDateTime(2014, 1, 1, 0, 0, 0)).day;
   const DayRange year{firstDay, firstDay + 364};
   for (auto _ : state) {
-    const std::vector<DayFigures> days = BuildDayFigures(ReadRunSpans(cursor), year);
+    const std::vector<RunSpan> runs = ReadRunSpans(cursor, RunKinds::WindowsOnly, year);
+    const std::vector<DayFigures> days = BuildDayFigures(runs, year);
     benchmark::DoNotOptimize(BucketDays(days, BucketSize::Week, 0));
+  }
+  state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+// A day's timeline: every run, Windows and programs, of one day, cut to it.
+void BM_DayTimelineFromTheTable(benchmark::State& state) {
+  Cursor cursor(History());
+  const std::int64_t day = SplitDateTime(EncodeDateTime(2014, 6, 1, 0, 0, 0)).day;
+  for (auto _ : state) {
+    std::vector<DaySegment> segments;
+    for (const RunSpan& run : ReadRunSpans(cursor, RunKinds::All, DayRange{day, day}))
+      for (const DaySegment& segment : SplitAtMidnights(run))
+        if (segment.day == day) segments.push_back(segment);
+    benchmark::DoNotOptimize(segments);
   }
   state.SetItemsProcessed(state.iterations() * kRows);
 }
@@ -85,6 +100,7 @@ BENCHMARK(BM_ReadRunSpans)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadWindowsRunSpans)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DayFiguresOfAllRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_YearOfDaysFromTheTable)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayTimelineFromTheTable)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace brenvik

@@ -24,6 +24,15 @@ class RunColumns {
   bool IsWindows(std::size_t r) const { return Flag(isWindows_, r); }
   bool IsIncomplete(std::size_t r) const { return Flag(incomplete_, r); }
 
+  // The row has a second on the days (or a moment, for a row of no length).
+  bool Touches(std::size_t r, const DayRange& days) const {
+    const DateTime start = start_.nulls[r] ? 0.0 : start_.reals[r];
+    const DateTime end = std::max(start, end_.nulls[r] ? 0.0 : end_.reals[r]);
+    const DateTime from = ComposeDateTime(days.first, 0);
+    const DateTime to = ComposeDateTime(days.last + 1, 0);
+    return start < to && (end > from || (end == start && start >= from));
+  }
+
   RunSpan Read(std::size_t r) const {
     RunSpan run;
     run.start = DropMilliseconds(start_.nulls[r] ? 0.0 : start_.reals[r]);
@@ -71,12 +80,15 @@ void SettleRunningPrograms(std::vector<RunSpan>& runs, std::optional<DateTime> p
 
 }  // namespace
 
-std::vector<RunSpan> ReadRunSpans(Cursor& cursor, RunKinds kinds) {
+std::vector<RunSpan> ReadRunSpans(Cursor& cursor, RunKinds kinds,
+                                  std::optional<DayRange> within) {
   std::vector<RunSpan> runs;
   const RunColumns columns(cursor.Rows());
-  if (kinds == RunKinds::All) runs.reserve(cursor.RecordCount());
+  if (kinds == RunKinds::All && !within) runs.reserve(cursor.RecordCount());
   cursor.ForEachViewRow([&](std::size_t row) {
-    if (kinds == RunKinds::All || columns.IsWindows(row)) runs.push_back(columns.Read(row));
+    if (kinds == RunKinds::WindowsOnly && !columns.IsWindows(row)) return;
+    if (within && !columns.Touches(row, *within)) return;
+    runs.push_back(columns.Read(row));
   });
   if (kinds == RunKinds::All) SettleRunningPrograms(runs, CurrentRunEnd(cursor.Rows(), columns));
   return runs;

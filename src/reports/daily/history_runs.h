@@ -5,6 +5,7 @@
 // the processing pass writes everything still open with the time of the pass.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "reports/daily/day_figures.h"
@@ -16,8 +17,10 @@ class Cursor;
 enum class RunKinds { All, WindowsOnly };
 
 // The cursor's position is not changed. WindowsOnly leaves the program rows
-// out without reading them (their paths are most of the cost of a read).
-std::vector<RunSpan> ReadRunSpans(Cursor& cursor, RunKinds kinds = RunKinds::All);
+// out, and `within` the rows that have no second on those days, without
+// reading them: copying the paths is most of the cost of reading all rows.
+std::vector<RunSpan> ReadRunSpans(Cursor& cursor, RunKinds kinds = RunKinds::All,
+                                  std::optional<DayRange> within = std::nullopt);
 
 // Only the Windows runs, or only the program runs, of a list.
 std::vector<RunSpan> WindowsRuns(const std::vector<RunSpan>& runs);

@@ -47,6 +47,13 @@ TEST(ReadRunSpans, TellsRunningRowsFromRowsThatEndedInTheCurrentRun) {
   const std::vector<RunSpan> windows = ReadRunSpans(cursor, RunKinds::WindowsOnly);
   ASSERT_EQ(windows.size(), 2U);
   EXPECT_TRUE(windows[1].running);
+
+  // The rows of the 2nd alone, and none of a day without a run.
+  const std::int64_t day2 = SplitDateTime(At(2, 0)).day;
+  const std::vector<RunSpan> second = ReadRunSpans(cursor, RunKinds::All, DayRange{day2, day2});
+  ASSERT_EQ(second.size(), 3U);
+  EXPECT_TRUE(second[1].running);
+  EXPECT_TRUE(ReadRunSpans(cursor, RunKinds::All, DayRange{day2 + 1, day2 + 5}).empty());
   EXPECT_EQ(ProgramRuns(runs).size(), 2U);
 }
 
