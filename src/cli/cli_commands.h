@@ -15,8 +15,7 @@ namespace brenvik::cli {
 // The statistics refreshed (one processing pass) and the uptime report text
 // as a click on a figure copies it, followed by a line break.
 // With OutputFormat::Json the report's JSON document instead (cli_json.h).
-void RunUptimeReport(Session& session, std::ostream& out,
-                     OutputFormat format = OutputFormat::Text);
+void RunUptimeReport(Session& session, std::ostream& out, OutputFormat format = OutputFormat::Text);
 
 // "Browse uptime history" with the filters of the options, then the
 // summary box's text (or the JSON document); the exports to the files asked for.

@@ -10,9 +10,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "platform/clock.h"
 #include "records/date_time.h"

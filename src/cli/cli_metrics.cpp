@@ -42,8 +42,8 @@ void Sample(std::string& text, const char* name, std::int64_t value) {
 
 void ProgramSample(std::string& text, const char* name, const std::string& path,
                    std::int64_t value) {
-  text += std::string(name) + "{path=\"" + EscapeLabelValue(path) + "\"} " +
-          std::to_string(value) + "\n";
+  text += std::string(name) + "{path=\"" + EscapeLabelValue(path) + "\"} " + std::to_string(value) +
+          "\n";
 }
 
 }  // namespace

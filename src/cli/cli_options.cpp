@@ -162,9 +162,8 @@ bool TakeLogins(ArgReader& reader, const std::string& name, LoginsOptions& l) {
 
 // --format for the commands that print a report.
 bool TakeFormat(ArgReader& reader, const std::string& name, CommandLine& line) {
-  const bool reports = line.command == Command::UptimeReport ||
-                       line.command == Command::History || line.command == Command::Logins ||
-                       line.command == Command::Daily;
+  const bool reports = line.command == Command::UptimeReport || line.command == Command::History ||
+                       line.command == Command::Logins || line.command == Command::Daily;
   if (name != "--format" || !reports) return false;
   const std::string value = reader.TakeValue(name);
   if (value != "text" && value != "json")

@@ -58,9 +58,8 @@ namespace {
 
 Json HistoryRow(const Cursor& row, const RunSpan& run, Clock& clock) {
   // Both ends are in the offset of the start.
-  const DateTime start = row.IsNull(history::kDateTimeStart)
-                             ? ZeroDateTime
-                             : row.AsDateTime(history::kDateTimeStart);
+  const DateTime start =
+      row.IsNull(history::kDateTimeStart) ? ZeroDateTime : row.AsDateTime(history::kDateTimeStart);
   const auto moment = [&](FieldId id) {
     return row.IsNull(id) ? Json(nullptr) : IsoMomentInOffsetOf(row.AsDateTime(id), start, clock);
   };
@@ -87,8 +86,11 @@ Json HistoryJson(Cursor& report, DateTime now, Clock& clock) {
   Json doc = JsonDocument("history", now, clock);
   const std::vector<RunSpan> runs = ReadRunSpans(report);
   Json rows = Json::array();
-  Json summary = {{"entries", 0},       {"closed_ok", 0},    {"uptime_seconds", 0},
-                  {"active_seconds", 0}, {"idle_seconds", 0}};
+  Json summary = {{"entries", 0},
+                  {"closed_ok", 0},
+                  {"uptime_seconds", 0},
+                  {"active_seconds", 0},
+                  {"idle_seconds", 0}};
   std::size_t index = 0;
   for (report.First(); !report.Eof() && index < runs.size(); report.Next(), ++index) {
     Json row = HistoryRow(report, runs[index], clock);
@@ -146,9 +148,8 @@ Json LoginsJson(const LoginTree& tree, DateTime now, Clock& clock) {
     run["logins"] = std::move(list);
     runs.push_back(std::move(run));
   }
-  doc["summary"] = {{"runs", runs.size()},        {"crashed", crashed},
-                    {"logins", logins},           {"login_seconds", uptime},
-                    {"active_seconds", active},   {"idle_seconds", idle},
+  doc["summary"] = {{"runs", runs.size()},     {"crashed", crashed},       {"logins", logins},
+                    {"login_seconds", uptime}, {"active_seconds", active}, {"idle_seconds", idle},
                     {"locked_seconds", locked}};
   doc["runs"] = std::move(runs);
   return doc;

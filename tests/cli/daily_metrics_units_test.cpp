@@ -39,7 +39,8 @@ TEST(ReportOptions, DailyMetricsAndFormatAreReadWhereTheyBelong) {
 
   EXPECT_EQ(UsageProblem({"daily", "--period", "1", "--after", "2026-03-01 00:00:00"}),
             "--period cannot be combined with --after or --before");
-  EXPECT_EQ(UsageProblem({"history", "--format", "xml"}), "--format wants text or json, not \"xml\"");
+  EXPECT_EQ(UsageProblem({"history", "--format", "xml"}),
+            "--format wants text or json, not \"xml\"");
   EXPECT_EQ(UsageProblem({"metrics", "--format", "json"}), "unknown option --format");
   EXPECT_EQ(UsageProblem({"metrics", "--output", ""}), "--output needs a file");
   EXPECT_EQ(UsageProblem({"daily", "--output", "x"}), "unknown option --output");
@@ -99,11 +100,10 @@ TEST(MetricsText, EscapesLabelsByTheFormatsRules) {
 
 TEST(MetricsText, AnEmptyHistoryGivesEveryFamilyWithZeros) {
   const std::string text = MetricsText(MetricsFigures{});
-  for (const char* sample :
-       {"brenvik_system_uptime_seconds 0\n", "brenvik_boots_total 0\n",
-        "brenvik_clean_shutdowns_total 0\n", "brenvik_crashes_total 0\n",
-        "brenvik_uptime_seconds_total 0\n", "brenvik_idle_seconds 0\n",
-        "brenvik_idle_seconds_total 0\n"})
+  for (const char* sample : {"brenvik_system_uptime_seconds 0\n", "brenvik_boots_total 0\n",
+                             "brenvik_clean_shutdowns_total 0\n", "brenvik_crashes_total 0\n",
+                             "brenvik_uptime_seconds_total 0\n", "brenvik_idle_seconds 0\n",
+                             "brenvik_idle_seconds_total 0\n"})
     EXPECT_NE(text.find(sample), std::string::npos) << sample;
   EXPECT_EQ(text.find("brenvik_program"), std::string::npos);  // no family without samples
 }

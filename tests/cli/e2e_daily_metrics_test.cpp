@@ -32,12 +32,17 @@ const std::string kFourDays =
     "2026-03-01 20:01:00;0;PC1|ann;1;;60\r\n"
     "2026-03-02 02:00:00;0;PC1|ann;8;;\r\n"
     "2026-03-02 08:00:30;0;PC1|ann;1;;30\r\n"
-    "2026-03-02 08:30:00;0;PC1|ann;3;" + kProgram + ";77\r\n"
-    "2026-03-02 09:30:00;0;PC1|ann;4;" + kProgram + ";77\r\n"
+    "2026-03-02 08:30:00;0;PC1|ann;3;" +
+    kProgram +
+    ";77\r\n"
+    "2026-03-02 09:30:00;0;PC1|ann;4;" +
+    kProgram +
+    ";77\r\n"
     "2026-03-02 10:00:00;0;PC1|ann;7;2026-03-02 11:00:00;\r\n"
     "2026-03-02 13:00:00;0;PC1|ann;2;;\r\n"
     "2026-03-04 08:00:00;0;PC1|ann;1;;60\r\n"
-    "2026-03-04 09:00:00;0;PC1|ann;3;" + kProgram + ";78\r\n";
+    "2026-03-04 09:00:00;0;PC1|ann;3;" +
+    kProgram + ";78\r\n";
 const char* const kNoon = "2026-03-04 12:00:00";
 
 const char* const kDailyText =
@@ -77,7 +82,8 @@ class CliDailyMetrics : public ::testing::Test {
     const std::string file = tree_.File("document.json");
     WriteFileAtomic(file, text);
     const CliResult check = RunTool(
-        "python3 -c 'import json, sys, jsonschema; jsonschema.validate(json.load(open(sys.argv[1])),"
+        "python3 -c 'import json, sys, jsonschema; "
+        "jsonschema.validate(json.load(open(sys.argv[1])),"
         " json.load(open(sys.argv[2])))' '" +
             file + "' '" BRENVIK_SOURCE_DIR "/docs/brenvik-cli.schema.json'",
         tree_.File(""));
@@ -100,9 +106,8 @@ TEST_F(CliDailyMetrics, DailySplitsAtMidnightAndShowsTheDayWithoutARun) {
 }
 
 TEST_F(CliDailyMetrics, DailyKeepsToTheDaysAskedFor) {
-  const std::string out = Run({"daily", "--after", "2026-03-02 00:00:00", "--before",
-                               "2026-03-03 00:00:00"})
-                              .out;
+  const std::string out =
+      Run({"daily", "--after", "2026-03-02 00:00:00", "--before", "2026-03-03 00:00:00"}).out;
   EXPECT_NE(out.find("Day-by-day report: 03/02/26 - 03/02/26\r\n"), std::string::npos) << out;
   EXPECT_NE(out.find("Total                         06:00:00  00:00:00  00:00:00  1      1\r\n"),
             std::string::npos)
@@ -142,7 +147,10 @@ TEST_F(CliDailyMetrics, ReportsAsJsonCarryTheirFiguresAndEscapeTheProgramPath) {
   EXPECT_EQ(report["last_turned_on"], "2026-03-04T07:59:00+00:00");
 
   const std::string historyText = Run({"history", "--format", "json"}).out;
-  EXPECT_NE(historyText.find(R"("/opt/Tool \"q\"\\)" "\xC3\xB8" R"(/tool")"), std::string::npos)
+  EXPECT_NE(historyText.find(R"("/opt/Tool \"q\"\\)"
+                             "\xC3\xB8"
+                             R"(/tool")"),
+            std::string::npos)
       << historyText;
   const Json history = ValidJson(historyText);
   ASSERT_EQ(history["rows"].size(), 5U);
@@ -160,16 +168,14 @@ TEST_F(CliDailyMetrics, ReportsAsJsonCarryTheirFiguresAndEscapeTheProgramPath) {
 }
 
 TEST_F(CliDailyMetrics, NoRowsGiveEmptyArraysAndZeros) {
-  const std::string crashed = Run({"history", "--closed", "crashed", "--source", "programs",
-                                   "--format", "json"})
-                                  .out;
+  const std::string crashed =
+      Run({"history", "--closed", "crashed", "--source", "programs", "--format", "json"}).out;
   const Json history = ValidJson(crashed);
   EXPECT_TRUE(history["rows"].is_array());
   EXPECT_TRUE(history["rows"].empty());
-  const Json none = ValidJson(
-      Run({"daily", "--format", "json", "--after", "2027-01-01 00:00:00", "--before",
-           "2026-12-31 00:00:00"})
-          .out);
+  const Json none = ValidJson(Run({"daily", "--format", "json", "--after", "2027-01-01 00:00:00",
+                                   "--before", "2026-12-31 00:00:00"})
+                                  .out);
   EXPECT_TRUE(none["days"].empty());
   EXPECT_EQ(none["total"]["uptime_seconds"], 0);
 }
@@ -182,13 +188,14 @@ TEST_F(CliDailyMetrics, MetricsPassPromtoolWithTheFiguresAndAnEscapedLabel) {
             std::string::npos);
   const std::string text = Run({"metrics"}).out;
   ExpectPromtoolAccepts(text);
-  for (const char* sample :
-       {"brenvik_system_uptime_seconds 14460\n", "brenvik_boots_total 3\n",
-        "brenvik_clean_shutdowns_total 1\n", "brenvik_crashes_total 1\n",
-        "brenvik_uptime_seconds_total 50460\n", "brenvik_idle_seconds 14460\n",
-        "brenvik_idle_seconds_total 50460\n"})
+  for (const char* sample : {"brenvik_system_uptime_seconds 14460\n", "brenvik_boots_total 3\n",
+                             "brenvik_clean_shutdowns_total 1\n", "brenvik_crashes_total 1\n",
+                             "brenvik_uptime_seconds_total 50460\n", "brenvik_idle_seconds 14460\n",
+                             "brenvik_idle_seconds_total 50460\n"})
     EXPECT_NE(text.find(sample), std::string::npos) << sample << text;
-  const std::string label = R"({path="/opt/Tool \"q\"\\)" "\xC3\xB8" R"(/tool"})";
+  const std::string label = R"({path="/opt/Tool \"q\"\\)"
+                            "\xC3\xB8"
+                            R"(/tool"})";
   EXPECT_NE(text.find("brenvik_program_uptime_seconds_total" + label + " 14400\n"),
             std::string::npos)
       << text;
@@ -210,8 +217,7 @@ TEST_F(CliDailyMetrics, MetricsFileIsReplacedWholeAndKeptWhenItsFolderRefuses) {
   const CliResult refused = tree_.Run({"--now", kNoon, "metrics", "--output", target});
   ::chmod(folder.c_str(), 0755);
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find("brenvik-cli: Cannot create file"), std::string::npos)
-      << refused.err;
+  EXPECT_NE(refused.err.find("brenvik-cli: Cannot create file"), std::string::npos) << refused.err;
   EXPECT_EQ(ReadFileBytes(file), written);
 }
 

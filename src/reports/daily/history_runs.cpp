@@ -80,8 +80,7 @@ void SettleRunningPrograms(std::vector<RunSpan>& runs, std::optional<DateTime> p
 
 }  // namespace
 
-std::vector<RunSpan> ReadRunSpans(Cursor& cursor, RunKinds kinds,
-                                  std::optional<DayRange> within) {
+std::vector<RunSpan> ReadRunSpans(Cursor& cursor, RunKinds kinds, std::optional<DayRange> within) {
   std::vector<RunSpan> runs;
   const RunColumns columns(cursor.Rows());
   if (kinds == RunKinds::All && !within) runs.reserve(cursor.RecordCount());

@@ -124,8 +124,8 @@ TEST(BuildDayFigures, ARunStillGoingOnMarksTheDayRunningEvenBesideOneEndingWithI
   RunSpan program = Span(At(2026, 3, 4, 8), At(2026, 3, 4, 10));
   RunSpan windows = Span(At(2026, 3, 4, 7), At(2026, 3, 4, 10));
   windows.running = true;
-  const std::vector<DayFigures> days = BuildDayFigures({windows, program}, DayRange{
-                                                           Day(2026, 3, 4), Day(2026, 3, 4)});
+  const std::vector<DayFigures> days =
+      BuildDayFigures({windows, program}, DayRange{Day(2026, 3, 4), Day(2026, 3, 4)});
   EXPECT_TRUE(days[0].running);
   EXPECT_EQ(days[0].lastOff, At(2026, 3, 4, 10));
 }
