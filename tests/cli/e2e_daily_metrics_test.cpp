@@ -65,6 +65,20 @@ CliResult RunTool(const std::string& command, const std::string& scratch) {
   return result;
 }
 
+// The document, after the schema's validator has accepted it.
+Json SchemaValidJson(const std::string& text, const CliTree& tree) {
+  const std::string file = tree.File("document.json");
+  WriteFileAtomic(file, text);
+  const CliResult check = RunTool(
+      "python3 -c 'import json, sys, jsonschema; "
+      "jsonschema.validate(json.load(open(sys.argv[1])),"
+      " json.load(open(sys.argv[2])))' '" +
+          file + "' '" BRENVIK_SOURCE_DIR "/docs/brenvik-cli.schema.json'",
+      tree.File(""));
+  EXPECT_EQ(check.status, 0) << check.out << text;
+  return Json::parse(text);
+}
+
 class CliDailyMetrics : public ::testing::Test {
  protected:
   CliDailyMetrics() { tree_.Service().PrepareHandOver(kFourDays); }
@@ -77,19 +91,7 @@ class CliDailyMetrics : public ::testing::Test {
     return result;
   }
 
-  // The document, after the schema's validator has accepted it.
-  Json ValidJson(const std::string& text) {
-    const std::string file = tree_.File("document.json");
-    WriteFileAtomic(file, text);
-    const CliResult check = RunTool(
-        "python3 -c 'import json, sys, jsonschema; "
-        "jsonschema.validate(json.load(open(sys.argv[1])),"
-        " json.load(open(sys.argv[2])))' '" +
-            file + "' '" BRENVIK_SOURCE_DIR "/docs/brenvik-cli.schema.json'",
-        tree_.File(""));
-    EXPECT_EQ(check.status, 0) << check.out << text;
-    return Json::parse(text);
-  }
+  Json ValidJson(const std::string& text) { return SchemaValidJson(text, tree_); }
 
   void ExpectPromtoolAccepts(const std::string& text) {
     const std::string file = tree_.File("metrics.prom");
@@ -165,6 +167,11 @@ TEST_F(CliDailyMetrics, ReportsAsJsonCarryTheirFiguresAndEscapeTheProgramPath) {
 
   const Json logins = ValidJson(Run({"logins", "--format", "json"}).out);
   EXPECT_EQ(logins["command"], "logins");
+  // No one logged in, so the report, as its text says, lists no run.
+  EXPECT_TRUE(logins["runs"].is_array());
+  EXPECT_TRUE(logins["runs"].empty());
+  EXPECT_EQ(logins["summary"]["runs"], 0);
+  EXPECT_EQ(logins["summary"]["login_seconds"], 0);
 }
 
 TEST_F(CliDailyMetrics, NoRowsGiveEmptyArraysAndZeros) {
@@ -219,6 +226,36 @@ TEST_F(CliDailyMetrics, MetricsFileIsReplacedWholeAndKeptWhenItsFolderRefuses) {
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.err.find("brenvik-cli: Cannot create file"), std::string::npos) << refused.err;
   EXPECT_EQ(ReadFileBytes(file), written);
+}
+
+TEST(CliLoginsJson, RunsCarryTheirLoginsWithTheCsvExportsFigures) {
+  // Two runs with a login of ann each, the first ending in a crash (the
+  // figures of the login report's CSV export over the same lines).
+  CliTree tree;
+  tree.Service().PrepareHandOver(
+      "2013-04-29 08:00:00;0;PC1|ann;1;;60\r\n"
+      "2013-04-29 08:01:00;0;PC1|ann;5;0;\r\n"
+      "2013-04-29 17:00:00;0;PC1|ann;8;;\r\n"
+      "2013-04-30 09:00:00;0;PC1|ann;1;;30\r\n"
+      "2013-04-30 09:01:00;0;PC1|ann;5;0;\r\n");
+  const CliResult result =
+      tree.Run({"--now", "2013-04-30 12:00:00", "logins", "--format", "json"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  const Json doc = SchemaValidJson(result.out, tree);
+  ASSERT_EQ(doc["runs"].size(), 2U);
+  const Json& first = doc["runs"][0];
+  EXPECT_EQ(first["run"], 1);
+  EXPECT_FALSE(first["closed_ok"].get<bool>());
+  ASSERT_EQ(first["logins"].size(), 1U);
+  EXPECT_EQ(first["logins"][0]["user"], "ann");
+  EXPECT_EQ(first["logins"][0]["domain"], "PC1");
+  EXPECT_EQ(first["logins"][0]["start"], "2013-04-29T07:59:00+00:00");
+  EXPECT_EQ(first["logins"][0]["uptime_seconds"], 32'460);
+  EXPECT_TRUE(doc["runs"][1]["running"].get<bool>());
+  EXPECT_EQ(doc["runs"][1]["logins"][0]["end"], "2013-04-30T12:00:00+00:00");
+  EXPECT_EQ(doc["summary"]["logins"], 2);
+  EXPECT_EQ(doc["summary"]["crashed"], 1);
+  EXPECT_EQ(doc["summary"]["login_seconds"], 43'200);
 }
 
 TEST(CliDailyAcrossSummerTime, MomentsKeepTheOffsetOfTheirRunsStart) {
