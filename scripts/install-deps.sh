@@ -5,6 +5,9 @@ set -euo pipefail
 
 packages=(cmake g++ make ccache libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev xvfb xauth)
+# Machine-readable output: the JSON library of brenvik-cli, and the real
+# validators its tests check the JSON and the metrics with.
+packages+=(nlohmann-json3-dev python3-jsonschema prometheus)
 # The sanitizer variant and the fuzz targets: clang with its sanitizer and
 # libFuzzer runtimes.
 if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then
