@@ -42,6 +42,21 @@ std::vector<std::string> ProgramPaths(const std::vector<std::string>& paths) {
   return result;
 }
 
+// A program argument that names a row of the list exactly is taken as it is,
+// so that a program recorded under another system's path form (data copied
+// from Windows) can be picked; any other is made absolute.
+std::vector<std::string> ListedProgramPaths(const PickList& list,
+                                            const std::vector<std::string>& paths) {
+  std::vector<std::string> result;
+  const auto& rows = list.Rows();
+  for (const std::string& path : paths) {
+    const bool listed =
+        std::any_of(rows.begin(), rows.end(), [&](const PickRow& row) { return row.key == path; });
+    result.push_back(listed ? path : ProgramPath(path));
+  }
+  return result;
+}
+
 bool ExactlyWatched(const WatchedPrograms& watched, const std::string& path) {
   const auto& programs = watched.Programs();
   return std::any_of(programs.begin(), programs.end(),
@@ -65,7 +80,7 @@ void ApplyHistoryOptions(const HistoryOptions& o, UptimeFilterSettings& s) {
     s.sourceEnabled = true;
     s.sourceWindows = *o.sourceWindows;
   }
-  TickKeys(s.programs, ProgramPaths(o.programs), "program");
+  TickKeys(s.programs, ListedProgramPaths(s.programs, o.programs), "program");
   if (o.time.period) {
     s.timeEnabled = true;
     s.timePredefined = true;
