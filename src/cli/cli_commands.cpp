@@ -199,14 +199,18 @@ void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out
 
 // As the import button: whatever the import does, the statistics are
 // refreshed afterwards, and an error is reported after that refresh.
-void RunImportEventLog(Session& session, std::ostream& out) {
+void RunImportEventLog(Session& session, const ImportOptions& options, std::ostream& out) {
   WinStatistics& stats = session.statistics();
   Platform& platform = session.platform();
+  std::unique_ptr<EventLog> files;
+  if (!options.wtmpFiles.empty() || options.journalBoots) {
+    files = MakeBootRecordsEventLog({options.wtmpFiles, options.journalBoots.value_or("")});
+  }
+  EventLog& eventLog = files ? *files : *platform.eventLog;
   std::exception_ptr failure;
   try {
-    const int result =
-        ImportEventLogHistory(session.tables().DataSetHistory, stats.gFirstBootDate,
-                              *platform.registry, *platform.eventLog, session.clock());
+    const int result = ImportEventLogHistory(session.tables().DataSetHistory, stats.gFirstBootDate,
+                                             *platform.registry, eventLog, session.clock());
     if (result == kImportExecuted) {
       out << kImportDoneMessage << "\n";
       stats.gFirstBootDate = NullDate;

@@ -160,6 +160,17 @@ bool TakeLogins(ArgReader& reader, const std::string& name, LoginsOptions& l) {
   return true;
 }
 
+bool TakeImport(ArgReader& reader, const std::string& name, ImportOptions& i) {
+  if (name == "--wtmp") {
+    i.wtmpFiles.push_back(reader.TakeValue(name));
+  } else if (name == "--journal-boots") {
+    SetOnce(i.journalBoots, reader.TakeValue(name), name);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 Command CommandNamed(ArgReader& reader, const std::string& word) {
   if (word == "uptime-report") return Command::UptimeReport;
   if (word == "history") return Command::History;
@@ -199,6 +210,7 @@ void TakeCommandArgument(ArgReader& reader, CommandLine& line, bool& pathsOnly) 
   if (TakeGlobal(reader, name, line.global)) return;
   if (line.command == Command::History && TakeHistory(reader, name, line.history)) return;
   if (line.command == Command::Logins && TakeLogins(reader, name, line.logins)) return;
+  if (line.command == Command::ImportEventLog && TakeImport(reader, name, line.import)) return;
   throw UsageError("unknown option " + name);
 }
 
@@ -252,7 +264,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageLine() {
   return "usage: brenvik-cli [--root DIR] [--now TIME] [--uptime SECONDS] [--events FILE] "
          "[--app-events FILE] (uptime-report | history [FILTERS] | logins [FILTERS] | "
-         "import-eventlog | watch list | watch add PATH... | watch remove PATH... | help)";
+         "import-eventlog [--wtmp FILE]... [--journal-boots FILE] | watch list | watch add PATH... | watch remove PATH... | help)";
 }
 
 std::string HelpText() {
@@ -289,7 +301,11 @@ COMMANDS
                                     ("1-3", "1,4")
       --period N, --after TIME, --before TIME   as above
       --user KEY                    (repeatable) user filter: tick that user
-  import-eventlog     import the earlier uptime history from the System log
+  import-eventlog [--wtmp FILE]... [--journal-boots FILE]
+                      import the earlier uptime history from the System log,
+                      or from a Linux machine's saved boot records:
+      --wtmp FILE                   (repeatable) a login accounting file
+      --journal-boots FILE          a saved "journalctl --list-boots" listing
   watch list          print the watched programs' paths, one a line
   watch add PATH...   start tracking these programs (the service is told)
   watch remove PATH...  stop tracking these programs (the service is told)

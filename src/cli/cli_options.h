@@ -69,11 +69,17 @@ struct LoginsOptions {
   std::optional<std::string> htmlFile;
 };
 
+struct ImportOptions {
+  std::vector<std::string> wtmpFiles;       // --wtmp, in order
+  std::optional<std::string> journalBoots;  // --journal-boots
+};
+
 struct CommandLine {
   GlobalOptions global;
   Command command = Command::Help;
   HistoryOptions history;
   LoginsOptions logins;
+  ImportOptions import;
   std::vector<std::string> paths;  // watch add / watch remove
 };
 

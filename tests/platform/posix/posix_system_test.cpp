@@ -139,7 +139,7 @@ TEST(PosixEventLog, BootAndShutdownRecordsOfTheAccountingFile) {
   add(USER_PROCESS, "ann", 1367341600);
   add(RUN_LVL, "shutdown", 1367345109);
   dir.Write("wtmp", bytes);
-  PosixEventLog log(dir.File("wtmp"));
+  PosixEventLog log(dir.File("wtmp"), "");
   const auto records = log.ReadAll(EventLogName::System);
   ASSERT_EQ(records.size(), 3u);
   EXPECT_EQ(records[0].eventId, kEventBoot);
