@@ -161,11 +161,21 @@ bool ServiceDaemon::ReadSignal() {
   return stop_;
 }
 
+// A failed compaction leaves the log as it was; the hand-over stands.
+void ServiceDaemon::CompactLog() {
+  try {
+    log_.Compact(kCompactionBytes);
+  } catch (const Error& e) {
+    Warn(std::string("the activity log was not compacted: ") + e.what());
+  }
+}
+
 bool ServiceDaemon::OnCommand(const ServiceCommand& command) {
   if (command.code == 2) {
     try {
       const HandOverResult result = log_.HandOver();
       if (result.deferred) Warn("the window has not taken the last hand-over yet; lines wait");
+      CompactLog();
       return true;
     } catch (const Error& e) {
       Warn(e.what());

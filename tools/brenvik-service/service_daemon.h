@@ -60,6 +60,7 @@ class ServiceDaemon {
   void Loop();
   bool ReadSignal();
   bool OnCommand(const ServiceCommand& command);
+  void CompactLog();
   void Tick();
   void CheckFolders();
   void ReloadWatchedList();
