@@ -1,6 +1,7 @@
 // The service stand-in run as its own process on a temporary data tree and
 // driven through the window's own client code.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -210,6 +211,53 @@ bool HasProgramLine(const std::vector<Line>& lines, int event, pid_t pid) {
   return std::any_of(lines.begin(), lines.end(), [&](const Line& l) {
     return l.event == event && l.handle == std::to_string(pid);
   });
+}
+
+// An X server for one test (Xvfb) on a display number of its own.
+class LateDisplay {
+ public:
+  explicit LateDisplay(int number) : name_(":" + std::to_string(number)) {}
+  ~LateDisplay() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  const std::string& name() const { return name_; }
+  bool Start() {
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      ::execlp("Xvfb", "Xvfb", name_.c_str(), "-nolisten", "tcp", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    return pid_ > 0;
+  }
+
+ private:
+  std::string name_;
+  pid_t pid_ = -1;
+};
+
+TEST(ServiceDaemon, ADisplayThatComesUpLaterIsPickedUp) {
+  if (::system("command -v Xvfb >/dev/null") != 0) GTEST_SKIP() << "no Xvfb";
+  LateDisplay display(90 + static_cast<int>(::getpid() % 500));
+  const char* old = std::getenv("DISPLAY");
+  const std::string oldDisplay = old ? old : "";
+  ::setenv("DISPLAY", display.name().c_str(), 1);
+  ServiceTree tree;
+  auto service = tree.Start({"--probe-seconds", "1"});
+  old ? ::setenv("DISPLAY", oldDisplay.c_str(), 1) : ::unsetenv("DISPLAY");
+  ASSERT_TRUE(display.Start());
+  bool pickedUp = false;
+  for (int i = 0; i < 100 && !pickedUp; ++i) {
+    ::usleep(100'000);
+    pickedUp = service->Errors().find("now from") != std::string::npos;
+  }
+  EXPECT_TRUE(pickedUp) << service->Errors();
+  EXPECT_NE(service->Errors().find("display's idle time"), std::string::npos) << service->Errors();
 }
 
 TEST(ServiceDaemon, RecordsAStartLineThatLeadsBackToTheBootTime) {

@@ -101,10 +101,11 @@ int ServiceDaemon::Run() {
     std::cerr << "brenvik-service: replaying " << options_.replayFile << " for "
               << folders_.dataFolder << std::endl;
   } else {
-    std::string sources;
-    sessions_ = OpenSessionSources(self_.user, options_.idleAfterSeconds, sources);
+    sessions_ = OpenSessionSources(self_.user, options_.idleAfterSeconds, sessionSources_,
+                                   &sessionSourcesComplete_);
+    nextProbe_ = SteadyClock::now() + std::chrono::seconds(options_.probeSeconds);
     std::cerr << "brenvik-service: recording into " << log_.logPath()
-              << "; logins and idle time from " << sources << "; clock changes "
+              << "; logins and idle time from " << sessionSources_ << "; clock changes "
               << (clockWatch_.fd() >= 0 ? "noticed" : "not noticed") << std::endl;
     ReloadWatchedList();
     RecordStart();
@@ -194,6 +195,7 @@ void ServiceDaemon::Tick() {
   CheckFolders();
   if (replay_) return;
   ScanPrograms();
+  ProbeSessionSources();
   FollowLogins();
   if (SteadyClock::now() >= nextHeartbeat_) {
     nextHeartbeat_ += std::chrono::seconds(options_.heartbeatSeconds);
@@ -245,6 +247,21 @@ void ServiceDaemon::ScanPrograms() {
     stateFile_.state().programs = programs_.Tracked();
     SaveState();
   }
+}
+
+// A display that comes up after the service (a login after boot) or logind
+// started late: what was not found at the start is looked for again.
+void ServiceDaemon::ProbeSessionSources() {
+  if (sessionSourcesComplete_ || SteadyClock::now() < nextProbe_) return;
+  nextProbe_ = SteadyClock::now() + std::chrono::seconds(options_.probeSeconds);
+  std::string found;
+  bool complete = false;
+  auto sources = OpenSessionSources(self_.user, options_.idleAfterSeconds, found, &complete);
+  if (found == sessionSources_) return;
+  sessions_ = std::move(sources);
+  sessionSources_ = found;
+  sessionSourcesComplete_ = complete;
+  std::cerr << "brenvik-service: logins and idle time now from " << found << std::endl;
 }
 
 void ServiceDaemon::FollowLogins() {

@@ -61,6 +61,7 @@ class ServiceDaemon {
   bool ReadSignal();
   bool OnCommand(const ServiceCommand& command);
   void CompactLog();
+  void ProbeSessionSources();
   void Tick();
   void CheckFolders();
   void ReloadWatchedList();
@@ -92,6 +93,9 @@ class ServiceDaemon {
   bool terminated_ = false;
   SteadyClock::time_point nextTick_;
   SteadyClock::time_point nextHeartbeat_;
+  SteadyClock::time_point nextProbe_;
+  std::string sessionSources_;
+  bool sessionSourcesComplete_ = false;
 };
 
 }  // namespace brenvik::service

@@ -216,9 +216,10 @@ std::unique_ptr<SessionSource> OpenDisplaySession(const std::string& user,
 
 std::unique_ptr<SessionSource> OpenSessionSources(const std::string& user,
                                                   std::int64_t idleAfterSeconds,
-                                                  std::string& description) {
+                                                  std::string& description, bool* complete) {
   auto logind = OpenLogindSessions();
   auto display = OpenDisplaySession(user, idleAfterSeconds);
+  if (complete) *complete = logind && display;
   if (logind && display) {
     description = "logind sessions and the display's idle time";
     return std::make_unique<CombinedSessions>(std::move(logind), std::move(display), user);

@@ -36,9 +36,11 @@ std::unique_ptr<SessionSource> OpenDisplaySession(const std::string& user,
 
 // logind where it runs, with the display's idle time filling in for the
 // user's own active session when logind has no idle hint; else the display
-// alone; else nullptr. description says what was found.
+// alone; else nullptr. description says what was found; complete is true
+// when both were, so that nothing more can turn up later.
 std::unique_ptr<SessionSource> OpenSessionSources(const std::string& user,
                                                   std::int64_t idleAfterSeconds,
-                                                  std::string& description);
+                                                  std::string& description,
+                                                  bool* complete = nullptr);
 
 }  // namespace brenvik::service
