@@ -104,6 +104,9 @@ int ServiceDaemon::Run() {
     sessions_ = OpenSessionSources(self_.user, options_.idleAfterSeconds, sessionSources_,
                                    &sessionSourcesComplete_);
     nextProbe_ = SteadyClock::now() + std::chrono::seconds(options_.probeSeconds);
+    const bool sleepKnown = sleepWatch_.Open();
+    std::cerr << "brenvik-service: suspend and resume "
+              << (sleepKnown ? "noticed (logind)" : "not noticed (no system bus)") << std::endl;
     std::cerr << "brenvik-service: recording into " << log_.logPath()
               << "; logins and idle time from " << sessionSources_ << "; clock changes "
               << (clockWatch_.fd() >= 0 ? "noticed" : "not noticed") << std::endl;
@@ -130,6 +133,7 @@ void ServiceDaemon::Loop() {
     fds.clear();
     fds.push_back({signalFd_, POLLIN, 0});
     fds.push_back({clockWatch_.fd(), POLLIN, 0});  // a negative fd is skipped by poll
+    fds.push_back({sleepWatch_.fd(), sleepWatch_.events(), 0});
     const std::size_t serverFirst = fds.size();
     server_.AddPollFds(fds);
     const auto untilTick =
@@ -143,6 +147,9 @@ void ServiceDaemon::Loop() {
     }
     if (fds[0].revents && ReadSignal()) return;
     if (fds[1].revents && clockWatch_.Consume()) OnClockSet();
+    if (fds[2].revents) {
+      for (bool sleeping : sleepWatch_.Consume()) OnSleep(sleeping);
+    }
     server_.Handle(fds, serverFirst);
     if (SteadyClock::now() >= nextTick_) Tick();
   }
@@ -195,6 +202,8 @@ void ServiceDaemon::Tick() {
   CheckFolders();
   if (replay_) return;
   ScanPrograms();
+  // sd-bus may have read a signal ahead of what poll reports.
+  for (bool sleeping : sleepWatch_.Consume()) OnSleep(sleeping);
   ProbeSessionSources();
   FollowLogins();
   if (SteadyClock::now() >= nextHeartbeat_) {
@@ -316,6 +325,22 @@ void ServiceDaemon::RecordStop() {
     state.logins.clear();
   }
   SaveState();
+}
+
+// Asleep the computer does not run: the run ends before the sleep and a new
+// one starts after it, both lines with the resume mark.
+void ServiceDaemon::OnSleep(bool sleeping) {
+  ServiceState& state = stateFile_.state();
+  if (sleeping && state.runOpen) {
+    Record(kEventWindowsStop, self_.user, self_.domain, kResumeMarkParameter, std::nullopt);
+    state.runOpen = false;
+    SaveState();
+  } else if (!sleeping && !state.runOpen) {
+    Record(kEventWindowsStart, self_.user, self_.domain, kResumeMarkParameter, SecondsSinceBoot());
+    state.bootId = CurrentBootId();
+    state.runOpen = true;
+    SaveState();
+  }
 }
 
 void ServiceDaemon::Record(int event, const std::string& user, const std::string& domain,

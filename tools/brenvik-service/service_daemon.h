@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 
+#include "sleep_watch.h"
 #include "activity_log.h"
 #include "clock_watch.h"
 #include "command_server.h"
@@ -62,6 +63,7 @@ class ServiceDaemon {
   bool OnCommand(const ServiceCommand& command);
   void CompactLog();
   void ProbeSessionSources();
+  void OnSleep(bool sleeping);
   void Tick();
   void CheckFolders();
   void ReloadWatchedList();
@@ -86,6 +88,7 @@ class ServiceDaemon {
   LoginTracker logins_;
   std::unique_ptr<SessionSource> sessions_;
   ClockChangeWatch clockWatch_;
+  SleepWatch sleepWatch_;
   ClockTrack clockTrack_;
   int lockFd_ = -1;
   int signalFd_ = -1;
