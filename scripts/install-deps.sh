@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make ccache libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev xvfb xauth locales zlib1g-dev)
+          qt6-base-dev xvfb xauth locales zlib1g-dev dbus-daemon dbus-bin libsystemd0)
 # The sanitizer variant and the fuzz targets: clang with its sanitizer and
 # libFuzzer runtimes.
 if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then

@@ -21,6 +21,7 @@
 #include "base/text_file.h"
 #include "datastore/service_channel.h"
 #include "platform/posix/posix_service_pipe.h"
+#include "support/posix/private_bus.h"
 #include "support/posix/service_process.h"
 #include "support/temp_dir.h"
 
@@ -260,50 +261,15 @@ TEST(ServiceDaemon, ADisplayThatComesUpLaterIsPickedUp) {
   EXPECT_NE(service->Errors().find("display's idle time"), std::string::npos) << service->Errors();
 }
 
-// A bus of the test's own (dbus-daemon) standing in for the system bus,
-// on which the test sends what logind would.
-class PrivateBus {
- public:
-  PrivateBus() {
-    FILE* out = ::popen("dbus-daemon --session --fork --print-address=1 --print-pid=1", "r");
-    if (!out) return;
-    char line[512];
-    if (std::fgets(line, sizeof line, out)) address_ = Trimmed(line);
-    if (std::fgets(line, sizeof line, out)) pid_ = std::atoi(line);
-    ::pclose(out);
-  }
-  ~PrivateBus() {
-    if (pid_ > 0) ::kill(pid_, SIGTERM);
-  }
-  bool running() const { return pid_ > 0 && !address_.empty(); }
-  const std::string& address() const { return address_; }
-  bool PrepareForSleep(bool sleeping) const {
-    const std::string command = "dbus-send --bus='" + address_ +
-                                "' --type=signal /org/freedesktop/login1 "
-                                "org.freedesktop.login1.Manager.PrepareForSleep boolean:" +
-                                (sleeping ? "true" : "false");
-    return ::system(command.c_str()) == 0;
-  }
-
- private:
-  static std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
-  }
-  std::string address_;
-  pid_t pid_ = -1;
-};
-
 TEST(ServiceDaemon, ASleepEndsTheRunAndTheWakeStartsOneWithTheResumeMark) {
-  PrivateBus bus;
+  test::PrivateBus bus;
   if (!bus.running()) GTEST_SKIP() << "no dbus-daemon";
-  const char* old = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
-  const std::string oldAddress = old ? old : "";
-  ::setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
   ServiceTree tree;
-  auto service = tree.Start();
-  old ? ::setenv("DBUS_SYSTEM_BUS_ADDRESS", oldAddress.c_str(), 1)
-      : ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+  std::unique_ptr<test::ServiceProcess> service;
+  {
+    test::ScopedEnv systemBus("DBUS_SYSTEM_BUS_ADDRESS", bus.address());
+    service = tree.Start();
+  }
   ASSERT_NE(service->Errors().find("suspend and resume noticed"), std::string::npos)
       << service->Errors();
   ASSERT_TRUE(bus.PrepareForSleep(true));

@@ -29,8 +29,9 @@ class SessionSource {
 // The logind sessions, or nullptr when logind is not running here.
 std::unique_ptr<SessionSource> OpenLogindSessions();
 
-// The display's idle time for user: idle from idleAfterSeconds of no input.
-// nullptr when no display answers.
+// The display's idle time for user (X11 screen-saver extension, else the
+// desktop's idle monitor on the session bus): idle from idleAfterSeconds of
+// no input. nullptr when neither answers.
 std::unique_ptr<SessionSource> OpenDisplaySession(const std::string& user,
                                                   std::int64_t idleAfterSeconds);
 
