@@ -3,7 +3,6 @@
 // monitor) answering through sd-bus, opened at run time as the service does.
 #include "desktop_idle.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,33 +10,12 @@
 #include <thread>
 
 #include "support/posix/private_bus.h"
+#include "support/posix/sd_bus.h"
 
 namespace brenvik::service {
 namespace {
 
-struct SdBus {
-  int (*openUser)(void**);
-  int (*requestName)(void*, const char*, std::uint64_t);
-  int (*addFilter)(void*, void**, int (*)(void*, void*, void*), void*);
-  int (*isMethodCall)(void*, const char*, const char*);
-  int (*reply)(void*, const char*, ...);
-  int (*process)(void*, void**);
-  int (*wait)(void*, std::uint64_t);
-  void* (*unref)(void*);
-
-  bool Load() {
-    void* lib = dlopen("libsystemd.so.0", RTLD_LAZY);
-    if (!lib) return false;
-    const auto get = [lib](auto& fn, const char* name) {
-      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
-      return fn != nullptr;
-    };
-    return get(openUser, "sd_bus_open_user") && get(requestName, "sd_bus_request_name") &&
-           get(addFilter, "sd_bus_add_filter") && get(isMethodCall, "sd_bus_message_is_method_call") &&
-           get(reply, "sd_bus_reply_method_return") && get(process, "sd_bus_process") &&
-           get(wait, "sd_bus_wait") && get(unref, "sd_bus_flush_close_unref");
-  }
-};
+using test::SdBus;
 
 // A desktop whose idle monitor says the user has been idle for idleMs.
 class FakeDesktop {

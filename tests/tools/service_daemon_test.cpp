@@ -22,6 +22,7 @@
 #include "datastore/service_channel.h"
 #include "platform/posix/posix_service_pipe.h"
 #include "support/posix/private_bus.h"
+#include "support/posix/sd_bus.h"
 #include "support/posix/service_process.h"
 #include "support/temp_dir.h"
 
@@ -272,8 +273,24 @@ TEST(ServiceDaemon, ASleepEndsTheRunAndTheWakeStartsOneWithTheResumeMark) {
   }
   ASSERT_NE(service->Errors().find("suspend and resume noticed"), std::string::npos)
       << service->Errors();
+  // Anyone may send signals on a system bus: only logind's count.
   ASSERT_TRUE(bus.PrepareForSleep(true));
-  ASSERT_TRUE(bus.PrepareForSleep(false));
+  ::usleep(500'000);
+  EXPECT_EQ(tree.Recorded().size(), 1u);
+  test::SdBus sd;
+  ASSERT_TRUE(sd.Load());
+  void* logind = nullptr;
+  {
+    test::ScopedEnv sessionBus("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    ASSERT_GE(sd.openUser(&logind), 0);
+  }
+  ASSERT_GE(sd.requestName(logind, "org.freedesktop.login1", 0), 0);
+  for (int sleeping : {1, 0}) {
+    ASSERT_GE(sd.emitSignal(logind, "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                            "PrepareForSleep", "b", sleeping),
+              0);
+  }
+  sd.flush(logind);
   std::vector<Line> lines;
   for (int i = 0; i < 50 && lines.size() < 3; ++i) {
     ::usleep(100'000);
@@ -284,6 +301,7 @@ TEST(ServiceDaemon, ASleepEndsTheRunAndTheWakeStartsOneWithTheResumeMark) {
   EXPECT_EQ(lines[1].parameter, "pmWindowReceivedPCResume");
   EXPECT_EQ(lines[2].event, 1);
   EXPECT_EQ(lines[2].parameter, "pmWindowReceivedPCResume");
+  sd.unref(logind);
 }
 
 TEST(ServiceDaemon, RecordsAStartLineThatLeadsBackToTheBootTime) {

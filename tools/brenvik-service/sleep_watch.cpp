@@ -41,7 +41,7 @@ bool SleepWatch::Open() {
     return false;
   }
   const char* rule =
-      "type='signal',path='/org/freedesktop/login1',"
+      "type='signal',sender='org.freedesktop.login1',path='/org/freedesktop/login1',"
       "interface='org.freedesktop.login1.Manager',member='PrepareForSleep'";
   if (api_->addMatch(bus_, nullptr, rule, &SleepWatch::OnSignal, this) < 0) {
     api_->unref(bus_);

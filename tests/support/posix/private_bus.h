@@ -19,7 +19,8 @@ class PrivateBus {
 
   bool running() const { return pid_ > 0 && !address_.empty(); }
   const std::string& address() const { return address_; }
-  // Sends logind's PrepareForSleep signal; false when dbus-send failed.
+  // Sends a PrepareForSleep signal as any client of the bus could (dbus-send,
+  // not from logind's name); false when dbus-send failed.
   bool PrepareForSleep(bool sleeping) const;
 
  private:
