@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "platform/posix/boot_history.h"
 #include "platform/posix/posix_clock.h"
 #include "records/date_time.h"
+#include "records/time_arithmetic.h"
 
 namespace brenvik {
 namespace {
@@ -105,6 +107,24 @@ std::optional<std::string> CommandOutput(const std::string& command) {
 
 }  // namespace
 
+void MarkOrderlyShutdowns(std::vector<EventLogRecord>& boots, std::string_view stopsText) {
+  std::vector<DateTime> stops;
+  while (!stopsText.empty()) {
+    const std::size_t end = stopsText.find('\n');
+    const std::vector<DateTime> times = TimesOf(stopsText.substr(0, end));
+    if (!times.empty()) stops.push_back(times.front());
+    stopsText = end == std::string_view::npos ? std::string_view() : stopsText.substr(end + 1);
+  }
+  for (EventLogRecord& record : boots) {
+    if (record.eventId != 0) continue;
+    const bool stopped = std::any_of(stops.begin(), stops.end(), [&](DateTime stop) {
+      return CompareMoments(stop, record.timeGenerated) <= 0 &&
+             SecondsBetween(stop, record.timeGenerated) <= kStopBeforeLastEntrySeconds;
+    });
+    if (stopped) record.eventId = kEventShutdown;
+  }
+}
+
 std::vector<EventLogRecord> PosixEventLog::ReadAll(EventLogName log) {
   if (log == EventLogName::Application) return {};
   std::vector<std::string> problems;
@@ -167,6 +187,9 @@ std::vector<EventLogRecord> PosixEventLog::ReadJournal(std::vector<std::string>&
     return {};
   }
   ++sourcesRead_;
+  if (!sources_.journalStopsCommand.empty()) {
+    if (const auto stops = CommandOutput(sources_.journalStopsCommand)) MarkOrderlyShutdowns(boots, *stops);
+  }
   return boots;
 }
 
@@ -175,6 +198,7 @@ std::unique_ptr<EventLog> MakeBootRecordsEventLog(const BootRecordFiles& files) 
   sources.accountingFiles = files.accountingFiles;
   sources.rotatedSiblings = false;
   sources.journalCommand.clear();
+  sources.journalStopsCommand.clear();
   sources.journalFile = files.journalBoots;
   sources.filesRequired = true;
   return std::make_unique<PosixEventLog>(std::move(sources));

@@ -131,6 +131,26 @@ TEST_F(BootImport, QuickRebootsOfTheJournalEndAtTheirLastEntries) {
                                       {Day(4, 30, 10, 0, 30), Day(4, 30, 10, 5, 0), false}}));
 }
 
+TEST_F(BootImport, ABootTheJournalSawStopInOrderEndedNormally) {
+  const std::string listing = Listing(
+      " -2 aa Tue 2013-04-30 06:00:05 UTC Tue 2013-04-30 09:59:58 UTC\n"
+      " -1 bb Tue 2013-04-30 10:00:30 UTC Tue 2013-04-30 10:05:00 UTC\n"
+      "  0 cc Tue 2013-04-30 10:05:40 UTC Sat 2013-06-01 12:00:00 UTC\n");
+  // journald stopped at the end of the first boot only (and once mid-run
+  // in the second, restarted by an upgrade: that is no shutdown).
+  const std::string stops = dir.Write(
+      "stops.txt", "Tue 2013-04-30 09:59:57 UTC vm systemd-journald[250]: Journal stopped\n"
+                   "Tue 2013-04-30 10:02:00 UTC vm systemd-journald[251]: Journal stopped\n");
+  PosixEventLogSources sources;
+  sources.accountingFiles = {Wtmp()};
+  sources.journalCommand = Cat(listing);
+  sources.journalStopsCommand = Cat(stops);
+  PosixEventLog log(sources);
+  EXPECT_EQ(Import(log), kImportExecuted);
+  EXPECT_EQ(Rows(), (std::vector<Row>{{Day(4, 30, 6, 0, 5), Day(4, 30, 9, 59, 58), true},
+                                      {Day(4, 30, 10, 0, 30), Day(4, 30, 10, 5, 0), false}}));
+}
+
 TEST_F(BootImport, AnEmptyAccountingFileLeavesTheJournalToSpeak) {
   dir.Write("wtmp", "");
   const std::string listing = Listing(
