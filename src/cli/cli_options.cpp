@@ -264,7 +264,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageLine() {
   return "usage: brenvik-cli [--root DIR] [--now TIME] [--uptime SECONDS] [--events FILE] "
          "[--app-events FILE] (uptime-report | history [FILTERS] | logins [FILTERS] | "
-         "import-eventlog [--wtmp FILE]... [--journal-boots FILE] | watch list | watch add PATH... | watch remove PATH... | help)";
+         "import-eventlog [--wtmp FILE]... [--journal-boots FILE] | watch list | watch add PATH... "
+         "| watch remove PATH... | help)";
 }
 
 std::string HelpText() {

@@ -1,7 +1,6 @@
 #include "activity_log.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,7 +148,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 TEST(LogCompaction, TheCutIsTheLastRunStartTaken) {
   EXPECT_EQ(CompactionCut(Line(1, 1) + "\r\n" + Line(2) + "\r\n"), 0u);
-  const std::string two = Line(1, 1) + "\r\n" + Line(2) + "\r\n" + Line(3, 1) + "\r\n" + Line(4) + "\r\n";
+  const std::string two =
+      Line(1, 1) + "\r\n" + Line(2) + "\r\n" + Line(3, 1) + "\r\n" + Line(4) + "\r\n";
   EXPECT_EQ(CompactionCut(two), 2 * (Line(1).size() + 2));
   EXPECT_EQ(CompactionCut("x;y\r\n;;;1\r\n"), 5u);
 }

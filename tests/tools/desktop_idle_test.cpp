@@ -20,10 +20,12 @@ using test::SdBus;
 // A desktop whose idle monitor says the user has been idle for idleMs.
 class FakeDesktop {
  public:
-  FakeDesktop(SdBus& sd, bool gnome, std::uint64_t idleMs) : sd_(sd), gnome_(gnome), idleMs_(idleMs) {
+  FakeDesktop(SdBus& sd, bool gnome, std::uint64_t idleMs)
+      : sd_(sd), gnome_(gnome), idleMs_(idleMs) {
     if (sd_.openUser(&bus_) < 0) return;
     const char* name = gnome ? "org.gnome.Mutter.IdleMonitor" : "org.freedesktop.ScreenSaver";
-    if (sd_.requestName(bus_, name, 0) < 0 || sd_.addFilter(bus_, nullptr, &Answer, this) < 0) return;
+    if (sd_.requestName(bus_, name, 0) < 0 || sd_.addFilter(bus_, nullptr, &Answer, this) < 0)
+      return;
     ready_ = true;
     thread_ = std::thread([this] {
       while (!stop_) {
@@ -43,7 +45,8 @@ class FakeDesktop {
   static int Answer(void* message, void* self, void*) {
     auto* desktop = static_cast<FakeDesktop*>(self);
     SdBus& sd = desktop->sd_;
-    if (desktop->gnome_ && sd.isMethodCall(message, "org.gnome.Mutter.IdleMonitor", "GetIdletime") > 0) {
+    if (desktop->gnome_ &&
+        sd.isMethodCall(message, "org.gnome.Mutter.IdleMonitor", "GetIdletime") > 0) {
       sd.reply(message, "t", desktop->idleMs_);
       return 1;
     }

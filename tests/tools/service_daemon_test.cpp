@@ -1,7 +1,7 @@
 // The service stand-in run as its own process on a temporary data tree and
 // driven through the window's own client code.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>

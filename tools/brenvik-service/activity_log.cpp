@@ -289,7 +289,8 @@ void ActivityLog::FinishCompaction() {
   const bool renamed = ::stat(logPath_.c_str(), &info) == 0 && IdOf(info) == state.compactId;
   if (renamed) {
     state.logId = state.compactId;
-    state.handedOver = state.handedOver > state.compactCut ? state.handedOver - state.compactCut : 0;
+    state.handedOver =
+        state.handedOver > state.compactCut ? state.handedOver - state.compactCut : 0;
   } else {
     DeleteFileIfExists(logPath_ + kCompactSuffix);
   }
@@ -304,7 +305,8 @@ std::string ActivityLog::ArchivePath() const {
   const std::size_t dot = base.rfind('.');
   const std::size_t slash = base.rfind('/');
   const std::string extension =
-      dot != std::string::npos && (slash == std::string::npos || dot > slash) ? base.substr(dot) : "";
+      dot != std::string::npos && (slash == std::string::npos || dot > slash) ? base.substr(dot)
+                                                                              : "";
   base.resize(base.size() - extension.size());
   base += "-" + std::to_string(::time(nullptr));
   std::string path = base + extension;

@@ -21,7 +21,6 @@
 #include <optional>
 #include <string>
 
-#include "sleep_watch.h"
 #include "activity_log.h"
 #include "clock_watch.h"
 #include "command_server.h"
@@ -32,6 +31,7 @@
 #include "platform/clock.h"
 #include "service_state.h"
 #include "session_sources.h"
+#include "sleep_watch.h"
 #include "watched_programs.h"
 
 namespace brenvik::service {

@@ -152,12 +152,14 @@ class LogindSessions : public SessionSource {
 // desktop's idle monitor where the display has no screen-saver extension.
 class DisplaySession : public SessionSource {
  public:
-  DisplaySession(std::string user, std::int64_t idleAfter, std::unique_ptr<DesktopIdle> desktop = {})
+  DisplaySession(std::string user, std::int64_t idleAfter,
+                 std::unique_ptr<DesktopIdle> desktop = {})
       : user_(std::move(user)), idleAfter_(idleAfter), desktop_(std::move(desktop)) {}
 
   std::optional<std::vector<SeatSession>> Sessions(std::int64_t nowUnix) override {
     const std::optional<std::int64_t> idleMs =
-        desktop_ ? desktop_->IdleMilliseconds() : std::optional<std::int64_t>(DisplayIdleMilliseconds());
+        desktop_ ? desktop_->IdleMilliseconds()
+                 : std::optional<std::int64_t>(DisplayIdleMilliseconds());
     if (!idleMs) return std::nullopt;
     SeatSession session{"display", user_, true, false, std::nullopt};
     const std::int64_t idle = *idleMs / 1000;

@@ -32,7 +32,8 @@ std::string Gunzip(const std::string& path) {
   std::string out;
   char buffer[65536];
   int n = 0;
-  while ((n = gzread(file, buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<std::size_t>(n));
+  while ((n = gzread(file, buffer, sizeof buffer)) > 0)
+    out.append(buffer, static_cast<std::size_t>(n));
   int code = Z_OK;
   const char* message = gzerror(file, &code);
   gzclose(file);
@@ -47,7 +48,9 @@ std::string Gunzip(const std::string& path) {
 #endif
 }
 
-std::string Field(const char* text, std::size_t size) { return std::string(text, strnlen(text, size)); }
+std::string Field(const char* text, std::size_t size) {
+  return std::string(text, strnlen(text, size));
+}
 
 EventLogRecord RecordOf(const utmpx& entry) {
   EventLogRecord record;
@@ -69,8 +72,10 @@ EventLogRecord RecordOf(const utmpx& entry) {
 std::string RotationKey(const std::string& suffix) {
   std::string digits;
   for (char c : suffix) {
-    if (c >= '0' && c <= '9') digits += c;
-    else if (!digits.empty()) break;
+    if (c >= '0' && c <= '9')
+      digits += c;
+    else if (!digits.empty())
+      break;
   }
   return std::string(20 - std::min<std::size_t>(digits.size(), 20), '0') + digits;
 }
@@ -143,7 +148,8 @@ std::vector<std::string> RotatedSiblings(const std::string& path) {
   }
   std::sort(found.begin(), found.end());
   // Numbered rotations count up with age, dated ones down.
-  const bool numbered = !found.empty() && fs::path(found.front().second).filename().string()[base.size()] == '.';
+  const bool numbered =
+      !found.empty() && fs::path(found.front().second).filename().string()[base.size()] == '.';
   if (numbered) std::reverse(found.begin(), found.end());
   std::vector<std::string> paths;
   for (auto& [key, p] : found) paths.push_back(p);

@@ -68,7 +68,8 @@ std::vector<EventLogRecord> MergeBootHistory(std::vector<EventLogRecord> account
   std::stable_sort(all.begin(), all.end(), Earlier);
   all.erase(std::unique(all.begin(), all.end(), Same), all.end());
   std::vector<EventLogRecord> out = WithLastSignsOfLife(all);
-  for (std::size_t i = 0; i < out.size(); ++i) out[i].recordNumber = static_cast<std::uint32_t>(i + 1);
+  for (std::size_t i = 0; i < out.size(); ++i)
+    out[i].recordNumber = static_cast<std::uint32_t>(i + 1);
   return out;
 }
 

@@ -153,7 +153,8 @@ void PosixEventLog::ReadAccounting(std::vector<EventLogRecord>& records,
       if (!sources_.filesRequired && !FileExists(path)) continue;
       try {
         std::size_t skipped = 0;
-        std::vector<EventLogRecord> read = ParseAccountingRecords(ReadAccountingBytes(path), nowUnix, skipped);
+        std::vector<EventLogRecord> read =
+            ParseAccountingRecords(ReadAccountingBytes(path), nowUnix, skipped);
         records.insert(records.end(), read.begin(), read.end());
         ++sourcesRead_;
       } catch (const PlatformError& error) {
@@ -188,7 +189,8 @@ std::vector<EventLogRecord> PosixEventLog::ReadJournal(std::vector<std::string>&
   }
   ++sourcesRead_;
   if (!sources_.journalStopsCommand.empty()) {
-    if (const auto stops = CommandOutput(sources_.journalStopsCommand)) MarkOrderlyShutdowns(boots, *stops);
+    if (const auto stops = CommandOutput(sources_.journalStopsCommand))
+      MarkOrderlyShutdowns(boots, *stops);
   }
   return boots;
 }

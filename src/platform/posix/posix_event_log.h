@@ -39,10 +39,10 @@ void MarkOrderlyShutdowns(std::vector<EventLogRecord>& boots, std::string_view s
 
 struct PosixEventLogSources {
   std::vector<std::string> accountingFiles{"/var/log/wtmp"};
-  bool rotatedSiblings = true;  // also read each file's rotations
-  std::string journalCommand = kJournalBootsCommand;  // "" for none
+  bool rotatedSiblings = true;                             // also read each file's rotations
+  std::string journalCommand = kJournalBootsCommand;       // "" for none
   std::string journalStopsCommand = kJournalStopsCommand;  // "" for none
-  std::string journalFile;  // a saved listing instead of the command
+  std::string journalFile;                                 // a saved listing instead of the command
   // Files named by the user: one that cannot be read is an error at once;
   // otherwise a missing accounting file is a source the machine lacks.
   bool filesRequired = false;

@@ -81,12 +81,25 @@ std::vector<std::string> ExecArguments(const std::string& execLine) {
     }
     const char next = execLine[++i];
     switch (next) {
-      case 's': value += ' '; break;
-      case 'n': value += '\n'; break;
-      case 't': value += '\t'; break;
-      case 'r': value += '\r'; break;
-      case '\\': value += '\\'; break;
-      default: value += '\\'; value += next; break;
+      case 's':
+        value += ' ';
+        break;
+      case 'n':
+        value += '\n';
+        break;
+      case 't':
+        value += '\t';
+        break;
+      case 'r':
+        value += '\r';
+        break;
+      case '\\':
+        value += '\\';
+        break;
+      default:
+        value += '\\';
+        value += next;
+        break;
     }
   }
   std::vector<std::string> args;

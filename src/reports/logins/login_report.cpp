@@ -227,7 +227,8 @@ std::vector<std::int32_t> ParseRunNumbers(const std::string& text, std::int32_t 
         m = RunNumber(endDigits);
         if (m == -1) m = INT32_MAX;
         m = std::max<std::int64_t>(m, n);
-        if (m - n >= kListedRangeNumbers) m = std::min<std::int64_t>(m, std::max<std::int64_t>(runs, n));
+        if (m - n >= kListedRangeNumbers)
+          m = std::min<std::int64_t>(m, std::max<std::int64_t>(runs, n));
       }
     }
     addRange(n, m);

@@ -42,7 +42,9 @@ void AddRecord(const std::string& file, short type, const char* user, std::int64
 }
 
 void Boot(const std::string& file, DateTime t) { AddRecord(file, BOOT_TIME, "reboot", Unix(t)); }
-void Shutdown(const std::string& file, DateTime t) { AddRecord(file, RUN_LVL, "shutdown", Unix(t)); }
+void Shutdown(const std::string& file, DateTime t) {
+  AddRecord(file, RUN_LVL, "shutdown", Unix(t));
+}
 void Login(const std::string& file, DateTime t) { AddRecord(file, USER_PROCESS, "ann", Unix(t)); }
 void Logout(const std::string& file, DateTime t) { AddRecord(file, DEAD_PROCESS, "", Unix(t)); }
 
@@ -56,7 +58,8 @@ struct Row {
 std::ostream& operator<<(std::ostream& os, const Row& r) {
   const LocaleInfo iso;
   return os << FormatDateTime("yyyy-mm-dd hh:nn:ss", r.start, iso) << " .. "
-            << FormatDateTime("yyyy-mm-dd hh:nn:ss", r.end, iso) << (r.closedOk ? " ok" : " crashed");
+            << FormatDateTime("yyyy-mm-dd hh:nn:ss", r.end, iso)
+            << (r.closedOk ? " ok" : " crashed");
 }
 
 class BootImport : public ::testing::Test {
@@ -123,9 +126,12 @@ TEST_F(BootImport, ACrashedRunEndsAtTheLatestRecordInsideIt) {
 TEST_F(BootImport, QuickRebootsOfTheJournalEndAtTheirLastEntries) {
   const std::string listing = Listing(
       "IDX BOOT ID                          FIRST ENTRY                 LAST ENTRY\n"
-      " -2 1b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 06:00:05 UTC Tue 2013-04-30 09:59:58 UTC\n"
-      " -1 2b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 10:00:30 UTC Tue 2013-04-30 10:05:00 UTC\n"
-      "  0 3b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 10:05:40 UTC Sat 2013-06-01 12:00:00 UTC\n");
+      " -2 1b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 06:00:05 UTC Tue 2013-04-30 09:59:58 "
+      "UTC\n"
+      " -1 2b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 10:00:30 UTC Tue 2013-04-30 10:05:00 "
+      "UTC\n"
+      "  0 3b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 10:05:40 UTC Sat 2013-06-01 12:00:00 "
+      "UTC\n");
   EXPECT_EQ(Import(Cat(listing)), kImportExecuted);  // no wtmp at all
   EXPECT_EQ(Rows(), (std::vector<Row>{{Day(4, 30, 6, 0, 5), Day(4, 30, 9, 59, 58), false},
                                       {Day(4, 30, 10, 0, 30), Day(4, 30, 10, 5, 0), false}}));
@@ -138,9 +144,10 @@ TEST_F(BootImport, ABootTheJournalSawStopInOrderEndedNormally) {
       "  0 cc Tue 2013-04-30 10:05:40 UTC Sat 2013-06-01 12:00:00 UTC\n");
   // journald stopped at the end of the first boot only (and once mid-run
   // in the second, restarted by an upgrade: that is no shutdown).
-  const std::string stops = dir.Write(
-      "stops.txt", "Tue 2013-04-30 09:59:57 UTC vm systemd-journald[250]: Journal stopped\n"
-                   "Tue 2013-04-30 10:02:00 UTC vm systemd-journald[251]: Journal stopped\n");
+  const std::string stops =
+      dir.Write("stops.txt",
+                "Tue 2013-04-30 09:59:57 UTC vm systemd-journald[250]: Journal stopped\n"
+                "Tue 2013-04-30 10:02:00 UTC vm systemd-journald[251]: Journal stopped\n");
   PosixEventLogSources sources;
   sources.accountingFiles = {Wtmp()};
   sources.journalCommand = Cat(listing);
@@ -154,8 +161,10 @@ TEST_F(BootImport, ABootTheJournalSawStopInOrderEndedNormally) {
 TEST_F(BootImport, AnEmptyAccountingFileLeavesTheJournalToSpeak) {
   dir.Write("wtmp", "");
   const std::string listing = Listing(
-      " -1 1b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 06:00:05 UTC Tue 2013-04-30 09:59:58 UTC\n"
-      "  0 3b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 10:05:40 UTC Sat 2013-06-01 12:00:00 UTC\n");
+      " -1 1b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 06:00:05 UTC Tue 2013-04-30 09:59:58 "
+      "UTC\n"
+      "  0 3b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 10:05:40 UTC Sat 2013-06-01 12:00:00 "
+      "UTC\n");
   EXPECT_EQ(Import(Cat(listing)), kImportExecuted);
   EXPECT_EQ(Rows().size(), 1u);
   EXPECT_TRUE(FlagSet());
@@ -199,7 +208,7 @@ TEST_F(BootImport, RotatedFilesAndTheJournalMergeWithEachBootOnce) {
 
 TEST_F(BootImport, DamagedRecordsAreSkippedAndNoRunOutgrowsItsNeighbours) {
   Boot(Wtmp(), Day(4, 1, 8, 0));
-  AddRecord(Wtmp(), USER_PROCESS, "ann", 0);                          // 1970: clock not set
+  AddRecord(Wtmp(), USER_PROCESS, "ann", 0);  // 1970: clock not set
   AddRecord(Wtmp(), USER_PROCESS, "ann", Unix(Day(4, 1, 9, 0)) + 400'000'000);  // the future
   Login(Wtmp(), Day(4, 1, 12, 0));
   std::string bytes = ReadFileBytes(Wtmp());
@@ -227,7 +236,8 @@ TEST_F(BootImport, JournalListingsInAnyLanguageAndZone) {
   // A listing saved without --utc holds local times with their zone.
   setenv("TZ", "Europe/Berlin", 1);
   tzset();
-  const auto local = ParseJournalBoots(" 0 aa Tue 2013-04-30 10:00:00 CEST Tue 2013-04-30 11:00:00 CEST\n");
+  const auto local =
+      ParseJournalBoots(" 0 aa Tue 2013-04-30 10:00:00 CEST Tue 2013-04-30 11:00:00 CEST\n");
   unsetenv("TZ");
   tzset();
   ASSERT_EQ(local.size(), 2u);
@@ -237,8 +247,9 @@ TEST_F(BootImport, JournalListingsInAnyLanguageAndZone) {
 TEST_F(BootImport, SavedRecordsOfAnotherMachineAreReadAsGiven) {
   Boot(Wtmp(), Day(4, 1, 8, 0));
   Shutdown(Wtmp(), Day(4, 1, 18, 0));
-  const std::string listing = Listing(" -1 aa Tue 2013-04-02 08:00:00 UTC Tue 2013-04-02 09:00:00 UTC\n"
-                                      "  0 bb Wed 2013-04-03 08:00:00 UTC Wed 2013-04-03 09:00:00 UTC\n");
+  const std::string listing = Listing(
+      " -1 aa Tue 2013-04-02 08:00:00 UTC Tue 2013-04-02 09:00:00 UTC\n"
+      "  0 bb Wed 2013-04-03 08:00:00 UTC Wed 2013-04-03 09:00:00 UTC\n");
   auto log = MakeBootRecordsEventLog({{Wtmp()}, listing});
   EXPECT_EQ(Import(*log), kImportExecuted);
   EXPECT_EQ(Rows(), (std::vector<Row>{{Day(4, 1, 8, 0), Day(4, 1, 18, 0), true},

@@ -1,6 +1,7 @@
+#include "platform/posix/posix_locale.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/posix/posix_locale.h"
 #include "reports/logins/login_tree.h"
 #include "support/posix/generated_locale.h"
 

@@ -120,7 +120,11 @@ TEST(Win32Locale, TextsCompareByTheUserLocaleAndKeepLetterCase) {
   EXPECT_LT(locale.CompareText("ann", "Bob"), 0);
   EXPECT_GT(locale.CompareText("carl", "Bob"), 0);
   EXPECT_NE(locale.CompareText("bob", "Bob"), 0);
-  EXPECT_EQ(locale.CompareText("B\xC3\xB6" "b", "B\xC3\xB6" "b"), 0);
+  EXPECT_EQ(locale.CompareText("B\xC3\xB6"
+                               "b",
+                               "B\xC3\xB6"
+                               "b"),
+            0);
 }
 
 }  // namespace

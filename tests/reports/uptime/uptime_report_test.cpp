@@ -77,7 +77,9 @@ TEST_F(UptimeReport, CalculatedFieldsGiveDurationsAndTitles) {
 }
 
 TEST_F(UptimeReport, ASpanIsEmptyOnlyWhenTheStartOrItsOwnFieldIsNull) {
-  AppendHistoryRow(*table_, {.user = "", .start = kDay, .idleSeconds = 60, .activeSeconds = 120, .nullEnd = true});
+  AppendHistoryRow(
+      *table_,
+      {.user = "", .start = kDay, .idleSeconds = 60, .activeSeconds = 120, .nullEnd = true});
   AppendHistoryRow(*table_, {.user = "", .start = kDay, .end = kDay + 1 / 24.0, .nullSpans = true});
   Cursor& report = Report();
   std::vector<std::string> rows;

@@ -16,7 +16,8 @@ std::string Trimmed(std::string text) {
 }  // namespace
 
 PrivateBus::PrivateBus() {
-  FILE* out = ::popen("dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null", "r");
+  FILE* out =
+      ::popen("dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null", "r");
   if (!out) return;
   char line[512];
   if (std::fgets(line, sizeof line, out)) address_ = Trimmed(line);

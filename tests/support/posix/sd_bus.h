@@ -29,10 +29,11 @@ struct SdBus {
       return fn != nullptr;
     };
     return get(openUser, "sd_bus_open_user") && get(requestName, "sd_bus_request_name") &&
-           get(addFilter, "sd_bus_add_filter") && get(isMethodCall, "sd_bus_message_is_method_call") &&
+           get(addFilter, "sd_bus_add_filter") &&
+           get(isMethodCall, "sd_bus_message_is_method_call") &&
            get(reply, "sd_bus_reply_method_return") && get(emitSignal, "sd_bus_emit_signal") &&
-           get(flush, "sd_bus_flush") && get(process, "sd_bus_process") && get(wait, "sd_bus_wait") &&
-           get(unref, "sd_bus_flush_close_unref");
+           get(flush, "sd_bus_flush") && get(process, "sd_bus_process") &&
+           get(wait, "sd_bus_wait") && get(unref, "sd_bus_flush_close_unref");
   }
 };
 
