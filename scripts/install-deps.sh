@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make ccache libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev xvfb xauth)
+          qt6-base-dev xvfb xauth locales zlib1g-dev dbus-daemon dbus-bin libsystemd0)
 # Machine-readable output: the JSON library of brenvik-cli, and the real
 # validators its tests check the JSON and the metrics with.
 packages+=(nlohmann-json3-dev python3-jsonschema prometheus)

@@ -43,6 +43,21 @@ std::vector<std::string> ProgramPaths(const std::vector<std::string>& paths) {
   return result;
 }
 
+// A program argument that names a row of the list exactly is taken as it is,
+// so that a program recorded under another system's path form (data copied
+// from Windows) can be picked; any other is made absolute.
+std::vector<std::string> ListedProgramPaths(const PickList& list,
+                                            const std::vector<std::string>& paths) {
+  std::vector<std::string> result;
+  const auto& rows = list.Rows();
+  for (const std::string& path : paths) {
+    const bool listed =
+        std::any_of(rows.begin(), rows.end(), [&](const PickRow& row) { return row.key == path; });
+    result.push_back(listed ? path : ProgramPath(path));
+  }
+  return result;
+}
+
 bool ExactlyWatched(const WatchedPrograms& watched, const std::string& path) {
   const auto& programs = watched.Programs();
   return std::any_of(programs.begin(), programs.end(),
@@ -72,7 +87,7 @@ void ApplyHistoryOptions(const HistoryOptions& o, UptimeFilterSettings& s) {
     s.sourceEnabled = true;
     s.sourceWindows = *o.sourceWindows;
   }
-  TickKeys(s.programs, ProgramPaths(o.programs), "program");
+  TickKeys(s.programs, ListedProgramPaths(s.programs, o.programs), "program");
   if (o.time.period) {
     s.timeEnabled = true;
     s.timePredefined = true;
@@ -199,14 +214,18 @@ void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out
 
 // As the import button: whatever the import does, the statistics are
 // refreshed afterwards, and an error is reported after that refresh.
-void RunImportEventLog(Session& session, std::ostream& out) {
+void RunImportEventLog(Session& session, const ImportOptions& options, std::ostream& out) {
   WinStatistics& stats = session.statistics();
   Platform& platform = session.platform();
+  std::unique_ptr<EventLog> files;
+  if (!options.wtmpFiles.empty() || options.journalBoots) {
+    files = MakeBootRecordsEventLog({options.wtmpFiles, options.journalBoots.value_or("")});
+  }
+  EventLog& eventLog = files ? *files : *platform.eventLog;
   std::exception_ptr failure;
   try {
-    const int result =
-        ImportEventLogHistory(session.tables().DataSetHistory, stats.gFirstBootDate,
-                              *platform.registry, *platform.eventLog, session.clock());
+    const int result = ImportEventLogHistory(session.tables().DataSetHistory, stats.gFirstBootDate,
+                                             *platform.registry, eventLog, session.clock());
     if (result == kImportExecuted) {
       out << kImportDoneMessage << "\n";
       stats.gFirstBootDate = NullDate;

@@ -29,7 +29,8 @@ void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out
 
 // The import of the earlier history, then the statistics refresh that
 // follows it; the success message, or nothing when the import had run before.
-void RunImportEventLog(Session& session, std::ostream& out);
+// Boot record files in the options are read instead of the System log.
+void RunImportEventLog(Session& session, const ImportOptions& options, std::ostream& out);
 
 void RunWatchList(Session& session, std::ostream& out);
 // Start Tracking / Stop Tracking for the paths (relative ones taken from the

@@ -76,7 +76,7 @@ void RunCommand(const CommandLine& line, Session& session, std::ostream& out, st
       RunLogins(session, line.logins, out, line.format);
       break;
     case Command::ImportEventLog:
-      RunImportEventLog(session, out);
+      RunImportEventLog(session, line.import, out);
       break;
     case Command::WatchList:
       RunWatchList(session, out);

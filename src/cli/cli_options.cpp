@@ -180,6 +180,17 @@ bool TakeMetrics(ArgReader& reader, const std::string& name, MetricsOptions& m) 
   return true;
 }
 
+bool TakeImport(ArgReader& reader, const std::string& name, ImportOptions& i) {
+  if (name == "--wtmp") {
+    i.wtmpFiles.push_back(reader.TakeValue(name));
+  } else if (name == "--journal-boots") {
+    SetOnce(i.journalBoots, reader.TakeValue(name), name);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 Command CommandNamed(ArgReader& reader, const std::string& word) {
   if (word == "daily") return Command::Daily;
   if (word == "metrics") return Command::Metrics;
@@ -224,6 +235,7 @@ void TakeCommandArgument(ArgReader& reader, CommandLine& line, bool& pathsOnly) 
   if (TakeFormat(reader, name, line)) return;
   if (line.command == Command::Daily && TakeTime(reader, name, line.daily.time)) return;
   if (line.command == Command::Metrics && TakeMetrics(reader, name, line.metrics)) return;
+  if (line.command == Command::ImportEventLog && TakeImport(reader, name, line.import)) return;
   throw UsageError("unknown option " + name);
 }
 
@@ -278,7 +290,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageLine() {
   return "usage: brenvik-cli [--root DIR] [--now TIME] [--uptime SECONDS] [--events FILE] "
          "[--app-events FILE] (uptime-report | history [FILTERS] | logins [FILTERS] | "
-         "import-eventlog | watch list | watch add PATH... | watch remove PATH... | help)";
+         "import-eventlog [--wtmp FILE]... [--journal-boots FILE] | watch list | watch add PATH... "
+         "| watch remove PATH... | help)";
 }
 
 std::string HelpText() {
@@ -326,7 +339,11 @@ COMMANDS
                       the file is replaced atomically
   --format text|json  (uptime-report, history, logins, daily) print one JSON
                       document instead of the text (docs/brenvik-cli-json.md)
-  import-eventlog     import the earlier uptime history from the System log
+  import-eventlog [--wtmp FILE]... [--journal-boots FILE]
+                      import the earlier uptime history from the System log,
+                      or from a Linux machine's saved boot records:
+      --wtmp FILE                   (repeatable) a login accounting file
+      --journal-boots FILE          a saved "journalctl --list-boots" listing
   watch list          print the watched programs' paths, one a line
   watch add PATH...   start tracking these programs (the service is told)
   watch remove PATH...  stop tracking these programs (the service is told)

@@ -83,11 +83,17 @@ struct MetricsOptions {
   std::optional<std::string> outputFile;  // --output; standard output without it
 };
 
+struct ImportOptions {
+  std::vector<std::string> wtmpFiles;       // --wtmp, in order
+  std::optional<std::string> journalBoots;  // --journal-boots
+};
+
 struct CommandLine {
   GlobalOptions global;
   Command command = Command::Help;
   HistoryOptions history;
   LoginsOptions logins;
+  ImportOptions import;
   std::vector<std::string> paths;  // watch add / watch remove
   OutputFormat format = OutputFormat::Text;
   DailyOptions daily;

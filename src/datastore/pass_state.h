@@ -103,6 +103,9 @@ struct PassState {
   DateTime latestWindowsStart = NullDate;
   DateTime initialBootTime = NullDate;
   bool windowsEntrySeen = false;
+  // The local moment of the last Windows stop handled, when no Windows start
+  // came after it; NullDate otherwise.
+  DateTime windowsStoppedAt = NullDate;
   bool resumePending = false;
   std::int64_t runIdleSeconds = 0;
   bool readingText = false;

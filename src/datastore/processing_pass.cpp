@@ -127,7 +127,7 @@ void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logi
   TextProgress progress;
   try {
     RunTransactionLoop(state, text, progress);
-    FinishText(state, startDateTime, env.accounts);
+    FinishText(state, startDateTime, env.accounts, env.link.clock);
   } catch (...) {
     // The first error is the one the caller reports; a second one while
     // finishing goes to the diagnostic log.

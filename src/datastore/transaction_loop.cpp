@@ -7,6 +7,7 @@
 #include "base/utf8.h"
 #include "datastore/line_reader.h"
 #include "datastore/login_processing.h"
+#include "datastore/run_start.h"
 #include "datastore/tables.h"
 #include "datastore/uptime_rows.h"
 #include "records/text_helpers.h"
@@ -94,8 +95,10 @@ void HandleWindowsStartOrStop(PassState& state, const TransactionLine& line) {
     entry->rParam = kWindowsParam;
     state.openEntries.Add(kWindowsKey, std::move(entry));
     state.windowsEntrySeen = true;
+    state.windowsStoppedAt = NullDate;
   } else {
     ++state.runId;
+    state.windowsStoppedAt = AddSeconds(state.currentTime, line.offset);
   }
   state.runIdleSeconds = 0;
 }
@@ -231,8 +234,18 @@ void RunTransactionLoop(PassState& state, const std::string& text, TextProgress&
   }
 }
 
-void FinishText(PassState& state, DateTime& startDateTime, Accounts& accounts) {
+// The start of the run the computer is in when the text ends with a Windows
+// stop (the service missed the boot that followed, or was installed while the
+// computer ran): the moment the system's uptime gives, never before the stop.
+DateTime StartAfterStop(DateTime stoppedAt, Clock& clock) {
+  const DateTime boot = RunStartFromUptime(clock);
+  return CompareMoments(boot, stoppedAt) < 0 ? DropMilliseconds(stoppedAt) : boot;
+}
+
+void FinishText(PassState& state, DateTime& startDateTime, Accounts& accounts, Clock& clock) {
+  const bool stopped = CompareMoments(state.windowsStoppedAt, NullDate) != 0;
   CloseAllEntries(state, CloseMode::StillRunning);
+  if (stopped) startDateTime = StartAfterStop(state.windowsStoppedAt, clock);
   if (!state.windowsEntrySeen) {
     AccountName account;
     try {
@@ -253,6 +266,7 @@ void FinishText(PassState& state, DateTime& startDateTime, Accounts& accounts) {
     state.openEntries.Add(kWindowsKey, std::move(entry));
     CloseAllEntries(state, CloseMode::KeepEnds);
   }
+  if (stopped) return;  // the stopped run is not the current one
   if (CompareMoments(state.latestWindowsStart, NullDate) != 0) {
     startDateTime = state.latestWindowsStart;
   }

@@ -9,6 +9,7 @@
 
 #include "datastore/pass_state.h"
 #include "platform/accounts.h"
+#include "platform/clock.h"
 
 namespace brenvik {
 
@@ -29,8 +30,11 @@ void RunTransactionLoop(PassState& state, const std::string& text, TextProgress&
 
 // Step 8: closes everything as still running; without a Windows start in the
 // pass, writes the running Windows row from startDateTime to the time of the
-// pass under the account of this program. startDateTime becomes the local
-// start of the latest Windows row written, when one was.
-void FinishText(PassState& state, DateTime& startDateTime, Accounts& accounts);
+// pass under the account of this program. When the last Windows line of the
+// pass is a stop, no run is open: that row starts at the moment the system's
+// uptime gives (clock), not before the stop, as on a first start.
+// startDateTime becomes the local start of the latest Windows row written,
+// when one was.
+void FinishText(PassState& state, DateTime& startDateTime, Accounts& accounts, Clock& clock);
 
 }  // namespace brenvik

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,18 @@ class EventLog {
   // be opened or read.
   virtual std::vector<EventLogRecord> ReadAll(EventLogName log) = 0;
 };
+
+// Saved boot records of a Linux machine, for moving its history to another:
+// login accounting files (wtmp, read as given, compressed ones too) and a
+// saved `journalctl --list-boots` listing (empty: none).
+struct BootRecordFiles {
+  std::vector<std::string> accountingFiles;
+  std::string journalBoots;
+};
+
+// A System log made of those files, merged as the Linux System log is. The
+// files are read by ReadAll; one that cannot be read raises PlatformError
+// there. Where the backend cannot read Linux records, ReadAll says so.
+std::unique_ptr<EventLog> MakeBootRecordsEventLog(const BootRecordFiles& files);
 
 }  // namespace brenvik

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 
 namespace brenvik {
@@ -31,10 +32,20 @@ struct LocaleInfo {
   int firstDayOfWeek = 0;
 };
 
+// <0, 0, >0 as two texts sort for the user.
+using TextOrder = std::function<int(const std::string& a, const std::string& b)>;
+
 class Locale {
  public:
   virtual ~Locale() = default;
   virtual LocaleInfo Current() = 0;
+  // The system's locale-aware, case-sensitive comparison of two UTF-8 texts
+  // (in en_US "ann" before "Bob"); a locale without one compares the bytes.
+  virtual int CompareText(const std::string& a, const std::string& b);
+  // CompareText as a function object; this locale must outlive it.
+  TextOrder Order() {
+    return [this](const std::string& a, const std::string& b) { return CompareText(a, b); };
+  }
 };
 
 }  // namespace brenvik

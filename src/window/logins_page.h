@@ -47,6 +47,7 @@ struct LoginsPageParts {
   SystemInfo* systemInfo = nullptr;
   Shell* shell = nullptr;
   LocaleInfo locale;
+  TextOrder textOrder;  // the user column's sort
   // The pass with tree building, the known users, the message box, the
   // loading panel and the out-of-date notice of the uptime report.
   BrowseHooks hooks;

@@ -16,6 +16,7 @@ void TfrmBrenvikMain::AttachLoginsPage() {
   parts.systemInfo = platform.systemInfo.get();
   parts.shell = platform.shell.get();
   parts.locale = platform.locale->Current();
+  parts.textOrder = platform.locale->Order();
   parts.hooks = ReportBrowseHooks();
   loginsPage_->Attach(std::move(parts));
 }

@@ -72,13 +72,18 @@ TEST(DataGenerator, ATreeOpensAndAPassContinuesIt) {
   std::size_t newRows = 0;
   bool windowsRow = false;
   for (std::size_t r = 160; r < rows.RowCount(); ++r) {
-    EXPECT_GE(rows.LargeintAt(r, history::kRunId), 40);
+    // The next boot is the next run, not the last generated one.
+    EXPECT_EQ(rows.LargeintAt(r, history::kRunId), 41);
     EXPECT_TRUE(rows.BooleanAt(r, history::kRecIncomplete));
     windowsRow = windowsRow || rows.BooleanAt(r, history::kIsWindows);
     ++newRows;
   }
   EXPECT_TRUE(windowsRow);
   EXPECT_GT(newRows, 5u);
+  const TableStore& loginRows = tables.DataSetLogins.Rows();
+  ASSERT_GT(loginRows.RowCount(), 40u);
+  EXPECT_EQ(loginRows.LargeintAt(39, logins::kRunId), 40);
+  EXPECT_EQ(loginRows.LargeintAt(40, logins::kRunId), 41);
   EXPECT_NE(programs.begin(), programs.end());
   EXPECT_TRUE(datagen::BootsCsv(made).starts_with("789033600,"));  // 1995-01-02 08:00
 }

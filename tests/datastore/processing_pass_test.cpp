@@ -53,21 +53,52 @@ TEST(ProcessingPass, RunningRowsAreRewrittenByEachPassAndCompletedByAStop) {
   EXPECT_EQ(f.History(), (std::vector<HistoryRow>{ToolRow(1, At(12, 5), At(12, 35), true, true),
                                                   WindowsRow(1, At(12, 0), At(15, 0), true, true)}));
 
+  // The machine was booted again 15:30 local, half an hour before this pass.
+  f.dateOfCalc = At(16, 0);
+  f.Fake().clock->counter = 1800 * f.Fake().clock->frequency;
   f.Pass({WindowsStop(At(13, 10))});
   EXPECT_EQ(f.History(), (std::vector<HistoryRow>{ToolRow(1, At(12, 5), At(12, 35), true, false),
                                                   WindowsRow(1, At(12, 0), At(15, 10), true, false)}));
   EXPECT_EQ(f.StoredEvents(), (std::vector<std::int32_t>{2}));
   EXPECT_FALSE(FileExists(f.dir.File(kCopyForMonitorFile)));
   EXPECT_TRUE(f.programsFetched.Contains(kTool));
+  // The stopped run is not the current one: the current run starts at the
+  // boot the system's uptime gives.
+  EXPECT_EQ(f.returnedStart, At(15, 30));
 
   // A pass after the stop sees no start: the running run is the computed one,
   // under this program's account, with the next run number.
+  f.startDateTime = f.returnedStart;
   f.Pass("");
   const auto rows = f.History();
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[2], (HistoryRow{2, "ann [PC1]", "Windows", f.startDateTime, f.dateOfCalc,
-                                 SecondsBetween(f.startDateTime, f.dateOfCalc), 0, 0, true, true,
-                                 true, false}));
+  EXPECT_EQ(rows[2], (HistoryRow{2, "ann [PC1]", "Windows", At(15, 30), At(16, 0), 1800, 0, 0, true,
+                                 true, true, false}));
+  EXPECT_EQ(f.returnedStart, At(15, 30));
+}
+
+TEST(ProcessingPass, AStoppedRunIsNeverTheCurrentSession) {
+  // The log ends with a stop at 19:55:52 local; a day later the system has
+  // been up for an hour.
+  PassFixture f;
+  f.Pass({WindowsStart(At(8, 0, 0, 29), "120"), WindowsStop(At(17, 55, 52, 29))});
+  f.dateOfCalc = At(19, 55, 52, 30);
+  f.Fake().clock->counter = 3600 * f.Fake().clock->frequency;
+  f.startDateTime = f.returnedStart;
+  f.Pass("");
+  EXPECT_EQ(f.returnedStart, At(18, 55, 52, 30));
+  ASSERT_EQ(f.History().size(), 2u);
+  EXPECT_EQ(f.History()[1].start, At(18, 55, 52, 30));
+
+  // A service stopped while the computer ran on: the current run does not
+  // reach back before the stop.
+  f.dateOfCalc = At(20, 30, 0, 30);
+  f.Fake().clock->counter = 30 * 3600 * f.Fake().clock->frequency;
+  f.Pass({WindowsStart(At(18, 0, 0, 30), "120"), WindowsStop(At(18, 10, 0, 30))});
+  EXPECT_EQ(f.returnedStart, At(20, 10, 0, 30));
+  f.startDateTime = f.returnedStart;
+  f.Pass("");
+  EXPECT_EQ(f.History().back().start, At(20, 10, 0, 30));
 }
 
 TEST(ProcessingPass, TablesOnDiskMatchTheTablesAfterAPass) {

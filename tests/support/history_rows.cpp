@@ -16,10 +16,12 @@ void AppendHistoryRow(Table& table, const HistoryRow& row) {
   const std::int64_t uptime =
       row.uptimeSeconds >= 0 ? row.uptimeSeconds : SecondsBetween(row.start, row.end);
   FieldValue start = row.nullTimes ? FieldValue() : FieldValue(row.start);
-  FieldValue end = row.nullTimes ? FieldValue() : FieldValue(row.end);
+  FieldValue end = row.nullTimes || row.nullEnd ? FieldValue() : FieldValue(row.end);
+  FieldValue idle = row.nullSpans ? FieldValue() : FieldValue(row.idleSeconds);
+  FieldValue active = row.nullSpans ? FieldValue() : FieldValue(row.activeSeconds);
   table.Append({row.runId, row.user, row.exePath, FieldValue(), start, end, FieldValue(),
-                FieldValue(), FieldValue(), uptime, row.idleSeconds, row.activeSeconds, windows,
-                row.closedOk, row.incomplete, row.imported});
+                FieldValue(), FieldValue(), uptime, idle, active, windows, row.closedOk,
+                row.incomplete, row.imported});
 }
 
 }  // namespace brenvik::test

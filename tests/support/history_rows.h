@@ -24,6 +24,8 @@ struct HistoryRow {
   bool imported = false;
   std::int64_t runId = 1;
   bool nullTimes = false;  // start and end left null
+  bool nullEnd = false;    // the end alone left null
+  bool nullSpans = false;  // idle and active seconds left null
 };
 
 // A fresh, open DataSetHistory table without rows.

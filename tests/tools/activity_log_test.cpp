@@ -1,6 +1,8 @@
 #include "activity_log.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -125,6 +127,77 @@ TEST(CountLines, CountsRunsOfLineBreaksAsOneSeparator) {
   EXPECT_EQ(CountLines(""), 0u);
   EXPECT_EQ(CountLines("\r\n"), 0u);
   EXPECT_EQ(CountLines("a\r\n\r\nb\rc\n"), 3u);
+}
+
+// Lines of two runs: "L<n>;0;|;<event>;;0", event 1 opening a run.
+std::string Line(int n, int event = 8) {
+  return "L" + std::to_string(n) + ";0;|;" + std::to_string(event) + ";;0";
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+TEST(LogCompaction, TheCutIsTheLastRunStartTaken) {
+  EXPECT_EQ(CompactionCut(Line(1, 1) + "\r\n" + Line(2) + "\r\n"), 0u);
+  const std::string two =
+      Line(1, 1) + "\r\n" + Line(2) + "\r\n" + Line(3, 1) + "\r\n" + Line(4) + "\r\n";
+  EXPECT_EQ(CompactionCut(two), 2 * (Line(1).size() + 2));
+  EXPECT_EQ(CompactionCut("x;y\r\n;;;1\r\n"), 5u);
+}
+
+TEST_F(ActivityLogTest, ACompactionStoppedAtAnyStepLosesAndRepeatsNoLine) {
+  for (int stopAt = 1; stopAt <= 5; ++stopAt) {
+    SCOPED_TRACE("stopped after step " + std::to_string(stopAt));
+    for (const char* name : {kLogFile, kHandOverFile, "state"}) DeleteFileIfExists(dir_.File(name));
+    std::vector<std::string> expected;
+    {
+      auto log = Open();
+      for (int n = 1; n <= 8; ++n) {
+        expected.push_back(Line(n, n == 1 || n == 5 ? 1 : 8));
+        log->Append(expected.back());
+      }
+      ASSERT_EQ(log->HandOver().lines, 8u);
+    }
+    std::vector<std::string> taken = SplitLines(Copied());
+    {
+      auto log = Open();
+      for (int n = 9; n <= 10; ++n) {
+        expected.push_back(Line(n));
+        log->Append(expected.back());
+      }
+      // The recorder killed in the middle of the compaction (or not at all).
+      const pid_t child = ::fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        log->Compact(0, [stopAt](int step) {
+          if (step == stopAt) ::_exit(0);
+        });
+        ::_exit(0);
+      }
+      int status = 0;
+      ASSERT_EQ(::waitpid(child, &status, 0), child);
+    }
+    auto log = Open();
+    log->Append(Line(11));
+    expected.push_back(Line(11));
+    ASSERT_EQ(log->HandOver().lines, 3u);
+    for (const std::string& line : SplitLines(Copied())) taken.push_back(line);
+    EXPECT_EQ(taken, expected);
+    // Once done, the log holds the current run only; the rest is archived.
+    if (stopAt >= 4) {
+      EXPECT_EQ(SplitLines(ReadFileBytes(dir_.File(kLogFile))).front(), Line(5, 1));
+    }
+    EXPECT_FALSE(PathExists(dir_.File(std::string(kLogFile) + kCompactSuffix)));
+  }
 }
 
 }  // namespace

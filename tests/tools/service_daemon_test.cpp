@@ -1,5 +1,6 @@
 // The service stand-in run as its own process on a temporary data tree and
 // driven through the window's own client code.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <signal.h>
@@ -20,6 +21,8 @@
 #include "base/text_file.h"
 #include "datastore/service_channel.h"
 #include "platform/posix/posix_service_pipe.h"
+#include "support/posix/private_bus.h"
+#include "support/posix/sd_bus.h"
 #include "support/posix/service_process.h"
 #include "support/temp_dir.h"
 
@@ -210,6 +213,95 @@ bool HasProgramLine(const std::vector<Line>& lines, int event, pid_t pid) {
   return std::any_of(lines.begin(), lines.end(), [&](const Line& l) {
     return l.event == event && l.handle == std::to_string(pid);
   });
+}
+
+// An X server for one test (Xvfb) on a display number of its own.
+class LateDisplay {
+ public:
+  explicit LateDisplay(int number) : name_(":" + std::to_string(number)) {}
+  ~LateDisplay() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  const std::string& name() const { return name_; }
+  bool Start() {
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      ::execlp("Xvfb", "Xvfb", name_.c_str(), "-nolisten", "tcp", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    return pid_ > 0;
+  }
+
+ private:
+  std::string name_;
+  pid_t pid_ = -1;
+};
+
+TEST(ServiceDaemon, ADisplayThatComesUpLaterIsPickedUp) {
+  if (::system("command -v Xvfb >/dev/null") != 0) GTEST_SKIP() << "no Xvfb";
+  LateDisplay display(90 + static_cast<int>(::getpid() % 500));
+  const char* old = std::getenv("DISPLAY");
+  const std::string oldDisplay = old ? old : "";
+  ::setenv("DISPLAY", display.name().c_str(), 1);
+  ServiceTree tree;
+  auto service = tree.Start({"--probe-seconds", "1"});
+  old ? ::setenv("DISPLAY", oldDisplay.c_str(), 1) : ::unsetenv("DISPLAY");
+  ASSERT_TRUE(display.Start());
+  bool pickedUp = false;
+  for (int i = 0; i < 100 && !pickedUp; ++i) {
+    ::usleep(100'000);
+    pickedUp = service->Errors().find("now from") != std::string::npos;
+  }
+  EXPECT_TRUE(pickedUp) << service->Errors();
+  EXPECT_NE(service->Errors().find("display's idle time"), std::string::npos) << service->Errors();
+}
+
+TEST(ServiceDaemon, ASleepEndsTheRunAndTheWakeStartsOneWithTheResumeMark) {
+  test::PrivateBus bus;
+  if (!bus.running()) GTEST_SKIP() << "no dbus-daemon";
+  ServiceTree tree;
+  std::unique_ptr<test::ServiceProcess> service;
+  {
+    test::ScopedEnv systemBus("DBUS_SYSTEM_BUS_ADDRESS", bus.address());
+    service = tree.Start();
+  }
+  ASSERT_NE(service->Errors().find("suspend and resume noticed"), std::string::npos)
+      << service->Errors();
+  // Anyone may send signals on a system bus: only logind's count.
+  ASSERT_TRUE(bus.PrepareForSleep(true));
+  ::usleep(500'000);
+  EXPECT_EQ(tree.Recorded().size(), 1u);
+  test::SdBus sd;
+  ASSERT_TRUE(sd.Load());
+  void* logind = nullptr;
+  {
+    test::ScopedEnv sessionBus("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    ASSERT_GE(sd.openUser(&logind), 0);
+  }
+  ASSERT_GE(sd.requestName(logind, "org.freedesktop.login1", 0), 0);
+  for (int sleeping : {1, 0}) {
+    ASSERT_GE(sd.emitSignal(logind, "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                            "PrepareForSleep", "b", sleeping),
+              0);
+  }
+  sd.flush(logind);
+  std::vector<Line> lines;
+  for (int i = 0; i < 50 && lines.size() < 3; ++i) {
+    ::usleep(100'000);
+    lines = tree.Recorded();
+  }
+  ASSERT_EQ(lines.size(), 3u) << service->Errors();
+  EXPECT_EQ(lines[1].event, 2);
+  EXPECT_EQ(lines[1].parameter, "pmWindowReceivedPCResume");
+  EXPECT_EQ(lines[2].event, 1);
+  EXPECT_EQ(lines[2].parameter, "pmWindowReceivedPCResume");
+  sd.unref(logind);
 }
 
 TEST(ServiceDaemon, RecordsAStartLineThatLeadsBackToTheBootTime) {

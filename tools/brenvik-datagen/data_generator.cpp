@@ -6,6 +6,8 @@
 #include <random>
 
 #include "base/file_io.h"
+#include "datastore/event_codes.h"
+#include "datastore/log_line_reader.h"
 #include "datastore/tables.h"
 #include "records/time_arithmetic.h"
 
@@ -45,7 +47,10 @@ GeneratedHistory GenerateHistory(const GeneratorOptions& options, Table& history
     };
     const std::int64_t uptime = scaled(1800 + static_cast<std::int64_t>(random() % (10 * 3600)));
     const DateTime end = AddSeconds(boot, uptime);
-    const bool closedOk = random() % 50 != 0;
+    // The last run ends with a clean stop, as a tree the service and the
+    // processing left between two boots does (a crash is only known once
+    // the next boot is seen).
+    const bool closedOk = random() % 50 != 0 || run == options.boots;
     const auto idle = static_cast<std::int32_t>(random() % (uptime / 4));
     const std::string user = kUsers[random() % 3];
     const auto id = static_cast<std::int64_t>(run);
@@ -78,6 +83,11 @@ GeneratedHistory WriteDataTree(const GeneratorOptions& options, const std::strin
   Table transactions("DataSetTransactions", TransactionsSchema());
   for (Table* t : {&history, &logins, &transactions}) t->CreateEmpty();
   const GeneratedHistory out = GenerateHistory(options, history, logins);
+  // What the pass that read the last stop keeps: that stop alone, whose
+  // replay counts the run number up for the next boot.
+  if (!out.boots.empty()) {
+    AppendTransaction(transactions, out.boots.back().end, 0, kEventWindowsStop, "", "", 0, "");
+  }
   ForceDirectories(dataFolder);
   history.SetFileName(dataFolder + kHistoryFile);
   logins.SetFileName(dataFolder + kLoginsFile);

@@ -41,12 +41,13 @@ struct GeneratedHistory {
   std::size_t crashes = 0;
 };
 
-// Appends the rows of complete runs to the three open tables (transactions
-// stay empty: no run is going on).
+// Appends the rows of complete runs to the history and logins tables; the
+// last run ends with a clean stop.
 GeneratedHistory GenerateHistory(const GeneratorOptions& options, Table& history, Table& logins);
 
 // Writes History.cds, Logins.cds and Transactions.cds into dataFolder
-// (ending with the path separator), replacing what is there.
+// (ending with the path separator), replacing what is there; the
+// transactions hold the last run's stop, as the pass that read it leaves them.
 GeneratedHistory WriteDataTree(const GeneratorOptions& options, const std::string& dataFolder);
 
 // Activity-log lines (CR LF after each) of a working session that begins

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 
 #include "base/errors.h"
 #include "base/file_io.h"
@@ -29,7 +30,56 @@ std::string WithoutBom(const std::string& text) {
   return text.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0 ? text.substr(kUtf8Bom.size()) : text;
 }
 
+// The fourth field of a log line, the event code.
+std::string EventField(const std::string& text, std::size_t from, std::size_t to) {
+  std::size_t at = from;
+  for (int field = 0; field < 3; ++field) {
+    at = text.find(';', at);
+    if (at == std::string::npos || at >= to) return {};
+    ++at;
+  }
+  std::size_t end = text.find(';', at);
+  if (end == std::string::npos || end > to) end = to;
+  while (end > at && text[end - 1] == '\r') --end;
+  return text.substr(at, end - at);
+}
+
+std::string IdOf(const struct stat& info) {
+  return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+}
+
+void WriteAndSync(const std::string& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) Fail("Cannot create", path, errno);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = errno;
+      ::close(fd);
+      Fail("Cannot write", path, error);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  if (!synced) Fail("Cannot flush", path, errno);
+}
+
 }  // namespace
+
+std::uint64_t CompactionCut(const std::string& taken) {
+  std::uint64_t cut = 0;
+  std::size_t start = 0;
+  while (start < taken.size()) {
+    std::size_t end = taken.find('\n', start);
+    if (end == std::string::npos) end = taken.size();
+    if (EventField(taken, start, end) == "1") cut = start;
+    start = end + 1;
+  }
+  return cut;
+}
 
 std::size_t CountLines(const std::string& text) {
   std::size_t lines = 0;
@@ -54,6 +104,11 @@ ActivityLog::~ActivityLog() {
 }
 
 void ActivityLog::Open() {
+  if (!stateFile_.state().compactId.empty()) {
+    FinishCompaction();
+  } else if (!readOnly_) {
+    DeleteFileIfExists(logPath_ + kCompactSuffix);  // written, but never noted
+  }
   EnsureOpen();
   ServiceState& state = stateFile_.state();
   const std::string next = dataFolder_ + kNextHandOverFile;
@@ -191,6 +246,72 @@ void ActivityLog::Commit() {
   FlushFolder(dataFolder_);
   stateFile_.state().pending = false;
   stateFile_.Save();
+}
+
+bool ActivityLog::Compact(std::uint64_t minimumBytes, const std::function<void(int)>& afterStep) {
+  const auto step = [&afterStep](int n) {
+    if (afterStep) afterStep(n);
+  };
+  if (readOnly_) return false;
+  EnsureOpen();
+  ServiceState& state = stateFile_.state();
+  if (state.pending || state.handedOver < minimumBytes) return false;
+  const std::uint64_t cut = CompactionCut(ReadRange(0, state.handedOver));
+  if (cut == 0) return false;
+  const std::string compact = logPath_ + kCompactSuffix;
+  WriteAndSync(compact, ReadRange(cut, Size()));
+  FlushFolder(dataFolder_);
+  step(1);
+  struct stat info;
+  if (::stat(compact.c_str(), &info) != 0) Fail("Cannot read", compact, errno);
+  state.compactId = IdOf(info);
+  state.compactCut = cut;
+  stateFile_.Save();
+  step(2);
+  const std::string archive = ArchivePath();
+  if (::link(logPath_.c_str(), archive.c_str()) != 0) Fail("Cannot archive", logPath_, errno);
+  FlushFolder(dataFolder_);
+  step(3);
+  if (!RenameFile(compact, logPath_)) throw FileError("Cannot rename \"" + compact + "\"");
+  FlushFolder(dataFolder_);
+  step(4);
+  FinishCompaction();
+  EnsureOpen();
+  return true;
+}
+
+// The state after a compaction stopped anywhere: the shortened log is in
+// place (its identity is the one noted) and the state takes it, or it is not
+// and the old log stays with its state.
+void ActivityLog::FinishCompaction() {
+  ServiceState& state = stateFile_.state();
+  struct stat info;
+  const bool renamed = ::stat(logPath_.c_str(), &info) == 0 && IdOf(info) == state.compactId;
+  if (renamed) {
+    state.logId = state.compactId;
+    state.handedOver =
+        state.handedOver > state.compactCut ? state.handedOver - state.compactCut : 0;
+  } else {
+    DeleteFileIfExists(logPath_ + kCompactSuffix);
+  }
+  state.compactId.clear();
+  state.compactCut = 0;
+  stateFile_.Save();
+}
+
+// LogInformation-<seconds>.dat beside the log, the first name not taken.
+std::string ActivityLog::ArchivePath() const {
+  std::string base = logPath_;
+  const std::size_t dot = base.rfind('.');
+  const std::size_t slash = base.rfind('/');
+  const std::string extension =
+      dot != std::string::npos && (slash == std::string::npos || dot > slash) ? base.substr(dot)
+                                                                              : "";
+  base.resize(base.size() - extension.size());
+  base += "-" + std::to_string(::time(nullptr));
+  std::string path = base + extension;
+  for (int n = 2; PathExists(path); ++n) path = base + "-" + std::to_string(n) + extension;
+  return path;
 }
 
 }  // namespace brenvik::service

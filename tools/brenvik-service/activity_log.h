@@ -15,10 +15,21 @@
 //
 // In replay mode the log is a prepared file that is only read; its last line
 // counts even without a line end.
+//
+// Compaction keeps the log short: the lines the window has taken that lie
+// before the current run (the last Windows start it has taken) move to an
+// archive file beside it. The shortened log is written to
+// LogInformation.compact and synced; the state file notes its identity and
+// the bytes it drops; the old log is linked to the archive name and the new
+// one renamed over it; then the state takes the new log. A stop at any step
+// leaves the old log with its state, or the new one whose identity the state
+// names (Open finishes that), so no line the window has not taken is lost
+// or handed over twice.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "service_state.h"
@@ -28,6 +39,9 @@ namespace brenvik::service {
 inline constexpr const char* kLogFile = "LogInformation.dat";
 inline constexpr const char* kHandOverFile = "CopyForMonitor.dat";
 inline constexpr const char* kNextHandOverFile = "CopyForMonitor.next";
+inline constexpr const char* kCompactSuffix = ".compact";
+// A log whose taken lines reach this size is compacted after a hand-over.
+inline constexpr std::uint64_t kCompactionBytes = 1 << 20;
 
 struct HandOverResult {
   std::size_t lines = 0;
@@ -50,6 +64,10 @@ class ActivityLog {
   void Append(const std::string& line);
   // Command 2; FileError on failure.
   HandOverResult HandOver();
+  // Compacts the log when the lines taken reach minimumBytes and some lie
+  // before the current run; true when it did. afterStep (tests) is called
+  // after each durable step 1..4. FileError on failure.
+  bool Compact(std::uint64_t minimumBytes, const std::function<void(int)>& afterStep = {});
 
   const std::string& logPath() const { return logPath_; }
 
@@ -59,6 +77,8 @@ class ActivityLog {
   std::uint64_t Size() const;
   std::string ReadRange(std::uint64_t from, std::uint64_t to) const;
   void Commit();
+  void FinishCompaction();
+  std::string ArchivePath() const;
 
   std::string dataFolder_;
   std::string logPath_;
@@ -68,6 +88,10 @@ class ActivityLog {
   std::uint64_t device_ = 0;
   std::uint64_t inode_ = 0;
 };
+
+// Where a compaction cuts the lines taken: the start of the last Windows
+// start line (event 1) among them; 0 when there is none.
+std::uint64_t CompactionCut(const std::string& taken);
 
 // The number of lines in a text (runs of CR and LF separate them).
 std::size_t CountLines(const std::string& text);

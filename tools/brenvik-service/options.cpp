@@ -19,6 +19,7 @@ const char* UsageText() {
   return "usage: brenvik-service [--root DIR] [--replay FILE] [--heartbeat SECONDS]\n"
          "                       [--scan-interval MS] [--idle-after SECONDS]\n"
          "                       [--client-timeout MS] [--on-term auto|shutdown|exit]\n"
+         "                       [--probe-seconds SECONDS]\n"
          "       brenvik-service [--root DIR] --status | --print-data-folder\n"
          "       brenvik-service --install-user-key\n";
 }
@@ -49,6 +50,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       ok = number(options.scanIntervalMs);
     } else if (arg == "--idle-after") {
       ok = number(options.idleAfterSeconds);
+    } else if (arg == "--probe-seconds") {
+      ok = number(options.probeSeconds);
     } else if (arg == "--client-timeout") {
       ok = number(options.clientTimeoutMs);
     } else if (arg == "--on-term") {

@@ -3,6 +3,7 @@
 //   brenvik-service [--root DIR] [--replay FILE] [--heartbeat SECONDS]
 //                   [--scan-interval MS] [--idle-after SECONDS]
 //                   [--client-timeout MS] [--on-term auto|shutdown|exit]
+//                   [--probe-seconds SECONDS]
 //   brenvik-service [--root DIR] --status
 //   brenvik-service [--root DIR] --print-data-folder
 //   brenvik-service --install-user-key
@@ -12,6 +13,8 @@
 // --on-term says what SIGTERM means: auto asks the system manager whether the
 // computer is shutting down (and takes a stop as a shutdown when no manager
 // answers), shutdown always records the computer's stop, exit never does.
+// --probe-seconds: how often sources of logins and idle time that were not
+// found (logind, a display that comes up later) are looked for again.
 #pragma once
 
 #include <optional>
@@ -31,6 +34,7 @@ struct Options {
   int scanIntervalMs = 1000;
   int idleAfterSeconds = 300;
   int clientTimeoutMs = 2000;
+  int probeSeconds = 30;
   TermMeaning onTerm = TermMeaning::Auto;
 };
 

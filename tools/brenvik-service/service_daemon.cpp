@@ -101,10 +101,14 @@ int ServiceDaemon::Run() {
     std::cerr << "brenvik-service: replaying " << options_.replayFile << " for "
               << folders_.dataFolder << std::endl;
   } else {
-    std::string sources;
-    sessions_ = OpenSessionSources(self_.user, options_.idleAfterSeconds, sources);
+    sessions_ = OpenSessionSources(self_.user, options_.idleAfterSeconds, sessionSources_,
+                                   &sessionSourcesComplete_);
+    nextProbe_ = SteadyClock::now() + std::chrono::seconds(options_.probeSeconds);
+    const bool sleepKnown = sleepWatch_.Open();
+    std::cerr << "brenvik-service: suspend and resume "
+              << (sleepKnown ? "noticed (logind)" : "not noticed (no system bus)") << std::endl;
     std::cerr << "brenvik-service: recording into " << log_.logPath()
-              << "; logins and idle time from " << sources << "; clock changes "
+              << "; logins and idle time from " << sessionSources_ << "; clock changes "
               << (clockWatch_.fd() >= 0 ? "noticed" : "not noticed") << std::endl;
     ReloadWatchedList();
     RecordStart();
@@ -129,6 +133,7 @@ void ServiceDaemon::Loop() {
     fds.clear();
     fds.push_back({signalFd_, POLLIN, 0});
     fds.push_back({clockWatch_.fd(), POLLIN, 0});  // a negative fd is skipped by poll
+    fds.push_back({sleepWatch_.fd(), sleepWatch_.events(), 0});
     const std::size_t serverFirst = fds.size();
     server_.AddPollFds(fds);
     const auto untilTick =
@@ -142,6 +147,9 @@ void ServiceDaemon::Loop() {
     }
     if (fds[0].revents && ReadSignal()) return;
     if (fds[1].revents && clockWatch_.Consume()) OnClockSet();
+    if (fds[2].revents) {
+      for (bool sleeping : sleepWatch_.Consume()) OnSleep(sleeping);
+    }
     server_.Handle(fds, serverFirst);
     if (SteadyClock::now() >= nextTick_) Tick();
   }
@@ -161,11 +169,21 @@ bool ServiceDaemon::ReadSignal() {
   return stop_;
 }
 
+// A failed compaction leaves the log as it was; the hand-over stands.
+void ServiceDaemon::CompactLog() {
+  try {
+    log_.Compact(kCompactionBytes);
+  } catch (const Error& e) {
+    Warn(std::string("the activity log was not compacted: ") + e.what());
+  }
+}
+
 bool ServiceDaemon::OnCommand(const ServiceCommand& command) {
   if (command.code == 2) {
     try {
       const HandOverResult result = log_.HandOver();
       if (result.deferred) Warn("the window has not taken the last hand-over yet; lines wait");
+      CompactLog();
       return true;
     } catch (const Error& e) {
       Warn(e.what());
@@ -184,6 +202,9 @@ void ServiceDaemon::Tick() {
   CheckFolders();
   if (replay_) return;
   ScanPrograms();
+  // sd-bus may have read a signal ahead of what poll reports.
+  for (bool sleeping : sleepWatch_.Consume()) OnSleep(sleeping);
+  ProbeSessionSources();
   FollowLogins();
   if (SteadyClock::now() >= nextHeartbeat_) {
     nextHeartbeat_ += std::chrono::seconds(options_.heartbeatSeconds);
@@ -235,6 +256,21 @@ void ServiceDaemon::ScanPrograms() {
     stateFile_.state().programs = programs_.Tracked();
     SaveState();
   }
+}
+
+// A display that comes up after the service (a login after boot) or logind
+// started late: what was not found at the start is looked for again.
+void ServiceDaemon::ProbeSessionSources() {
+  if (sessionSourcesComplete_ || SteadyClock::now() < nextProbe_) return;
+  nextProbe_ = SteadyClock::now() + std::chrono::seconds(options_.probeSeconds);
+  std::string found;
+  bool complete = false;
+  auto sources = OpenSessionSources(self_.user, options_.idleAfterSeconds, found, &complete);
+  if (found == sessionSources_) return;
+  sessions_ = std::move(sources);
+  sessionSources_ = found;
+  sessionSourcesComplete_ = complete;
+  std::cerr << "brenvik-service: logins and idle time now from " << found << std::endl;
 }
 
 void ServiceDaemon::FollowLogins() {
@@ -289,6 +325,22 @@ void ServiceDaemon::RecordStop() {
     state.logins.clear();
   }
   SaveState();
+}
+
+// Asleep the computer does not run: the run ends before the sleep and a new
+// one starts after it, both lines with the resume mark.
+void ServiceDaemon::OnSleep(bool sleeping) {
+  ServiceState& state = stateFile_.state();
+  if (sleeping && state.runOpen) {
+    Record(kEventWindowsStop, self_.user, self_.domain, kResumeMarkParameter, std::nullopt);
+    state.runOpen = false;
+    SaveState();
+  } else if (!sleeping && !state.runOpen) {
+    Record(kEventWindowsStart, self_.user, self_.domain, kResumeMarkParameter, SecondsSinceBoot());
+    state.bootId = CurrentBootId();
+    state.runOpen = true;
+    SaveState();
+  }
 }
 
 void ServiceDaemon::Record(int event, const std::string& user, const std::string& domain,

@@ -31,6 +31,7 @@
 #include "platform/clock.h"
 #include "service_state.h"
 #include "session_sources.h"
+#include "sleep_watch.h"
 #include "watched_programs.h"
 
 namespace brenvik::service {
@@ -60,6 +61,9 @@ class ServiceDaemon {
   void Loop();
   bool ReadSignal();
   bool OnCommand(const ServiceCommand& command);
+  void CompactLog();
+  void ProbeSessionSources();
+  void OnSleep(bool sleeping);
   void Tick();
   void CheckFolders();
   void ReloadWatchedList();
@@ -84,6 +88,7 @@ class ServiceDaemon {
   LoginTracker logins_;
   std::unique_ptr<SessionSource> sessions_;
   ClockChangeWatch clockWatch_;
+  SleepWatch sleepWatch_;
   ClockTrack clockTrack_;
   int lockFd_ = -1;
   int signalFd_ = -1;
@@ -91,6 +96,9 @@ class ServiceDaemon {
   bool terminated_ = false;
   SteadyClock::time_point nextTick_;
   SteadyClock::time_point nextHeartbeat_;
+  SteadyClock::time_point nextProbe_;
+  std::string sessionSources_;
+  bool sessionSourcesComplete_ = false;
 };
 
 }  // namespace brenvik::service

@@ -82,6 +82,8 @@ std::string FormatServiceState(const ServiceState& state) {
   out << "log-id=" << Escape(state.logId) << "\n"
       << "handed-over=" << state.handedOver << "\n"
       << "pending=" << (state.pending ? 1 : 0) << "\n"
+      << "compact-id=" << Escape(state.compactId) << "\n"
+      << "compact-cut=" << state.compactCut << "\n"
       << "boot-id=" << Escape(state.bootId) << "\n"
       << "run-open=" << (state.runOpen ? 1 : 0) << "\n";
   for (const TrackedProgram& p : state.programs) {
@@ -112,6 +114,10 @@ ServiceState ParseServiceState(const std::string& text) {
       state.handedOver = static_cast<std::uint64_t>(number);
     } else if (key == "pending") {
       state.pending = value == "1";
+    } else if (key == "compact-id") {
+      state.compactId = Unescape(value);
+    } else if (key == "compact-cut" && ToNumber(value, number) && number >= 0) {
+      state.compactCut = static_cast<std::uint64_t>(number);
     } else if (key == "boot-id") {
       state.bootId = Unescape(value);
     } else if (key == "run-open") {

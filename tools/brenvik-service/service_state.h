@@ -4,6 +4,8 @@
 //   handed-over=10240            bytes of the log already handed to the window
 //   pending=0                    1: a hand-over file is written but not yet
 //                                renamed into place (finished at the next start)
+//   compact-id=2049:1835099      a compaction under way: the shortened log's
+//   compact-cut=8192             device and inode, and the bytes it drops
 //   boot-id=5f1c...              the boot in which the service last recorded
 //   run-open=1                   a start of that boot was recorded, no stop
 //   program=PID<TAB>TICKS<TAB>USER<TAB>DOMAIN<TAB>PATH     a tracked program
@@ -25,6 +27,8 @@ struct ServiceState {
   std::string logId;
   std::uint64_t handedOver = 0;
   bool pending = false;
+  std::string compactId;
+  std::uint64_t compactCut = 0;
   std::string bootId;
   bool runOpen = false;
   std::vector<TrackedProgram> programs;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "desktop_idle.h"
 #include "platform/posix/posix_accounts.h"
 #include "platform/posix/posix_clock.h"
 
@@ -147,13 +148,18 @@ class LogindSessions : public SessionSource {
   std::int64_t lastBusAttempt_ = -1'000'000;
 };
 
+// The user's one session with the idle time of the display, or of the
+// desktop's idle monitor where the display has no screen-saver extension.
 class DisplaySession : public SessionSource {
  public:
-  DisplaySession(std::string user, std::int64_t idleAfter)
-      : user_(std::move(user)), idleAfter_(idleAfter) {}
+  DisplaySession(std::string user, std::int64_t idleAfter,
+                 std::unique_ptr<DesktopIdle> desktop = {})
+      : user_(std::move(user)), idleAfter_(idleAfter), desktop_(std::move(desktop)) {}
 
   std::optional<std::vector<SeatSession>> Sessions(std::int64_t nowUnix) override {
-    const auto idleMs = DisplayIdleMilliseconds();
+    const std::optional<std::int64_t> idleMs =
+        desktop_ ? desktop_->IdleMilliseconds()
+                 : std::optional<std::int64_t>(DisplayIdleMilliseconds());
     if (!idleMs) return std::nullopt;
     SeatSession session{"display", user_, true, false, std::nullopt};
     const std::int64_t idle = *idleMs / 1000;
@@ -164,6 +170,7 @@ class DisplaySession : public SessionSource {
  private:
   std::string user_;
   std::int64_t idleAfter_;
+  std::unique_ptr<DesktopIdle> desktop_;
 };
 
 // logind for the sessions; the display's idle time for the user's own active
@@ -210,15 +217,18 @@ std::unique_ptr<SessionSource> OpenLogindSessions() {
 
 std::unique_ptr<SessionSource> OpenDisplaySession(const std::string& user,
                                                   std::int64_t idleAfterSeconds) {
-  if (!DisplayIdleMilliseconds()) return nullptr;
-  return std::make_unique<DisplaySession>(user, idleAfterSeconds);
+  if (DisplayIdleMilliseconds()) return std::make_unique<DisplaySession>(user, idleAfterSeconds);
+  auto desktop = DesktopIdle::Open();
+  if (!desktop) return nullptr;
+  return std::make_unique<DisplaySession>(user, idleAfterSeconds, std::move(desktop));
 }
 
 std::unique_ptr<SessionSource> OpenSessionSources(const std::string& user,
                                                   std::int64_t idleAfterSeconds,
-                                                  std::string& description) {
+                                                  std::string& description, bool* complete) {
   auto logind = OpenLogindSessions();
   auto display = OpenDisplaySession(user, idleAfterSeconds);
+  if (complete) *complete = logind && display;
   if (logind && display) {
     description = "logind sessions and the display's idle time";
     return std::make_unique<CombinedSessions>(std::move(logind), std::move(display), user);

@@ -29,16 +29,19 @@ class SessionSource {
 // The logind sessions, or nullptr when logind is not running here.
 std::unique_ptr<SessionSource> OpenLogindSessions();
 
-// The display's idle time for user: idle from idleAfterSeconds of no input.
-// nullptr when no display answers.
+// The display's idle time for user (X11 screen-saver extension, else the
+// desktop's idle monitor on the session bus): idle from idleAfterSeconds of
+// no input. nullptr when neither answers.
 std::unique_ptr<SessionSource> OpenDisplaySession(const std::string& user,
                                                   std::int64_t idleAfterSeconds);
 
 // logind where it runs, with the display's idle time filling in for the
 // user's own active session when logind has no idle hint; else the display
-// alone; else nullptr. description says what was found.
+// alone; else nullptr. description says what was found; complete is true
+// when both were, so that nothing more can turn up later.
 std::unique_ptr<SessionSource> OpenSessionSources(const std::string& user,
                                                   std::int64_t idleAfterSeconds,
-                                                  std::string& description);
+                                                  std::string& description,
+                                                  bool* complete = nullptr);
 
 }  // namespace brenvik::service

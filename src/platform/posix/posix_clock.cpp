@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <time.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <thread>
@@ -52,14 +53,15 @@ class IdleQuery {
     rootWindow_ = reinterpret_cast<DefaultRoot>(dlsym(x11, "XDefaultRootWindow"));
     alloc_ = reinterpret_cast<AllocInfo>(dlsym(xss, "XScreenSaverAllocInfo"));
     query_ = reinterpret_cast<QueryInfo>(dlsym(xss, "XScreenSaverQueryInfo"));
-    if (openDisplay_ && rootWindow_ && alloc_ && query_) {
-      display_ = openDisplay_(nullptr);
-      if (display_) info_ = alloc_();
-    }
+    usable_ = openDisplay_ && rootWindow_ && alloc_ && query_;
+    Connect();
   }
 
   // Milliseconds since the last input, or -1 when the display cannot tell.
   long long IdleMs() {
+    // A display that was not there yet (the service started before the
+    // user's session) is tried again every few seconds.
+    if (!display_ && usable_ && std::chrono::steady_clock::now() >= nextTry_) Connect();
     if (!display_ || !info_) return -1;
     if (query_(display_, rootWindow_(display_), info_) == 0) return -1;
     return static_cast<long long>(static_cast<ScreenSaverInfo*>(info_)->idle);
@@ -70,6 +72,15 @@ class IdleQuery {
   using DefaultRoot = unsigned long (*)(void*);
   using AllocInfo = void* (*)();
   using QueryInfo = int (*)(void*, unsigned long, void*);
+  void Connect() {
+    if (!usable_) return;
+    nextTry_ = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    display_ = openDisplay_(nullptr);
+    if (display_ && !info_) info_ = alloc_();
+  }
+
+  bool usable_ = false;
+  std::chrono::steady_clock::time_point nextTry_{};
   OpenDisplay openDisplay_ = nullptr;
   DefaultRoot rootWindow_ = nullptr;
   AllocInfo alloc_ = nullptr;

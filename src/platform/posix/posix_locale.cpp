@@ -2,9 +2,32 @@
 
 #include <langinfo.h>
 #include <locale.h>
+#include <string.h>
 
 namespace brenvik {
 namespace {
+
+// The locale's first day of the week, 0 = Monday. glibc names it as a count
+// from the week's base day (1 = the base day), and the base day as a date:
+// 19971130 (a Sunday, the usual one) or 19971201 (a Monday). Its items are
+// enumerators, not macros, so the C library is tested instead.
+int FirstDayOfWeek(locale_t loc, int fallback) {
+#ifdef __GLIBC__
+  const int first = nl_langinfo_l(_NL_TIME_FIRST_WEEKDAY, loc)[0];
+  if (first < 1 || first > 7) return fallback;
+  union {
+    const char* string;
+    unsigned int word;
+  } base{};
+  base.string = nl_langinfo_l(_NL_TIME_WEEK_1STDAY, loc);
+  const int baseSunday0 = base.word == 19971201u ? 1 : 0;  // 0 = Sunday
+  const int sunday0 = (baseSunday0 + first - 1) % 7;
+  return (sunday0 + 6) % 7;
+#else
+  (void)loc;
+  return fallback;
+#endif
+}
 
 // The pattern of one conversion, or nothing for conversions we leave out.
 std::string Conversion(char c, bool& known) {
@@ -97,17 +120,17 @@ LocaleInfo PosixLocale::Current() {
     info.shortMonthNames[static_cast<std::size_t>(m)] =
         LangInfo(loc, static_cast<nl_item>(ABMON_1 + m), info.shortMonthNames[static_cast<std::size_t>(m)].c_str());
   }
-#ifdef _NL_TIME_FIRST_WEEKDAY
-  if (loc) {
-    // glibc: the first weekday counted from the week's base day (1 = base,
-    // which is Sunday for the usual base 1997-11-30).
-    const int first = nl_langinfo_l(_NL_TIME_FIRST_WEEKDAY, loc)[0];
-    const int sundayBased = (first - 1 + 7) % 7;       // 0 = Sunday
-    info.firstDayOfWeek = (sundayBased + 6) % 7;      // 0 = Monday
-  }
-#endif
+  if (loc) info.firstDayOfWeek = FirstDayOfWeek(loc, info.firstDayOfWeek);
   if (loc) freelocale(loc);
   return info;
+}
+
+int PosixLocale::CompareText(const std::string& a, const std::string& b) {
+  locale_t loc = newlocale(LC_COLLATE_MASK, "", static_cast<locale_t>(nullptr));
+  if (!loc) return Locale::CompareText(a, b);
+  const int order = strcoll_l(a.c_str(), b.c_str(), loc);
+  freelocale(loc);
+  return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
 }  // namespace brenvik

@@ -12,6 +12,8 @@ namespace brenvik {
 class PosixLocale : public Locale {
  public:
   LocaleInfo Current() override;
+  // strcoll of the environment's LC_COLLATE.
+  int CompareText(const std::string& a, const std::string& b) override;
 };
 
 // "%d.%m.%Y" -> "dd.mm.yyyy", "%H:%M:%S" -> "hh:nn:ss", "%I:%M:%S %p" ->

@@ -68,18 +68,98 @@ bool IsExecutableFile(const std::string& path) {
 
 }  // namespace
 
-std::string ExecProgram(const std::string& execLine, const std::string& pathVariable) {
-  std::string word;
-  std::size_t i = 0;
-  while (i < execLine.size() && execLine[i] == ' ') ++i;
-  if (i < execLine.size() && execLine[i] == '"') {
-    for (++i; i < execLine.size() && execLine[i] != '"'; ++i) {
-      if (execLine[i] == '\\' && i + 1 < execLine.size()) ++i;
-      word += execLine[i];
+std::vector<std::string> ExecArguments(const std::string& execLine) {
+  // The value's own escapes first (\s \n \t \r \\), then the argument
+  // quoting of the Exec key: blanks separate arguments outside double
+  // quotes, and inside them a backslash takes the next character as it is.
+  std::string value;
+  for (std::size_t i = 0; i < execLine.size(); ++i) {
+    const char c = execLine[i];
+    if (c != '\\' || i + 1 == execLine.size()) {
+      value += c;
+      continue;
     }
-  } else {
-    while (i < execLine.size() && execLine[i] != ' ') word += execLine[i++];
+    const char next = execLine[++i];
+    switch (next) {
+      case 's':
+        value += ' ';
+        break;
+      case 'n':
+        value += '\n';
+        break;
+      case 't':
+        value += '\t';
+        break;
+      case 'r':
+        value += '\r';
+        break;
+      case '\\':
+        value += '\\';
+        break;
+      default:
+        value += '\\';
+        value += next;
+        break;
+    }
   }
+  std::vector<std::string> args;
+  std::string word;
+  bool inWord = false, quoted = false;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (quoted) {
+      if (c == '"') {
+        quoted = false;
+      } else {
+        if (c == '\\' && i + 1 < value.size()) ++i;
+        word += value[i];
+      }
+    } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+      if (inWord) args.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      inWord = true;
+      if (c == '"') {
+        quoted = true;
+      } else {
+        word += c;
+      }
+    }
+  }
+  if (inWord) args.push_back(word);
+  return args;
+}
+
+namespace {
+
+// The program env starts: after its options and VAR=value assignments.
+std::string AfterEnv(const std::vector<std::string>& args) {
+  std::size_t i = 1;
+  while (i < args.size()) {
+    const std::string& a = args[i];
+    if (a == "-u" || a == "--unset" || a == "-C" || a == "--chdir") {
+      i += 2;
+    } else if (a == "--") {
+      ++i;
+      break;
+    } else if (!a.empty() && (a[0] == '-' || a.find('=') != std::string::npos)) {
+      ++i;
+    } else {
+      break;
+    }
+  }
+  return i < args.size() ? args[i] : std::string();
+}
+
+}  // namespace
+
+std::string ExecProgram(const std::string& execLine, const std::string& pathVariable) {
+  const std::vector<std::string> args = ExecArguments(execLine);
+  if (args.empty()) return {};
+  std::string word = args[0];
+  const bool isEnv = word == "env" || (word.size() > 4 && word.ends_with("/env"));
+  if (isEnv && args.size() > 1) word = AfterEnv(args);
   if (word.empty() || word.find('/') != std::string::npos) return word;
   for (const std::string& folder : SplitByChar(pathVariable, ':')) {
     if (folder.empty()) continue;

@@ -23,8 +23,14 @@ class PosixShell : public Shell {
   bool ShowInFileManager(const std::string& path) override;
 };
 
-// The program an Exec= line starts: its first word with quotes removed and
-// field codes ignored, found through PATH when it has no slash.
+// The arguments of an Exec= value by the Desktop Entry rules: the value's
+// escapes (\s, \\, ...), then blanks between arguments, double quotes
+// around an argument and backslash escapes inside them. Field codes (%f)
+// stay as arguments.
+std::vector<std::string> ExecArguments(const std::string& execLine);
+// The program an Exec= line starts: its first argument, or with env the
+// first argument after env's options and VAR=value assignments; found
+// through PATH when it has no slash.
 std::string ExecProgram(const std::string& execLine, const std::string& pathVariable);
 
 // Starts argv[0] with the arguments, detached; false when it could not be

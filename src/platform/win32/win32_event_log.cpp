@@ -116,4 +116,20 @@ std::vector<EventLogRecord> Win32EventLog::ReadAll(EventLogName log) {
   return records;
 }
 
+namespace {
+
+class LinuxRecordsUnreadable : public EventLog {
+ public:
+  std::vector<EventLogRecord> ReadAll(EventLogName log) override {
+    if (log == EventLogName::Application) return {};
+    throw PlatformError("Linux boot records (wtmp, journal listings) can be read on Linux only");
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<EventLog> MakeBootRecordsEventLog(const BootRecordFiles&) {
+  return std::make_unique<LinuxRecordsUnreadable>();
+}
+
 }  // namespace brenvik

@@ -133,4 +133,13 @@ LocaleInfo Win32Locale::Current() {
   return info;
 }
 
+int Win32Locale::CompareText(const std::string& a, const std::string& b) {
+  const std::wstring wa = Utf8ToWide(a);
+  const std::wstring wb = Utf8ToWide(b);
+  const int result = CompareStringW(LOCALE_USER_DEFAULT, 0, wa.c_str(), static_cast<int>(wa.size()),
+                                    wb.c_str(), static_cast<int>(wb.size()));
+  if (result == 0) return Locale::CompareText(a, b);
+  return result - CSTR_EQUAL;  // CSTR_LESS_THAN, CSTR_EQUAL, CSTR_GREATER_THAN are 1, 2, 3
+}
+
 }  // namespace brenvik

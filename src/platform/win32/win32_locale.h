@@ -15,6 +15,8 @@ namespace brenvik {
 class Win32Locale : public Locale {
  public:
   LocaleInfo Current() override;
+  // CompareStringW of the user default locale.
+  int CompareText(const std::string& a, const std::string& b) override;
 };
 
 // A Windows date or time picture in the formatter's pattern language: d and

@@ -183,6 +183,9 @@ void WriteFilters(Summary& out, const LoginReportSettings& s, const Bounds& b,
 
 }  // namespace
 
+// A range of up to this many numbers is listed whole, past the first run too.
+constexpr std::int64_t kListedRangeNumbers = 1000;
+
 std::vector<std::int32_t> ParseRunNumbers(const std::string& text, std::int32_t lastRunID) {
   std::string cleaned;
   for (char ch : text) {
@@ -195,8 +198,9 @@ std::vector<std::int32_t> ParseRunNumbers(const std::string& text, std::int32_t 
   const std::int64_t runs = std::max<std::int32_t>(lastRunID, 0);
   std::vector<std::int32_t> cover(static_cast<std::size_t>(runs) + 2, 0);
   std::vector<std::int64_t> others;
-  // A range reaches below 1 or above the runs by one number at most (0, or
-  // its start beyond the first run).
+  // Numbers beyond the first run, as ranges merged at the end, so that a
+  // text repeating a range costs its pieces, not the pieces times the range.
+  std::vector<std::pair<std::int64_t, std::int64_t>> beyond;
   const auto addRange = [&](std::int64_t from, std::int64_t to) {
     for (std::int64_t k = from; k <= std::min<std::int64_t>(to, 0); ++k) others.push_back(k);
     const std::int64_t low = std::max<std::int64_t>(from, 1);
@@ -205,7 +209,7 @@ std::vector<std::int32_t> ParseRunNumbers(const std::string& text, std::int32_t 
       ++cover[static_cast<std::size_t>(low)];
       --cover[static_cast<std::size_t>(high) + 1];
     }
-    for (std::int64_t k = std::max(from, runs + 1); k <= to; ++k) others.push_back(k);
+    if (std::max(from, runs + 1) <= to) beyond.emplace_back(std::max(from, runs + 1), to);
   };
   for (const std::string& piece : SplitByChar(cleaned, ',')) {
     std::size_t pos = 0;
@@ -217,11 +221,14 @@ std::vector<std::int32_t> ParseRunNumbers(const std::string& text, std::int32_t 
       ++pos;
       const std::string endDigits = DigitsFrom(piece, pos);
       if (!endDigits.empty()) {
-        // Numbers beyond the first run select nothing; cutting the range
-        // there keeps "1-999999999" from listing a billion runs.
+        // Numbers beyond the first run select nothing but stay listed; a
+        // long range is cut there, which keeps "1-999999999" from listing a
+        // billion numbers.
         m = RunNumber(endDigits);
         if (m == -1) m = INT32_MAX;
-        m = std::max<std::int64_t>(n, std::min<std::int64_t>(m, std::max<std::int64_t>(runs, n)));
+        m = std::max<std::int64_t>(m, n);
+        if (m - n >= kListedRangeNumbers)
+          m = std::min<std::int64_t>(m, std::max<std::int64_t>(runs, n));
       }
     }
     addRange(n, m);
@@ -236,6 +243,12 @@ std::vector<std::int32_t> ParseRunNumbers(const std::string& text, std::int32_t 
     if (depth > 0) add(k);
   }
   for (std::int64_t k : others) add(k);
+  std::sort(beyond.begin(), beyond.end());
+  std::int64_t listedUpTo = runs;
+  for (const auto& [from, to] : beyond) {
+    for (std::int64_t k = std::max(from, listedUpTo + 1); k <= to; ++k) add(k);
+    listedUpTo = std::max(listedUpTo, to);
+  }
   std::sort(ids.begin(), ids.end());
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   return ids;

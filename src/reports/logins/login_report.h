@@ -37,8 +37,9 @@ struct LoginReportSettings {
 // The run IDs named by a run-number text ("1,2,3", "1-3", "2;4"), counted
 // back from the last run (number 1 is lastRunID), each once, sorted
 // ascending. Pieces without leading digits are ignored; a range end not
-// above its start adds nothing more. Range ends beyond the first run are cut
-// there, so the list never holds more than the runs plus one per piece.
+// above its start adds nothing more. Numbers beyond the first run are listed
+// (they select nothing); a range of more than 1,000 numbers is cut at the
+// first run, so that a huge range does not list millions of numbers.
 std::vector<std::int32_t> ParseRunNumbers(const std::string& text, std::int32_t lastRunID);
 
 // The index of the run a moment selects: the run it lies in, else the next

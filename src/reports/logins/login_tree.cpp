@@ -60,7 +60,7 @@ void LoginTree::Sort() {
   for (LoginTreeRun& run : runs_) {
     std::stable_sort(run.logins.begin(), run.logins.end(),
                      [&](const TRecComputerRun* a, const TRecComputerRun* b) {
-                       const int order = CompareLoginNodes(*a, *b, column);
+                       const int order = CompareLoginNodes(*a, *b, column, textOrder_);
                        return descending ? order > 0 : order < 0;
                      });
   }
@@ -120,13 +120,15 @@ CellFont LoginCellFont(const TRecComputerRun& r, int column, bool staticText) {
   return {r.Level == 0, false};
 }
 
-int CompareLoginNodes(const TRecComputerRun& a, const TRecComputerRun& b, int column) {
+int CompareLoginNodes(const TRecComputerRun& a, const TRecComputerRun& b, int column,
+                      const TextOrder& textOrder) {
   if (a.Level == 0 || b.Level == 0) return 0;
   const auto sign = [](std::int64_t d) { return d < 0 ? -1 : (d > 0 ? 1 : 0); };
   switch (column) {
     case 0: {
-      const int order = (a.rUserName + a.rDomain).compare(b.rUserName + b.rDomain);
-      return sign(order);
+      const std::string nameA = a.rUserName + a.rDomain;
+      const std::string nameB = b.rUserName + b.rDomain;
+      return sign(textOrder ? textOrder(nameA, nameB) : nameA.compare(nameB));
     }
     case 1: return CompareMoments(a.rStartDateTime, b.rStartDateTime);
     case 2: return sign(std::int64_t{a.rUptimeSeconds} - b.rUptimeSeconds);

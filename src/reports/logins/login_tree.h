@@ -48,8 +48,10 @@ class LoginTree {
   // Current sort column ascending -> descending -> no sort (rows stay);
   // another column -> ascending. Only the left button counts.
   void HeaderClick(int column, MouseButton button);
-  // Stable sort of the logins within each run by the sort state.
+  // Stable sort of the logins within each run by the sort state; user
+  // names compare by the text order given (bytes until one is set).
   void Sort();
+  void SetTextOrder(TextOrder order) { textOrder_ = std::move(order); }
 
   void CollapseAll();
   void ExpandAll();
@@ -59,6 +61,7 @@ class LoginTree {
   std::vector<LoginTreeRun> runs_;
   int sortColumn_ = 1;
   int sortDirection_ = 0;
+  TextOrder textOrder_;
 };
 
 // Texts of a cell (normal or static) for a run or a login record.
@@ -66,7 +69,9 @@ std::string LoginCellText(const TRecComputerRun& record, int column, bool static
                           const LocaleInfo& locale, DateTime now);
 std::string LoginCellHint(const TRecComputerRun& record, int column);
 CellFont LoginCellFont(const TRecComputerRun& record, int column, bool staticText);
-// <0, 0, >0; equal unless both records are logins.
-int CompareLoginNodes(const TRecComputerRun& a, const TRecComputerRun& b, int column);
+// <0, 0, >0; equal unless both records are logins. User names compare by
+// textOrder (their bytes when it is empty).
+int CompareLoginNodes(const TRecComputerRun& a, const TRecComputerRun& b, int column,
+                      const TextOrder& textOrder = {});
 
 }  // namespace brenvik

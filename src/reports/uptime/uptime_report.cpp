@@ -14,8 +14,11 @@ namespace brenvik {
 
 namespace {
 
+// The span from the start to the end, or to the start plus the seconds of
+// secondsField; empty when the start or the field it ends with is null.
 std::string SpanText(const Cursor& row, std::optional<FieldId> secondsField) {
-  if (row.IsNull(history::kDateTimeStart) || row.IsNull(history::kDateTimeEnd)) return {};
+  const FieldId endField = secondsField ? *secondsField : history::kDateTimeEnd;
+  if (row.IsNull(history::kDateTimeStart) || row.IsNull(endField)) return {};
   const DateTime start = row.AsDateTime(history::kDateTimeStart);
   const DateTime end =
       secondsField ? AddSeconds(start, row.AsLargeint(*secondsField)) : row.AsDateTime(history::kDateTimeEnd);

@@ -60,6 +60,7 @@ LoginRunsMode StoredRunsMode(const EnvironmentValues& values) {
 void LoginsPage::Attach(LoginsPageParts parts) {
   if (!dialogs_.showMessage) dialogs_ = DefaultDialogs(this);
   parts_ = std::move(parts);
+  tree_.SetTextOrder(parts_.textOrder);
   showing_ = true;
   const int period = cmbbRunPeriod_->currentIndex();
   cmbbRunPeriod_->clear();

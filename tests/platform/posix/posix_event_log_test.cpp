@@ -32,7 +32,8 @@ TEST(PosixEventLog, TheJournalStandsInWhenThereIsNoAccountingFile) {
   test::TempDir dir;
   dir.Write("boots.txt", kBoots);
   PosixEventLog log(dir.File("no-wtmp"), "cat '" + dir.File("boots.txt") + "'");
-  EXPECT_EQ(log.ReadAll(EventLogName::System).size(), 4u);
+  // The first boot's last entry is repeated: the run is known to end there.
+  EXPECT_EQ(log.ReadAll(EventLogName::System).size(), 5u);
   EXPECT_TRUE(log.ReadAll(EventLogName::Application).empty());
   EXPECT_THROW(PosixEventLog(dir.File("no-wtmp"), "false").ReadAll(EventLogName::System),
                PlatformError);

@@ -92,6 +92,8 @@ TEST(PosixShell, FindsTheProgramOfALauncher) {
   ::chmod(dir.File("tool").c_str(), 0755);
   EXPECT_EQ(ExecProgram("tool --flag %U", "/nonexistent:" + dir.path()), dir.File("tool"));
   EXPECT_EQ(ExecProgram("\"/opt/My App/app\" %f", ""), "/opt/My App/app");
+  EXPECT_EQ(ExecProgram("env GDK_BACKEND=x11 A=\"b c\" tool %U", dir.path()), dir.File("tool"));
+  EXPECT_EQ(ExecProgram("/usr/bin/env -u X BAMF=1 /snap/bin/code --new", ""), "/snap/bin/code");
   dir.Write("app.desktop",
             "[Desktop Entry]\nName=App\nExec=" + dir.File("tool") + " %U\nComment=Does things\n"
             "[Desktop Action x]\nExec=other\n");
@@ -103,6 +105,18 @@ TEST(PosixShell, FindsTheProgramOfALauncher) {
   EXPECT_TRUE(shell.IsProgramFile(dir.File("tool")));
   EXPECT_FALSE(shell.IsProgramFile(dir.File("app.desktop")));
   EXPECT_FALSE(shell.ResolveShortcut(dir.File("tool")).has_value());
+}
+
+TEST(PosixShell, ExecValuesFollowTheDesktopEntryQuoting) {
+  using Args = std::vector<std::string>;
+  EXPECT_EQ(ExecArguments("\"/opt/Some App/app\" --flag"), (Args{"/opt/Some App/app", "--flag"}));
+  // Inside quotes a backslash takes the next character; the value's own
+  // escape layer turns a doubled backslash into one first.
+  EXPECT_EQ(ExecArguments("sh -c \"echo \\\\\"hi\\\\\" \\\\$HOME\""),
+            (Args{"sh", "-c", "echo \"hi\" $HOME"}));
+  EXPECT_EQ(ExecArguments("\"/opt/My\\sApp/app\"\t%f  x"), (Args{"/opt/My App/app", "%f", "x"}));
+  EXPECT_EQ(ExecArguments("a \"\" b"), (Args{"a", "", "b"}));
+  EXPECT_EQ(ExecArguments("   "), Args{});
 }
 
 TEST(PosixShell, ReportsAProgramThatCannotBeStarted) {
@@ -125,7 +139,7 @@ TEST(PosixEventLog, BootAndShutdownRecordsOfTheAccountingFile) {
   add(USER_PROCESS, "ann", 1367341600);
   add(RUN_LVL, "shutdown", 1367345109);
   dir.Write("wtmp", bytes);
-  PosixEventLog log(dir.File("wtmp"));
+  PosixEventLog log(dir.File("wtmp"), "");
   const auto records = log.ReadAll(EventLogName::System);
   ASSERT_EQ(records.size(), 3u);
   EXPECT_EQ(records[0].eventId, kEventBoot);

@@ -115,5 +115,17 @@ TEST_F(UserPictures, ChangedPicturesAndFirstDayAreFollowed) {
   EXPECT_EQ(Win32Locale().Current().firstDayOfWeek, 6);
 }
 
+TEST(Win32Locale, TextsCompareByTheUserLocaleAndKeepLetterCase) {
+  Win32Locale locale;
+  EXPECT_LT(locale.CompareText("ann", "Bob"), 0);
+  EXPECT_GT(locale.CompareText("carl", "Bob"), 0);
+  EXPECT_NE(locale.CompareText("bob", "Bob"), 0);
+  EXPECT_EQ(locale.CompareText("B\xC3\xB6"
+                               "b",
+                               "B\xC3\xB6"
+                               "b"),
+            0);
+}
+
 }  // namespace
 }  // namespace brenvik

@@ -90,6 +90,9 @@ TEST(ParseRunNumbers, ListsRangesAndSeparators) {
   EXPECT_EQ(ParseRunNumbers("x,5a,-3,", 20), std::vector<std::int32_t>{16});
   EXPECT_EQ(ParseRunNumbers("7", 3), std::vector<std::int32_t>{-3});  // listed, selects nothing
   EXPECT_EQ(ParseRunNumbers("1-999999999", 4).size(), 4u);  // cut at the first run
+  // A small range past the first run lists its numbers, as a single one does.
+  EXPECT_EQ(ParseRunNumbers("6-9", 7), (std::vector<std::int32_t>{-1, 0, 1, 2}));
+  EXPECT_EQ(ParseRunNumbers("5-1004", 4).size(), 1000u);
   EXPECT_TRUE(ParseRunNumbers("", 20).empty());
 }
 
@@ -100,6 +103,9 @@ TEST(ParseRunNumbers, NamesEachRunOnceHoweverOftenTheTextDoes) {
   std::string text;
   for (int i = 0; i < 20'000; ++i) text += "1-100000,";
   EXPECT_EQ(ParseRunNumbers(text, 100'000).size(), 100'000u);
+  text.clear();
+  for (int i = 0; i < 20'000; ++i) text += "5-1004,";
+  EXPECT_EQ(ParseRunNumbers(text, 4).size(), 1000u);
 }
 
 TEST_F(LoginReport, LocateRunFindsTheRunOrTheNextOne) {

@@ -76,6 +76,19 @@ TEST_F(UptimeReport, CalculatedFieldsGiveDurationsAndTitles) {
   EXPECT_EQ(ProgramTitleImageIndex(report, programs_.directory), 0);
 }
 
+TEST_F(UptimeReport, ASpanIsEmptyOnlyWhenTheStartOrItsOwnFieldIsNull) {
+  AppendHistoryRow(
+      *table_,
+      {.user = "", .start = kDay, .idleSeconds = 60, .activeSeconds = 120, .nullEnd = true});
+  AppendHistoryRow(*table_, {.user = "", .start = kDay, .end = kDay + 1 / 24.0, .nullSpans = true});
+  Cursor& report = Report();
+  std::vector<std::string> rows;
+  for (report.First(); !report.Eof(); report.Next())
+    rows.push_back(report.AsText(history::kRecUptime) + "|" + report.AsText(history::kRecActTime) +
+                   "|" + report.AsText(history::kRecIdleTime));
+  EXPECT_EQ(rows, (std::vector<std::string>{"|00:02:00|00:01:00", "01:00:00||"}));
+}
+
 TEST_F(UptimeReport, SummaryOfAnEmptyReport) {
   const UptimeSummary s = ShowSummary(Report(), "\r\nfilters\r\n", "<i>f</i>", kNow);
   EXPECT_EQ(s.plain,
