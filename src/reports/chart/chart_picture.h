@@ -107,6 +107,8 @@ void StackBelow(ChartPicture& top, const ChartPicture& below);
 // Font size of the labels, and the width a label of n characters is given
 // when the layouts space labels (a generous average, so labels do not meet).
 inline constexpr double kChartFontPixels = 11;
+// The width of the charts in the HTML exports.
+inline constexpr double kExportChartWidth = 900;
 inline constexpr double kChartCharWidth = 6.5;
 double LabelWidth(const std::string& text);
 

@@ -1,5 +1,7 @@
 #include "reports/chart/history_chart.h"
 
+#include <algorithm>
+
 #include "datastore/tables.h"
 #include "records/date_format.h"
 #include "reports/chart/report_timeline.h"
@@ -50,8 +52,22 @@ std::vector<RunSpan> ReportRunSpans(Cursor& report) {
   return runs;
 }
 
+namespace {
+
+// The runs the bars add up: the computer's when the report holds any (a
+// program's time is not the computer's), else the programs'.
+std::vector<RunSpan> BarRuns(Cursor& report) {
+  std::vector<RunSpan> runs = ReportRunSpans(report);
+  const bool windows =
+      std::any_of(runs.begin(), runs.end(), [](const RunSpan& run) { return run.isWindows; });
+  if (windows) std::erase_if(runs, [](const RunSpan& run) { return !run.isWindows; });
+  return runs;
+}
+
+}  // namespace
+
 HistoryChartData BuildHistoryChartData(Cursor& report, int firstDayOfWeek, BucketSize size) {
-  const std::vector<RunSpan> runs = ReportRunSpans(report);
+  const std::vector<RunSpan> runs = BarRuns(report);
   HistoryChartData data;
   data.size = size;
   data.buckets = BucketDays(BuildDayFigures(runs, DaysOfRuns(runs)), size, firstDayOfWeek);
@@ -59,7 +75,7 @@ HistoryChartData BuildHistoryChartData(Cursor& report, int firstDayOfWeek, Bucke
 }
 
 HistoryChartData BuildHistoryChartData(Cursor& report, int firstDayOfWeek) {
-  const std::vector<RunSpan> runs = ReportRunSpans(report);
+  const std::vector<RunSpan> runs = BarRuns(report);
   const DayRange range = DaysOfRuns(runs);
   HistoryChartData data;
   data.size = BucketSizeFor(range);

@@ -27,7 +27,8 @@ struct HistoryChartData {
 // the day figures take them.
 std::vector<RunSpan> ReportRunSpans(Cursor& report);
 
-// Buckets of the size that keeps the chart readable.
+// The bars add up the computer's runs when the report holds any, else the
+// programs' runs. Buckets of the size that keeps the chart readable.
 HistoryChartData BuildHistoryChartData(Cursor& report, int firstDayOfWeek);
 // Buckets of the size given.
 HistoryChartData BuildHistoryChartData(Cursor& report, int firstDayOfWeek, BucketSize size);
