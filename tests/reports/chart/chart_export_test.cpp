@@ -48,8 +48,8 @@ class ChartExport : public ::testing::Test {
 };
 
 TEST_F(ChartExport, UptimeFileCarriesTheChartAboveTheTableAndIsOtherwiseUnchanged) {
-  test::AppendHistoryRow(*table_, {.start = kDay + 0.3, .end = kDay + 0.7, .closedOk = false});
-  test::AppendHistoryRow(*table_, {.start = kDay + 1.3, .end = kDay + 1.4});
+  test::AppendHistoryRow(*table_, {.user = "", .start = kDay + 0.3, .end = kDay + 0.7, .closedOk = false});
+  test::AppendHistoryRow(*table_, {.user = "", .start = kDay + 1.3, .end = kDay + 1.4});
   const std::string html = ExportedFile();
   const auto [rest, svg] = SplitOffSvg(html);
   ASSERT_FALSE(svg.empty());

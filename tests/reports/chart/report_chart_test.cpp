@@ -38,14 +38,14 @@ class ReportChart : public ::testing::Test {
   // idle), a program run 09:00-09:30, Windows again from 20:00 still running
   // at 23:00, and a run two days later.
   void AddRows() {
-    AppendHistoryRow(*table_, {.start = kDay - 2 / 24.0, .end = kDay + 18 / 24.0,
+    AppendHistoryRow(*table_, {.user = "", .start = kDay - 2 / 24.0, .end = kDay + 18 / 24.0,
                                .idleSeconds = 3600, .activeSeconds = 8 * 3600, .closedOk = false});
     AppendHistoryRow(*table_, {.user = "ann [PC1]", .exePath = "C:\\Apps\\edit.exe",
                                .start = kDay + 9 / 24.0, .end = kDay + 9.5 / 24.0,
                                .activeSeconds = 1800});
-    AppendHistoryRow(*table_, {.start = kDay + 20 / 24.0, .end = kDay + 23 / 24.0,
+    AppendHistoryRow(*table_, {.user = "", .start = kDay + 20 / 24.0, .end = kDay + 23 / 24.0,
                                .incomplete = true});
-    AppendHistoryRow(*table_, {.start = kDay + 2 + 8 / 24.0, .end = kDay + 2 + 9 / 24.0});
+    AppendHistoryRow(*table_, {.user = "", .start = kDay + 2 + 8 / 24.0, .end = kDay + 2 + 9 / 24.0});
   }
 
   test::ProgramsFixture programs_;
@@ -115,11 +115,13 @@ TEST_F(ReportChart, DayBucketsCarryTheDayFiguresAndSelectTheirRows) {
 
 TEST_F(ReportChart, AReportOfMonthsIsDrawnInWeeks) {
   for (int day = 0; day < 200; day += 3) {
-    AppendHistoryRow(*table_, {.start = kDay + day + 0.3, .end = kDay + day + 0.6});
+    AppendHistoryRow(*table_, {.user = "", .start = kDay + day + 0.3, .end = kDay + day + 0.6});
   }
   const HistoryChartData data = BuildHistoryChartData(Report(), 0);
   EXPECT_EQ(data.size, BucketSize::Week);
-  EXPECT_EQ(BucketLabel(data.buckets[0], data.size), "2013-04-29");  // its Monday
+  // The first week begins with the report, the next ones on Mondays.
+  EXPECT_EQ(BucketLabel(data.buckets[0], data.size), "2013-05-01");
+  EXPECT_EQ(BucketLabel(data.buckets[1], data.size), "2013-05-06");
   const BarChartInput bars = HistoryBarsInput(data, -1, LocaleInfo{}, kNow);
   EXPECT_EQ(bars.title, "Uptime per week");
   EXPECT_EQ(bars.bars.size(), data.buckets.size());
@@ -152,7 +154,9 @@ TEST_F(ReportChart, ThePictureShowsTheBarsAndTheSelectedDaysTimeline) {
   EXPECT_EQ(spans, 3);
   // The timeline lies under the bars.
   for (const ChartHit& hit : picture.hits)
-    if (hit.kind == HitKind::Span) EXPECT_GE(hit.rect.y, kHistoryBarsHeight);
+    if (hit.kind == HitKind::Span) {
+      EXPECT_GE(hit.rect.y, kHistoryBarsHeight);
+    }
 }
 
 TEST_F(ReportChart, AnEmptyReportGivesAPlainMessage) {
