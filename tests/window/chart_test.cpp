@@ -4,6 +4,7 @@
 // and selects the day's rows in the grid, a click on a span its row; the
 // chart's data goes to a CSV file. The Logins page's timeline shows the run
 // of the tree's current row, and a click on a login selects it in the tree.
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QtTest>
