@@ -73,7 +73,8 @@ QWidget* HistoryPage::BuildReportTab() {
   grid_ = new HistoryGridView(model_, splitter);
   splitter->addWidget(chartArea_);
   splitter->addWidget(grid_);
-  splitter->setStretchFactor(0, 1);
+  // The chart's bars in full at first; the user moves the splitter.
+  splitter->setSizes({static_cast<int>(kHistoryBarsHeightBeside) + 4, 100});
   splitter->setStretchFactor(1, 1);
   layout->addWidget(splitter, 1, 0, 1, 3);
   label35_ = BoldLabel("", "Label35", tab);

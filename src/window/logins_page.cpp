@@ -76,8 +76,8 @@ QWidget* LoginsPage::BuildReportTab() {
   area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   splitter->addWidget(view_);
   splitter->addWidget(area);
-  splitter->setStretchFactor(0, 3);
-  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({160, 110});
+  splitter->setStretchFactor(0, 1);
   timeline_->SetLayout([this](double width) { return LayOutTimeline(width); });
   layout->addWidget(splitter, 0, 0, 1, 3);
   layout->addWidget(Named(new QLabel("Summary:", tab), "Label28"), 1, 0, 1, 3);

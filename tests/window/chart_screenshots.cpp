@@ -2,7 +2,8 @@
 // a generated year of history (tools/brenvik-datagen) into the folder given
 // as the first argument: the year's bars with the last bucket's timeline,
 // one day's timeline after a click on its bar, and a computer run's
-// timeline with its logins. For looking at the charts by eye; not a test.
+// timeline with its logins; and the two HTML exports (named on the output).
+// For looking at the charts by eye; not a test.
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
   brenvik::datagen::GeneratorOptions options;
   options.boots = argc > 2 ? std::stoul(argv[2]) : 420;
   options.firstBoot = brenvik::EncodeDateTime(2012, 4, 2, 8, 0, 0);
-  options.timeScale = argc > 3 ? std::stod(argv[3]) : 0.35;
+  options.timeScale = argc > 3 ? std::stod(argv[3]) : 1.7;
   const auto history = brenvik::datagen::WriteDataTree(options, fixture.folders.dataFolder);
   // The clock an hour after the last run, the current run up for ten minutes.
   fixture.clock->local = history.boots.back().end + 1 / 24.0;
@@ -52,12 +53,16 @@ int main(int argc, char** argv) {
     }
   }
   grab("History-chart-clicked");
+  // The HTML exports, for a look in a browser: their names on the output.
+  window.findChild<QPushButton*>("btExportUptimeHTML")->click();
   window.findChild<QPushButton*>("btLoginHist")->click();
   window.findChild<QPushButton*>("btBrowseLogins")->click();
   auto* tree = window.Logins()->TreeView();
   const int runs = tree->Model()->rowCount();
   if (runs > 3) tree->setCurrentIndex(tree->Model()->index(runs - 3, 0));
   grab("Logins-timeline");
+  window.findChild<QPushButton*>("btExportLoginsHTML")->click();
+  for (const std::string& file : fixture.shell->opened) std::printf("exported %s\n", file.c_str());
   std::printf("%zu boots from %s, %d runs with logins\n", history.boots.size(),
               brenvik::FormatDateTime("yyyy-mm-dd", history.boots.front().start, {}).c_str(),
               runs);

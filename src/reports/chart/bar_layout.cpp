@@ -69,19 +69,24 @@ void AddBar(ChartPicture& picture, const Plot& plot, const ChartBar& bar, std::s
                           HitKind::Bar, static_cast<long long>(index), bar.hover});
 }
 
-// Labels under every n-th bar, n chosen so that they keep apart.
+// Labels under every n-th bar, n chosen so that they keep apart; the first
+// starts at its bar, and a label that would still meet the one before it
+// (or run past the plot) is left out.
 void AddBarLabels(ChartPicture& picture, const Plot& plot, const std::vector<ChartBar>& bars) {
   double widest = 0;
   for (const ChartBar& bar : bars) widest = std::max(widest, LabelWidth(bar.label));
   const auto every =
       static_cast<std::size_t>(std::max(1.0, std::ceil((widest + 8) / std::max(plot.slot, 0.01))));
   const double y = plot.top + plot.height + 14;
+  double freeFrom = plot.left;
   for (std::size_t i = 0; i < bars.size(); i += every) {
-    const double x = plot.left + (static_cast<double>(i) + 0.5) * plot.slot;
-    // The first label starts at its bar, so that it is not cut at the edge.
-    const bool first = i == 0 && every > 1;
-    picture.labels.push_back({first ? plot.left : x, y, bars[i].label,
-                              first ? TextAnchor::Start : TextAnchor::Middle});
+    const double width = LabelWidth(bars[i].label);
+    const double middle = plot.left + (static_cast<double>(i) + 0.5) * plot.slot;
+    const double from = i == 0 ? plot.left : middle - width / 2;
+    if (from < freeFrom || from + width > plot.left + plot.width + 8) continue;
+    picture.labels.push_back({i == 0 ? from : middle, y, bars[i].label,
+                              i == 0 ? TextAnchor::Start : TextAnchor::Middle});
+    freeFrom = from + width + 8;
   }
 }
 

@@ -1,5 +1,6 @@
 #include "reports/chart/chart_picture.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace brenvik {
@@ -33,28 +34,47 @@ const ChartHit* HitAt(const ChartPicture& picture, double x, double y) {
   return nullptr;
 }
 
-void StackBelow(ChartPicture& top, const ChartPicture& below) {
-  const double dy = top.height;
-  for (ChartBox box : below.boxes) {
+namespace {
+
+// Adds the shapes of from to into, moved by dx and dy.
+void AddMoved(ChartPicture& into, const ChartPicture& from, double dx, double dy) {
+  for (ChartBox box : from.boxes) {
+    box.rect.x += dx;
     box.rect.y += dy;
-    top.boxes.push_back(box);
+    into.boxes.push_back(box);
   }
-  for (ChartLine line : below.lines) {
+  for (ChartLine line : from.lines) {
+    line.x1 += dx;
+    line.x2 += dx;
     line.y1 += dy;
     line.y2 += dy;
-    top.lines.push_back(line);
+    into.lines.push_back(line);
   }
-  for (ChartLabel label : below.labels) {
+  for (ChartLabel label : from.labels) {
+    label.x += dx;
     label.y += dy;
-    top.labels.push_back(std::move(label));
+    into.labels.push_back(std::move(label));
   }
-  for (ChartHit hit : below.hits) {
+  for (ChartHit hit : from.hits) {
+    hit.rect.x += dx;
     hit.rect.y += dy;
-    top.hits.push_back(std::move(hit));
+    into.hits.push_back(std::move(hit));
   }
+  if (into.message.empty()) into.message = from.message;
+}
+
+}  // namespace
+
+void StackBelow(ChartPicture& top, const ChartPicture& below) {
+  AddMoved(top, below, 0, top.height);
   top.height += below.height;
-  if (below.width > top.width) top.width = below.width;
-  if (top.message.empty()) top.message = below.message;
+  top.width = std::max(top.width, below.width);
+}
+
+void PlaceBeside(ChartPicture& left, const ChartPicture& right) {
+  AddMoved(left, right, left.width, 0);
+  left.width += right.width;
+  left.height = std::max(left.height, right.height);
 }
 
 double LabelWidth(const std::string& text) {

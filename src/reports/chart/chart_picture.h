@@ -103,6 +103,9 @@ const ChartHit* HitAt(const ChartPicture& picture, double x, double y);
 // Appends below to the bottom of top (shifted down by top's height); the
 // widths are the larger of the two, and a message of either is kept.
 void StackBelow(ChartPicture& top, const ChartPicture& below);
+// Appends right to the right of left (shifted by left's width); the heights
+// are the larger of the two.
+void PlaceBeside(ChartPicture& left, const ChartPicture& right);
 
 // Font size of the labels, and the width a label of n characters is given
 // when the layouts space labels (a generous average, so labels do not meet).

@@ -1,6 +1,7 @@
 #include "reports/chart/history_chart.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "datastore/tables.h"
 #include "records/date_format.h"
@@ -124,15 +125,24 @@ BarChartInput HistoryBarsInput(const HistoryChartData& data, int selected,
 }
 
 ChartPicture HistoryChartPicture(Cursor& report, const HistoryChartData& data, int selected,
-                                 double width, const LocaleInfo& locale, DateTime now) {
+                                 double width, const LocaleInfo& locale, DateTime now,
+                                 bool beside) {
+  const bool shown = selected >= 0 && selected < static_cast<int>(data.buckets.size());
+  const double barsWidth = beside && shown ? std::floor(width * 0.6) : width;
   ChartPicture picture =
-      LayOutBars(HistoryBarsInput(data, selected, locale, now), width, kHistoryBarsHeight);
-  if (selected < 0 || selected >= static_cast<int>(data.buckets.size())) return picture;
+      LayOutBars(HistoryBarsInput(data, selected, locale, now), barsWidth,
+                 beside ? kHistoryBarsHeightBeside : kHistoryBarsHeight);
+  if (!shown) return picture;
   const PeriodFigures& bucket = data.buckets[static_cast<std::size_t>(selected)];
   TimelineInput timeline =
       ReportTimeline(report, BucketFrom(bucket), BucketTo(bucket), locale, now);
   timeline.title = BucketName(bucket, data.size, locale);
-  StackBelow(picture, LayOutTimeline(timeline, width));
+  const ChartPicture spans = LayOutTimeline(timeline, width - barsWidth);
+  if (beside) {
+    PlaceBeside(picture, spans);
+  } else {
+    StackBelow(picture, spans);
+  }
   return picture;
 }
 

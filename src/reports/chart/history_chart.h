@@ -47,14 +47,18 @@ std::string BucketHover(const PeriodFigures& bucket, BucketSize size, const Loca
 inline constexpr const char* kEmptyChartMessage =
     "No uptime history in this report: nothing to draw.";
 inline constexpr double kHistoryBarsHeight = 190;
+inline constexpr double kHistoryBarsHeightBeside = 160;
 
 BarChartInput HistoryBarsInput(const HistoryChartData& data, int selected,
                                const LocaleInfo& locale, DateTime now);
 
 // The bars and, beneath them, the timeline of the selected bucket (none when
-// selected is outside the buckets).
+// selected is outside the buckets); beside: the timeline right of the bars
+// instead (a wide and low place, such as the window's), the bars taking
+// three fifths of the width.
 ChartPicture HistoryChartPicture(Cursor& report, const HistoryChartData& data, int selected,
-                                 double width, const LocaleInfo& locale, DateTime now);
+                                 double width, const LocaleInfo& locale, DateTime now,
+                                 bool beside = false);
 
 // The bucket shown when none is chosen: the last one (-1 without buckets).
 int DefaultSelectedBucket(const HistoryChartData& data);

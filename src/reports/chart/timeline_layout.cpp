@@ -55,8 +55,11 @@ void AddScale(ChartPicture& picture, const TimelineInput& input, double left, do
     if (at > offset + seconds + 1e-6) break;
     const double x = left + (at - offset) / seconds * plotWidth;
     picture.lines.push_back({x, kTimelineTop - 6, x, bottom, ChartInk::Grid});
-    const DateTime moment = midnight + at / kDaySeconds;
-    picture.labels.push_back({x, kTimelineTop - 9, TickText(moment, step), TextAnchor::Middle});
+    const std::string text = TickText(midnight + at / kDaySeconds, step);
+    // A label at the right end ends there rather than running out of the picture.
+    const bool atEnd = x + LabelWidth(text) / 2 > left + plotWidth + 4;
+    picture.labels.push_back(
+        {x, kTimelineTop - 9, text, atEnd ? TextAnchor::End : TextAnchor::Middle});
   }
 }
 

@@ -185,12 +185,13 @@ ChartPicture HistoryPage::LayOutChart(double width) {
   if (!model_->Report()) {
     ChartPicture closed;
     closed.width = width;
-    closed.height = kHistoryBarsHeight;
+    closed.height = kHistoryBarsHeightBeside;
     closed.message = state_.noticeVisible ? "" : "Browse the uptime history to see its chart.";
     return closed;
   }
+  // The window is wide and low: the timeline beside the bars.
   return HistoryChartPicture(*model_->Report(), chartData_, chartSelected_, width, parts_.locale,
-                             Now());
+                             Now(), true);
 }
 
 void HistoryPage::ChartClick(HitKind kind, long long item) {

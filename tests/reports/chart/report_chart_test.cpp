@@ -159,6 +159,19 @@ TEST_F(ReportChart, ThePictureShowsTheBarsAndTheSelectedDaysTimeline) {
     }
 }
 
+TEST_F(ReportChart, BesideTheBarsTheTimelineTakesTheRightTwoFifths) {
+  AddRows();
+  Cursor& report = Report();
+  const HistoryChartData data = BuildHistoryChartData(report, 0);
+  const ChartPicture picture = HistoryChartPicture(report, data, 1, 1000, LocaleInfo{}, kNow, true);
+  EXPECT_EQ(picture.width, 1000);
+  EXPECT_EQ(picture.height, kHistoryBarsHeightBeside);
+  for (const ChartHit& hit : picture.hits) {
+    const double right = hit.rect.x + hit.rect.width;
+    EXPECT_TRUE(hit.kind == HitKind::Bar ? right <= 600.01 : hit.rect.x >= 600) << hit.hover;
+  }
+}
+
 TEST_F(ReportChart, AnEmptyReportGivesAPlainMessage) {
   const HistoryChartData data = BuildHistoryChartData(Report(), 0);
   EXPECT_TRUE(data.buckets.empty());
