@@ -137,7 +137,7 @@ ChartPicture HistoryChartPicture(Cursor& report, const HistoryChartData& data, i
   TimelineInput timeline =
       ReportTimeline(report, BucketFrom(bucket), BucketTo(bucket), locale, now);
   timeline.title = BucketName(bucket, data.size, locale);
-  const ChartPicture spans = LayOutTimeline(timeline, width - barsWidth);
+  const ChartPicture spans = LayOutTimeline(timeline, beside ? width - barsWidth : width);
   if (beside) {
     PlaceBeside(picture, spans);
   } else {

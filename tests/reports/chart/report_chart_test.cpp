@@ -152,11 +152,13 @@ TEST_F(ReportChart, ThePictureShowsTheBarsAndTheSelectedDaysTimeline) {
                                    [](const ChartHit& h) { return h.kind == HitKind::Span; });
   EXPECT_EQ(bars, 4);
   EXPECT_EQ(spans, 3);
-  // The timeline lies under the bars.
+  // The timeline lies under the bars, as wide as they are: the evening's
+  // run ends at 23:00, near the right edge.
   for (const ChartHit& hit : picture.hits)
     if (hit.kind == HitKind::Span) {
       EXPECT_GE(hit.rect.y, kHistoryBarsHeight);
     }
+  EXPECT_GT(picture.hits.back().rect.x + picture.hits.back().rect.width, 700 * 0.85);
 }
 
 TEST_F(ReportChart, BesideTheBarsTheTimelineTakesTheRightTwoFifths) {
