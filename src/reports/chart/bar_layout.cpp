@@ -24,7 +24,7 @@ struct Plot {
 
 std::string HoursText(double seconds) {
   const double hours = seconds / 3600;
-  if (hours >= 48 && std::fmod(hours, 24) == 0) return std::to_string(static_cast<long long>(hours / 24)) + " d";
+  if (hours >= 24 && std::fmod(hours, 24) == 0) return std::to_string(static_cast<long long>(hours / 24)) + " d";
   return std::to_string(static_cast<long long>(std::llround(hours))) + " h";
 }
 

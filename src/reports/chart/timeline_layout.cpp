@@ -36,10 +36,13 @@ std::string FitName(const std::string& name, double space) {
   return out + "...";
 }
 
-std::string TickText(DateTime at, long long step) {
+// Hours, with the month and day at midnight when the stretch goes past a
+// day; dates for steps of days.
+std::string TickText(DateTime at, long long step, bool manyDays) {
   const LocaleInfo plain;
-  if (step < kDaySeconds) return FormatDateTime("hh:nn", at, plain);
-  return FormatDateTime("yyyy-mm-dd", at, plain);
+  if (step >= kDaySeconds) return FormatDateTime("yyyy-mm-dd", at, plain);
+  const bool midnight = DecodeTime(at).hour == 0 && DecodeTime(at).minute == 0;
+  return FormatDateTime(manyDays && midnight ? "mm-dd" : "hh:nn", at, plain);
 }
 
 // The ticks: multiples of the step counted from the midnight before from.
@@ -55,7 +58,7 @@ void AddScale(ChartPicture& picture, const TimelineInput& input, double left, do
     if (at > offset + seconds + 1e-6) break;
     const double x = left + (at - offset) / seconds * plotWidth;
     picture.lines.push_back({x, kTimelineTop - 6, x, bottom, ChartInk::Grid});
-    const std::string text = TickText(midnight + at / kDaySeconds, step);
+    const std::string text = TickText(midnight + at / kDaySeconds, step, seconds > kDaySeconds);
     // A label at the right end ends there rather than running out of the picture.
     const bool atEnd = x + LabelWidth(text) / 2 > left + plotWidth + 4;
     picture.labels.push_back(

@@ -171,6 +171,12 @@ TEST(TimelineLayout, ADayIsScaledInHoursAndAYearInDays) {
   const bool hasHour = std::any_of(picture.labels.begin(), picture.labels.end(),
                                    [](const ChartLabel& l) { return l.text == "12:00"; });
   EXPECT_TRUE(hasHour);
+  // Past a day, midnight shows the date.
+  TimelineInput twoDays = OneDay();
+  twoDays.to += 1;
+  const ChartPicture longer = LayOutTimeline(twoDays, 600);
+  EXPECT_TRUE(std::any_of(longer.labels.begin(), longer.labels.end(),
+                          [](const ChartLabel& l) { return l.text == "05-02"; }));
   // Two lanes make the picture taller than one.
   TimelineInput one = OneDay();
   one.lanes.pop_back();
