@@ -36,39 +36,29 @@ std::string MomentText(DateTime at, BucketSize size, const LocaleInfo& locale) {
 
 std::vector<RunSpan> ReportRunSpans(Cursor& report) {
   const TableStore& rows = report.Rows();
-  std::vector<RunSpan> runs;
-  runs.reserve(report.RecordCount());
+  // Program runs are kept only until the first run of the computer turns up.
+  std::vector<RunSpan> windows;
+  std::vector<RunSpan> programs;
   report.ForEachViewRow([&](std::size_t row) {
     if (rows.IsNull(row, history::kDateTimeStart) || rows.IsNull(row, history::kDateTimeEnd)) return;
+    const bool isWindows = rows.BooleanAt(row, history::kIsWindows);
+    if (!isWindows && !windows.empty()) return;
     RunSpan run;
     run.start = rows.DateTimeAt(row, history::kDateTimeStart);
     run.end = rows.DateTimeAt(row, history::kDateTimeEnd);
     run.idleSeconds = rows.LargeintAt(row, history::kIdleSeconds);
     run.activeSeconds = rows.LargeintAt(row, history::kActiveSeconds);
-    run.isWindows = rows.BooleanAt(row, history::kIsWindows);
+    run.isWindows = isWindows;
     run.closedOk = rows.BooleanAt(row, history::kClosedOk);
     run.running = rows.BooleanAt(row, history::kRecIncomplete);
-    runs.push_back(run);
+    if (isWindows && windows.empty()) std::vector<RunSpan>().swap(programs);
+    (isWindows ? windows : programs).push_back(run);
   });
-  return runs;
+  return windows.empty() ? programs : windows;
 }
-
-namespace {
-
-// The runs the bars add up: the computer's when the report holds any (a
-// program's time is not the computer's), else the programs'.
-std::vector<RunSpan> BarRuns(Cursor& report) {
-  std::vector<RunSpan> runs = ReportRunSpans(report);
-  const bool windows =
-      std::any_of(runs.begin(), runs.end(), [](const RunSpan& run) { return run.isWindows; });
-  if (windows) std::erase_if(runs, [](const RunSpan& run) { return !run.isWindows; });
-  return runs;
-}
-
-}  // namespace
 
 HistoryChartData BuildHistoryChartData(Cursor& report, int firstDayOfWeek, BucketSize size) {
-  const std::vector<RunSpan> runs = BarRuns(report);
+  const std::vector<RunSpan> runs = ReportRunSpans(report);
   HistoryChartData data;
   data.size = size;
   data.buckets = BucketDays(BuildDayFigures(runs, DaysOfRuns(runs)), size, firstDayOfWeek);
@@ -76,7 +66,7 @@ HistoryChartData BuildHistoryChartData(Cursor& report, int firstDayOfWeek, Bucke
 }
 
 HistoryChartData BuildHistoryChartData(Cursor& report, int firstDayOfWeek) {
-  const std::vector<RunSpan> runs = BarRuns(report);
+  const std::vector<RunSpan> runs = ReportRunSpans(report);
   const DayRange range = DaysOfRuns(runs);
   HistoryChartData data;
   data.size = BucketSizeFor(range);

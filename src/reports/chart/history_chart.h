@@ -23,12 +23,13 @@ struct HistoryChartData {
   std::vector<PeriodFigures> buckets;
 };
 
-// The report's rows (in view order; rows without start or end left out) as
-// the day figures take them.
+// The runs the bars add up, as the day figures take them: the report's rows
+// of the computer when it holds any (a program's time is not the
+// computer's), else its program rows; in view order, rows without start or
+// end left out.
 std::vector<RunSpan> ReportRunSpans(Cursor& report);
 
-// The bars add up the computer's runs when the report holds any, else the
-// programs' runs. Buckets of the size that keeps the chart readable.
+// Buckets of the size that keeps the chart readable.
 HistoryChartData BuildHistoryChartData(Cursor& report, int firstDayOfWeek);
 // Buckets of the size given.
 HistoryChartData BuildHistoryChartData(Cursor& report, int firstDayOfWeek, BucketSize size);

@@ -113,6 +113,17 @@ TEST_F(ReportChart, DayBucketsCarryTheDayFiguresAndSelectTheirRows) {
   EXPECT_EQ(DefaultSelectedBucket(data), 3);
 }
 
+TEST_F(ReportChart, AReportOfProgramsAddsUpTheProgramRuns) {
+  AppendHistoryRow(*table_, {.user = "", .exePath = "/opt/a", .start = kDay + 0.25,
+                             .end = kDay + 0.5});
+  AppendHistoryRow(*table_, {.user = "", .exePath = "/opt/b", .start = kDay + 0.25,
+                             .end = kDay + 0.375});
+  const HistoryChartData data = BuildHistoryChartData(Report(), 0);
+  ASSERT_EQ(data.buckets.size(), 1u);
+  EXPECT_EQ(data.buckets[0].uptimeSeconds, 9 * 3600);
+  EXPECT_EQ(data.buckets[0].boots, 2);
+}
+
 TEST_F(ReportChart, AReportOfMonthsIsDrawnInWeeks) {
   for (int day = 0; day < 200; day += 3) {
     AppendHistoryRow(*table_, {.user = "", .start = kDay + day + 0.3, .end = kDay + day + 0.6});
