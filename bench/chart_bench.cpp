@@ -6,8 +6,8 @@
 // and painting it with QPainter onto an image, as the window does. Also the
 // SVG of the same picture, as the HTML export writes it.
 //
-//   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBRENVIK_BUILD_BENCH=ON \
-//         -DBRENVIK_WERROR=OFF
+//   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBRENVIK_BUILD_BENCH=ON
+//         -DBRENVIK_WERROR=OFF        (one command)
 //   cmake --build build/bench -j2 --target brenvik_chart_bench
 //   QT_QPA_PLATFORM=offscreen build/bench/bench/brenvik_chart_bench
 #include <benchmark/benchmark.h>
