@@ -40,8 +40,11 @@ struct YearOfRows {
     for (std::size_t r = 0; r < runs; ++r) {
       const DateTime start = kFirstDay + static_cast<double>(r) * length;
       const DateTime end = start + length * 0.8;
-      test::AppendHistoryRow(*table, {.user = "ann [PC1]", .start = start, .end = end,
-                                      .idleSeconds = 30, .activeSeconds = 200,
+      test::AppendHistoryRow(*table, {.user = "ann [PC1]",
+                                      .start = start,
+                                      .end = end,
+                                      .idleSeconds = 30,
+                                      .activeSeconds = 200,
                                       .closedOk = r % 97 != 0});
       for (int p = 0; p < kProgramsPerRun; ++p) {
         test::AppendHistoryRow(*table, {.user = "ann [PC1]",
@@ -93,8 +96,8 @@ void SvgOfAYearOfDaysAndADaysTimeline(benchmark::State& state) {
   const HistoryChartData data = BuildHistoryChartData(rows.report, 0, BucketSize::Day);
   const int day = static_cast<int>(data.buckets.size() / 2);
   for (auto _ : state) {
-    std::string svg = ChartSvg(
-        HistoryChartPicture(rows.report, data, day, 900, LocaleInfo{}, kFirstDay + 400));
+    std::string svg =
+        ChartSvg(HistoryChartPicture(rows.report, data, day, 900, LocaleInfo{}, kFirstDay + 400));
     benchmark::DoNotOptimize(svg);
   }
 }

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QPushButton>
 #include <QtTest>
-
 #include <cstdio>
 
 #include "data_generator.h"
@@ -64,7 +63,6 @@ int main(int argc, char** argv) {
   window.findChild<QPushButton*>("btExportLoginsHTML")->click();
   for (const std::string& file : fixture.shell->opened) std::printf("exported %s\n", file.c_str());
   std::printf("%zu boots from %s, %d runs with logins\n", history.boots.size(),
-              brenvik::FormatDateTime("yyyy-mm-dd", history.boots.front().start, {}).c_str(),
-              runs);
+              brenvik::FormatDateTime("yyyy-mm-dd", history.boots.front().start, {}).c_str(), runs);
   return 0;
 }

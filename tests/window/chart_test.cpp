@@ -67,8 +67,7 @@ class ChartTest : public QObject {
     s.f.Find<QAbstractButton>("rbHistEventTerminatedCrash")->click();
     s.f.Find<QAbstractButton>("btBrowseUptime")->click();
     QVERIFY(page.ReportState().dataSourceEnabled);
-    QCOMPARE(QString::fromStdString(s.Chart().Picture().message),
-             QString(kEmptyChartMessage));
+    QCOMPARE(QString::fromStdString(s.Chart().Picture().message), QString(kEmptyChartMessage));
     QCOMPARE(Hits(s.Chart(), HitKind::Bar), 0);
     QVERIFY(s.Chart().HoverTextAt(QPoint(100, 100)).isEmpty());
   }

@@ -24,14 +24,15 @@ struct Plot {
 
 std::string HoursText(double seconds) {
   const double hours = seconds / 3600;
-  if (hours >= 24 && std::fmod(hours, 24) == 0) return std::to_string(static_cast<long long>(hours / 24)) + " d";
+  if (hours >= 24 && std::fmod(hours, 24) == 0)
+    return std::to_string(static_cast<long long>(hours / 24)) + " d";
   return std::to_string(static_cast<long long>(std::llround(hours))) + " h";
 }
 
 // Hour steps, a line every 28 pixels at most.
 ChartScale BarScale(std::int64_t highest, double plotHeight) {
-  static const std::vector<double> steps = {1800,  3600,   7200,   10800,  21600,
-                                            43200, 86400,  172800, 604800, 2592000};
+  static const std::vector<double> steps = {1800,  3600,  7200,   10800,  21600,
+                                            43200, 86400, 172800, 604800, 2592000};
   const int maxTicks = std::max(1, static_cast<int>(plotHeight / 28));
   return NiceScale(static_cast<double>(std::max<std::int64_t>(highest, 3600)), steps, maxTicks);
 }
@@ -47,15 +48,16 @@ void AddScale(ChartPicture& picture, const Plot& plot, const ChartScale& scale) 
 void AddBar(ChartPicture& picture, const Plot& plot, const ChartBar& bar, std::size_t index,
             bool selected) {
   const double x = plot.left + static_cast<double>(index) * plot.slot;
-  if (selected) picture.boxes.push_back({{x, plot.top, plot.slot, plot.height}, ChartInk::Selected});
+  if (selected)
+    picture.boxes.push_back({{x, plot.top, plot.slot, plot.height}, ChartInk::Selected});
   const double gap = plot.slot >= 4 ? std::max(1.0, plot.slot * 0.15) : 0;
   const double barX = x + gap / 2;
   const double barWidth = std::max(plot.slot - gap, 1.0);
   const BarParts parts = SplitBar(bar);
   double base = 0;
-  for (const auto& [seconds, ink] : {std::pair{parts.active, ChartInk::Active},
-                                     std::pair{parts.idle, ChartInk::Idle},
-                                     std::pair{parts.rest, ChartInk::Inactive}}) {
+  for (const auto& [seconds, ink] :
+       {std::pair{parts.active, ChartInk::Active}, std::pair{parts.idle, ChartInk::Idle},
+        std::pair{parts.rest, ChartInk::Inactive}}) {
     if (seconds <= 0) continue;
     const double y1 = plot.Y(base + static_cast<double>(seconds));
     picture.boxes.push_back({{barX, y1, barWidth, plot.Y(base) - y1}, ink});
@@ -66,7 +68,9 @@ void AddBar(ChartPicture& picture, const Plot& plot, const ChartBar& bar, std::s
     picture.boxes.push_back({{barX, y, barWidth, kCrashMark}, ChartInk::Crash, true});
   }
   picture.hits.push_back({{x, plot.top - kCrashMark - 1, plot.slot, plot.height + kCrashMark + 1},
-                          HitKind::Bar, static_cast<long long>(index), bar.hover});
+                          HitKind::Bar,
+                          static_cast<long long>(index),
+                          bar.hover});
 }
 
 // Labels under every n-th bar, n chosen so that they keep apart; the first

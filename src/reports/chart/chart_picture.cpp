@@ -7,18 +7,30 @@ namespace brenvik {
 
 ChartRgb ChartColour(ChartInk ink) {
   switch (ink) {
-    case ChartInk::Frame: return {96, 96, 96};
-    case ChartInk::Grid: return {220, 220, 220};
-    case ChartInk::Stripe: return {246, 246, 246};
-    case ChartInk::Text: return {0, 0, 0};
-    case ChartInk::Active: return {58, 120, 190};
-    case ChartInk::Idle: return {150, 190, 230};
-    case ChartInk::Inactive: return {205, 210, 218};
-    case ChartInk::Crash: return {243, 203, 175};  // the report grid's crashed rows
-    case ChartInk::Running: return {112, 178, 96};
-    case ChartInk::Program: return {140, 110, 180};
-    case ChartInk::Selected: return {255, 244, 190};
-    case ChartInk::Login: return {230, 150, 60};
+    case ChartInk::Frame:
+      return {96, 96, 96};
+    case ChartInk::Grid:
+      return {220, 220, 220};
+    case ChartInk::Stripe:
+      return {246, 246, 246};
+    case ChartInk::Text:
+      return {0, 0, 0};
+    case ChartInk::Active:
+      return {58, 120, 190};
+    case ChartInk::Idle:
+      return {150, 190, 230};
+    case ChartInk::Inactive:
+      return {205, 210, 218};
+    case ChartInk::Crash:
+      return {243, 203, 175};  // the report grid's crashed rows
+    case ChartInk::Running:
+      return {112, 178, 96};
+    case ChartInk::Program:
+      return {140, 110, 180};
+    case ChartInk::Selected:
+      return {255, 244, 190};
+    case ChartInk::Login:
+      return {230, 150, 60};
   }
   return {};
 }
@@ -86,7 +98,8 @@ double LabelWidth(const std::string& text) {
 
 ChartScale NiceScale(double maxValue, const std::vector<double>& steps, int maxTicks) {
   if (maxTicks < 1) maxTicks = 1;
-  if (!(maxValue > 0)) return {steps.empty() ? 1 : steps.front(), steps.empty() ? 1 : steps.front()};
+  if (!(maxValue > 0))
+    return {steps.empty() ? 1 : steps.front(), steps.empty() ? 1 : steps.front()};
   for (double step : steps) {
     if (maxValue / step <= maxTicks) return {step, std::ceil(maxValue / step) * step};
   }

@@ -13,18 +13,18 @@ namespace brenvik {
 
 // What a shape is drawn with; the colours live in one place (ChartColour).
 enum class ChartInk {
-  Frame,      // the plot's frame and axis lines
-  Grid,       // scale lines
-  Stripe,     // every second lane of a timeline
-  Text,       // labels
-  Active,     // active time (not idle)
-  Idle,       // active, but idle
-  Inactive,   // up without an active session
-  Crash,      // a crashed run: the grid's crash colour
-  Running,    // a run still going on
-  Program,    // a program run
-  Selected,   // the background of the selected bar
-  Login,      // a login session
+  Frame,     // the plot's frame and axis lines
+  Grid,      // scale lines
+  Stripe,    // every second lane of a timeline
+  Text,      // labels
+  Active,    // active time (not idle)
+  Idle,      // active, but idle
+  Inactive,  // up without an active session
+  Crash,     // a crashed run: the grid's crash colour
+  Running,   // a run still going on
+  Program,   // a program run
+  Selected,  // the background of the selected bar
+  Login,     // a login session
 };
 
 struct ChartRgb {

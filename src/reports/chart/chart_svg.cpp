@@ -25,8 +25,10 @@ std::string RectAttributes(const ChartRect& rect) {
 }
 
 std::string Box(const ChartBox& box) {
-  std::string svg = "<rect " + RectAttributes(box.rect) + " fill=\"" + Hex(ChartColour(box.ink)) + "\"";
-  if (box.outlined) svg += " stroke=\"" + Hex(Darker(ChartColour(box.ink))) + "\" stroke-width=\"0.5\"";
+  std::string svg =
+      "<rect " + RectAttributes(box.rect) + " fill=\"" + Hex(ChartColour(box.ink)) + "\"";
+  if (box.outlined)
+    svg += " stroke=\"" + Hex(Darker(ChartColour(box.ink))) + "\" stroke-width=\"0.5\"";
   return svg + "/>";
 }
 
@@ -56,9 +58,9 @@ std::string SvgNumber(double value) {
   const double rounded = std::round(value * 10) / 10;
   char text[32];
   const bool whole = rounded == std::floor(rounded);
-  const auto result = whole ? std::to_chars(text, text + sizeof text, static_cast<long long>(rounded))
-                            : std::to_chars(text, text + sizeof text, rounded,
-                                            std::chars_format::fixed, 1);
+  const auto result =
+      whole ? std::to_chars(text, text + sizeof text, static_cast<long long>(rounded))
+            : std::to_chars(text, text + sizeof text, rounded, std::chars_format::fixed, 1);
   return std::string(text, result.ptr);
 }
 
@@ -66,8 +68,10 @@ std::string ChartSvg(const ChartPicture& picture) {
   const std::string w = SvgNumber(picture.width);
   const std::string h = SvgNumber(picture.height);
   std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
-                    "\" viewBox=\"0 0 " + w + " " + h + "\" role=\"img\" font-family=\"Tahoma, "
-                    "Verdana, sans-serif\" font-size=\"" + SvgNumber(kChartFontPixels) + "\">";
+                    "\" viewBox=\"0 0 " + w + " " + h +
+                    "\" role=\"img\" font-family=\"Tahoma, "
+                    "Verdana, sans-serif\" font-size=\"" +
+                    SvgNumber(kChartFontPixels) + "\">";
   svg += "<title>" + HtmlEscape(picture.title) + "</title>";
   svg += "<rect x=\"0\" y=\"0\" width=\"" + w + "\" height=\"" + h + "\" fill=\"#ffffff\"/>";
   for (const bool background : {true, false}) {

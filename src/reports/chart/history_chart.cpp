@@ -19,10 +19,12 @@ std::string IsoMoment(DateTime at) {
 std::string BucketName(const PeriodFigures& bucket, BucketSize size, const LocaleInfo& locale) {
   const DateTime from = BucketFrom(bucket);
   switch (size) {
-    case BucketSize::Day: return FormatDateTime("dddd", from, locale) + " " + IsoDate(from);
+    case BucketSize::Day:
+      return FormatDateTime("dddd", from, locale) + " " + IsoDate(from);
     case BucketSize::Week:
       return "Week " + IsoDate(from) + " to " + IsoDate(BucketTo(bucket) - 1);
-    case BucketSize::Month: return FormatDateTime("mmmm yyyy", from, locale);
+    case BucketSize::Month:
+      return FormatDateTime("mmmm yyyy", from, locale);
   }
   return IsoDate(from);
 }
@@ -40,7 +42,8 @@ std::vector<RunSpan> ReportRunSpans(Cursor& report) {
   std::vector<RunSpan> windows;
   std::vector<RunSpan> programs;
   report.ForEachViewRow([&](std::size_t row) {
-    if (rows.IsNull(row, history::kDateTimeStart) || rows.IsNull(row, history::kDateTimeEnd)) return;
+    if (rows.IsNull(row, history::kDateTimeStart) || rows.IsNull(row, history::kDateTimeEnd))
+      return;
     const bool isWindows = rows.BooleanAt(row, history::kIsWindows);
     if (!isWindows && !windows.empty()) return;
     RunSpan run;
@@ -92,14 +95,15 @@ std::string BucketHover(const PeriodFigures& bucket, BucketSize size, const Loca
   } else if (bucket.lastOff) {
     text += "\nLast off: " + MomentText(*bucket.lastOff, size, locale);
   }
-  text += "\nUptime: " + duration(bucket.uptimeSeconds) + "\nActive: " +
-          duration(bucket.activeSeconds) + "\nIdle: " + duration(bucket.idleSeconds);
-  text += "\nBoots: " + std::to_string(bucket.boots) + "\nCrashes: " + std::to_string(bucket.crashes);
+  text += "\nUptime: " + duration(bucket.uptimeSeconds) +
+          "\nActive: " + duration(bucket.activeSeconds) + "\nIdle: " + duration(bucket.idleSeconds);
+  text +=
+      "\nBoots: " + std::to_string(bucket.boots) + "\nCrashes: " + std::to_string(bucket.crashes);
   return text;
 }
 
-BarChartInput HistoryBarsInput(const HistoryChartData& data, int selected,
-                               const LocaleInfo& locale, DateTime now) {
+BarChartInput HistoryBarsInput(const HistoryChartData& data, int selected, const LocaleInfo& locale,
+                               DateTime now) {
   static const char* titles[] = {"Uptime per day", "Uptime per week", "Uptime per month"};
   BarChartInput input;
   input.title = titles[static_cast<int>(data.size)];
@@ -119,9 +123,8 @@ ChartPicture HistoryChartPicture(Cursor& report, const HistoryChartData& data, i
                                  bool beside) {
   const bool shown = selected >= 0 && selected < static_cast<int>(data.buckets.size());
   const double barsWidth = beside && shown ? std::floor(width * 0.6) : width;
-  ChartPicture picture =
-      LayOutBars(HistoryBarsInput(data, selected, locale, now), barsWidth,
-                 beside ? kHistoryBarsHeightBeside : kHistoryBarsHeight);
+  ChartPicture picture = LayOutBars(HistoryBarsInput(data, selected, locale, now), barsWidth,
+                                    beside ? kHistoryBarsHeightBeside : kHistoryBarsHeight);
   if (!shown) return picture;
   const PeriodFigures& bucket = data.buckets[static_cast<std::size_t>(selected)];
   TimelineInput timeline =
@@ -151,8 +154,10 @@ std::string HistoryChartCsv(const HistoryChartData& data) {
   for (const PeriodFigures& bucket : data.buckets) {
     csv += IsoDate(BucketFrom(bucket)) + "\t" + IsoDate(BucketTo(bucket) - 1) + "\t";
     csv += (bucket.firstOn ? IsoMoment(*bucket.firstOn) : "") + "\t";
-    csv += (bucket.running ? std::string("running")
-                           : bucket.lastOff ? IsoMoment(*bucket.lastOff) : "") + "\t";
+    csv += (bucket.running   ? std::string("running")
+            : bucket.lastOff ? IsoMoment(*bucket.lastOff)
+                             : "") +
+           "\t";
     csv += std::to_string(bucket.uptimeSeconds) + "\t" + std::to_string(bucket.activeSeconds) +
            "\t" + std::to_string(bucket.idleSeconds) + "\t" + std::to_string(bucket.boots) + "\t" +
            std::to_string(bucket.crashes) + "\r\n";

@@ -50,8 +50,8 @@ inline constexpr const char* kEmptyChartMessage =
 inline constexpr double kHistoryBarsHeight = 190;
 inline constexpr double kHistoryBarsHeightBeside = 160;
 
-BarChartInput HistoryBarsInput(const HistoryChartData& data, int selected,
-                               const LocaleInfo& locale, DateTime now);
+BarChartInput HistoryBarsInput(const HistoryChartData& data, int selected, const LocaleInfo& locale,
+                               DateTime now);
 
 // The bars and, beneath them, the timeline of the selected bucket (none when
 // selected is outside the buckets); beside: the timeline right of the bars

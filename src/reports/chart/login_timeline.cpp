@@ -21,12 +21,12 @@ ChartInk RecordInk(const TRecComputerRun& record, ChartInk normal) {
 std::string HoverOf(const TRecComputerRun& record, const std::string& name,
                     const LocaleInfo& locale, DateTime now) {
   const bool running = record.Level == 0 ? record.rRecordIncomplete : record.rLoginActive;
-  std::string text = RunHoverText({name, record.rStartDateTime, record.rEndDateTime,
-                                   running && record.rClosedOk, !record.rClosedOk,
-                                   record.rUptimeSeconds, record.rActiveSeconds,
-                                   record.rIdleSeconds},
-                                  locale, now);
-  if (record.Level != 0) text += "\nLocked: " + SecondsToUptimeHint(record.rLockedSeconds, now, true);
+  std::string text = RunHoverText(
+      {name, record.rStartDateTime, record.rEndDateTime, running && record.rClosedOk,
+       !record.rClosedOk, record.rUptimeSeconds, record.rActiveSeconds, record.rIdleSeconds},
+      locale, now);
+  if (record.Level != 0)
+    text += "\nLocked: " + SecondsToUptimeHint(record.rLockedSeconds, now, true);
   return text;
 }
 

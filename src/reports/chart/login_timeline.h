@@ -16,8 +16,7 @@ namespace brenvik {
 
 TimelineInput RunLoginsTimeline(const LoginTreeRun& run, const LocaleInfo& locale, DateTime now);
 
-TimelineInput LoginsOverviewTimeline(const LoginTree& tree, const LocaleInfo& locale,
-                                     DateTime now);
+TimelineInput LoginsOverviewTimeline(const LoginTree& tree, const LocaleInfo& locale, DateTime now);
 
 // The run the Logins page's timeline shows when none is chosen: the last one.
 int DefaultTimelineRun(const LoginTree& tree);

@@ -27,7 +27,8 @@ std::vector<RowPlace> RowsBetween(Cursor& report, DateTime from, DateTime to) {
   std::size_t place = 0;
   report.ForEachViewRow([&](std::size_t row) {
     ++place;
-    if (rows.IsNull(row, history::kDateTimeStart) || rows.IsNull(row, history::kDateTimeEnd)) return;
+    if (rows.IsNull(row, history::kDateTimeStart) || rows.IsNull(row, history::kDateTimeEnd))
+      return;
     const DateTime start = rows.DateTimeAt(row, history::kDateTimeStart);
     const DateTime end = rows.DateTimeAt(row, history::kDateTimeEnd);
     if (Overlaps(start, end, from, to)) found.push_back({row, place});

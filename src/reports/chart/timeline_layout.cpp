@@ -86,8 +86,8 @@ void AddSpan(ChartPicture& picture, const TimelineSpan& span, const TimelineInpu
 }  // namespace
 
 long long TimelineStepSeconds(double stretchSeconds, double plotWidth) {
-  static const std::vector<double> steps = {900,    1800,   3600,    7200,    10800,  21600,
-                                            43200,  86400,  172800,  604800,  1209600, 2419200};
+  static const std::vector<double> steps = {900,   1800,  3600,   7200,   10800,   21600,
+                                            43200, 86400, 172800, 604800, 1209600, 2419200};
   const int maxTicks = std::max(1, static_cast<int>(plotWidth / 70));
   return static_cast<long long>(NiceScale(stretchSeconds, steps, maxTicks).step);
 }
@@ -108,7 +108,8 @@ ChartPicture LayOutTimeline(const TimelineInput& input, double width) {
   const double bottom = kTimelineTop + lanes * kTimelineLaneHeight;
   for (std::size_t i = 0; i < input.lanes.size(); ++i) {
     const double y = kTimelineTop + static_cast<double>(i) * kTimelineLaneHeight;
-    if (i % 2 == 1) picture.boxes.push_back({{left, y, plotWidth, kTimelineLaneHeight}, ChartInk::Stripe});
+    if (i % 2 == 1)
+      picture.boxes.push_back({{left, y, plotWidth, kTimelineLaneHeight}, ChartInk::Stripe});
     picture.labels.push_back({left - 6, y + kTimelineLaneHeight - 5,
                               FitName(input.lanes[i], left - 10), TextAnchor::End});
   }

@@ -27,9 +27,9 @@ struct TimelineInput {
   std::string title;               // drawn above the scale
   std::vector<std::string> lanes;  // lane names, top to bottom
   std::vector<TimelineSpan> spans;
-  DateTime from = 0;               // the stretch shown
+  DateTime from = 0;  // the stretch shown
   DateTime to = 0;
-  std::string emptyMessage;        // when there is no span
+  std::string emptyMessage;  // when there is no span
 };
 
 inline constexpr double kTimelineLaneHeight = 18;

@@ -6,8 +6,8 @@
 
 #include "base/file_io.h"
 #include "base/text_file.h"
-#include "reports/chart/history_chart.h"
 #include "reports/chart/chart_svg.h"
+#include "reports/chart/history_chart.h"
 #include "reports/logins/login_export.h"
 #include "reports/uptime/uptime_export.h"
 #include "reports/uptime/uptime_report.h"
@@ -48,7 +48,8 @@ class ChartExport : public ::testing::Test {
 };
 
 TEST_F(ChartExport, UptimeFileCarriesTheChartAboveTheTableAndIsOtherwiseUnchanged) {
-  test::AppendHistoryRow(*table_, {.user = "", .start = kDay + 0.3, .end = kDay + 0.7, .closedOk = false});
+  test::AppendHistoryRow(*table_,
+                         {.user = "", .start = kDay + 0.3, .end = kDay + 0.7, .closedOk = false});
   test::AppendHistoryRow(*table_, {.user = "", .start = kDay + 1.3, .end = kDay + 1.4});
   const std::string html = ExportedFile();
   const auto [rest, svg] = SplitOffSvg(html);

@@ -144,11 +144,11 @@ TEST(TimelineLayout, SpansAreCutAtTheStretchsEdges) {
   const double left = spans[0].rect.x;
   const double right = spans[2].rect.x + spans[2].rect.width;
   const double plot = right - left;
-  EXPECT_NEAR(spans[0].rect.width, plot / 4, 0.01);       // 00:00-06:00
-  EXPECT_NEAR(spans[2].rect.width, plot / 12, 0.01);      // 22:00-24:00
-  EXPECT_NEAR(spans[1].rect.x - left, plot / 2, 0.01);    // at noon
-  EXPECT_EQ(spans[1].rect.width, 1);                      // a second still shows
-  EXPECT_GT(spans[1].rect.y, spans[0].rect.y);            // second lane
+  EXPECT_NEAR(spans[0].rect.width, plot / 4, 0.01);     // 00:00-06:00
+  EXPECT_NEAR(spans[2].rect.width, plot / 12, 0.01);    // 22:00-24:00
+  EXPECT_NEAR(spans[1].rect.x - left, plot / 2, 0.01);  // at noon
+  EXPECT_EQ(spans[1].rect.width, 1);                    // a second still shows
+  EXPECT_GT(spans[1].rect.y, spans[0].rect.y);          // second lane
   EXPECT_EQ(spans[2].ink, ChartInk::Crash);
 }
 
@@ -200,8 +200,9 @@ TEST(ChartSvg, WritesEveryShapeWithEscapedTextsAndTooltips) {
   input.bars[0].hover = "a \"quoted\" & <tagged>\nsecond line";
   const ChartPicture picture = LayOutBars(input, 400, 200);
   const std::string svg = ChartSvg(picture);
-  EXPECT_TRUE(svg.starts_with("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"400\" "
-                              "height=\"200\" viewBox=\"0 0 400 200\""));
+  EXPECT_TRUE(
+      svg.starts_with("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"400\" "
+                      "height=\"200\" viewBox=\"0 0 400 200\""));
   EXPECT_TRUE(svg.ends_with("</svg>"));
   EXPECT_NE(svg.find("<title>Uptime &lt;per&gt; day</title>"), std::string::npos);
   EXPECT_NE(svg.find("<title>a &quot;quoted&quot; &amp; &lt;tagged&gt;\nsecond line</title>"),

@@ -38,14 +38,22 @@ class ReportChart : public ::testing::Test {
   // idle), a program run 09:00-09:30, Windows again from 20:00 still running
   // at 23:00, and a run two days later.
   void AddRows() {
-    AppendHistoryRow(*table_, {.user = "", .start = kDay - 2 / 24.0, .end = kDay + 18 / 24.0,
-                               .idleSeconds = 3600, .activeSeconds = 8 * 3600, .closedOk = false});
-    AppendHistoryRow(*table_, {.user = "ann [PC1]", .exePath = "C:\\Apps\\edit.exe",
-                               .start = kDay + 9 / 24.0, .end = kDay + 9.5 / 24.0,
+    AppendHistoryRow(*table_, {.user = "",
+                               .start = kDay - 2 / 24.0,
+                               .end = kDay + 18 / 24.0,
+                               .idleSeconds = 3600,
+                               .activeSeconds = 8 * 3600,
+                               .closedOk = false});
+    AppendHistoryRow(*table_, {.user = "ann [PC1]",
+                               .exePath = "C:\\Apps\\edit.exe",
+                               .start = kDay + 9 / 24.0,
+                               .end = kDay + 9.5 / 24.0,
                                .activeSeconds = 1800});
-    AppendHistoryRow(*table_, {.user = "", .start = kDay + 20 / 24.0, .end = kDay + 23 / 24.0,
-                               .incomplete = true});
-    AppendHistoryRow(*table_, {.user = "", .start = kDay + 2 + 8 / 24.0, .end = kDay + 2 + 9 / 24.0});
+    AppendHistoryRow(
+        *table_,
+        {.user = "", .start = kDay + 20 / 24.0, .end = kDay + 23 / 24.0, .incomplete = true});
+    AppendHistoryRow(*table_,
+                     {.user = "", .start = kDay + 2 + 8 / 24.0, .end = kDay + 2 + 9 / 24.0});
   }
 
   test::ProgramsFixture programs_;
@@ -114,10 +122,10 @@ TEST_F(ReportChart, DayBucketsCarryTheDayFiguresAndSelectTheirRows) {
 }
 
 TEST_F(ReportChart, AReportOfProgramsAddsUpTheProgramRuns) {
-  AppendHistoryRow(*table_, {.user = "", .exePath = "/opt/a", .start = kDay + 0.25,
-                             .end = kDay + 0.5});
-  AppendHistoryRow(*table_, {.user = "", .exePath = "/opt/b", .start = kDay + 0.25,
-                             .end = kDay + 0.375});
+  AppendHistoryRow(*table_,
+                   {.user = "", .exePath = "/opt/a", .start = kDay + 0.25, .end = kDay + 0.5});
+  AppendHistoryRow(*table_,
+                   {.user = "", .exePath = "/opt/b", .start = kDay + 0.25, .end = kDay + 0.375});
   const HistoryChartData data = BuildHistoryChartData(Report(), 0);
   ASSERT_EQ(data.buckets.size(), 1u);
   EXPECT_EQ(data.buckets[0].uptimeSeconds, 9 * 3600);
@@ -142,13 +150,14 @@ TEST_F(ReportChart, ChartCsvHasOneLinePerBucket) {
   AddRows();
   const HistoryChartData data = BuildHistoryChartData(Report(), 0);
   const std::string csv = HistoryChartCsv(data);
-  EXPECT_EQ(csv,
-            "First day\tLast day\tFirst on\tLast off\tUptime (sec)\tActive (sec)\tIdle (sec)\t"
-            "Boots\tCrashes\r\n"
-            "2013-04-30\t2013-04-30\t2013-04-30 22:00:00\t2013-05-01 00:00:00\t7200\t2880\t360\t1\t0\r\n"
-            "2013-05-01\t2013-05-01\t2013-05-01 00:00:00\trunning\t75600\t25920\t3240\t1\t1\r\n"
-            "2013-05-02\t2013-05-02\t\t\t0\t0\t0\t0\t0\r\n"
-            "2013-05-03\t2013-05-03\t2013-05-03 08:00:00\t2013-05-03 09:00:00\t3600\t0\t0\t1\t0\r\n");
+  EXPECT_EQ(
+      csv,
+      "First day\tLast day\tFirst on\tLast off\tUptime (sec)\tActive (sec)\tIdle (sec)\t"
+      "Boots\tCrashes\r\n"
+      "2013-04-30\t2013-04-30\t2013-04-30 22:00:00\t2013-05-01 00:00:00\t7200\t2880\t360\t1\t0\r\n"
+      "2013-05-01\t2013-05-01\t2013-05-01 00:00:00\trunning\t75600\t25920\t3240\t1\t1\r\n"
+      "2013-05-02\t2013-05-02\t\t\t0\t0\t0\t0\t0\r\n"
+      "2013-05-03\t2013-05-03\t2013-05-03 08:00:00\t2013-05-03 09:00:00\t3600\t0\t0\t1\t0\r\n");
 }
 
 TEST_F(ReportChart, ThePictureShowsTheBarsAndTheSelectedDaysTimeline) {
