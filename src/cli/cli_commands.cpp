@@ -207,8 +207,10 @@ void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out
     out << result.plain << kLineBreak;
   if (options.csvFile) ExportLoginCsv(tree, session.locale(), *options.csvFile);
   if (options.htmlFile) {
-    WriteTextFileWithBom(*options.htmlFile, LoginHtmlDocument(tree, result.html, session.locale(),
-                                                              NowWholeSeconds(session.clock())));
+    const DateTime now = NowWholeSeconds(session.clock());
+    WriteTextFileWithBom(*options.htmlFile,
+                         LoginHtmlDocument(tree, result.html, session.locale(), now,
+                                           LoginChartSvg(tree, session.locale(), now)));
   }
 }
 

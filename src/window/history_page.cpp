@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -18,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "reports/date_ranges.h"
+#include "window/chart_view.h"
 #include "window/history/history_grid.h"
 #include "window/history/pick_list_view.h"
 #include "window/history/qt_dates.h"
@@ -60,8 +63,20 @@ QWidget* HistoryPage::BuildReportTab() {
   auto* layout = new QGridLayout(tab);
   layout->addWidget(Named(new QLabel("Uptime report:", tab), "Label4"), 0, 0, 1, 3);
   model_ = new HistoryGridModel(tab);
-  grid_ = new HistoryGridView(model_, tab);
-  layout->addWidget(grid_, 1, 0, 1, 3);
+  // The chart above the grid, in a splitter the user can move.
+  auto* splitter = Named(new QSplitter(Qt::Vertical, tab), "UptimeChartSplitter");
+  chart_ = Named(new ChartView, "UptimeChart");
+  chartArea_ = Named(new QScrollArea(splitter), "UptimeChartArea");
+  chartArea_->setWidget(chart_);
+  chartArea_->setWidgetResizable(true);
+  chartArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid_ = new HistoryGridView(model_, splitter);
+  splitter->addWidget(chartArea_);
+  splitter->addWidget(grid_);
+  // The chart's bars in full at first; the user moves the splitter.
+  splitter->setSizes({static_cast<int>(kHistoryBarsHeightBeside) + 4, 100});
+  splitter->setStretchFactor(1, 1);
+  layout->addWidget(splitter, 1, 0, 1, 3);
   label35_ = BoldLabel("", "Label35", tab);
   label36_ = BoldLabel("", "Label36", tab);
   label36Image_ = Named(new QLabel(tab), "Label36Image");
@@ -78,12 +93,15 @@ QWidget* HistoryPage::BuildReportTab() {
   summary_ = Named(new QTextEdit(tab), "JvRichEditHistory");
   summary_->setReadOnly(true);
   summary_->setMaximumHeight(110);
-  layout->addWidget(summary_, 4, 0, 2, 2);
+  layout->addWidget(summary_, 4, 0, 3, 2);
   btExportUptimeHTML_ =
       Named(new QPushButton("Open &in browser and Print", tab), "btExportUptimeHTML");
   btExportUptime_ = Named(new QPushButton("Export to &CSV", tab), "btExportUptime");
   layout->addWidget(btExportUptimeHTML_, 4, 2, Qt::AlignTop);
   layout->addWidget(btExportUptime_, 5, 2, Qt::AlignTop);
+  btExportChartCsv_ = Named(new QPushButton("Export chart &data", tab), "btExportChartCsv");
+  btExportChartCsv_->setToolTip("The chart's figures, one line per bar, as a CSV file");
+  layout->addWidget(btExportChartCsv_, 6, 2, Qt::AlignTop);
   layout->setRowStretch(1, 1);
   layout->setColumnStretch(1, 1);
   // The out-of-date notice over the grid.
@@ -211,6 +229,10 @@ void HistoryPage::Connect() {
           [this] { Run([&] { btExportUptimeClick(); }); });
   connect(btExportUptimeHTML_, &QPushButton::clicked, this,
           [this] { Run([&] { btExportUptimeHTMLClick(); }); });
+  connect(btExportChartCsv_, &QPushButton::clicked, this,
+          [this] { Run([&] { btExportChartCsvClick(); }); });
+  connect(chart_, &ChartView::hitClicked, this,
+          [this](HitKind kind, long long item) { Run([&] { ChartClick(kind, item); }); });
   for (QAbstractButton* control : std::initializer_list<QAbstractButton*>{
            sourceBox_, rbHistComputer_, rbHistProgram_, timeBox_, rbPredefined_, rbRange_,
            range_.afterBox, range_.beforeBox, eventBox_, rbOk_, rbCrash_, userBox_}) {
@@ -222,7 +244,10 @@ void HistoryPage::Connect() {
   }
   connect(grid_, &HistoryGridView::titleClicked, this, [this](const std::string& field) {
     Run([&] {
-      if (model_->Report() && SortReportByColumn(*model_->Report(), field)) model_->Reload();
+      if (model_->Report() && SortReportByColumn(*model_->Report(), field)) {
+        model_->Reload();
+        chart_->Relayout();  // the spans' rows moved
+      }
     });
   });
   connect(grid_, &HistoryGridView::selectionSettled, this,

@@ -19,6 +19,7 @@
 #include "platform/locale.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
+#include "reports/chart/history_chart.h"
 #include "reports/report_browse.h"
 #include "reports/uptime/saved_filters.h"
 #include "reports/uptime/uptime_export.h"
@@ -34,12 +35,14 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QTabWidget;
 class QTextEdit;
 class QTimeEdit;
 
 namespace brenvik {
 
+class ChartView;
 class FileIconImages;
 class HistoryGridModel;
 class HistoryGridView;
@@ -92,6 +95,11 @@ class HistoryPage : public QWidget {
   std::string& UptimeCsvPath() { return csvPath_; }
   QTabWidget* Notebook() const { return notebook_; }
   HistoryGridView* Grid() const { return grid_; }
+  // The chart of the report over the grid, its data and the bucket whose
+  // timeline it shows (-1: none).
+  ChartView* Chart() const { return chart_; }
+  const HistoryChartData& ChartData() const { return chartData_; }
+  int ChartSelection() const { return chartSelected_; }
 
   // The column layout the grid shows, and applying a stored one.
   std::vector<GridColumn> ColumnLayout() const;
@@ -101,6 +109,11 @@ class HistoryPage : public QWidget {
   void btBrowseUptimeClick();
   void btExportUptimeClick();
   void btExportUptimeHTMLClick();
+  // The chart's data (one line per bar) to a CSV file the user chooses.
+  void btExportChartCsvClick();
+  // A click in the chart: a bar shows its timeline and selects its rows in
+  // the grid; a span selects its row.
+  void ChartClick(HitKind kind, long long item);
   void ButtonApplyFilterClick();
   void ButtonApplyFilterBrowseClick();
   void btFilterSaveClick();
@@ -131,6 +144,8 @@ class HistoryPage : public QWidget {
   void ManageControls();
   void ShowReport();
   void ShowSelectionLabels();
+  void ShowChart();
+  ChartPicture LayOutChart(double width);
   void TabChanged(int index);
   void ShowFilterDescription(int number);
   // Runs a handler; an error of the core ends the action with its message.
@@ -165,6 +180,11 @@ class HistoryPage : public QWidget {
   QLabel* noticeImage_ = nullptr;
   QPushButton* btExportUptime_ = nullptr;
   QPushButton* btExportUptimeHTML_ = nullptr;
+  QPushButton* btExportChartCsv_ = nullptr;
+  ChartView* chart_ = nullptr;
+  QScrollArea* chartArea_ = nullptr;
+  HistoryChartData chartData_;
+  int chartSelected_ = -1;
   // Source tab.
   QCheckBox* sourceBox_ = nullptr;
   QRadioButton* rbHistComputer_ = nullptr;

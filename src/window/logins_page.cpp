@@ -9,11 +9,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimeEdit>
 
 #include "reports/date_ranges.h"
+#include "window/chart_view.h"
 #include "window/history/pick_list_view.h"
 #include "window/history/qt_dates.h"
 #include "window/logins/login_tree_view.h"
@@ -63,8 +66,20 @@ QWidget* LoginsPage::BuildReportTab() {
   auto* tab = new QWidget;
   auto* layout = new QGridLayout(tab);
   model_ = new LoginTreeModel(tree_, tab);
-  view_ = Named(new LoginTreeView(model_, tab), "vstComputerLogins");
-  layout->addWidget(view_, 0, 0, 1, 3);
+  // The tree over the timeline of its current run, in a splitter.
+  auto* splitter = Named(new QSplitter(Qt::Vertical, tab), "LoginTimelineSplitter");
+  view_ = Named(new LoginTreeView(model_, splitter), "vstComputerLogins");
+  timeline_ = Named(new ChartView, "LoginTimeline");
+  auto* area = Named(new QScrollArea(splitter), "LoginTimelineArea");
+  area->setWidget(timeline_);
+  area->setWidgetResizable(true);
+  area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  splitter->addWidget(view_);
+  splitter->addWidget(area);
+  splitter->setSizes({160, 110});
+  splitter->setStretchFactor(0, 1);
+  timeline_->SetLayout([this](double width) { return LayOutTimeline(width); });
+  layout->addWidget(splitter, 0, 0, 1, 3);
   layout->addWidget(Named(new QLabel("Summary:", tab), "Label28"), 1, 0, 1, 3);
   summary_ = Named(new QTextEdit(tab), "JvRichEditLoginHistory");
   summary_->setReadOnly(true);
@@ -148,6 +163,10 @@ void LoginsPage::Connect() {
   }
   connect(view_, &LoginTreeView::headerClicked, this,
           [this](int column) { Run([&] { vstComputerLoginsHeaderClick(column); }); });
+  connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this] { Run([&] { vstComputerLoginsCurrentChanged(); }); });
+  connect(timeline_, &ChartView::hitClicked, this,
+          [this](HitKind, long long item) { Run([&] { TimelineClick(item); }); });
   connect(notebook_, &QTabWidget::currentChanged, this, [this](int index) {
     if (index == TabUser) Run([&] { TabbedNotebookLoginsClick(); });
   });

@@ -18,6 +18,7 @@
 #include "platform/shell.h"
 #include "platform/system_info.h"
 #include "records/records.h"
+#include "reports/chart/chart_picture.h"
 #include "reports/logins/login_report.h"
 #include "reports/logins/login_tree.h"
 #include "reports/report_browse.h"
@@ -35,6 +36,7 @@ class QTimeEdit;
 
 namespace brenvik {
 
+class ChartView;
 class LoginTreeModel;
 class LoginTreeView;
 class PickListView;
@@ -79,6 +81,10 @@ class LoginsPage : public QWidget {
   const std::string& gStrCompLogins() const { return gStrCompLogins_; }
   QTabWidget* Notebook() const { return notebook_; }
   LoginTreeView* TreeView() const { return view_; }
+  // The timeline of one computer run with its logins, under the tree, and
+  // the run it shows (a place in the tree, -1: none).
+  ChartView* Timeline() const { return timeline_; }
+  int TimelineRun() const { return timelineRun_; }
 
   // The settings of the last run into the controls (first stage: no
   // follow-up logic), and the page's values for saving.
@@ -98,6 +104,10 @@ class LoginsPage : public QWidget {
   void vstComputerLoginsHeaderClick(int column);
   // Lets go of the records before their owner frees them.
   void ClearTree();
+  // The timeline shows the run of the tree's current row.
+  void vstComputerLoginsCurrentChanged();
+  // A click on a span of the timeline selects its login (or its run) in the tree.
+  void TimelineClick(long long item);
 
  private:
   QWidget* BuildReportTab();
@@ -107,6 +117,7 @@ class LoginsPage : public QWidget {
   void ReadControls();
   void ShowSettings();
   void ManageLoginControls();
+  ChartPicture LayOutTimeline(double width) const;
   template <typename Handler>
   void Run(Handler handler) {
     try {
@@ -132,6 +143,8 @@ class LoginsPage : public QWidget {
   QTextEdit* summary_ = nullptr;
   QPushButton* btExportLogins_ = nullptr;
   QPushButton* btExportLoginsHTML_ = nullptr;
+  ChartView* timeline_ = nullptr;
+  int timelineRun_ = -1;
   // Time and run filter tab.
   QCheckBox* runsBox_ = nullptr;
   QRadioButton* rbEdit_ = nullptr;

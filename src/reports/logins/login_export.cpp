@@ -4,6 +4,8 @@
 #include "datastore/startup.h"
 #include "records/date_format.h"
 #include "records/time_arithmetic.h"
+#include "reports/chart/chart_svg.h"
+#include "reports/chart/login_timeline.h"
 #include "reports/html_text.h"
 
 namespace brenvik {
@@ -57,10 +59,11 @@ void ExportLoginCsv(const LoginTree& tree, const LocaleInfo& locale, const std::
 }
 
 std::string LoginHtmlDocument(const LoginTree& tree, const std::string& gStrCompLogins,
-                              const LocaleInfo& locale, DateTime now) {
+                              const LocaleInfo& locale, DateTime now, const std::string& chartSvg) {
   std::string html =
       "<!DOCTYPE HTML><html><head><title>Brenvik Login History Report</title></head><body>";
   html += gStrCompLogins;
+  html += chartSvg;
   html += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><caption>Brenvik Login "
           "History Report</caption><tr>";
   for (const std::string& caption : LoginTreeCaptions()) html += "<th>" + caption + "</th>";
@@ -75,12 +78,18 @@ std::string LoginHtmlDocument(const LoginTree& tree, const std::string& gStrComp
 std::string ExportLoginHtml(const LoginTree& tree, const std::string& gStrCompLogins,
                             const LocaleInfo& locale, Clock& clock, SystemInfo& systemInfo,
                             Shell& shell) {
-  const std::string document = LoginHtmlDocument(tree, gStrCompLogins, locale, NowWholeSeconds(clock));
+  const DateTime now = NowWholeSeconds(clock);
+  const std::string document =
+      LoginHtmlDocument(tree, gStrCompLogins, locale, now, LoginChartSvg(tree, locale, now));
   const std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
   if (fileName.empty()) return fileName;
   WriteTextFileWithBom(fileName, document);
   shell.OpenDocument(fileName);
   return fileName;
+}
+
+std::string LoginChartSvg(const LoginTree& tree, const LocaleInfo& locale, DateTime now) {
+  return ChartSvg(LayOutTimeline(LoginsOverviewTimeline(tree, locale, now), kExportChartWidth));
 }
 
 }  // namespace brenvik

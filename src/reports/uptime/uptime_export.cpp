@@ -12,6 +12,8 @@
 #include "datastore/tables.h"
 #include "records/date_format.h"
 #include "records/time_arithmetic.h"
+#include "reports/chart/chart_svg.h"
+#include "reports/chart/history_chart.h"
 #include "reports/html_text.h"
 #include "statistics/uptime_hint.h"
 
@@ -60,7 +62,7 @@ constexpr const char* kHeaderCell100 = "</th><th class=\"c1\" height=\"17px\" al
 constexpr const char* kHeaderCell126 = "</th><th class=\"c1\" height=\"17px\" align=\"left\" width=\"126px\">";
 constexpr const char* kRowCell = "</td><td class=\"normalborder\" height=\"18px\" align=\"left\">";
 
-std::string HtmlHead(const std::string& gStrCompUptime) {
+std::string HtmlHead(const std::string& gStrCompUptime, const std::string& chartSvg) {
   std::string html =
       "<!DOCTYPE HTML><html><head><title>Brenvik Uptime History Report</title><meta "
       "http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"><style type=\"text/css\">";
@@ -73,6 +75,7 @@ std::string HtmlHead(const std::string& gStrCompUptime) {
           "{padding-left:4px;padding-right:4px;}th.c1 {background-color: #ECE9D8}";
   html += "</style></head><body>";
   html += gStrCompUptime;
+  html += chartSvg;
   html += "</br><table class=\"default c4\" caption=\"";
   html += "Brenvik";
   html += " Uptime History Report";
@@ -183,9 +186,10 @@ namespace {
 
 // The HTML document in pieces, as the CSV.
 void WriteUptimeHtml(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
-                     const LocaleInfo& locale, const std::function<void(std::string_view)>& put) {
+                     const LocaleInfo& locale, const std::string& chartSvg,
+                     const std::function<void(std::string_view)>& put) {
   constexpr std::size_t kPiece = 256 * 1024;
-  std::string html = HtmlHead(gStrCompUptime);
+  std::string html = HtmlHead(gStrCompUptime, chartSvg);
   KeepRow keep(report);
   for (report.First(); !report.Eof(); report.Next()) {
     html += HtmlRow(report, NowWholeSeconds(clock), locale);
@@ -201,18 +205,25 @@ void WriteUptimeHtml(Cursor& report, const std::string& gStrCompUptime, Clock& c
 }  // namespace
 
 std::string UptimeHtmlDocument(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
-                               const LocaleInfo& locale) {
+                               const LocaleInfo& locale, const std::string& chartSvg) {
   std::string html;
-  WriteUptimeHtml(report, gStrCompUptime, clock, locale,
+  WriteUptimeHtml(report, gStrCompUptime, clock, locale, chartSvg,
                   [&](std::string_view piece) { html += piece; });
   return html;
 }
 
+std::string UptimeChartSvg(Cursor& report, const LocaleInfo& locale, DateTime now) {
+  const HistoryChartData data = BuildHistoryChartData(report, locale.firstDayOfWeek);
+  return ChartSvg(HistoryChartPicture(report, data, DefaultSelectedBucket(data), kExportChartWidth,
+                                      locale, now));
+}
+
 void WriteUptimeHtmlFile(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
                          const LocaleInfo& locale, const std::string& fileName) {
+  const std::string chartSvg = UptimeChartSvg(report, locale, NowWholeSeconds(clock));
   AtomicFileWriter file(fileName);
   file.Write(kUtf8Bom);
-  WriteUptimeHtml(report, gStrCompUptime, clock, locale,
+  WriteUptimeHtml(report, gStrCompUptime, clock, locale, chartSvg,
                   [&](std::string_view piece) { file.Write(piece); });
   file.Commit();
 }

@@ -128,6 +128,12 @@ void GridRangeSelection::Clear() {
   bm2_.reset();
 }
 
+void GridRangeSelection::SelectRows(std::set<std::size_t> recNos) {
+  Clear();
+  selected_ = std::move(recNos);
+  if (!selected_.empty()) bm1_ = *selected_.begin();
+}
+
 std::optional<SelectionSummary> ProcessDBGridSelection(Cursor& report,
                                                        const std::set<std::size_t>& selected,
                                                        const ProgramDirectory& programs,

@@ -83,6 +83,9 @@ class GridRangeSelection {
   void Click(std::size_t recNo, bool shift, bool ctrl);
   const std::set<std::size_t>& Selected() const { return selected_; }
   void Clear();
+  // Selects exactly these rows (a bar of the chart); the first becomes the
+  // anchor of a following Shift click.
+  void SelectRows(std::set<std::size_t> recNos);
 
  private:
   std::set<std::size_t> selected_;

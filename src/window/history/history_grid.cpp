@@ -195,6 +195,17 @@ void HistoryGridView::ClearRowSelection() {
   ShowSelection();
 }
 
+void HistoryGridView::SelectRecNos(std::set<std::size_t> recNos) {
+  selection_.SelectRows(std::move(recNos));
+  ShowSelection();
+  if (selection_.Selected().empty()) return;
+  const int row = static_cast<int>(*selection_.Selected().begin()) - 1;
+  if (row >= model_->rowCount()) return;
+  const QModelIndex index = model_->index(row, currentIndex().isValid() ? currentIndex().column() : 0);
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  scrollTo(index);
+}
+
 void HistoryGridView::ClickRow(int row, Qt::KeyboardModifiers modifiers) {
   if (row < 0 || row >= model_->rowCount()) return;
   selection_.Click(static_cast<std::size_t>(row) + 1, modifiers & Qt::ShiftModifier,

@@ -76,6 +76,8 @@ class HistoryGridView : public QTableView {
   // Selected rows as row numbers of the report's view (1-based).
   const std::set<std::size_t>& SelectedRecNos() const { return selection_.Selected(); }
   void ClearRowSelection();
+  // Selects exactly these rows (1-based) and brings the first into view.
+  void SelectRecNos(std::set<std::size_t> recNos);
   // A click on a row as the mouse gives it (also used by tests).
   void ClickRow(int row, Qt::KeyboardModifiers modifiers);
 

@@ -9,13 +9,16 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimeEdit>
 
+#include "base/file_io.h"
 #include "records/time_arithmetic.h"
 #include "reports/date_ranges.h"
+#include "window/chart_view.h"
 #include "window/column_layout.h"
 #include "window/csv_save_dialog.h"
 #include "window/history/filter_name_dialog.h"
@@ -167,6 +170,52 @@ void HistoryPage::ShowReport() {
   label36_->hide();
   label36Image_->hide();
   if (state_.dataSourceEnabled) ShowSelectionLabels();
+  ShowChart();
+}
+
+void HistoryPage::ShowChart() {
+  chartData_ = model_->Report() ? BuildHistoryChartData(*model_->Report(), parts_.firstDayOfWeek)
+                                : HistoryChartData{};
+  chartSelected_ = DefaultSelectedBucket(chartData_);
+  btExportChartCsv_->setEnabled(model_->Report() != nullptr);
+  chart_->SetLayout([this](double width) { return LayOutChart(width); });
+}
+
+ChartPicture HistoryPage::LayOutChart(double width) {
+  if (!model_->Report()) {
+    ChartPicture closed;
+    closed.width = width;
+    closed.height = kHistoryBarsHeightBeside;
+    closed.message = state_.noticeVisible ? "" : "Browse the uptime history to see its chart.";
+    return closed;
+  }
+  // The window is wide and low: the timeline beside the bars.
+  return HistoryChartPicture(*model_->Report(), chartData_, chartSelected_, width, parts_.locale,
+                             Now(), true);
+}
+
+void HistoryPage::ChartClick(HitKind kind, long long item) {
+  Cursor* report = model_->Report();
+  if (!report || item < 0) return;
+  std::set<std::size_t> rows;
+  if (kind == HitKind::Bar) {
+    if (item >= static_cast<long long>(chartData_.buckets.size())) return;
+    chartSelected_ = static_cast<int>(item);
+    rows = BucketRecNos(*report, chartData_.buckets[static_cast<std::size_t>(item)]);
+    chart_->Relayout();
+  } else {
+    rows = {static_cast<std::size_t>(item)};
+  }
+  grid_->SelectRecNos(rows);
+  ShowSelectionLabels();
+}
+
+void HistoryPage::btExportChartCsvClick() {
+  if (!Attached() || !model_->Report()) return;
+  const std::string fileName = dialogs_.askCsvFile(csvPath_);
+  if (fileName.empty()) return;
+  csvPath_ = FolderOfFile(fileName);
+  WriteFileAtomic(fileName, HistoryChartCsv(chartData_));
 }
 
 void HistoryPage::ShowSelectionLabels() {

@@ -13,6 +13,8 @@
 #include <QTimeEdit>
 
 #include "records/time_arithmetic.h"
+#include "reports/chart/login_timeline.h"
+#include "reports/chart/timeline_layout.h"
 #include "reports/date_ranges.h"
 #include "reports/logins/login_export.h"
 #include "reports/uptime/pick_list.h"
@@ -20,6 +22,7 @@
 #include "window/environment.h"
 #include "window/history/pick_list_view.h"
 #include "window/history/qt_dates.h"
+#include "window/chart_view.h"
 #include "window/logins/login_tree_view.h"
 #include "window/logins_page.h"
 
@@ -179,6 +182,8 @@ void LoginsPage::btBrowseLoginsClick() {
   }
   model_->SetFormat(parts_.locale, NowWholeSeconds(*parts_.clock));
   view_->ShowTree();
+  timelineRun_ = DefaultTimelineRun(tree_);
+  timeline_->Relayout();
   summary_->setPlainText(QString::fromStdString(result.plain).replace("\r\n", "\n"));
   gStrCompLogins_ = std::move(result.html);
   // The build may have rebuilt the user list or switched the time filter off.
@@ -188,12 +193,48 @@ void LoginsPage::btBrowseLoginsClick() {
 
 void LoginsPage::ClearTree() {
   tree_.Clear();
+  timelineRun_ = -1;
+  timeline_->Relayout();
   view_->ShowTree();
 }
 
 void LoginsPage::vstComputerLoginsHeaderClick(int column) {
   tree_.HeaderClick(column, MouseButton::Left);
   view_->ShowTree();
+  timeline_->Relayout();  // the logins' places changed
+}
+
+ChartPicture LoginsPage::LayOutTimeline(double width) const {
+  const bool shown = timelineRun_ >= 0 && timelineRun_ < static_cast<int>(tree_.Runs().size());
+  if (!shown) {
+    ChartPicture empty;
+    empty.width = width;
+    empty.height = 60;
+    empty.message = "No computer run in this report.";
+    return empty;
+  }
+  const DateTime now = parts_.clock ? NowWholeSeconds(*parts_.clock) : 0;
+  return brenvik::LayOutTimeline(
+      RunLoginsTimeline(tree_.Runs()[static_cast<std::size_t>(timelineRun_)], parts_.locale, now),
+      width);
+}
+
+void LoginsPage::vstComputerLoginsCurrentChanged() {
+  const QModelIndex current = view_->currentIndex();
+  if (!current.isValid()) return;
+  const int run = current.parent().isValid() ? current.parent().row() : current.row();
+  if (run == timelineRun_) return;
+  timelineRun_ = run;
+  timeline_->Relayout();
+}
+
+void LoginsPage::TimelineClick(long long item) {
+  if (timelineRun_ < 0 || timelineRun_ >= model_->rowCount()) return;
+  const QModelIndex run = model_->index(timelineRun_, 0);
+  const QModelIndex row = item < 0 ? run : model_->index(static_cast<int>(item), 0, run);
+  if (!row.isValid()) return;
+  view_->setCurrentIndex(row);
+  view_->scrollTo(row);
 }
 
 void LoginsPage::TabbedNotebookLoginsClick() {
