@@ -86,6 +86,7 @@ void RunCommand(const CommandLine& line, Session& session, std::ostream& out, st
       RunWatchRemove(session, line.paths, err);
       break;
     case Command::Help:
+    case Command::Version:
       break;
   }
 }
@@ -129,6 +130,10 @@ int RunCli(const std::vector<std::string>& args, Platform& platform, std::ostrea
   }
   if (line.command == Command::Help) {
     out << HelpText();
+    return kExitOk;
+  }
+  if (line.command == Command::Version) {
+    out << VersionLine();
     return kExitOk;
   }
   try {

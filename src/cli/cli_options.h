@@ -33,7 +33,8 @@ enum class Command {
   ImportEventLog,
   WatchList,
   WatchAdd,
-  WatchRemove
+  WatchRemove,
+  Version
 };
 
 struct GlobalOptions {
@@ -84,8 +85,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 // "YYYY-MM-DD HH:MM:SS" as a real date and time; nothing otherwise.
 std::optional<DateTime> ParseMoment(const std::string& text);
 
-// The one-line synopsis shown with a usage error, and the full help text.
+// The one-line synopsis shown with a usage error, the full help text, and
+// the line that --version prints.
 std::string UsageLine();
 std::string HelpText();
+std::string VersionLine();
 
 }  // namespace brenvik::cli
