@@ -5,6 +5,13 @@ set -euo pipefail
 
 packages=(cmake g++ make ccache libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev xvfb xauth)
+# The Linux package: the icon's PNG sizes and the man pages are made at build
+# time; the package variant checks the package and its installed files, and
+# looks for the installed window on the Xvfb screen.
+if [[ "${BRENVIK_WITH_PACKAGE:-1}" == 1 ]]; then
+  packages+=(librsvg2-bin scdoc dpkg-dev lintian desktop-file-utils appstream man-db
+             x11-utils qt6-qpa-plugins)
+fi
 # The sanitizer variant and the fuzz targets: clang with its sanitizer and
 # libFuzzer runtimes.
 if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then

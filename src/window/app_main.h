@@ -32,6 +32,7 @@ void CloseOnStopSignals(TfrmBrenvikMain& window);
 void ShowAtStart(TfrmBrenvikMain& window, bool minimized);
 
 // The whole start-up and the event loop; returns the process exit code.
-int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages, bool minimized);
+int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages,
+               bool minimized = false);
 
 }  // namespace brenvik
