@@ -156,7 +156,7 @@ dpkg -L brenvik | sort -r > "$home/package-paths"
 user_before_removal=$(user_files)
 apt_get remove -y -qq brenvik > /dev/null
 apt_get purge -y -qq brenvik > /dev/null
-dpkg-query -W -f='${Status}' brenvik 2>/dev/null | grep -q "installed" && fail "still installed"
+dpkg-query -W -f='${Status}' brenvik 2>/dev/null | grep -q "ok installed" && fail "still installed"
 while read -r path; do
   [[ -d $path ]] && continue  # a shared folder such as /usr/bin
   [[ -e $path || -L $path ]] && fail "left behind: $path"
