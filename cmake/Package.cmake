@@ -15,19 +15,21 @@ if(NOT brenvik_changelog_head MATCHES "^brenvik \\(${PROJECT_VERSION}\\) ")
   message(FATAL_ERROR "packaging/linux/changelog does not start with version ${PROJECT_VERSION}")
 endif()
 
-install(FILES ${BRENVIK_LINUX_FILES}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${BRENVIK_LINUX_FILES}/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/brenvik)
 set(brenvik_changelog_gz ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
 add_custom_command(OUTPUT ${brenvik_changelog_gz}
   COMMAND sh -c "gzip -9n < \"$0\" > \"$1\"" ${BRENVIK_LINUX_FILES}/changelog
           ${brenvik_changelog_gz}
   DEPENDS ${BRENVIK_LINUX_FILES}/changelog VERBATIM)
 add_custom_target(brenvik_changelog ALL DEPENDS ${brenvik_changelog_gz})
-install(FILES ${brenvik_changelog_gz} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${brenvik_changelog_gz} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/brenvik)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brenvik)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The package installs where the build was configured to (the user unit
+# names the recorder's full path): configure with CMAKE_INSTALL_PREFIX=/usr.
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_PACKAGE_CONTACT "Taveron <brenvik@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "uptime monitor of the computer and of chosen programs")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

@@ -34,7 +34,7 @@ apt_get() {
 # --- build and pack, with Debian's hardening flags ---
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBRENVIK_BUILD_TESTS=OFF \
-  -DBRENVIK_WERROR=OFF \
+  -DBRENVIK_WERROR=OFF -DCMAKE_INSTALL_PREFIX=/usr \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" > /dev/null
 cmake --build "$build" -j"$jobs"
@@ -54,7 +54,14 @@ dpkg-query -W -f='${Status}' brenvik 2>/dev/null | grep -q "ok installed" &&
 # The programs and the package scripts see a home of their own, so that what
 # they do to a user's files shows here and nowhere else.
 home=$(mktemp -d /tmp/brenvik-package.XXXXXX)
-trap 'rm -rf "$home"' EXIT
+# A failed check does not leave the package installed.
+cleanup() {
+  if dpkg-query -W -f='${Status}' brenvik 2>/dev/null | grep -q "ok installed"; then
+    apt_get purge -y -qq brenvik > /dev/null || true
+  fi
+  rm -rf "$home"
+}
+trap cleanup EXIT
 export HOME=$home
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_STATE_HOME XDG_RUNTIME_DIR
 
@@ -155,7 +162,11 @@ step "a second install of $version changed nothing"
 dpkg -L brenvik | sort -r > "$home/package-paths"
 user_before_removal=$(user_files)
 apt_get remove -y -qq brenvik > /dev/null
-apt_get purge -y -qq brenvik > /dev/null
+# Without configuration files a removed package is forgotten at once; a purge
+# is for one that is still known.
+if dpkg-query -W brenvik > /dev/null 2>&1; then
+  apt_get purge -y -qq brenvik > /dev/null
+fi
 dpkg-query -W -f='${Status}' brenvik 2>/dev/null | grep -q "ok installed" && fail "still installed"
 while read -r path; do
   [[ -d $path ]] && continue  # a shared folder such as /usr/bin
