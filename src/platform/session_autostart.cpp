@@ -69,14 +69,12 @@ std::string DesktopExecWord(const std::string& path) {
 }
 
 std::string DesktopEntryAutostart::EntryText() const {
-  return "[Desktop Entry]\n"
-         "Type=Application\n"
-         "Name=Brenvik\n"
-         "Comment=Start Brenvik in the system tray at login\n"
-         "Exec=" + DesktopExecWord(programPath_) + " " + kMinimizedOption + "\n"
-         "Icon=org.taveron.Brenvik\n"
-         "Terminal=false\n"
-         "X-GNOME-Autostart-enabled=true\n";
+  std::string text =
+      "[Desktop Entry]\nType=Application\nName=Brenvik\n"
+      "Comment=Start Brenvik in the system tray at login\n";
+  text += "Exec=" + DesktopExecWord(programPath_) + " " + kMinimizedOption + "\n";
+  text += "Icon=org.taveron.Brenvik\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
+  return text;
 }
 
 bool DesktopEntryAutostart::IsOn() {

@@ -25,7 +25,8 @@ TEST(RunKeyAutostart, IsOffUntilTurnedOnAndThenStartsTheWindowInTheTray) {
 
   autostart.Set(true);
   EXPECT_TRUE(autostart.IsOn());
-  EXPECT_EQ(RunValue(registry, "Brenvik"), "\"C:\\Program Files\\Brenvik\\brenvik.exe\" --minimized");
+  EXPECT_EQ(RunValue(registry, "Brenvik"),
+            "\"C:\\Program Files\\Brenvik\\brenvik.exe\" --minimized");
 }
 
 TEST(RunKeyAutostart, TurningItOffRemovesOnlyItsOwnValue) {
@@ -65,8 +66,8 @@ TEST_F(DesktopEntryAutostartTest, TurningItOnWritesALauncherInAFolderMadeForIt) 
 TEST_F(DesktopEntryAutostartTest, ALauncherTheDesktopSwitchedOffCountsAsOffUntilTurnedOnAgain) {
   for (const char* off : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
     ForceDirectories(folder_);
-    WriteFileAtomic(entry_, "[Desktop Entry]\nType=Application\nExec=brenvik\n" +
-                                std::string(off) + "\n");
+    WriteFileAtomic(entry_,
+                    "[Desktop Entry]\nType=Application\nExec=brenvik\n" + std::string(off) + "\n");
     EXPECT_FALSE(autostart_.IsOn()) << off;
     autostart_.Set(true);
     EXPECT_TRUE(autostart_.IsOn()) << off;
