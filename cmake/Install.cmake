@@ -39,6 +39,16 @@ string(REPLACE "ExecStart=%h/.local/bin/brenvik-service"
 file(WRITE ${BRENVIK_GENERATED}/brenvik-service.service "${brenvik_unit}")
 install(FILES ${BRENVIK_GENERATED}/brenvik-service.service DESTINATION lib/systemd/user)
 
+# The metrics timer and its service (off until a user enables the timer),
+# starting the installed brenvik-cli likewise.
+file(READ ${PROJECT_SOURCE_DIR}/tools/brenvik-service/brenvik-metrics.service brenvik_unit)
+string(REPLACE "ExecStart=%h/.local/bin/brenvik-cli"
+       "ExecStart=${CMAKE_INSTALL_FULL_BINDIR}/brenvik-cli" brenvik_unit "${brenvik_unit}")
+file(WRITE ${BRENVIK_GENERATED}/brenvik-metrics.service "${brenvik_unit}")
+install(FILES ${BRENVIK_GENERATED}/brenvik-metrics.service
+              ${PROJECT_SOURCE_DIR}/tools/brenvik-service/brenvik-metrics.timer
+        DESTINATION lib/systemd/user)
+
 # --- desktop entry, metainfo, icon ---
 install(FILES ${BRENVIK_LINUX_FILES}/${BRENVIK_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -12,6 +12,9 @@ if [[ "${BRENVIK_WITH_PACKAGE:-1}" == 1 ]]; then
   packages+=(librsvg2-bin scdoc dpkg-dev lintian desktop-file-utils appstream man-db
              x11-utils qt6-qpa-plugins)
 fi
+# Machine-readable output: the JSON library of brenvik-cli, and the real
+# validators its tests check the JSON and the metrics with.
+packages+=(nlohmann-json3-dev python3-jsonschema prometheus)
 # The sanitizer variant and the fuzz targets: clang with its sanitizer and
 # libFuzzer runtimes.
 if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then

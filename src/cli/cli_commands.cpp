@@ -7,6 +7,7 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text_file.h"
+#include "cli/cli_report_json.h"
 #include "datastore/event_log_import.h"
 #include "records/time_arithmetic.h"
 #include "reports/date_ranges.h"
@@ -56,7 +57,13 @@ std::string ProgramPath(const std::string& path) {
   return FromFsPath(std::filesystem::absolute(fsPath).lexically_normal());
 }
 
-void RunUptimeReport(Session& session, std::ostream& out) {
+void RunUptimeReport(Session& session, std::ostream& out, OutputFormat format) {
+  if (format == OutputFormat::Json) {
+    const DateTime now = NowWholeSeconds(session.clock());
+    RefreshWinStats(session.statistics(), session.services());
+    out << DumpJson(UptimeReportJson(session.statistics(), now, session.clock()));
+    return;
+  }
   out << CopyUptimeReport(session.statistics(), session.services()) << kLineBreak;
 }
 
@@ -95,7 +102,8 @@ void ApplyHistoryOptions(const HistoryOptions& o, UptimeFilterSettings& s) {
   }
 }
 
-void RunHistory(Session& session, const HistoryOptions& options, std::ostream& out) {
+void RunHistory(Session& session, const HistoryOptions& options, std::ostream& out,
+                OutputFormat format) {
   // The pick lists as the start-up leaves them, then the settings asked for.
   UptimeFilterSettings settings;
   settings.programs.RebuildPrograms(session.programs(), session.HistoryPrograms());
@@ -112,7 +120,10 @@ void RunHistory(Session& session, const HistoryOptions& options, std::ostream& o
       settings, state, session.statistics().gServiceStatus,
       UptimeBrowseParts{report, filters, session.programs(), session.clock(), firstDay, periods},
       session.browseHooks());
-  out << state.summaryText;
+  if (format == OutputFormat::Json)
+    out << DumpJson(HistoryJson(report, NowWholeSeconds(session.clock()), session.clock()));
+  else
+    out << state.summaryText;
   if (options.csvFile)
     ExportUptimeCsv(report, DefaultHistoryColumns(), session.locale(), *options.csvFile);
   if (options.htmlFile) {
@@ -152,7 +163,8 @@ void ApplyLoginsOptions(const LoginsOptions& o, LoginReportSettings& s) {
   }
 }
 
-void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out) {
+void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out,
+               OutputFormat format) {
   LoginReportSettings settings;
   RebuildLoginUsers(settings.users, session.HistoryUsers());
   ApplyLoginsOptions(options, settings);
@@ -174,7 +186,10 @@ void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out
     LoginReportResult again = BuildLoginReport(session.computerRuns(), settings, context, tree);
     result = {std::move(again.plain), std::move(again.html)};
   }
-  out << result.plain << kLineBreak;
+  if (format == OutputFormat::Json)
+    out << DumpJson(LoginsJson(tree, NowWholeSeconds(session.clock()), session.clock()));
+  else
+    out << result.plain << kLineBreak;
   if (options.csvFile) ExportLoginCsv(tree, session.locale(), *options.csvFile);
   if (options.htmlFile) {
     WriteTextFileWithBom(*options.htmlFile, LoginHtmlDocument(tree, result.html, session.locale(),

@@ -14,15 +14,18 @@ namespace brenvik::cli {
 
 // The statistics refreshed (one processing pass) and the uptime report text
 // as a click on a figure copies it, followed by a line break.
-void RunUptimeReport(Session& session, std::ostream& out);
+// With OutputFormat::Json the report's JSON document instead (cli_json.h).
+void RunUptimeReport(Session& session, std::ostream& out, OutputFormat format = OutputFormat::Text);
 
 // "Browse uptime history" with the filters of the options, then the
-// summary box's text; the exports to the files asked for.
-void RunHistory(Session& session, const HistoryOptions& options, std::ostream& out);
+// summary box's text (or the JSON document); the exports to the files asked for.
+void RunHistory(Session& session, const HistoryOptions& options, std::ostream& out,
+                OutputFormat format = OutputFormat::Text);
 
 // "Browse login history" with the filters of the options, then the summary
-// box's text; the exports to the files asked for.
-void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out);
+// box's text (or the JSON document); the exports to the files asked for.
+void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out,
+               OutputFormat format = OutputFormat::Text);
 
 // The import of the earlier history, then the statistics refresh that
 // follows it; the success message, or nothing when the import had run before.

@@ -7,6 +7,8 @@
 #include "base/file_io.h"
 #include "cli/cli_clock.h"
 #include "cli/cli_commands.h"
+#include "cli/cli_daily.h"
+#include "cli/cli_metrics.h"
 #include "cli/cli_options.h"
 #include "cli/cli_session.h"
 #include "datastore/file_event_log.h"
@@ -65,13 +67,13 @@ std::string RootFolder(const std::string& root) {
 void RunCommand(const CommandLine& line, Session& session, std::ostream& out, std::ostream& err) {
   switch (line.command) {
     case Command::UptimeReport:
-      RunUptimeReport(session, out);
+      RunUptimeReport(session, out, line.format);
       break;
     case Command::History:
-      RunHistory(session, line.history, out);
+      RunHistory(session, line.history, out, line.format);
       break;
     case Command::Logins:
-      RunLogins(session, line.logins, out);
+      RunLogins(session, line.logins, out, line.format);
       break;
     case Command::ImportEventLog:
       RunImportEventLog(session, out);
@@ -84,6 +86,12 @@ void RunCommand(const CommandLine& line, Session& session, std::ostream& out, st
       break;
     case Command::WatchRemove:
       RunWatchRemove(session, line.paths, err);
+      break;
+    case Command::Daily:
+      RunDaily(session, line.daily, line.format, out);
+      break;
+    case Command::Metrics:
+      RunMetrics(session, line.metrics, out);
       break;
     case Command::Help:
     case Command::Version:

@@ -162,7 +162,29 @@ bool TakeLogins(ArgReader& reader, const std::string& name, LoginsOptions& l) {
   return true;
 }
 
+// --format for the commands that print a report.
+bool TakeFormat(ArgReader& reader, const std::string& name, CommandLine& line) {
+  const bool reports = line.command == Command::UptimeReport || line.command == Command::History ||
+                       line.command == Command::Logins || line.command == Command::Daily;
+  if (name != "--format" || !reports) return false;
+  const std::string value = reader.TakeValue(name);
+  if (value != "text" && value != "json")
+    throw UsageError("--format wants text or json, not \"" + value + "\"");
+  line.format = value == "json" ? OutputFormat::Json : OutputFormat::Text;
+  return true;
+}
+
+bool TakeMetrics(ArgReader& reader, const std::string& name, MetricsOptions& m) {
+  if (name != "--output") return false;
+  std::string file = reader.TakeValue(name);
+  if (file.empty()) throw UsageError("--output needs a file");
+  SetOnce(m.outputFile, std::move(file), name);
+  return true;
+}
+
 Command CommandNamed(ArgReader& reader, const std::string& word) {
+  if (word == "daily") return Command::Daily;
+  if (word == "metrics") return Command::Metrics;
   if (word == "uptime-report") return Command::UptimeReport;
   if (word == "history") return Command::History;
   if (word == "logins") return Command::Logins;
@@ -202,6 +224,9 @@ void TakeCommandArgument(ArgReader& reader, CommandLine& line, bool& pathsOnly) 
   if (TakeGlobal(reader, name, line.global)) return;
   if (line.command == Command::History && TakeHistory(reader, name, line.history)) return;
   if (line.command == Command::Logins && TakeLogins(reader, name, line.logins)) return;
+  if (TakeFormat(reader, name, line)) return;
+  if (line.command == Command::Daily && TakeTime(reader, name, line.daily.time)) return;
+  if (line.command == Command::Metrics && TakeMetrics(reader, name, line.metrics)) return;
   throw UsageError("unknown option " + name);
 }
 
@@ -242,6 +267,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
   CheckTime(line.history.time);
   CheckTime(line.logins.time);
+  CheckTime(line.daily.time);
   if (line.logins.runs &&
       (line.logins.time.period || line.logins.time.after || line.logins.time.before))
     throw UsageError("--runs cannot be combined with --period, --after or --before");
@@ -294,6 +320,17 @@ COMMANDS
                                     ("1-3", "1,4")
       --period N, --after TIME, --before TIME   as above
       --user KEY                    (repeatable) user filter: tick that user
+  daily [--period N | --after TIME --before TIME]
+                      per local calendar day the first switch-on, the last
+                      switch-off (or "running"), uptime, active and idle
+                      time, boots and crashes of the computer, and a total;
+                      runs crossing midnight are split there
+  metrics [--output FILE]
+                      the current figures in the Prometheus text format, for
+                      the node exporter's textfile collector; with --output
+                      the file is replaced atomically
+  --format text|json  (uptime-report, history, logins, daily) print one JSON
+                      document instead of the text (docs/brenvik-cli-json.md)
   import-eventlog     import the earlier uptime history from the System log
   watch list          print the watched programs' paths, one a line
   watch add PATH...   start tracking these programs (the service is told)

@@ -34,8 +34,14 @@ enum class Command {
   WatchList,
   WatchAdd,
   WatchRemove,
+  Daily,
+  Metrics,
   Version
 };
+
+// What a report command prints: the window's text, or one JSON document
+// (--format json; docs/brenvik-cli-json.md).
+enum class OutputFormat { Text, Json };
 
 struct GlobalOptions {
   std::optional<std::string> root;       // --root
@@ -70,12 +76,23 @@ struct LoginsOptions {
   std::optional<std::string> htmlFile;
 };
 
+struct DailyOptions {
+  TimeOptions time;
+};
+
+struct MetricsOptions {
+  std::optional<std::string> outputFile;  // --output; standard output without it
+};
+
 struct CommandLine {
   GlobalOptions global;
   Command command = Command::Help;
   HistoryOptions history;
   LoginsOptions logins;
   std::vector<std::string> paths;  // watch add / watch remove
+  OutputFormat format = OutputFormat::Text;
+  DailyOptions daily;
+  MetricsOptions metrics;
 };
 
 // Reads the arguments after the program name; UsageError when they do not

@@ -1,5 +1,5 @@
 // The bundle of platform interfaces the core receives. It owns its parts;
-// every part is always present. NativePlatform() builds the bundle of the
+// every part is always present. CreateNativePlatform() builds the bundle of the
 // backend this program was built with; tests build one from fakes.
 #pragma once
 

@@ -1,7 +1,7 @@
 // The column layout of the uptime report grid and its file
 // ColumnsSettings.ini in the settings folder: for each column in display
 // order the field it shows, its title, its width and whether it is shown.
-// The file's encoding is private to this program (docs/columns_settings.md).
+// The file's encoding is private to this program (docs/columns-settings.md).
 // A file that cannot be read is deleted; a layout whose first column is not
 // titled "Computer user" is not used. No widget toolkit here: the grid of the
 // History page applies the layout.
