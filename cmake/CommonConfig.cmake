@@ -20,3 +20,8 @@ if(WIN32)
     NOMINMAX WIN32_LEAN_AND_MEAN UNICODE _UNICODE _WIN32_WINNT=0x0601)
 endif()
 target_include_directories(brenvik_common INTERFACE ${PROJECT_SOURCE_DIR}/src)
+
+# Headers written at configure time (the version), included as "base/...".
+configure_file(${PROJECT_SOURCE_DIR}/src/base/version.h.in
+               ${PROJECT_BINARY_DIR}/generated/base/version.h @ONLY)
+target_include_directories(brenvik_common INTERFACE ${PROJECT_BINARY_DIR}/generated)

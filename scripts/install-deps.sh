@@ -5,6 +5,13 @@ set -euo pipefail
 
 packages=(cmake g++ make ccache libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev xvfb xauth locales zlib1g-dev dbus-daemon dbus-bin libsystemd0)
+# The Linux package: the icon's PNG sizes and the man pages are made at build
+# time; the package variant checks the package and its installed files, and
+# looks for the installed window on the Xvfb screen.
+if [[ "${BRENVIK_WITH_PACKAGE:-1}" == 1 ]]; then
+  packages+=(librsvg2-bin scdoc dpkg-dev lintian desktop-file-utils appstream man-db
+             x11-utils qt6-qpa-plugins)
+fi
 # Machine-readable output: the JSON library of brenvik-cli, and the real
 # validators its tests check the JSON and the metrics with.
 packages+=(nlohmann-json3-dev python3-jsonschema prometheus)

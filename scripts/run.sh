@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs Brenvik on this machine: installs what is missing, builds, creates the
-# per-user product key as an installer would, starts the service stand-in for
-# the default data tree unless one already serves it, and starts the front
-# end that is built.
+# Runs Brenvik on this machine: installs what is missing, makes an optimised
+# build (Release, in build/release, apart from the tests' debug build),
+# creates the per-user product key as an installer would, starts the service
+# stand-in for the default data tree unless one already serves it, and starts
+# the front end that is built.
 #   BRENVIK_NO_UNIT=1   start the stand-in in the background even where a
 #                       systemd user manager runs (default: install and
 #                       enable its user unit there)
@@ -12,8 +13,8 @@ cd "$(dirname "$0")/.."
 BRENVIK_WITH_WINDOWS=0 scripts/install-deps.sh
 
 export CCACHE_DIR="${CCACHE_DIR:-$PWD/.cache/ccache}"
-build=build/native
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug > /dev/null
+build=build/release
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBRENVIK_BUILD_TESTS=OFF > /dev/null
 known=$(cmake --build "$build" --target help)
 targets=(brenvik-service)
 for t in brenvik-cli brenvik; do

@@ -94,6 +94,7 @@ void RunCommand(const CommandLine& line, Session& session, std::ostream& out, st
       RunMetrics(session, line.metrics, out);
       break;
     case Command::Help:
+    case Command::Version:
       break;
   }
 }
@@ -137,6 +138,10 @@ int RunCli(const std::vector<std::string>& args, Platform& platform, std::ostrea
   }
   if (line.command == Command::Help) {
     out << HelpText();
+    return kExitOk;
+  }
+  if (line.command == Command::Version) {
+    out << VersionLine();
     return kExitOk;
   }
   try {

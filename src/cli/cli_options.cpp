@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "base/version.h"
+
 namespace brenvik::cli {
 namespace {
 
@@ -199,6 +201,7 @@ Command CommandNamed(ArgReader& reader, const std::string& word) {
   if (word == "logins") return Command::Logins;
   if (word == "import-eventlog") return Command::ImportEventLog;
   if (word == "help" || word == "--help" || word == "-h") return Command::Help;
+  if (word == "--version") return Command::Version;
   if (word == "watch") {
     if (reader.AtEnd()) throw UsageError("watch wants list, add or remove");
     const std::string sub = reader.TakeName();
@@ -264,7 +267,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   while (!reader.AtEnd() && !haveCommand) {
     const std::string name = reader.TakeName();
     if (name.starts_with("--") && TakeGlobal(reader, name, line.global)) continue;
-    if (name.starts_with("--") && name != "--help") throw UsageError("unknown option " + name);
+    if (name.starts_with("--") && name != "--help" && name != "--version")
+      throw UsageError("unknown option " + name);
     reader.RefuseInlineValue(name);
     line.command = CommandNamed(reader, name);
     haveCommand = true;
@@ -289,9 +293,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageLine() {
   return "usage: brenvik-cli [--root DIR] [--now TIME] [--uptime SECONDS] [--events FILE] "
-         "[--app-events FILE] (uptime-report | history [FILTERS] | logins [FILTERS] | "
-         "import-eventlog [--wtmp FILE]... [--journal-boots FILE] | watch list | watch add PATH... "
-         "| watch remove PATH... | help)";
+         "[--app-events FILE] (uptime-report | history [FILTERS] | logins [FILTERS] | daily [TIME] | "
+         "metrics [--output FILE] | import-eventlog [--wtmp FILE]... [--journal-boots FILE] | watch list | watch add PATH... "
+         "| watch remove PATH... | help | --version)";
 }
 
 std::string HelpText() {
@@ -348,11 +352,14 @@ COMMANDS
   watch add PATH...   start tracking these programs (the service is told)
   watch remove PATH...  stop tracking these programs (the service is told)
   help                this text
+  --version           print the program's version
 
 EXIT STATUS
   0 success, 1 error, 2 usage error, 3 the data tree is in use by another
   copy of Brenvik
 )";
 }
+
+std::string VersionLine() { return std::string("brenvik-cli ") + kBrenvikVersion + "\n"; }
 
 }  // namespace brenvik::cli

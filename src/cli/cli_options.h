@@ -35,7 +35,8 @@ enum class Command {
   WatchAdd,
   WatchRemove,
   Daily,
-  Metrics
+  Metrics,
+  Version
 };
 
 // What a report command prints: the window's text, or one JSON document
@@ -107,8 +108,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 // "YYYY-MM-DD HH:MM:SS" as a real date and time; nothing otherwise.
 std::optional<DateTime> ParseMoment(const std::string& text);
 
-// The one-line synopsis shown with a usage error, and the full help text.
+// The one-line synopsis shown with a usage error, the full help text, and
+// the line that --version prints.
 std::string UsageLine();
 std::string HelpText();
+std::string VersionLine();
 
 }  // namespace brenvik::cli

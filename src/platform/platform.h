@@ -11,6 +11,7 @@
 #include "platform/locale.h"
 #include "platform/registry.h"
 #include "platform/service_pipe.h"
+#include "platform/session_autostart.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
 #include "platform/system_info.h"
@@ -29,6 +30,7 @@ struct Platform {
   std::unique_ptr<VersionResources> versionResources;
   std::unique_ptr<SingleInstance> singleInstance;
   std::unique_ptr<SystemInfo> systemInfo;
+  std::unique_ptr<SessionAutostart> autostart;
 };
 
 // Implemented by the backend that is linked (POSIX or Win32). Also installs

@@ -1,11 +1,13 @@
 #include "window/app_main.h"
 
+#include <QSystemTrayIcon>
 #include <memory>
 
 #include "datastore/startup.h"
 #include "window/action_guard.h"
 #include "window/main_window.h"
 #include "window/termination_signals.h"
+#include "window/tray.h"
 
 namespace brenvik {
 
@@ -31,7 +33,15 @@ void CloseOnStopSignals(TfrmBrenvikMain& window) {
   QObject::connect(watcher, &TerminationSignals::stopRequested, &window, &QWidget::close);
 }
 
-int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages) {
+void ShowAtStart(TfrmBrenvikMain& window, bool minimized) {
+  if (!minimized) {
+    window.show();
+  } else if (!window.Tray()->IsActive() || !QSystemTrayIcon::isSystemTrayAvailable()) {
+    window.showMinimized();
+  }
+}
+
+int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages, bool minimized) {
   if (!PassStartUpChecks(platform, messages)) return 0;
   const DataFolders folders = InitDataFolders(platform);
   if (!platform.singleInstance->LockDataTree(folders.dataFolder)) {
@@ -51,7 +61,7 @@ int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages) {
   QObject::connect(window.get(), &TfrmBrenvikMain::closed, &app, &QApplication::quit);
   QObject::connect(window.get(), &TfrmBrenvikMain::exitRequested, &app, &QApplication::quit);
   CloseOnStopSignals(*window);
-  window->show();
+  ShowAtStart(*window, minimized);
   return app.exec();
 }
 

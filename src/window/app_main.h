@@ -26,7 +26,13 @@ class TfrmBrenvikMain;
 // button does (settings saved); the watcher lives as long as the window.
 void CloseOnStopSignals(TfrmBrenvikMain& window);
 
+// Shows the window at the end of the start-up: normally, or, for a start
+// with --minimized, hidden to the tray when its icon is on and a tray exists
+// to bring it back from, else minimised to the taskbar.
+void ShowAtStart(TfrmBrenvikMain& window, bool minimized);
+
 // The whole start-up and the event loop; returns the process exit code.
-int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages);
+int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages,
+               bool minimized = false);
 
 }  // namespace brenvik

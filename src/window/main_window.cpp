@@ -148,6 +148,8 @@ void TfrmBrenvikMain::ConnectHandlers() {
           [this] { Guarded([&] { lVisitHomePageClick(); }); });
   connect(optionsPage_->chMinimizetoSystemTray(), &QCheckBox::clicked, this,
           [this] { Guarded([&] { chMinimizetoSystemTrayClick(); }); });
+  connect(optionsPage_->chStartWithSession(), &QCheckBox::clicked, this,
+          [this] { Guarded([&] { chStartWithSessionClick(); }); });
   connect(tray_, &TrayIcon::showHideClicked, this, [this] { Guarded([&] { mnuShowHideClick(); }); });
   connect(tray_, &TrayIcon::doubleClicked, this, [this] { Guarded([&] { JvTrayIconDblClick(); }); });
   connect(tray_, &TrayIcon::showUptimeClicked, this,

@@ -89,6 +89,7 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   void btExitClick();
   void lVisitHomePageClick();
   void chMinimizetoSystemTrayClick();
+  void chStartWithSessionClick();
   void mnuShowHideClick();
   void JvTrayIconDblClick();
   void timerSecondsTimer();

@@ -87,6 +87,19 @@ void TfrmBrenvikMain::chMinimizetoSystemTrayClick() {
   tray_->SetActive(optionsPage_->chMinimizetoSystemTray()->isChecked());
 }
 
+// The box shows the entry as it is: after a change that failed (the error is
+// reported) it goes back to the state the session will really have.
+void TfrmBrenvikMain::chStartWithSessionClick() {
+  SessionAutostart& autostart = *context_.platform.autostart;
+  QCheckBox* box = optionsPage_->chStartWithSession();
+  try {
+    autostart.Set(box->isChecked());
+  } catch (...) {
+    box->setChecked(autostart.IsOn());
+    throw;
+  }
+}
+
 void TfrmBrenvikMain::mnuShowHideClick() {
   if (isVisible()) {
     HideToTray();

@@ -40,6 +40,7 @@ void TfrmBrenvikMain::LoadEnvironment(bool fullLoad) {
 void TfrmBrenvikMain::ApplyEnvironmentToControls() {
   optionsPage_->chMinimizetoSystemTray()->setChecked(gEnvironment.minimizeToTray);
   chMinimizetoSystemTrayClick();
+  optionsPage_->chStartWithSession()->setChecked(context_.platform.autostart->IsOn());
   const int page = ValidPageIndex(gEnvironment.activePage);
   ShowPage(page);
   ManageDown(navigation_->PageButton(page));

@@ -37,6 +37,9 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
   tray_ = new QCheckBox("Show in System tray (shows uptime when cursor moved over)", preferences);
   tray_->setObjectName("chMinimizetoSystemTray");
   preferencesLayout->addWidget(tray_);
+  session_ = new QCheckBox("Start with the desktop session", preferences);
+  session_->setObjectName("chStartWithSession");
+  preferencesLayout->addWidget(session_);
   page->addWidget(preferences);
   page->addStretch();
 }

@@ -1,7 +1,8 @@
 // The "Options" page: the group "Uptime history import" with its explanation
 // (rendered with its bold and line-break tags) and btImport, and the group
-// "Preferences" with chMinimizetoSystemTray. The window connects the button
-// and the check box to its handlers.
+// "Preferences" with chMinimizetoSystemTray and, below it, chStartWithSession
+// (the start with the desktop session). The window connects the button and
+// the check boxes to its handlers.
 #pragma once
 
 #include <QWidget>
@@ -24,10 +25,12 @@ class OptionsPage : public QWidget {
   explicit OptionsPage(QWidget* parent = nullptr);
   QPushButton* btImport() const { return import_; }
   QCheckBox* chMinimizetoSystemTray() const { return tray_; }
+  QCheckBox* chStartWithSession() const { return session_; }
 
  private:
   QPushButton* import_ = nullptr;
   QCheckBox* tray_ = nullptr;
+  QCheckBox* session_ = nullptr;
   QLabel* explanation_ = nullptr;
 };
 

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <array>
 
+#include "base/version.h"
+
 class QLabel;
 
 namespace brenvik {
@@ -15,7 +17,7 @@ class BannerPicture;
 class ClickLabel;
 
 inline constexpr const char* kHomePageAddress = "https://brenvik.example.org/";
-inline constexpr const char* kVersionText = "Version 1.3";
+inline constexpr const char* kVersionText = "Version " BRENVIK_VERSION;
 
 inline constexpr int kBannerHeight = 80;
 inline constexpr int kNavigationWidth = 153;

@@ -6,6 +6,7 @@
 
 #include "base/ini_file.h"
 #include "base/utf8.h"
+#include "base/version.h"
 #include "cli_process.h"
 #include "platform/posix/posix_system.h"
 
@@ -182,6 +183,14 @@ TEST_F(CliCommands, HelpNeedsNoTree) {
   EXPECT_EQ(result.status, 0);
   EXPECT_TRUE(result.out.starts_with("brenvik-cli [GLOBAL OPTIONS] COMMAND [COMMAND OPTIONS]\n"));
   EXPECT_FALSE(PathExists(tree_.DataFolder() + "History.cds"));
+}
+
+TEST_F(CliCommands, VersionNeedsNoTreeAndRefusesACommandBesideIt) {
+  const CliResult result = tree_.Run({"--version"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "brenvik-cli " BRENVIK_VERSION "\n");
+  EXPECT_FALSE(PathExists(tree_.DataFolder() + "History.cds"));
+  EXPECT_EQ(tree_.Run({"--version", "history"}).status, 2);
 }
 
 }  // namespace

@@ -246,6 +246,8 @@ FakePlatform MakeFakePlatform() {
   p.versionResources = std::move(versions);
   p.singleInstance = std::move(single);
   p.systemInfo = std::move(system);
+  // The session autostart is the Run key value, kept in the fake registry.
+  p.autostart = std::make_unique<RunKeyAutostart>(*fake.registry, kFakeWindowProgram);
   return fake;
 }
 

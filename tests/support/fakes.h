@@ -151,6 +151,9 @@ class FakeSystemInfo : public SystemInfo {
   std::string TempFolder() override { return tempFolder; }
 };
 
+// The window program the fake platform's session autostart starts.
+inline constexpr const char* kFakeWindowProgram = "C:\\Program Files\\Brenvik\\brenvik.exe";
+
 struct FakePlatform {
   std::unique_ptr<Platform> platform;
   FakeRegistry* registry;

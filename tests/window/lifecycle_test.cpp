@@ -12,6 +12,7 @@
 
 #include "base/file_io.h"
 #include "datastore/file_event_log.h"
+#include "programs/program_discovery.h"
 #include "programs/watched_programs.h"
 #include "statistics/win_statistics.h"
 #include "window/app_main.h"
@@ -173,6 +174,29 @@ class LifecycleTest : public QObject {
     QCOMPARE(key->ReadString("tmEdCompRunAfter"),
              std::optional<std::string>("1899-12-30 07:08:09"));
     QCOMPARE(key->ReadInteger("cmbbRunPeriod"), std::optional<std::int32_t>(3));
+  }
+
+  void TheSessionStartBoxIsTheRunKeyValueItself() {
+    test::WindowFixture f;
+    const auto runValue = [&] {
+      auto key = f.platform->registry->OpenKey(RegistryRoot::CurrentUser, kRunKeyPath, false);
+      return key ? key->ReadString(kAutostartValueName) : std::nullopt;
+    };
+    TfrmBrenvikMain& window = f.OpenWindow();
+    window.show();
+    QVERIFY(!f.Find<QCheckBox>("chStartWithSession")->isChecked());
+    QVERIFY(!runValue());
+    f.Find<QCheckBox>("chStartWithSession")->click();
+    QCOMPARE(runValue(), std::optional<std::string>("\"" + std::string(test::kFakeWindowProgram) +
+                                                    "\" --minimized"));
+
+    // A new window, with no settings saved in between, shows the entry.
+    TfrmBrenvikMain& again = f.OpenWindow();
+    again.show();
+    QVERIFY(f.Find<QCheckBox>("chStartWithSession")->isChecked());
+    f.Find<QCheckBox>("chStartWithSession")->click();
+    QVERIFY(!runValue());
+    QVERIFY(f.messages.messages.empty());
   }
 
   void ADamagedGridLayoutIsReplacedByTheDefault() {

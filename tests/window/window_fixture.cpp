@@ -20,6 +20,8 @@ WindowFixture::WindowFixture() {
   platform = std::move(fake.platform);
   platform->registry =
       std::make_unique<PosixRegistry>(dir.path() + "user/", dir.path() + "machine/");
+  // The session autostart keeps its Run key value in the registry just set.
+  platform->autostart = std::make_unique<RunKeyAutostart>(*platform->registry, kFakeWindowProgram);
   platform->servicePipe = std::make_unique<PosixServicePipe>(500);
   service = std::make_unique<FakeService>(folders.dataFolder);
 }

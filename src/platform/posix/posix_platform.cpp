@@ -76,6 +76,10 @@ std::unique_ptr<Platform> CreateNativePlatform() {
   platform->versionResources = std::make_unique<PosixVersionResources>();
   platform->singleInstance = std::make_unique<PosixSingleInstance>();
   platform->systemInfo = std::make_unique<PosixSystemInfo>();
+  // The session starts the window program, found beside this one.
+  platform->autostart = std::make_unique<DesktopEntryAutostart>(
+      platform->shell->FolderPath(SpecialFolder::AutostartUser),
+      platform->shell->ExecutableFolder() + "brenvik");
   return platform;
 }
 

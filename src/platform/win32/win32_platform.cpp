@@ -58,6 +58,9 @@ std::unique_ptr<Platform> CreateNativePlatform() {
   platform->versionResources = std::make_unique<Win32VersionResources>();
   platform->singleInstance = std::make_unique<Win32SingleInstance>();
   platform->systemInfo = std::make_unique<Win32SystemInfo>();
+  // The session starts the window program, found beside this one.
+  platform->autostart = std::make_unique<RunKeyAutostart>(
+      *platform->registry, platform->shell->ExecutableFolder() + "brenvik.exe");
   return platform;
 }
 
