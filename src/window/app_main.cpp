@@ -29,6 +29,8 @@ bool PassStartUpChecks(Platform& platform, MessageSink& messages) {
 void CloseOnStopSignals(TfrmBrenvikMain& window) {
   auto* watcher = new TerminationSignals(&window);
   QObject::connect(watcher, &TerminationSignals::stopRequested, &window, &QWidget::close);
+  QObject::connect(watcher, &TerminationSignals::sessionEnding, &window,
+                   &TfrmBrenvikMain::EndSession);
 }
 
 int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages) {

@@ -3,8 +3,6 @@
 #include "base/file_io.h"
 #include "datastore/tables.h"
 #include "records/time_arithmetic.h"
-#include "platform/posix/posix_registry.h"
-#include "platform/posix/posix_service_pipe.h"
 
 namespace brenvik::test {
 
@@ -18,10 +16,10 @@ WindowFixture::WindowFixture() {
   shell = fake.shell;
   eventLog = fake.eventLog;
   platform = std::move(fake.platform);
-  platform->registry =
-      std::make_unique<PosixRegistry>(dir.path() + "user/", dir.path() + "machine/");
-  platform->servicePipe = std::make_unique<PosixServicePipe>(500);
-  service = std::make_unique<FakeService>(folders.dataFolder);
+  platform->registry = MakeTestRegistry(dir.path());
+  TestServiceChannel channel = MakeTestServiceChannel(folders.dataFolder, 500);
+  platform->servicePipe = std::move(channel.pipe);
+  service = std::move(channel.service);
 }
 
 WindowFixture::~WindowFixture() { DestroyWindow(); }
