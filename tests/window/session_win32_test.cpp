@@ -154,6 +154,26 @@ class SessionWin32Test : public QObject {
     QVERIFY(f.messages.errors.empty());
   }
 
+  // The system's power events reach the window through its hidden window:
+  // the suspend query is granted, and after resume the count of failures to
+  // reach the service starts again.
+  void PowerEventsComeThroughTheHiddenMainWindow() {
+    test::WindowFixture f;
+    f.service.reset();  // not running
+    TfrmBrenvikMain& window = f.OpenWindow();
+    window.show();
+    QVERIFY(window.ServiceStatus() < 0);
+    HWND marker = WindowOf(::GetCurrentProcessId(), L"TfrmBrenvikMain");
+    QVERIFY(marker);
+    QVERIFY(!::IsWindowVisible(marker));
+    QCOMPARE(::SendMessageW(marker, WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0), LRESULT{TRUE});
+    QCOMPARE(window.ServiceStatus(), 0);
+    QTest::mouseClick(f.Find<QWidget>("Label7"), Qt::LeftButton);  // a refresh fails again
+    QVERIFY(window.ServiceStatus() < 0);
+    ::SendMessageW(marker, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    QCOMPARE(window.ServiceStatus(), 0);
+  }
+
   // Two real processes: the second finds the first one's hidden window,
   // shows "Brenvik is already running!" in the system's message box with
   // the caption "Brenvik", and ends when it is answered; the first then
@@ -181,6 +201,15 @@ class SessionWin32Test : public QObject {
     QCOMPARE(second.WaitForExit(30000), DWORD{0});
     QVERIFY(firstWindow());
 
+    // The first copy is up once it listens for the end of the session.
+    const auto watcher = [&] { return WindowOf(first.id(), L"BrenvikSessionWatcher"); };
+    if (!WaitFor<HWND>(watcher, 60000)) {
+      wchar_t shown[400] = {};
+      if (HWND message = WindowOf(first.id(), L"#32770"))
+        ::GetDlgItemTextW(message, 0xFFFF, shown, 400);
+      QFAIL(qPrintable("the first copy did not come up; its message: " +
+                       QString::fromWCharArray(shown)));
+    }
     QVERIFY(EndSessionOf(first.id(), true));
     QVERIFY(installed.UserKey()->ValueExists("ActivePage"));  // the settings stored
     for (const char* table : kTables) QVERIFY2(FileExists(dataFolder + "Backup\\" + table), table);
