@@ -29,8 +29,8 @@ HWND CreateSessionWindow(TerminationSignals* watcher) {
   ::RegisterClassW(&windowClass);
   // A top-level window (not a message-only one): only those hear the end of
   // the session. It is never shown.
-  HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW, kSessionWindowClass, L"Brenvik", WS_POPUP, 0,
-                                  0, 0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
+  HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW, kSessionWindowClass, L"Brenvik", WS_POPUP, 0, 0,
+                                  0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
   if (window) ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(watcher));
   return window;
 }

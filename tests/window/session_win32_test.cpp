@@ -114,8 +114,8 @@ bool EndSessionOf(DWORD processId, bool ending, LRESULT* queryAnswer = nullptr) 
     return false;
   if (queryAnswer) *queryAnswer = static_cast<LRESULT>(answer);
   DWORD_PTR ignored = 0;
-  return ::SendMessageTimeoutW(watcher, WM_ENDSESSION, ending, ENDSESSION_LOGOFF, SMTO_BLOCK,
-                               30000, &ignored) != 0;
+  return ::SendMessageTimeoutW(watcher, WM_ENDSESSION, ending, ENDSESSION_LOGOFF, SMTO_BLOCK, 30000,
+                               &ignored) != 0;
 }
 
 }  // namespace

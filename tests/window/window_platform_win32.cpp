@@ -44,8 +44,8 @@ class RegistryBelowKey : public Registry {
 std::unique_ptr<Registry> MakeTestRegistry(const std::string&) {
   static std::atomic<unsigned> counter{0};
   return std::make_unique<RegistryBelowKey>(
-      "\\Software\\Taveron\\BrenvikWindowTests\\" + std::to_string(::GetCurrentProcessId()) +
-      "-" + std::to_string(::GetTickCount()) + "-" + std::to_string(++counter));
+      "\\Software\\Taveron\\BrenvikWindowTests\\" + std::to_string(::GetCurrentProcessId()) + "-" +
+      std::to_string(::GetTickCount()) + "-" + std::to_string(++counter));
 }
 
 TestServiceChannel MakeTestServiceChannel(const std::string& dataFolder, int timeoutMs) {
