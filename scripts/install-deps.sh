@@ -21,7 +21,9 @@ if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then
   packages+=(clang libclang-rt-14-dev)
 fi
 if [[ "${BRENVIK_WITH_WINDOWS:-1}" == 1 ]]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine64)
+  # Qt's host tools (moc, rcc, uic) build the window against Qt for MinGW;
+  # xz unpacks that Qt's archive.
+  packages+=(g++-mingw-w64-x86-64-posix wine64 qt6-base-dev-tools xz-utils)
 fi
 
 missing=()

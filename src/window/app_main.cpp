@@ -31,6 +31,8 @@ bool PassStartUpChecks(Platform& platform, MessageSink& messages) {
 void CloseOnStopSignals(TfrmBrenvikMain& window) {
   auto* watcher = new TerminationSignals(&window);
   QObject::connect(watcher, &TerminationSignals::stopRequested, &window, &QWidget::close);
+  QObject::connect(watcher, &TerminationSignals::sessionEnding, &window,
+                   &TfrmBrenvikMain::EndSession);
 }
 
 void ShowAtStart(TfrmBrenvikMain& window, bool minimized) {

@@ -23,7 +23,9 @@ std::string DataTreeInUseMessage(const std::string& dataFolder);
 class TfrmBrenvikMain;
 
 // A stop asked of the process by a signal closes the window as its close
-// button does (settings saved); the watcher lives as long as the window.
+// button does (settings saved); the end of the Windows session also closes
+// the tables with their backups before the system may end the process. The
+// watcher lives as long as the window.
 void CloseOnStopSignals(TfrmBrenvikMain& window);
 
 // Shows the window at the end of the start-up: normally, or, for a start

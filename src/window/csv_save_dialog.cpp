@@ -1,6 +1,7 @@
 #include "window/csv_save_dialog.h"
 
 #include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 
 namespace brenvik {
@@ -12,11 +13,12 @@ std::string AskCsvFileName(QWidget* owner, const std::string& folder) {
   dialog.selectNameFilter("CSV file (*.csv)");
   dialog.setDefaultSuffix("csv");
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front().toStdString();
+  return QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdString();
 }
 
 std::string FolderOfFile(const std::string& fileName) {
-  return QFileInfo(QString::fromStdString(fileName)).absolutePath().toStdString();
+  return QDir::toNativeSeparators(QFileInfo(QString::fromStdString(fileName)).absolutePath())
+      .toStdString();
 }
 
 }  // namespace brenvik

@@ -85,12 +85,21 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
 // Destruction closes the tables (each written when changed) and makes the
 // backup copies; the History page lets go of its report cursor first, the
 // Logins page of the computer-runs tree.
-TfrmBrenvikMain::~TfrmBrenvikMain() {
+TfrmBrenvikMain::~TfrmBrenvikMain() { ReleaseTables(); }
+
+void TfrmBrenvikMain::ReleaseTables() {
+  if (tablesReleased_) return;
+  tablesReleased_ = true;
   timer_->stop();
   RunGuarded(context_.messages, [&] { historyPage_->ResetUptimeHistory(2); });
   loginsPage_->ClearTree();
   RunGuarded(context_.messages,
              [&] { CloseTablesAndBackup(gTables, context_.folders.dataFolder); });
+}
+
+void TfrmBrenvikMain::EndSession() {
+  close();
+  ReleaseTables();
 }
 
 void TfrmBrenvikMain::BuildControls() {

@@ -100,6 +100,10 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   void btImportClick();
   // A power event with its WM_POWERBROADCAST code; true grants a request.
   bool PowerBroadcast(int code);
+  // The session ends (Windows): the process may be ended as soon as this
+  // returns, so the window closes (settings saved) and the tables are closed
+  // and backed up now instead of at destruction.
+  void EndSession();
 
   // Settings (the environment of the user).
   void LoadEnvironment(bool fullLoad);
@@ -181,6 +185,8 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   void ReadHistorySettings();
   void SaveHistorySettings();
   void AttachLoginsPage();
+  // What destruction does to the data, once: the tables closed and backed up.
+  void ReleaseTables();
   DateTime Now();
 
   // StatisticsHost and the tables' Messages.
@@ -203,6 +209,7 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   std::unique_ptr<InstanceMarker> marker_;
 
   bool gbLoadingFirstStage = true;
+  bool tablesReleased_ = false;
   DataTables gTables;
   WinStatistics gStats;
   SecondsCycleState gCycle;

@@ -1,5 +1,6 @@
 // Navigation, the buttons of the shell, the tray and the power events.
 #include <QCheckBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -142,7 +143,9 @@ std::vector<std::string> LocalFiles(const QMimeData* data) {
   std::vector<std::string> paths;
   if (!data) return paths;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    // The system's own separators: the shell backend reads these paths.
+    if (url.isLocalFile())
+      paths.push_back(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
   }
   return paths;
 }

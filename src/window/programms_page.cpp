@@ -1,6 +1,7 @@
 #include "window/programms_page.h"
 
 #include <QAction>
+#include <QDir>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFileDialog>
@@ -463,7 +464,8 @@ void ProgrammsPage::edSearchDblClick() {
   } else {
     // The dialog opens on the folder box's folder when it names one.
     const QString start = DirectoryExists(initial) ? QString::fromStdString(initial) : QString();
-    chosen = QFileDialog::getExistingDirectory(this, "Select a directory where to search", start)
+    chosen = QDir::toNativeSeparators(QFileDialog::getExistingDirectory(
+                                          this, "Select a directory where to search", start))
                  .toStdString();
   }
   if (!chosen.empty()) edSearch_->setText(QString::fromStdString(chosen));

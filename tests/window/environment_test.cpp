@@ -4,12 +4,12 @@
 #include <QtTest>
 
 #include "base/file_io.h"
-#include "platform/posix/posix_registry.h"
 #include "records/date_format.h"
 #include "records/time_arithmetic.h"
 #include "support/temp_dir.h"
 #include "window/column_layout.h"
 #include "window/environment.h"
+#include "window_platform.h"
 
 namespace brenvik {
 namespace {
@@ -18,9 +18,9 @@ const DateTime kNow = EncodeDateTime(2013, 4, 30, 12, 0, 0);
 
 struct Store {
   test::TempDir dir;
-  PosixRegistry registry{dir.path() + "user/", dir.path() + "machine/"};
+  std::unique_ptr<Registry> registry = test::MakeTestRegistry(dir.path());
   std::unique_ptr<RegistryKey> Key() {
-    return registry.OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
+    return registry->OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
   }
 };
 

@@ -6,11 +6,15 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QtTest>
+#ifndef _WIN32
 #include <csignal>
+#endif
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#ifndef _WIN32
 #include "platform/posix/posix_system.h"
+#endif
 #include "window/action_guard.h"
 #include "window/app_main.h"
 #include "window/shell_parts.h"
@@ -104,6 +108,7 @@ class ShellTest : public QObject {
     QCOMPARE(PressedButtons(f), QStringList{"btOptionsHist"});
   }
 
+#ifndef _WIN32
   // A session that ends sends SIGTERM, a terminal that goes away SIGHUP:
   // the window closes as by its close button and keeps the run's settings.
   void AStopSignalClosesTheWindowAndStoresTheSettings() {
@@ -130,6 +135,7 @@ class ShellTest : public QObject {
     sigaction(SIGTERM, nullptr, &now);
     QVERIFY(now.sa_handler == SIG_DFL);
   }
+#endif
 
   void AStoredPageOutOfRangeStartsOnTheUptimePage() {
     test::WindowFixture f;
@@ -149,13 +155,13 @@ class ShellTest : public QObject {
   void ASecondCopyRefusesWhileTheWindowExists() {
     test::WindowFixture f;
     f.ProductKey();  // installed for this user
-    PosixSingleInstance first(f.markerFolder);
-    first.CreateLock(kMutexName);
+    std::unique_ptr<SingleInstance> first = test::MakeSingleInstance(f.markerFolder);
+    first->CreateLock(kMutexName);
     TfrmBrenvikMain& window = f.OpenWindow();
     QVERIFY(window.IsFindable());
 
     Platform& platform = *f.platform;
-    platform.singleInstance = std::make_unique<PosixSingleInstance>(f.markerFolder);
+    platform.singleInstance = test::MakeSingleInstance(f.markerFolder);
     RecordingMessageSink messages;
     QVERIFY(!PassStartUpChecks(platform, messages));
     QCOMPARE(messages.messages, std::vector<std::string>{"Brenvik is already running!"});
@@ -171,7 +177,7 @@ class ShellTest : public QObject {
   void ACopyForAnotherUserIsTurnedAway() {
     test::WindowFixture f;
     Platform& platform = *f.platform;
-    platform.singleInstance = std::make_unique<PosixSingleInstance>(f.markerFolder);
+    platform.singleInstance = test::MakeSingleInstance(f.markerFolder);
     RecordingMessageSink messages;
     QVERIFY(!PassStartUpChecks(platform, messages));
     QCOMPARE(messages.messages,
@@ -179,6 +185,7 @@ class ShellTest : public QObject {
                                       "Application will be closed now."});
   }
 
+#ifndef _WIN32
   void AStaleWindowSocketDoesNotHideTheNewWindow() {
     test::WindowFixture f;
     const std::string path = MainWindowSocketPath(f.markerFolder, kMainWindowClass);
@@ -189,6 +196,7 @@ class ShellTest : public QObject {
     PosixSingleInstance probe(f.markerFolder);
     QVERIFY(probe.MainWindowExists(kMainWindowClass));
   }
+#endif
 
   void PowerEventsGrantSuspendQueriesOnly() {
     test::WindowFixture f;

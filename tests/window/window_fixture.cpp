@@ -3,8 +3,6 @@
 #include "base/file_io.h"
 #include "datastore/tables.h"
 #include "records/time_arithmetic.h"
-#include "platform/posix/posix_registry.h"
-#include "platform/posix/posix_service_pipe.h"
 
 namespace brenvik::test {
 
@@ -18,12 +16,12 @@ WindowFixture::WindowFixture() {
   shell = fake.shell;
   eventLog = fake.eventLog;
   platform = std::move(fake.platform);
-  platform->registry =
-      std::make_unique<PosixRegistry>(dir.path() + "user/", dir.path() + "machine/");
+  platform->registry = MakeTestRegistry(dir.path());
   // The session autostart keeps its Run key value in the registry just set.
   platform->autostart = std::make_unique<RunKeyAutostart>(*platform->registry, kFakeWindowProgram);
-  platform->servicePipe = std::make_unique<PosixServicePipe>(500);
-  service = std::make_unique<FakeService>(folders.dataFolder);
+  TestServiceChannel channel = MakeTestServiceChannel(folders.dataFolder, 500);
+  platform->servicePipe = std::move(channel.pipe);
+  service = std::move(channel.service);
 }
 
 WindowFixture::~WindowFixture() { DestroyWindow(); }

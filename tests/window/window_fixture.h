@@ -1,6 +1,6 @@
 // What every GUI test needs: a temporary data tree with its settings and data
 // folders, a platform whose registry is the real store inside that tree,
-// whose service pipe is the real socket (served by the fake service), and
+// whose service pipe is the real channel (served by the fake service), and
 // whose clock, locale, shell and event log are fakes a test can script; a
 // message sink that records instead of blocking; and the real window over
 // all of it.
@@ -14,10 +14,10 @@
 #include "datastore/startup.h"
 #include "platform/platform.h"
 #include "support/fakes.h"
-#include "support/posix/fake_service.h"
 #include "support/temp_dir.h"
 #include "window/main_window.h"
 #include "window/messages.h"
+#include "window_platform.h"
 
 namespace brenvik::test {
 

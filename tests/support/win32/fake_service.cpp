@@ -58,7 +58,12 @@ FakeService::~FakeService() {
 
 void FakeService::PrepareHandOver(const std::string& lines) {
   std::lock_guard<std::mutex> lock(mutex_);
-  prepared_ = lines;
+  prepared_.assign(1, lines);
+}
+
+void FakeService::QueueHandOver(const std::string& lines) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  prepared_.push_back(lines);
 }
 
 void FakeService::SetReply(const std::string& reply) {
@@ -141,8 +146,9 @@ void FakeService::Handle(void* pipe) {
     std::lock_guard<std::mutex> lock(mutex_);
     received_.push_back(message);
     if (message == Utf8ToUtf16LeBytes("2;") && !prepared_.empty()) {
-      WriteTextFileWithBom(dataFolder_ + "CopyForMonitor.dat", prepared_);
-      prepared_.clear();
+      if (!prepared_.front().empty())
+        WriteTextFileWithBom(dataFolder_ + "CopyForMonitor.dat", prepared_.front());
+      prepared_.pop_front();
     }
     reply = reply_;
     if (silent_) {

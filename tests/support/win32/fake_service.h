@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -26,8 +27,10 @@ class FakeService {
   FakeService& operator=(const FakeService&) = delete;
 
   // Lines to write to CopyForMonitor.dat on the next command 2 (UTF-8, with a
-  // byte-order mark); empty writes nothing.
+  // byte-order mark); empty writes nothing. Replaces what was queued.
   void PrepareHandOver(const std::string& lines);
+  // Lines for the command 2 after those prepared or queued before.
+  void QueueHandOver(const std::string& lines);
   // The reply to every later message (the 4 bytes of "OK" in UTF-16LE unless
   // set); an empty reply is a message of no bytes.
   void SetReply(const std::string& reply);
@@ -52,7 +55,7 @@ class FakeService {
   std::atomic<bool> silent_{false};
   std::atomic<bool> hangUp_{false};
   std::mutex mutex_;
-  std::string prepared_;
+  std::deque<std::string> prepared_;
   std::string reply_;
   std::vector<std::string> received_;
   std::vector<void*> unanswered_;  // instances held open in silent mode
