@@ -11,7 +11,8 @@ if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then
   packages+=(clang libclang-rt-14-dev)
 fi
 if [[ "${BRENVIK_WITH_WINDOWS:-1}" == 1 ]]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine64)
+  # nsis: makensis for the Windows installer (its amd64-unicode stubs).
+  packages+=(g++-mingw-w64-x86-64-posix wine64 nsis)
 fi
 
 missing=()
