@@ -299,6 +299,8 @@ int main(int argc, char** argv) {
   if (mode == "stubborn" && argc == 3) return brenvik::PoseAsStubbornCopy(std::atoi(argv[2]));
   if (mode == "exec" && argc == 3) return brenvik::RunCommandLine(argv[2]);
   if (mode == "serve" && argc == 4) return brenvik::Serve(std::atoi(argv[2]), argv[3]);
-  std::fprintf(stderr, "usage: installed_check run | wait-window S | stubborn S | exec FILE | serve S FILE\n");
+  std::fprintf(
+      stderr,
+      "usage: installed_check run | wait-window S | stubborn S | exec FILE | serve S FILE\n");
   return 2;
 }
