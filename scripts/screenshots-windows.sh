@@ -36,9 +36,11 @@ display=:$((60 + RANDOM % 30))
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp > /dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display
+# The prefix (about 700 MB) goes with the run.
 cleanup() {
   "$wineserver" -k 2> /dev/null || true
   kill "$xvfb" 2> /dev/null || true
+  rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
 
