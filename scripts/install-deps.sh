@@ -22,8 +22,9 @@ if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then
 fi
 if [[ "${BRENVIK_WITH_WINDOWS:-1}" == 1 ]]; then
   # Qt's host tools (moc, rcc, uic) build the window against Qt for MinGW;
-  # xz unpacks that Qt's archive.
-  packages+=(g++-mingw-w64-x86-64-posix wine64 qt6-base-dev-tools xz-utils)
+  # xz unpacks that Qt's archive; nsis (makensis, with its amd64-unicode
+  # stubs) builds the Windows installer.
+  packages+=(g++-mingw-w64-x86-64-posix wine64 qt6-base-dev-tools xz-utils nsis)
 fi
 
 missing=()

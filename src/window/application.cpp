@@ -1,6 +1,7 @@
 #include "window/application.h"
 
 #include "window/action_guard.h"
+#include "window/ui_font.h"
 
 namespace brenvik {
 
@@ -11,6 +12,7 @@ BrenvikApplication::BrenvikApplication(int& argc, char** argv) : QApplication(ar
   // closes or the Exit button is pressed, not when the last visible window
   // (a message box, say) goes away.
   setQuitOnLastWindowClosed(false);
+  UseInstalledUiFont();
 }
 
 bool BrenvikApplication::notify(QObject* receiver, QEvent* event) {

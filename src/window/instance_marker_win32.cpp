@@ -1,14 +1,28 @@
 // The Windows marker: a hidden top-level window of class TfrmBrenvikMain, so
 // that FindWindowW of a second copy finds this one, and whose window
 // procedure answers WM_POWERBROADCAST (granting the suspend and standby
-// queries).
+// queries) and WM_CLOSE: the installer and the uninstaller find the running
+// copy by this class and ask it to close, which closes the main window as its
+// close button does (settings saved, tables backed up).
 #include <windows.h>
+
+#include <QApplication>
+#include <QWidget>
 
 #include "datastore/startup.h"
 #include "window/instance_marker.h"
 
 namespace brenvik {
 namespace {
+
+// Closes the main window on the window's thread once the message is done.
+void CloseMainWindow() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == QLatin1String(kMainWindowClass)) {
+      QMetaObject::invokeMethod(widget, &QWidget::close, Qt::QueuedConnection);
+    }
+  }
+}
 
 std::wstring Wide(const char* text) {
   std::wstring out;
@@ -43,6 +57,12 @@ class Win32InstanceMarker : public InstanceMarker {
           reinterpret_cast<Win32InstanceMarker*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
       const bool granted = self && self->onPower_(static_cast<int>(wParam));
       return granted ? TRUE : ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    // Not DefWindowProcW, which would destroy the marker and leave the copy
+    // running unseen.
+    if (message == WM_CLOSE) {
+      CloseMainWindow();
+      return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
   }

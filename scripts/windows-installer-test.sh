@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# Builds the Windows installer and runs it under Wine in a fresh prefix:
+#   BRENVIK_QT_MINGW=<Qt for MinGW prefix> scripts/windows-installer-test.sh BUILD_DIR
+# BUILD_DIR is a MinGW build with the window (brenvik.exe, brenvik-cli.exe
+# and the test program installed_check.exe built).
+#
+# Round 1, default folders: silent install; the files, keys, data tree and
+# shortcut are there; installed_check runs the installed command line against
+# the stand-in service and the installed window (one copy only, closes on
+# WM_CLOSE); an installer over the installation upgrades it and keeps the
+# data; an uninstaller facing a copy that will not close refuses and changes
+# nothing; an uninstaller facing a running brenvik.exe closes it and removes
+# the program, shortcut and uninstall entry, leaving the data tree.
+# Round 2: install and uninstall folders with blanks and non-ASCII letters.
+# BRENVIK_REUSE_INSTALLER=1 skips building the installer again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build="${1:?usage: $0 BUILD_DIR}"
+start_time=$SECONDS
+# BRENVIK_REUSE_INSTALLER=1 tests the installer already built.
+if [[ ${BRENVIK_REUSE_INSTALLER:-0} != 1 ]]; then scripts/windows-installer.sh "$build"; fi
+setup=$(ls "$build"/installer/Brenvik-*-Setup.exe)
+check=$(find "$build" -name installed_check.exe -type f -print -quit)
+[[ -n $check ]] || { echo "No installed_check.exe in $build: build it first" >&2; exit 1; }
+
+wine=/usr/lib/wine/wine64
+[[ -x $wine ]] || wine=$(command -v wine64 || command -v wine)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+export WINEPREFIX="$(realpath "$build")/installer/wine-prefix"
+export WINEDEBUG=-all WINEARCH=win64 LANG=C.UTF-8 LC_ALL=C.UTF-8
+drive_c="$WINEPREFIX/drive_c"
+
+scratch=$(mktemp -d)
+rm -rf "$WINEPREFIX"
+"$wine" wineboot -i > /dev/null 2>&1
+# No display needed: Wine's null graphics driver still makes real windows.
+"$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f > /dev/null 2>&1
+"$wineserver" -w
+trap '"$wineserver" -k 2> /dev/null || true; rm -rf "$scratch"' EXIT
+
+failures=0
+pass() { echo "ok   $*"; }
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+expect() { # expect DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+run_wine() { "$wine" "$@" < /dev/null > /dev/null 2>&1; }
+# A program's output through a file: Wine's helper processes would inherit a
+# pipe and hold it open long after the program ended.
+wine_out() {
+  local status=0
+  "$wine" "$@" < /dev/null > "$scratch/out" 2> /dev/null || status=$?
+  tr -d '\r' < "$scratch/out"
+  return $status
+}
+# A command line as Windows receives it, untouched by Wine's quoting (NSIS
+# wants /D= last and unquoted, blanks and all), through a UTF-8 file.
+run_raw() {
+  printf '%s' "$1" > "$scratch/command-line"
+  "$wine" "$check" exec "Z:${scratch//\//\\}\\command-line" < /dev/null > /dev/null 2>&1
+}
+# Waits for every program of the prefix to end; a program left running (a
+# copy the uninstaller failed to close) counts as a failure, not a hang.
+settle() { timeout 180 "$wineserver" -w || fail "programs still running after 180 s"; }
+key_exists() { run_wine reg query "$1"; }
+# A text value, through an export (UTF-16) rather than reg's console output,
+# which loses letters outside the console's code page.
+value_of() { # KEY NAME
+  rm -f "$scratch/export.reg"
+  run_wine regedit /E "Z:${scratch//\//\\}\\export.reg" "$1"
+  [[ -f $scratch/export.reg ]] || return 0
+  iconv -f UTF-16LE -t UTF-8 "$scratch/export.reg" | tr -d '\r' |
+    sed -n "s/^\"$2\"=\"\(.*\)\"\$/\1/p" | sed 's/\\\\/\\/g'
+}
+unix_path() { wine_out winepath -u "$1"; }
+
+uninstall_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brenvik'
+product_key='Software\Taveron\Brenvik\1.0'
+setup_win=$(wine_out winepath -w "$(realpath "$setup")")
+shortcut="$(unix_path 'C:\users')/${USER:-$(id -un)}/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Brenvik.lnk"
+
+# install [EXTRA OPTIONS]: silent install, returns the installer's exit code.
+install() {
+  local status=0
+  run_raw "\"$setup_win\" /S $*" || status=$?
+  settle
+  return $status
+}
+
+expect_installed() { # DIR (Windows path)
+  local dir
+  dir=$(unix_path "$1")
+  expect "program files in $1" test -f "$dir/brenvik.exe" -a -f "$dir/brenvik-cli.exe" \
+    -a -f "$dir/platforms/qwindows.dll" -a -f "$dir/uninstall.exe"
+  expect "uninstall entry names $1" test "$(value_of "$uninstall_key" InstallLocation)" = "$1"
+  expect "current user's product key" key_exists "HKEY_CURRENT_USER\\$product_key"
+  expect "Start-menu shortcut" test -f "$shortcut"
+}
+
+expect_removed() { # DIR DATA_ROOT (Windows paths)
+  local dir data
+  dir=$(unix_path "$1")
+  data=$(unix_path "$2")
+  expect "install folder removed" test ! -e "$dir"
+  expect "shortcut removed" test ! -e "$shortcut"
+  expect "uninstall entry removed" bash -c "! $(printf '%q ' "$wine") reg query '$uninstall_key' > /dev/null 2>&1"
+  expect "data tree kept" test -d "$data/Settings" -a -d "$data/Data/Backup"
+}
+
+# The Windows-side checks of the installed programs, with their output.
+check_installed() { # DIR DATA_ROOT (Windows paths): what the installer was told
+  local status=0
+  BRENVIK_EXPECT_INSTALL_DIR=$1 BRENVIK_EXPECT_DATA_ROOT=$2 "$wine" "$check" run --gtest_brief=1 < /dev/null > "$scratch/check" 2>&1 || status=$?
+  tr -d '\r' < "$scratch/check" | sed 's/^/    /'
+  expect "installed programs (installed_check)" test "$status" = 0
+}
+
+uninstall() { # DIR (Windows path); the uninstaller copies itself and returns
+  run_raw "\"$1\\uninstall.exe\" /S"
+  settle
+}
+
+echo "== Round 1: default folders"
+program_dir='C:\Program Files\Taveron\Brenvik'
+expect "silent install" install
+expect_installed "$program_dir"
+data_root=$(value_of "HKEY_LOCAL_MACHINE\\$product_key" FolderDataPath)
+expect "FolderDataPath is the shared application data folder" \
+  test "$data_root" = 'C:\ProgramData\Taveron\Brenvik\'
+data_dir=$(unix_path "$data_root")
+
+check_installed "$program_dir" "$data_root"
+settle
+tables_before=$(cd "$data_dir/Data" && find . -type f | sort | xargs md5sum)
+
+expect "install over the installation (upgrade in place)" install
+expect_installed "$program_dir"
+expect "upgrade kept the data tree" \
+  test "$(cd "$data_dir/Data" && find . -type f | sort | xargs md5sum)" = "$tables_before"
+
+# A copy that ignores WM_CLOSE: the uninstaller (run in place, so that its
+# exit code is its own) refuses and removes nothing.
+"$wine" "$check" stubborn 40 < /dev/null > /dev/null 2>&1 &
+stubborn=$!
+expect "stubborn copy up" run_wine "$check" wait-window 20
+status=0
+run_raw "\"$program_dir\\uninstall.exe\" /S _?=$program_dir" || status=$?
+expect "uninstaller refuses while a copy will not close (exit code $status)" test "$status" = 2
+expect_installed "$program_dir"
+wait "$stubborn" || true
+settle
+
+# A running brenvik.exe is asked to close and the uninstall completes.
+"$wine" "$(unix_path "$program_dir")/brenvik.exe" < /dev/null > /dev/null 2>&1 &
+window=$!
+expect "brenvik.exe running" run_wine "$check" wait-window 60
+uninstall "$program_dir"
+expect "brenvik.exe closed by the uninstaller" bash -c "! kill -0 $window 2> /dev/null"
+wait "$window" || true
+expect_removed "$program_dir" "$data_root"
+
+echo "== Round 2: blanks and non-ASCII letters in both folders"
+run_wine reg delete "HKEY_LOCAL_MACHINE\\$product_key" /v FolderDataPath /f
+program_dir='C:\Program Files\Tavéron Prüfung\Brenvik Ø'
+data_root='C:\Brenvik Daten – Ærø\'
+expect "silent install into \"$program_dir\"" install "/DATADIR=$data_root /D=$program_dir"
+expect_installed "$program_dir"
+expect "FolderDataPath names the chosen folder" \
+  test "$(value_of "HKEY_LOCAL_MACHINE\\$product_key" FolderDataPath)" = "$data_root"
+check_installed "$program_dir" "$data_root"
+settle
+uninstall "$program_dir"
+expect_removed "$program_dir" "$data_root"
+
+echo "Installer: $(basename "$setup"), $(stat -c %s "$setup") bytes"
+echo "Installer test: $((SECONDS - start_time)) s, $failures failure(s)"
+"$wineserver" -k 2> /dev/null || true
+trap - EXIT
+rm -rf "$scratch"
+[[ $failures -eq 0 ]] && rm -rf "$WINEPREFIX"
+[[ $failures -eq 0 ]]
