@@ -121,13 +121,18 @@ class PassFixture {
   // One pass over what the service hands over now (nothing for an empty text).
   void Pass(const std::string& handOver, bool buildTree = false) {
     handOver_ = handOver;
+    // Every pass runs at the same moment: the clock is set back to it, the
+    // system's uptime counter included, after the hand-over's waits moved
+    // both on (the run's start is now less the uptime).
     Fake().clock->local = dateOfCalc;
+    const std::int64_t counter = Fake().clock->counter;
     PassEnvironment env{Link(), *fake_.eventLog, *fake_.accounts, listed, diagnostics};
     DateTime start = startDateTime;
     ProcessTransactions(env, tables.DataSetHistory, tables.DataSetLogins,
                         tables.DataSetTransactions, buildTree, runs, failureCount, start,
                         programsFetched, historyUsers, *tables.DataSetTransactionsClone,
                         dateOfCalc);
+    Fake().clock->counter = counter;
     returnedStart = start;
   }
   void Pass(const std::vector<LogLine>& lines, bool buildTree = false) {
