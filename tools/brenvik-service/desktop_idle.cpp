@@ -1,6 +1,6 @@
 #include "desktop_idle.h"
 
-#include <dlfcn.h>
+#include "systemd_library.h"
 
 namespace brenvik::service {
 namespace {
@@ -39,12 +39,7 @@ struct DesktopIdle::Api {
   void* (*unref)(void*) = nullptr;
 
   bool Load() {
-    void* lib = dlopen("libsystemd.so.0", RTLD_LAZY);
-    if (!lib) return false;
-    const auto get = [lib](auto& fn, const char* name) {
-      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
-      return fn != nullptr;
-    };
+    const auto get = [](auto& fn, const char* name) { return LookUpSystemd(fn, name); };
     return get(openUser, "sd_bus_open_user") && get(setTimeout, "sd_bus_set_method_call_timeout") &&
            get(call, "sd_bus_call_method") && get(read, "sd_bus_message_read") &&
            get(messageUnref, "sd_bus_message_unref") && get(errorFree, "sd_bus_error_free") &&

@@ -1,7 +1,8 @@
 #include "sleep_watch.h"
 
-#include <dlfcn.h>
 #include <poll.h>
+
+#include "systemd_library.h"
 
 namespace brenvik::service {
 
@@ -16,12 +17,7 @@ struct SleepWatch::Api {
   void* (*unref)(void*) = nullptr;
 
   bool Load() {
-    void* lib = dlopen("libsystemd.so.0", RTLD_LAZY);
-    if (!lib) return false;
-    const auto get = [lib](auto& fn, const char* name) {
-      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
-      return fn != nullptr;
-    };
+    const auto get = [](auto& fn, const char* name) { return LookUpSystemd(fn, name); };
     return get(openSystem, "sd_bus_open_system") && get(addMatch, "sd_bus_add_match") &&
            get(getFd, "sd_bus_get_fd") && get(getEvents, "sd_bus_get_events") &&
            get(process, "sd_bus_process") && get(read, "sd_bus_message_read") &&

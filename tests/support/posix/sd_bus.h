@@ -2,10 +2,10 @@
 // logind on a private bus, opened at run time as the service opens them.
 #pragma once
 
-#include <dlfcn.h>
 
 #include <cstdint>
-#include <type_traits>
+
+#include "systemd_library.h"
 
 namespace brenvik::test {
 
@@ -22,12 +22,7 @@ struct SdBus {
   void* (*unref)(void*) = nullptr;
 
   bool Load() {
-    void* lib = dlopen("libsystemd.so.0", RTLD_LAZY);
-    if (!lib) return false;
-    const auto get = [lib](auto& fn, const char* name) {
-      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
-      return fn != nullptr;
-    };
+    const auto get = [](auto& fn, const char* name) { return LookUpSystemd(fn, name); };
     return get(openUser, "sd_bus_open_user") && get(requestName, "sd_bus_request_name") &&
            get(addFilter, "sd_bus_add_filter") &&
            get(isMethodCall, "sd_bus_message_is_method_call") &&
