@@ -53,10 +53,13 @@ Timing Measure(int runs, const std::function<double()>& pass) {
     const double wall = pass();
     timings.push_back({wall, gCpuSeconds});
   }
-  std::sort(timings.begin(), timings.end(), [](const Timing& a, const Timing& b) { return a.wall < b.wall; });
+  std::sort(timings.begin(), timings.end(),
+            [](const Timing& a, const Timing& b) { return a.wall < b.wall; });
   return timings[timings.size() / 2];
 }
-void Print(const char* what, Timing t) { std::printf("   %-46s %7.3f s wall, %7.3f s cpu\n", what, t.wall, t.cpu); }
+void Print(const char* what, Timing t) {
+  std::printf("   %-46s %7.3f s wall, %7.3f s cpu\n", what, t.wall, t.cpu);
+}
 
 std::string LineAt(DateTime utc, int event, const std::string& parameter, std::uint32_t handle,
                    const std::string& user = "ann") {
@@ -153,21 +156,31 @@ void LargeHistory(std::size_t historyRows) {
   std::printf("A: history of %zu rows\n", history.RecordCount());
   PreScanAlone(bench.Tables());
   Print("write History.cds alone", Measure(1, [&] { return Seconds([&] { history.Save(); }); }));
-  std::printf("   (%.1f MB)\n", static_cast<double>(ReadFileBytes(history.FileName()).size()) / 1e6);
+  std::printf("   (%.1f MB)\n",
+              static_cast<double>(ReadFileBytes(history.FileName()).size()) / 1e6);
 
   DateTime t = EncodeDateTime(2013, 4, 30, 6, 0, 0);
   std::string first = LineAt(t, 1, "", 60);
-  Print("first pass (lists every program)", Measure(1, [&] { return bench.Pass(first, AddSeconds(t, 9000)); }));
+  Print("first pass (lists every program)",
+        Measure(1, [&] { return bench.Pass(first, AddSeconds(t, 9000)); }));
   const auto batch = [&t](int lines) {
     std::string text;
     for (int i = 0; i < lines; ++i) {
       t = AddSeconds(t, 30);
       const auto handle = static_cast<std::uint32_t>(1000 + i / 2);
       switch (i % 4) {
-        case 0: text += LineAt(t, 3, kPaths[i % 5], handle); break;
-        case 1: text += LineAt(t, 4, kPaths[(i - 1) % 5], handle); break;
-        case 2: text += LineAt(t, 8, "", 0); break;
-        default: text += LineAt(t, 9, i % 8 == 3 ? "120" : "0", 0); break;
+        case 0:
+          text += LineAt(t, 3, kPaths[i % 5], handle);
+          break;
+        case 1:
+          text += LineAt(t, 4, kPaths[(i - 1) % 5], handle);
+          break;
+        case 2:
+          text += LineAt(t, 8, "", 0);
+          break;
+        default:
+          text += LineAt(t, 9, i % 8 == 3 ? "120" : "0", 0);
+          break;
       }
     }
     return text;

@@ -84,7 +84,8 @@ void MeasureReports(std::size_t rows) {
   Print(rows, "uptime_csv_bytes", static_cast<double>(FileSize(*csv.csvFile)), "bytes");
   cli::HistoryOptions html;
   html.htmlFile = root + "export.html";
-  Print(rows, "uptime_html_export", MedianMs(3, [&] { cli::RunHistory(session, html, out); }), "ms");
+  Print(rows, "uptime_html_export", MedianMs(3, [&] { cli::RunHistory(session, html, out); }),
+        "ms");
   session.Close();
 }
 

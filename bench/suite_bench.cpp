@@ -89,8 +89,9 @@ std::map<std::string, FileState> FolderState(const std::string& root) {
   for (const auto& e : fs::recursive_directory_iterator(ToFsPath(root))) {
     if (!e.is_regular_file()) continue;
     const std::string path = FromFsPath(e.path());
-    files[path] = {e.file_size(), e.last_write_time(), static_cast<std::uint64_t>(fs::hard_link_count(e.path())) ^
-                                                           std::hash<std::string>{}(path)};
+    files[path] = {
+        e.file_size(), e.last_write_time(),
+        static_cast<std::uint64_t>(fs::hard_link_count(e.path())) ^ std::hash<std::string>{}(path)};
   }
   return files;
 }
@@ -188,7 +189,8 @@ void MeasureSize(std::size_t rows) {
   std::vector<double> opens;
   for (int i = 0; i < 3; ++i) opens.push_back(tree.Open());
   Print(rows, "open_tables", Median(opens) * 1000, "ms");
-  Print(rows, "memory_per_row", static_cast<double>(ResidentKb() - before) * 1024 / static_cast<double>(rows), "bytes");
+  Print(rows, "memory_per_row",
+        static_cast<double>(ResidentKb() - before) * 1024 / static_cast<double>(rows), "bytes");
   Print(rows, "first_pass_of_a_run", tree.Pass(100, true) * 1000, "ms");
   std::vector<double> passes;
   std::vector<double> written;

@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int before = pos;
     const bool read = FetchNextEntry(text, pos, entry, diagnostics);
     if (read) {
-      fuzz::Check(IsValidUtf8(entry.domain) && IsValidUtf8(entry.user) &&
-                      IsValidUtf8(entry.parameter),
-                  "a line read gives texts that are not UTF-8");
+      fuzz::Check(
+          IsValidUtf8(entry.domain) && IsValidUtf8(entry.user) && IsValidUtf8(entry.parameter),
+          "a line read gives texts that are not UTF-8");
     }
     if (!read && static_cast<std::size_t>(pos) >= text.size()) break;
     fuzz::Check(pos > before, "the reader does not move on");

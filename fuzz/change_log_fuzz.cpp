@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   reread.Load();
   Stores again;
   fuzz::Check(Apply(reread, again), "a log cannot be read after a commit");
-  fuzz::Check(reread.Seq() == seq + 1 && reread.LastHandOver() == mark, "the commit is not read back");
+  fuzz::Check(reread.Seq() == seq + 1 && reread.LastHandOver() == mark,
+              "the commit is not read back");
   fuzz::Check(fuzz::SameRows(again.history, stores.history) &&
                   fuzz::SameRows(again.logins, stores.logins) &&
                   fuzz::SameRows(again.transactions, stores.transactions),

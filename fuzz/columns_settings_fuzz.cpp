@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ColumnLayout loaded = LoadColumnsSettings(path);
   fuzz::Check(!loaded.empty() && loaded.front().title == kFirstColumnTitle,
               "a layout without the first column is used");
-  fuzz::Check(readable == FileExists(path), "an unreadable file is kept, or a readable one deleted");
+  fuzz::Check(readable == FileExists(path),
+              "an unreadable file is kept, or a readable one deleted");
   return 0;
 }

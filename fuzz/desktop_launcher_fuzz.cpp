@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PosixShell shell;
   const std::optional<ShortcutTarget> target = shell.ResolveShortcut(path);
   if (!target) return 0;
-  fuzz::Check(OneLine(target->path) && OneLine(target->arguments) &&
-                  OneLine(target->description) && OneLine(target->iconLocation),
+  fuzz::Check(OneLine(target->path) && OneLine(target->arguments) && OneLine(target->description) &&
+                  OneLine(target->iconLocation),
               "a launcher's text holds a line break");
   ExecProgram(target->arguments, "/usr/bin:/bin");
   return 0;

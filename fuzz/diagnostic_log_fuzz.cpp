@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t chars = 0;
   for (const LogEntry& entry : log.Entries()) chars += CharCount(DiagnosticLog::FormatLine(entry));
   const std::size_t last = CharCount(DiagnosticLog::FormatLine(log.Entries().back()));
-  fuzz::Check(chars - last < DiagnosticLog::kSizeLimit, "older entries beyond the size limit are kept");
+  fuzz::Check(chars - last < DiagnosticLog::kSizeLimit,
+              "older entries beyond the size limit are kept");
 
   DiagnosticLog reread;
   reread.SetLogFile(path);

@@ -21,8 +21,8 @@ const TableStore& Rows() {
                  41394.25, 41394.75, FieldValue(), FieldValue(), FieldValue(), std::int64_t{43200},
                  std::int32_t{600}, std::int64_t{42600}, true, true, false, false});
     s.AppendRow({std::int64_t{-1}, std::string("it's"), std::string("C:\\x.exe"), FieldValue(),
-                 -1.0e300, 1.0e300, FieldValue(), FieldValue(), FieldValue(), INT64_MIN,
-                 INT32_MAX, INT64_MAX, false, false, true, true});
+                 -1.0e300, 1.0e300, FieldValue(), FieldValue(), FieldValue(), INT64_MIN, INT32_MAX,
+                 INT64_MAX, false, false, true, true});
     return s;
   }();
   return store;

@@ -18,10 +18,15 @@ using namespace brenvik;
 
 namespace {
 
-const std::vector<std::string> kPeriods = {
-    "A)  Today",         "B)  Yesterday",          "C)  Last 7 Days",
-    "D)  This Week(Mon-Sun)", "E)  Previous Week(Mon-Sun)", "F)  This Month",
-    "G)  Previous Month", "H)  This Year",          "I)  Previous Year"};
+const std::vector<std::string> kPeriods = {"A)  Today",
+                                           "B)  Yesterday",
+                                           "C)  Last 7 Days",
+                                           "D)  This Week(Mon-Sun)",
+                                           "E)  Previous Week(Mon-Sun)",
+                                           "F)  This Month",
+                                           "G)  Previous Month",
+                                           "H)  This Year",
+                                           "I)  Previous Year"};
 
 UptimeFilterSettings PickListsBuilt() {
   UptimeFilterSettings s;

@@ -1,9 +1,9 @@
 #include "fuzz_support.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <bit>
 #include <fstream>
 
 #include "datastore/table_store.h"

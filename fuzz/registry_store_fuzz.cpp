@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto product = registry.OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
   fuzz::Check(product != nullptr, "the product key cannot be created");
   product->WriteString("FuzzProbe", "a=b%c\r\nd");
-  fuzz::Check(product->ReadString("FuzzProbe") == "a=b%c\r\nd", "a value written reads back otherwise");
+  fuzz::Check(product->ReadString("FuzzProbe") == "a=b%c\r\nd",
+              "a value written reads back otherwise");
 
   fuzz::Check(WithoutProbe(Everything(registry)) == WithoutProbe(before),
               "writing a value changes the others");

@@ -18,11 +18,11 @@ namespace {
 TableStore SavedRows(std::size_t count) {
   TableStore store("DataSetHistory", HistorySchema());
   for (std::size_t i = 0; i < count; ++i) {
-    store.AppendRow({static_cast<std::int64_t>(i + 1), std::string("ann [PC1]"), std::string("Windows0"),
-                     FieldValue(), 41394.0 + static_cast<double>(i), 41394.5 + static_cast<double>(i),
-                     FieldValue(), FieldValue(), FieldValue(), static_cast<std::int64_t>(43200),
-                     std::int32_t{60}, static_cast<std::int64_t>(43140), true, i % 2 == 0, false,
-                     false});
+    store.AppendRow({static_cast<std::int64_t>(i + 1), std::string("ann [PC1]"),
+                     std::string("Windows0"), FieldValue(), 41394.0 + static_cast<double>(i),
+                     41394.5 + static_cast<double>(i), FieldValue(), FieldValue(), FieldValue(),
+                     static_cast<std::int64_t>(43200), std::int32_t{60},
+                     static_cast<std::int64_t>(43140), true, i % 2 == 0, false, false});
   }
   store.MarkSaved();
   return store;

@@ -80,8 +80,8 @@ __attribute__((target("pclmul,sse2"))) inline __m128i Load(const unsigned char* 
 
 // The working register over n bytes, n at least 64 and a multiple of 16.
 __attribute__((target("pclmul,sse2"))) std::uint32_t FoldUpdate(std::uint32_t reg,
-                                                                 const unsigned char* p,
-                                                                 std::size_t n) {
+                                                                const unsigned char* p,
+                                                                std::size_t n) {
   __m128i x1 = _mm_xor_si128(Load(p), _mm_cvtsi32_si128(static_cast<int>(reg)));
   __m128i x2 = Load(p + 16);
   __m128i x3 = Load(p + 32);
@@ -89,8 +89,8 @@ __attribute__((target("pclmul,sse2"))) std::uint32_t FoldUpdate(std::uint32_t re
   p += 64;
   n -= 64;
   // Four lanes of 16 bytes, each folded over the next 64 bytes.
-  const __m128i k64 = _mm_set_epi64x(static_cast<long long>(kFold64High),
-                                     static_cast<long long>(kFold64Low));
+  const __m128i k64 =
+      _mm_set_epi64x(static_cast<long long>(kFold64High), static_cast<long long>(kFold64Low));
   while (n >= 64) {
     x1 = Fold(x1, k64, Load(p));
     x2 = Fold(x2, k64, Load(p + 16));
@@ -100,8 +100,8 @@ __attribute__((target("pclmul,sse2"))) std::uint32_t FoldUpdate(std::uint32_t re
     n -= 64;
   }
   // The four lanes into one, then the rest 16 bytes at a time.
-  const __m128i k16 = _mm_set_epi64x(static_cast<long long>(kFold16High),
-                                     static_cast<long long>(kFold16Low));
+  const __m128i k16 =
+      _mm_set_epi64x(static_cast<long long>(kFold16High), static_cast<long long>(kFold16Low));
   x1 = Fold(x1, k16, x2);
   x1 = Fold(x1, k16, x3);
   x1 = Fold(x1, k16, x4);
@@ -119,8 +119,8 @@ __attribute__((target("pclmul,sse2"))) std::uint32_t FoldUpdate(std::uint32_t re
   x1 = _mm_and_si128(x1, mask32);
   x1 = _mm_xor_si128(_mm_clmulepi64_si128(x1, k64to32, 0x00), x2b);
   // Barrett reduction to 32 bits.
-  const __m128i poly = _mm_set_epi64x(static_cast<long long>(kBarrett),
-                                      static_cast<long long>(kPoly));
+  const __m128i poly =
+      _mm_set_epi64x(static_cast<long long>(kBarrett), static_cast<long long>(kPoly));
   __m128i t = _mm_and_si128(x1, mask32);
   t = _mm_clmulepi64_si128(t, poly, 0x10);
   t = _mm_and_si128(t, mask32);

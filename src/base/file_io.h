@@ -28,9 +28,9 @@ std::string FromFsPath(const std::filesystem::path& path);
 // The character that ends SettingsFolder and DataFolder on this system.
 char PathSeparator();
 
-bool FileExists(const std::string& path);       // a regular file (or a link to one)
+bool FileExists(const std::string& path);  // a regular file (or a link to one)
 bool DirectoryExists(const std::string& path);
-bool PathExists(const std::string& path);       // anything at all, a plain file included
+bool PathExists(const std::string& path);  // anything at all, a plain file included
 
 // Whole-file reads; FileError when the file cannot be read.
 std::string ReadFileBytes(const std::string& path);

@@ -293,8 +293,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageLine() {
   return "usage: brenvik-cli [--root DIR] [--now TIME] [--uptime SECONDS] [--events FILE] "
-         "[--app-events FILE] (uptime-report | history [FILTERS] | logins [FILTERS] | daily [TIME] | "
-         "metrics [--output FILE] | import-eventlog [--wtmp FILE]... [--journal-boots FILE] | watch list | watch add PATH... "
+         "[--app-events FILE] (uptime-report | history [FILTERS] | logins [FILTERS] | daily [TIME] "
+         "| "
+         "metrics [--output FILE] | import-eventlog [--wtmp FILE]... [--journal-boots FILE] | "
+         "watch list | watch add PATH... "
          "| watch remove PATH... | help | --version)";
 }
 

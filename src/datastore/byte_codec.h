@@ -5,9 +5,9 @@
 #pragma once
 
 #include <bit>
+#include <compare>
 #include <cstddef>
 #include <cstdint>
-#include <compare>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -23,10 +23,13 @@ template <typename T>
 void PutLe(std::string& out, T value) {
   using U = std::make_unsigned_t<T>;
   auto u = static_cast<U>(value);
-  for (std::size_t i = 0; i < sizeof(T); ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+  for (std::size_t i = 0; i < sizeof(T); ++i)
+    out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
 }
 
-inline void PutDouble(std::string& out, double value) { PutLe(out, std::bit_cast<std::uint64_t>(value)); }
+inline void PutDouble(std::string& out, double value) {
+  PutLe(out, std::bit_cast<std::uint64_t>(value));
+}
 
 inline void PutText(std::string& out, std::string_view text) {
   PutLe(out, static_cast<std::uint32_t>(text.size()));
@@ -151,7 +154,8 @@ class ByteReader {
   // that many could not fit in what is left.
   std::uint64_t Count(std::size_t itemBytes) {
     const auto n = Le<std::uint64_t>();
-    if (itemBytes > 0 && n > Left() / itemBytes) Fail("a count is larger than the bytes that follow");
+    if (itemBytes > 0 && n > Left() / itemBytes)
+      Fail("a count is larger than the bytes that follow");
     return n;
   }
   template <typename T>

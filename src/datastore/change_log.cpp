@@ -185,7 +185,8 @@ void ChangeLog::ParseRecords() {
 void ChangeLog::ApplyTo(TableStore& store, std::uint64_t afterSeq) {
   if (!loaded_ || !bytesKept_) Load();
   const std::string context = "Table file of " + store.Name() + " cannot be opened";
-  if (Damaged()) throw TableError(context + ": its change log " + path_ + " is damaged (" + damage_ + ")");
+  if (Damaged())
+    throw TableError(context + ": its change log " + path_ + " is damaged (" + damage_ + ")");
   for (const Record& record : records_) {
     if (record.seq <= afterSeq) continue;
     ByteReader in(std::string_view(bytes_).substr(record.tablesAt, record.end - record.tablesAt),

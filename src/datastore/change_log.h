@@ -109,7 +109,8 @@ class ChangeLog {
   void EnsureLoaded();
   void Reset();
   void ParseRecords();
-  std::string EncodeRecord(std::uint64_t seq, bool checkpoint, const std::optional<HandOverMark>& mark,
+  std::string EncodeRecord(std::uint64_t seq, bool checkpoint,
+                           const std::optional<HandOverMark>& mark,
                            const std::vector<TableStore*>& stores) const;
 
   std::string path_;

@@ -85,8 +85,8 @@ void TreeTakeLogin(TArrRecComputerRun& runs, std::int64_t runId, const TRecLogin
   runs.back()->rArrOfLogins.push_back(std::move(node));
 }
 
-void TreeTakeWindowsRow(TArrRecComputerRun& runs, std::int64_t runId,
-                        const TRecUptimeEntry& entry, std::int64_t uptimeSeconds) {
+void TreeTakeWindowsRow(TArrRecComputerRun& runs, std::int64_t runId, const TRecUptimeEntry& entry,
+                        std::int64_t uptimeSeconds) {
   TRecComputerRun* node = nullptr;
   if (!runs.empty() && runs.back()->rRunID == Narrow(runId)) {
     node = runs.back().get();

@@ -38,7 +38,7 @@ void TreeTakeLogin(TArrRecComputerRun& runs, std::int64_t runId, const TRecLogin
 // A Windows row being written in run runId (entry already shifted to local
 // time, idle already limited): updates the node of that run when it is the
 // last one, else appends a node.
-void TreeTakeWindowsRow(TArrRecComputerRun& runs, std::int64_t runId,
-                        const TRecUptimeEntry& entry, std::int64_t uptimeSeconds);
+void TreeTakeWindowsRow(TArrRecComputerRun& runs, std::int64_t runId, const TRecUptimeEntry& entry,
+                        std::int64_t uptimeSeconds);
 
 }  // namespace brenvik

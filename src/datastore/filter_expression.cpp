@@ -12,7 +12,7 @@ namespace {
 
 struct Token {
   enum class Kind { End, Name, Number, Text, Op, Open, Close } kind = Kind::End;
-  std::string text;  // name, number digits, unquoted text, or operator
+  std::string text;     // name, number digits, unquoted text, or operator
   std::size_t pos = 1;  // 1-based position in the expression
 };
 
@@ -120,11 +120,16 @@ class FilterParser {
   }
   static std::string Shown(const Token& t) {
     switch (t.kind) {
-      case Token::Kind::End: return "end of text";
-      case Token::Kind::Open: return "(";
-      case Token::Kind::Close: return ")";
-      case Token::Kind::Text: return "'" + t.text + "'";
-      default: return t.text;
+      case Token::Kind::End:
+        return "end of text";
+      case Token::Kind::Open:
+        return "(";
+      case Token::Kind::Close:
+        return ")";
+      case Token::Kind::Text:
+        return "'" + t.text + "'";
+      default:
+        return t.text;
     }
   }
   int Add(Node node) {
@@ -165,7 +170,8 @@ class FilterParser {
     if (token_.kind == Token::Kind::Open) {
       Advance();
       const int inner = ParseOr();
-      if (token_.kind != Token::Kind::Close) Fail(token_.pos, "')' expected, found " + Shown(token_));
+      if (token_.kind != Token::Kind::Close)
+        Fail(token_.pos, "')' expected, found " + Shown(token_));
       Advance();
       return inner;
     }
@@ -190,11 +196,16 @@ class FilterParser {
 
   static Op Mirror(Op op) {
     switch (op) {
-      case Op::Lt: return Op::Gt;
-      case Op::Gt: return Op::Lt;
-      case Op::Le: return Op::Ge;
-      case Op::Ge: return Op::Le;
-      default: return op;
+      case Op::Lt:
+        return Op::Gt;
+      case Op::Gt:
+        return Op::Lt;
+      case Op::Le:
+        return Op::Ge;
+      case Op::Ge:
+        return Op::Le;
+      default:
+        return op;
     }
   }
 
@@ -234,7 +245,8 @@ class FilterParser {
   FieldValue Literal(const Token& t, FieldId field) const {
     const FieldDef& def = schema_.Def(field);
     const auto wrong = [&]() -> FieldValue {
-      Fail(t.pos, Shown(t) + " is not a value for " + def.name + " (" + FieldTypeName(def.type) + ")");
+      Fail(t.pos,
+           Shown(t) + " is not a value for " + def.name + " (" + FieldTypeName(def.type) + ")");
     };
     switch (def.type) {
       case FieldType::Boolean:
@@ -267,7 +279,8 @@ class FilterParser {
           return FieldValue(v);
         }
         return wrong();
-      case FieldType::Calculated: break;
+      case FieldType::Calculated:
+        break;
     }
     return wrong();
   }
@@ -289,10 +302,14 @@ bool FilterExpression::Matches(const TableStore& store, std::size_t row) const {
 bool FilterExpression::Eval(const TableStore& store, std::size_t row, int index) const {
   const Node& n = nodes_[static_cast<std::size_t>(index)];
   switch (n.kind) {
-    case Node::Kind::Or: return Eval(store, row, n.left) || Eval(store, row, n.right);
-    case Node::Kind::And: return Eval(store, row, n.left) && Eval(store, row, n.right);
-    case Node::Kind::Not: return !Eval(store, row, n.left);
-    case Node::Kind::Compare: return Compare(store, row, n);
+    case Node::Kind::Or:
+      return Eval(store, row, n.left) || Eval(store, row, n.right);
+    case Node::Kind::And:
+      return Eval(store, row, n.left) && Eval(store, row, n.right);
+    case Node::Kind::Not:
+      return !Eval(store, row, n.left);
+    case Node::Kind::Compare:
+      return Compare(store, row, n);
   }
   return false;
 }
@@ -307,12 +324,18 @@ int Three(const T& a, const T& b) {
 bool Apply(FilterExpression::Op op, int c) {
   using Op = FilterExpression::Op;
   switch (op) {
-    case Op::Eq: return c == 0;
-    case Op::Ne: return c != 0;
-    case Op::Lt: return c < 0;
-    case Op::Gt: return c > 0;
-    case Op::Le: return c <= 0;
-    case Op::Ge: return c >= 0;
+    case Op::Eq:
+      return c == 0;
+    case Op::Ne:
+      return c != 0;
+    case Op::Lt:
+      return c < 0;
+    case Op::Gt:
+      return c > 0;
+    case Op::Le:
+      return c <= 0;
+    case Op::Ge:
+      return c >= 0;
   }
   return false;
 }
@@ -333,7 +356,8 @@ bool FilterExpression::Compare(const TableStore& store, std::size_t row, const N
       const int c = store.TextAt(row, n.field).compare(n.literal.text());
       return Apply(n.op, c < 0 ? -1 : (c > 0 ? 1 : 0));
     }
-    case FieldType::Calculated: break;
+    case FieldType::Calculated:
+      break;
   }
   return false;
 }

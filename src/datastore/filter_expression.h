@@ -38,9 +38,9 @@ class FilterExpression {
   enum class Op : std::uint8_t { Eq, Ne, Lt, Gt, Le, Ge };
   struct Node {
     enum class Kind : std::uint8_t { Or, And, Not, Compare } kind = Kind::Compare;
-    int left = -1;   // child nodes
+    int left = -1;  // child nodes
     int right = -1;
-    FieldId field;   // Compare
+    FieldId field;  // Compare
     Op op = Op::Eq;
     FieldValue literal;
   };

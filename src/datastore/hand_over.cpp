@@ -142,7 +142,8 @@ bool BeginsWith(const Part& back, const Part& front) {
   const std::uint64_t n = front.span.Size();
   if (n == 0 || back.span.Size() < n) return false;
   if (back.span.Size() > n) {
-    const std::string next = ReadFileRangeBytes(back.path, back.span.begin + n, back.span.begin + n + 1);
+    const std::string next =
+        ReadFileRangeBytes(back.path, back.span.begin + n, back.span.begin + n + 1);
     if (next != "\r" && next != "\n") return false;
   }
   for (std::uint64_t at = 0; at < n; at += kFileChunkBytes) {
@@ -214,8 +215,8 @@ bool IsLineBreak(const std::string& byte) { return byte == "\r" || byte == "\n";
 std::string LeadingWindow(const Part& part, std::uint64_t window) {
   std::string text = ReadFileRangeBytes(part.path, part.span.begin, part.span.begin + window);
   if (window < part.span.Size() &&
-      !IsLineBreak(ReadFileRangeBytes(part.path, part.span.begin + window,
-                                      part.span.begin + window + 1))) {
+      !IsLineBreak(
+          ReadFileRangeBytes(part.path, part.span.begin + window, part.span.begin + window + 1))) {
     const std::size_t lastBreak = text.find_last_of("\r\n");
     text.resize(lastBreak == std::string::npos ? 0 : lastBreak + 1);
   }
@@ -243,7 +244,8 @@ std::optional<std::uint64_t> UnjournalledFrom(const Part& copy, const Part& jour
   const std::string tail = TrailingWindow(journal, window);
   const std::size_t k = JournalledLeadingLines(LinesOf(tail), lines);
   if (k == 0) return 0;
-  const std::uint64_t after = static_cast<std::uint64_t>(lines[k - 1].data() + lines[k - 1].size() - head.data());
+  const std::uint64_t after =
+      static_cast<std::uint64_t>(lines[k - 1].data() + lines[k - 1].size() - head.data());
   if (k == lines.size() && head.size() == copy.span.Size()) return std::nullopt;
   return after;
 }

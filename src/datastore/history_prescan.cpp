@@ -44,8 +44,8 @@ void HistoryPreScan(PassState& state) {
     const bool isProgram = !rows.BooleanAt(row, history::kIsWindows);
     if (rows.BooleanAt(row, history::kRecIncomplete)) {
       if (isProgram) {
-        TextKeySet& keys = rows.BooleanAt(row, history::kClosedOk) ? state.cleanRowKeys
-                                                                   : state.hungRowKeys;
+        TextKeySet& keys =
+            rows.BooleanAt(row, history::kClosedOk) ? state.cleanRowKeys : state.hungRowKeys;
         keys.insert(RowHangKey(rows, row));
       }
       incomplete.push_back(row);
@@ -55,7 +55,8 @@ void HistoryPreScan(PassState& state) {
     const auto rowNumber = static_cast<std::int64_t>(row + 1 - incomplete.size());
     if (rowNumber >= state.listed.history) {
       // Each path is added once per scan, however many rows run it.
-      if (isProgram && pathsTaken.insert(TextPairKey(rows, row, history::kExePath, history::kExePath)).second) {
+      if (isProgram &&
+          pathsTaken.insert(TextPairKey(rows, row, history::kExePath, history::kExePath)).second) {
         state.programsFetched.Add(rows.TextAt(row, history::kExePath));
       }
       state.listed.history = rowNumber;

@@ -60,7 +60,8 @@ bool ReadInt64(std::string_view text, std::int64_t& value) {
     if (magnitude > (limit - digit) / 10) return false;
     magnitude = magnitude * 10 + digit;
   }
-  value = negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
+  value =
+      negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
   return true;
 }
 
@@ -138,8 +139,10 @@ bool FetchNextEntry(std::string_view text, int& pos, LogLineEntry& entry,
     entry.user = fields[2].substr(bar + 1);
   }
   entry.parameter = fields[4];
-  if (!ReadInt32(fields[1], entry.offset)) return Reject(diagnostics, kBadEventDiagnostic, fields[1]);
-  if (!ReadInt32(fields[3], entry.event)) return Reject(diagnostics, kBadEventDiagnostic, fields[3]);
+  if (!ReadInt32(fields[1], entry.offset))
+    return Reject(diagnostics, kBadEventDiagnostic, fields[1]);
+  if (!ReadInt32(fields[3], entry.event))
+    return Reject(diagnostics, kBadEventDiagnostic, fields[3]);
   entry.handle = 0;
   if (!fields[5].empty()) {
     std::int64_t handle = 0;

@@ -24,7 +24,8 @@
 namespace brenvik {
 
 inline constexpr const char* kFetchNextEntryTitle = "function FetchNextEntry";
-inline constexpr const char* kBadDateTimeDiagnostic = "StringToDateTime returned false, parameter was:";
+inline constexpr const char* kBadDateTimeDiagnostic =
+    "StringToDateTime returned false, parameter was:";
 inline constexpr const char* kBadEventDiagnostic = "Val returned <> 0 (sEvent), param was:";
 inline constexpr const char* kBadHandleDiagnostic = "Val returned <> 0 (sHandle), param was:";
 // A diagnostic quotes at most this many characters of the field.
@@ -32,8 +33,8 @@ inline constexpr std::size_t kDiagnosticQuoteLimit = 1000;
 
 // The values of one line.
 struct LogLineEntry {
-  DateTime dateTime = 0;     // UTC, whole seconds
-  std::int32_t offset = 0;   // seconds, local minus UTC
+  DateTime dateTime = 0;    // UTC, whole seconds
+  std::int32_t offset = 0;  // seconds, local minus UTC
   std::string domain;
   std::string user;
   std::int32_t event = 0;

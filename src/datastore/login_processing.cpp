@@ -111,7 +111,8 @@ void LoginActivated(PassState& state, const TransactionLine& line) {
   const std::string key = UserDisplayName(line.user, line.domain);
   TRecLoginEntry* login = state.openLogins.Find(key);
   const std::int32_t n = EventNumber(line.parameter);
-  const bool actedOn = n == 0 || n == 1 || (n == 3 && login != nullptr && !login->rConsoleDisconnected) ||
+  const bool actedOn = n == 0 || n == 1 ||
+                       (n == 3 && login != nullptr && !login->rConsoleDisconnected) ||
                        state.resumePending;
   if (!actedOn) return;
   state.resumePending = false;
@@ -140,7 +141,8 @@ void LoginDeactivated(PassState& state, const TransactionLine& line) {
   }
   EndIdle(state, key, state.currentTime);
   if (login->rIsActive) {
-    AddWrapped(login->rActiveSeconds, SecondsBetween(state.currentTime, login->rActiveStartDateTime));
+    AddWrapped(login->rActiveSeconds,
+               SecondsBetween(state.currentTime, login->rActiveStartDateTime));
     DistributeActive(state, key, login->rActiveStartDateTime, state.currentTime);
     login->rIsActive = false;
   }

@@ -76,9 +76,15 @@ struct PassState {
   PassState(PassTables tablesIn, Clock& clockIn, EventLog& eventLogIn, ListedRows& listedIn,
             bool buildTreeIn, TArrRecComputerRun& runsIn, SortedTextList& programsFetchedIn,
             SortedTextList& historyUsersIn, DateTime dateOfCalcIn)
-      : tables(tablesIn), clock(clockIn), eventLog(eventLogIn), listed(listedIn),
-        buildTree(buildTreeIn), runs(runsIn), programsFetched(programsFetchedIn),
-        historyUsers(historyUsersIn), dateOfCalc(dateOfCalcIn) {}
+      : tables(tablesIn),
+        clock(clockIn),
+        eventLog(eventLogIn),
+        listed(listedIn),
+        buildTree(buildTreeIn),
+        runs(runsIn),
+        programsFetched(programsFetchedIn),
+        historyUsers(historyUsersIn),
+        dateOfCalc(dateOfCalcIn) {}
 
   PassTables tables;
   Clock& clock;

@@ -78,8 +78,9 @@ void FinishPass(PassState& state, const ServiceLink& link, const HandOverMark& m
 
 void NoteFinishingError(const PassEnvironment& env, const std::string& what) {
   try {
-    env.diagnostics.AddLogEntry(DateTimeToString(NowWholeSeconds(env.link.clock), AppFormatSettings()),
-                                "function ProcessTransactions", what);
+    env.diagnostics.AddLogEntry(
+        DateTimeToString(NowWholeSeconds(env.link.clock), AppFormatSettings()),
+        "function ProcessTransactions", what);
   } catch (const Error&) {
     // Nothing more can be done; the pass's own error is on its way.
   }

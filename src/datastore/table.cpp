@@ -96,9 +96,9 @@ std::size_t Cursor::ViewPos() const {
   if (found == view_.end()) {
     // The row left the view (an edit, or a new row the filter rejects): in
     // append order the next row that passes, in index order the end.
-    found = current_ < 0 ? std::lower_bound(view_.begin(), view_.end(),
-                                            static_cast<std::uint32_t>(row_))
-                         : view_.end();
+    found = current_ < 0
+                ? std::lower_bound(view_.begin(), view_.end(), static_cast<std::uint32_t>(row_))
+                : view_.end();
     row_ = found == view_.end() ? kEnd : *found;
   }
   pos_ = static_cast<std::size_t>(found - view_.begin());
@@ -277,8 +277,8 @@ std::int32_t Cursor::AsInteger(FieldId id) const {
   if (ReadsEditBuffer() && store_->Def(id).type == FieldType::Largeint) {
     const std::int64_t v = EditValue(id).integer();
     if (v < INT32_MIN || v > INT32_MAX) {
-      throw TableError("Table " + store_->Name() + ": value " + std::to_string(v) +
-                       " of field " + store_->Def(id).name + " is out of the Integer range");
+      throw TableError("Table " + store_->Name() + ": value " + std::to_string(v) + " of field " +
+                       store_->Def(id).name + " is out of the Integer range");
     }
     return static_cast<std::int32_t>(v);
   }
@@ -312,11 +312,14 @@ std::string Cursor::AsText(FieldId id) const {
       if (ReadsEditBuffer()) return CutToChars(EditValue(id).text(), def.size);
       return store_->TextAt(row, id);
     case FieldType::Integer:
-    case FieldType::Largeint: return std::to_string(AsLargeint(id));
-    case FieldType::Boolean: return AsBoolean(id) ? "True" : "False";
+    case FieldType::Largeint:
+      return std::to_string(AsLargeint(id));
+    case FieldType::Boolean:
+      return AsBoolean(id) ? "True" : "False";
     case FieldType::DateTime:
       return FormatDateTime("yyyy-mm-dd hh:nn:ss", AsDateTime(id), AppFormatSettings());
-    case FieldType::Calculated: break;
+    case FieldType::Calculated:
+      break;
   }
   return std::string();
 }
@@ -442,7 +445,8 @@ void Cursor::AddIndex(const std::string& name, const std::vector<std::string>& f
   if (name.empty() || HasIndex(name)) {
     throw TableError("Table " + store_->Name() + ": index name '" + name + "' is taken or empty");
   }
-  if (fields.empty()) throw TableError("Table " + store_->Name() + ": index " + name + " has no fields");
+  if (fields.empty())
+    throw TableError("Table " + store_->Name() + ": index " + name + " has no fields");
   Index index;
   index.name = name;
   index.descending = descending;
@@ -504,12 +508,18 @@ int CompareCells(const SortKey& key, std::uint32_t a, std::uint32_t b) {
   const Column& c = *key.column;
   if (c.nulls[a] || c.nulls[b]) return Three(c.nulls[b], c.nulls[a]);  // null first
   switch (c.type) {
-    case FieldType::DateTime: return Three(c.reals[a], c.reals[b]);
-    case FieldType::Integer: return Three(c.ints[a], c.ints[b]);
-    case FieldType::Largeint: return Three(c.longs[a], c.longs[b]);
-    case FieldType::Boolean: return Three(c.bools[a], c.bools[b]);
-    case FieldType::Text: return Three(key.ranks[c.texts[a]], key.ranks[c.texts[b]]);
-    case FieldType::Calculated: break;
+    case FieldType::DateTime:
+      return Three(c.reals[a], c.reals[b]);
+    case FieldType::Integer:
+      return Three(c.ints[a], c.ints[b]);
+    case FieldType::Largeint:
+      return Three(c.longs[a], c.longs[b]);
+    case FieldType::Boolean:
+      return Three(c.bools[a], c.bools[b]);
+    case FieldType::Text:
+      return Three(key.ranks[c.texts[a]], key.ranks[c.texts[b]]);
+    case FieldType::Calculated:
+      break;
   }
   return 0;
 }

@@ -82,7 +82,7 @@ class Cursor {
   bool Eof() const;
   bool IsEmpty() const { return RecordCount() == 0; }
   std::size_t RecordCount() const;
-  std::size_t RecNo() const;  // 0 at the end
+  std::size_t RecNo() const;            // 0 at the end
   void MoveToRecNo(std::size_t recNo);  // TableError outside 1 .. RecordCount()
 
   // Reading the current row.
@@ -178,7 +178,7 @@ class Cursor {
   const std::vector<std::uint32_t>& IndexOrder(Index& index) const;
   std::size_t ViewSize() const;
   std::size_t RowAt(std::size_t pos) const;  // physical row of a view place
-  std::size_t ViewPos() const;  // place of row_ (ViewSize() at the end)
+  std::size_t ViewPos() const;               // place of row_ (ViewSize() at the end)
   // The row after row_ in the view, or kEnd. Without mayBuild a stale view
   // is not rebuilt and append order is taken instead.
   std::size_t SuccessorRow(bool mayBuild) const;
@@ -200,7 +200,7 @@ class Cursor {
   std::size_t SurvivingSuccessor(const std::vector<std::size_t>& ascendingRows) const;
 
   std::shared_ptr<TableStore> store_;
-  Table* table_ = nullptr;  // the owning table, for the cursor registry
+  Table* table_ = nullptr;          // the owning table, for the cursor registry
   mutable std::size_t row_ = kEnd;  // physical row, or kEnd
 
   std::string filterText_;

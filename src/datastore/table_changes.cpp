@@ -25,12 +25,23 @@ void PutRow(std::string& out, const TableStore& store, std::size_t row) {
       out[at + bit / 8] = static_cast<char>(out[at + bit / 8] | (1 << (bit % 8)));
     } else {
       switch (c.type) {
-        case FieldType::DateTime: PutDouble(out, c.reals[row]); break;
-        case FieldType::Integer: PutLe(out, c.ints[row]); break;
-        case FieldType::Largeint: PutLe(out, c.longs[row]); break;
-        case FieldType::Boolean: out.push_back(static_cast<char>(c.bools[row])); break;
-        case FieldType::Text: PutText(out, c.pool.At(c.texts[row])); break;
-        case FieldType::Calculated: break;
+        case FieldType::DateTime:
+          PutDouble(out, c.reals[row]);
+          break;
+        case FieldType::Integer:
+          PutLe(out, c.ints[row]);
+          break;
+        case FieldType::Largeint:
+          PutLe(out, c.longs[row]);
+          break;
+        case FieldType::Boolean:
+          out.push_back(static_cast<char>(c.bools[row]));
+          break;
+        case FieldType::Text:
+          PutText(out, c.pool.At(c.texts[row]));
+          break;
+        case FieldType::Calculated:
+          break;
       }
     }
     ++bit;
@@ -48,17 +59,26 @@ std::vector<FieldValue> ReadRow(ByteReader& in, const TableStore& store) {
     ++bit;
     if (null) continue;
     switch (type) {
-      case FieldType::DateTime: values[i] = FieldValue(in.Double()); break;
-      case FieldType::Integer: values[i] = FieldValue(in.Le<std::int32_t>()); break;
-      case FieldType::Largeint: values[i] = FieldValue(in.Le<std::int64_t>()); break;
+      case FieldType::DateTime:
+        values[i] = FieldValue(in.Double());
+        break;
+      case FieldType::Integer:
+        values[i] = FieldValue(in.Le<std::int32_t>());
+        break;
+      case FieldType::Largeint:
+        values[i] = FieldValue(in.Le<std::int64_t>());
+        break;
       case FieldType::Boolean: {
         const std::uint8_t b = in.Byte();
         if (b > 1) in.Fail("a Boolean value is neither true nor false");
         values[i] = FieldValue(b == 1);
         break;
       }
-      case FieldType::Text: values[i] = FieldValue(in.Text()); break;
-      case FieldType::Calculated: break;
+      case FieldType::Text:
+        values[i] = FieldValue(in.Text());
+        break;
+      case FieldType::Calculated:
+        break;
     }
   }
   return values;
@@ -84,7 +104,8 @@ void EncodeTableChanges(const TableStore& store, std::string& out) {
 
 void ApplyTableChanges(ByteReader& in, TableStore& store) {
   const auto rowsBefore = in.Le<std::uint64_t>();
-  if (rowsBefore != store.RowCount()) in.Fail("the changes of " + store.Name() + " do not fit its rows");
+  if (rowsBefore != store.RowCount())
+    in.Fail("the changes of " + store.Name() + " do not fit its rows");
   const std::uint8_t cleared = in.Byte();
   if (cleared > 1) in.Fail("a Boolean value is neither true nor false");
 
@@ -98,7 +119,8 @@ void ApplyTableChanges(ByteReader& in, TableStore& store) {
   const std::uint64_t editedCount = in.Count(9);
   for (std::uint64_t i = 0; i < editedCount; ++i) {
     const auto row = in.Le<std::uint64_t>();
-    if (row >= rowsBefore) in.Fail("the changes of " + store.Name() + " edit a row that is not there");
+    if (row >= rowsBefore)
+      in.Fail("the changes of " + store.Name() + " edit a row that is not there");
     store.SetRow(static_cast<std::size_t>(row), ReadRow(in, store));
   }
   if (cleared) store.Clear();

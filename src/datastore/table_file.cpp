@@ -74,12 +74,23 @@ std::string EncodeTable(const TableStore& store, std::uint64_t seq) {
     if (!c.Stored()) continue;
     PutNullMap(out, c.nulls);
     switch (c.type) {
-      case FieldType::DateTime: PutArray(out, c.reals); break;
-      case FieldType::Integer: PutArray(out, c.ints); break;
-      case FieldType::Largeint: PutArray(out, c.longs); break;
-      case FieldType::Boolean: PutArray(out, c.bools); break;
-      case FieldType::Text: PutTextColumn(out, c); break;
-      case FieldType::Calculated: break;
+      case FieldType::DateTime:
+        PutArray(out, c.reals);
+        break;
+      case FieldType::Integer:
+        PutArray(out, c.ints);
+        break;
+      case FieldType::Largeint:
+        PutArray(out, c.longs);
+        break;
+      case FieldType::Boolean:
+        PutArray(out, c.bools);
+        break;
+      case FieldType::Text:
+        PutTextColumn(out, c);
+        break;
+      case FieldType::Calculated:
+        break;
     }
   }
   PutLe(out, Crc32(out));
@@ -112,7 +123,8 @@ void ReadNullMap(ByteReader& in, Column& c, std::size_t rows) {
     const auto set = static_cast<unsigned char>(bits[byte]);
     if (set == 0) continue;
     const std::size_t first = byte * 8;
-    for (std::size_t i = first; i < std::min(first + 8, rows); ++i) c.nulls[i] = (set >> (i - first)) & 1;
+    for (std::size_t i = first; i < std::min(first + 8, rows); ++i)
+      c.nulls[i] = (set >> (i - first)) & 1;
   }
 }
 
@@ -136,11 +148,20 @@ std::size_t ColumnBytes(const TableStore& store, std::size_t rows) {
     bytes += (rows + 7) / 8;
     switch (f.type) {
       case FieldType::DateTime:
-      case FieldType::Largeint: bytes += rows * 8; break;
-      case FieldType::Integer: bytes += rows * 4; break;
-      case FieldType::Boolean: bytes += rows; break;
-      case FieldType::Text: bytes += 4 + rows * 4; break;
-      case FieldType::Calculated: break;
+      case FieldType::Largeint:
+        bytes += rows * 8;
+        break;
+      case FieldType::Integer:
+        bytes += rows * 4;
+        break;
+      case FieldType::Boolean:
+        bytes += rows;
+        break;
+      case FieldType::Text:
+        bytes += 4 + rows * 4;
+        break;
+      case FieldType::Calculated:
+        break;
     }
   }
   return bytes;
@@ -154,12 +175,23 @@ void ReserveColumn(Column& c, std::size_t rows) {
   const std::size_t room = WithRoom(rows);
   c.nulls.reserve(room);
   switch (c.type) {
-    case FieldType::DateTime: c.reals.reserve(room); break;
-    case FieldType::Integer: c.ints.reserve(room); break;
-    case FieldType::Largeint: c.longs.reserve(room); break;
-    case FieldType::Boolean: c.bools.reserve(room); break;
-    case FieldType::Text: c.texts.reserve(room); break;
-    case FieldType::Calculated: break;
+    case FieldType::DateTime:
+      c.reals.reserve(room);
+      break;
+    case FieldType::Integer:
+      c.ints.reserve(room);
+      break;
+    case FieldType::Largeint:
+      c.longs.reserve(room);
+      break;
+    case FieldType::Boolean:
+      c.bools.reserve(room);
+      break;
+    case FieldType::Text:
+      c.texts.reserve(room);
+      break;
+    case FieldType::Calculated:
+      break;
   }
   AdviseHugePagesFor(c.nulls);
   AdviseHugePagesFor(c.reals);
@@ -173,17 +205,26 @@ void ReadColumn(ByteReader& in, Column& c, std::size_t rows) {
   ReserveColumn(c, rows);
   ReadNullMap(in, c, rows);
   switch (c.type) {
-    case FieldType::DateTime: in.Array(c.reals, rows); break;
-    case FieldType::Integer: in.Array(c.ints, rows); break;
-    case FieldType::Largeint: in.Array(c.longs, rows); break;
+    case FieldType::DateTime:
+      in.Array(c.reals, rows);
+      break;
+    case FieldType::Integer:
+      in.Array(c.ints, rows);
+      break;
+    case FieldType::Largeint:
+      in.Array(c.longs, rows);
+      break;
     case FieldType::Boolean:
       in.Array(c.bools, rows);
       for (std::uint8_t& b : c.bools) {
         if (b > 1) in.Fail("a Boolean value is neither true nor false");
       }
       break;
-    case FieldType::Text: ReadTextColumn(in, c, rows); break;
-    case FieldType::Calculated: break;
+    case FieldType::Text:
+      ReadTextColumn(in, c, rows);
+      break;
+    case FieldType::Calculated:
+      break;
   }
 }
 

@@ -50,7 +50,8 @@ bool ChangesAreLarge(const TableStore& store) {
 
 }  // namespace
 
-void TableGroup::Commit(const std::vector<Table*>& tables, const std::optional<HandOverMark>& mark) {
+void TableGroup::Commit(const std::vector<Table*>& tables,
+                        const std::optional<HandOverMark>& mark) {
   std::vector<TableStore*> stores;
   for (Table* t : tables) {
     t->CheckOpen();

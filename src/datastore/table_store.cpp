@@ -12,12 +12,18 @@ namespace brenvik {
 
 const char* FieldTypeName(FieldType type) {
   switch (type) {
-    case FieldType::DateTime: return "DateTime";
-    case FieldType::Integer: return "Integer";
-    case FieldType::Largeint: return "Largeint";
-    case FieldType::Boolean: return "Boolean";
-    case FieldType::Text: return "Text";
-    case FieldType::Calculated: return "Calculated";
+    case FieldType::DateTime:
+      return "DateTime";
+    case FieldType::Integer:
+      return "Integer";
+    case FieldType::Largeint:
+      return "Largeint";
+    case FieldType::Boolean:
+      return "Boolean";
+    case FieldType::Text:
+      return "Text";
+    case FieldType::Calculated:
+      return "Calculated";
   }
   return "unknown";
 }
@@ -78,11 +84,16 @@ bool Fits(FieldType type, const FieldValue& value) {
     case FieldType::DateTime:
       return (value.kind() == Kind::Number && std::isfinite(value.number())) ||
              value.kind() == Kind::Int;
-    case FieldType::Integer: return value.kind() == Kind::Int && FitsInt32(value.integer());
-    case FieldType::Largeint: return value.kind() == Kind::Int;
-    case FieldType::Boolean: return value.kind() == Kind::Bool;
-    case FieldType::Text: return value.kind() == Kind::Text;
-    case FieldType::Calculated: return false;
+    case FieldType::Integer:
+      return value.kind() == Kind::Int && FitsInt32(value.integer());
+    case FieldType::Largeint:
+      return value.kind() == Kind::Int;
+    case FieldType::Boolean:
+      return value.kind() == Kind::Bool;
+    case FieldType::Text:
+      return value.kind() == Kind::Text;
+    case FieldType::Calculated:
+      return false;
   }
   return false;
 }
@@ -105,13 +116,21 @@ void TableStore::PushValue(Column& column, const FieldDef& def, const FieldValue
                                  ? static_cast<double>(value.integer())
                                  : value.number());
       break;
-    case FieldType::Integer: column.ints.push_back(static_cast<std::int32_t>(value.integer())); break;
-    case FieldType::Largeint: column.longs.push_back(value.integer()); break;
-    case FieldType::Boolean: column.bools.push_back(value.boolean() ? 1 : 0); break;
+    case FieldType::Integer:
+      column.ints.push_back(static_cast<std::int32_t>(value.integer()));
+      break;
+    case FieldType::Largeint:
+      column.longs.push_back(value.integer());
+      break;
+    case FieldType::Boolean:
+      column.bools.push_back(value.boolean() ? 1 : 0);
+      break;
     case FieldType::Text:
       column.texts.push_back(column.pool.Intern(CutToChars(value.text(), def.size)));
       break;
-    case FieldType::Calculated: column.nulls.pop_back(); break;
+    case FieldType::Calculated:
+      column.nulls.pop_back();
+      break;
   }
 }
 
@@ -124,22 +143,30 @@ void TableStore::StoreValue(Column& column, const FieldDef& def, std::size_t row
                               ? static_cast<double>(value.integer())
                               : value.number();
       break;
-    case FieldType::Integer: column.ints[row] = static_cast<std::int32_t>(value.integer()); break;
-    case FieldType::Largeint: column.longs[row] = value.integer(); break;
-    case FieldType::Boolean: column.bools[row] = value.boolean() ? 1 : 0; break;
+    case FieldType::Integer:
+      column.ints[row] = static_cast<std::int32_t>(value.integer());
+      break;
+    case FieldType::Largeint:
+      column.longs[row] = value.integer();
+      break;
+    case FieldType::Boolean:
+      column.bools[row] = value.boolean() ? 1 : 0;
+      break;
     case FieldType::Text:
       column.texts[row] = column.pool.Intern(CutToChars(value.text(), def.size));
       break;
-    case FieldType::Calculated: break;
+    case FieldType::Calculated:
+      break;
   }
 }
 
 void TableStore::AppendRow(const std::vector<FieldValue>& values) {
   if (values.size() > fields_.size()) {
-    throw TableError("Table " + name_ + ": " + std::to_string(values.size()) +
-                     " values for " + std::to_string(fields_.size()) + " fields");
+    throw TableError("Table " + name_ + ": " + std::to_string(values.size()) + " values for " +
+                     std::to_string(fields_.size()) + " fields");
   }
-  for (std::size_t i = 0; i < values.size(); ++i) CheckValue(FieldId{static_cast<int>(i)}, values[i]);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    CheckValue(FieldId{static_cast<int>(i)}, values[i]);
   static const FieldValue kNull;
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     PushValue(columns_[i], fields_[i], i < values.size() ? values[i] : kNull);
@@ -153,7 +180,8 @@ void TableStore::SetRow(std::size_t row, const std::vector<FieldValue>& values) 
     throw TableError("Table " + name_ + ": cannot replace row " + std::to_string(row + 1));
   }
   for (std::size_t i = 0; i < values.size(); ++i) {
-    if (fields_[i].type != FieldType::Calculated) CheckValue(FieldId{static_cast<int>(i)}, values[i]);
+    if (fields_[i].type != FieldType::Calculated)
+      CheckValue(FieldId{static_cast<int>(i)}, values[i]);
   }
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     if (columns_[i].Stored()) StoreValue(columns_[i], fields_[i], row, values[i]);
@@ -348,12 +376,18 @@ FieldValue TableStore::ValueAt(std::size_t row, FieldId id) const {
   const Column& c = ColumnAt(id);
   if (!c.Stored() || c.nulls[row]) return FieldValue{};
   switch (c.type) {
-    case FieldType::DateTime: return FieldValue(c.reals[row]);
-    case FieldType::Integer: return FieldValue(c.ints[row]);
-    case FieldType::Largeint: return FieldValue(c.longs[row]);
-    case FieldType::Boolean: return FieldValue(c.bools[row] != 0);
-    case FieldType::Text: return FieldValue(c.pool.At(c.texts[row]));
-    case FieldType::Calculated: break;
+    case FieldType::DateTime:
+      return FieldValue(c.reals[row]);
+    case FieldType::Integer:
+      return FieldValue(c.ints[row]);
+    case FieldType::Largeint:
+      return FieldValue(c.longs[row]);
+    case FieldType::Boolean:
+      return FieldValue(c.bools[row] != 0);
+    case FieldType::Text:
+      return FieldValue(c.pool.At(c.texts[row]));
+    case FieldType::Calculated:
+      break;
   }
   return FieldValue{};
 }

@@ -31,8 +31,8 @@ namespace brenvik {
 
 enum class FieldType : std::uint8_t {
   DateTime = 1,
-  Integer = 2,     // 32-bit signed
-  Largeint = 3,    // 64-bit signed
+  Integer = 2,   // 32-bit signed
+  Largeint = 3,  // 64-bit signed
   Boolean = 4,
   Text = 5,        // at most size characters; longer values are cut
   Calculated = 6,  // text of at most size characters, computed per cursor
@@ -62,8 +62,8 @@ class FieldValue {
   FieldValue() = default;
   FieldValue(double number) : kind_(Kind::Number), number_(number) {}
   template <std::integral T>
-    requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-  FieldValue(T value) : kind_(Kind::Int), int_(static_cast<std::int64_t>(value)) {}
+  requires(!std::same_as<T, bool> && !std::same_as<T, char>) FieldValue(T value)
+      : kind_(Kind::Int), int_(static_cast<std::int64_t>(value)) {}
   FieldValue(bool value) : kind_(Kind::Bool), int_(value ? 1 : 0) {}
   FieldValue(std::string text) : kind_(Kind::Text), text_(std::move(text)) {}
   FieldValue(std::string_view text) : kind_(Kind::Text), text_(text) {}
@@ -102,11 +102,11 @@ class StringPool {
 // The stored values of one field. Only the vector of the field's type is used.
 struct Column {
   FieldType type = FieldType::Integer;
-  std::vector<std::uint8_t> nulls;  // 1 = null, one per row
-  std::vector<double> reals;        // DateTime
-  std::vector<std::int32_t> ints;   // Integer
-  std::vector<std::int64_t> longs;  // Largeint
-  std::vector<std::uint8_t> bools;  // Boolean
+  std::vector<std::uint8_t> nulls;   // 1 = null, one per row
+  std::vector<double> reals;         // DateTime
+  std::vector<std::int32_t> ints;    // Integer
+  std::vector<std::int64_t> longs;   // Largeint
+  std::vector<std::uint8_t> bools;   // Boolean
   std::vector<std::uint32_t> texts;  // Text: pool ids
   StringPool pool;
 

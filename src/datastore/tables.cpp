@@ -133,8 +133,8 @@ bool OpenOne(Table& table, const std::string& path) {
 }
 
 void RestoreFromBackups(const ServiceLink& link) {
-  for (const char* name : {kProcessNextTimeFile, kCopyForMonitorFile, kCopyForMonitor2File,
-                           kServiceLogFile}) {
+  for (const char* name :
+       {kProcessNextTimeFile, kCopyForMonitorFile, kCopyForMonitor2File, kServiceLogFile}) {
     DeleteFileIfExists(link.DataFile(name));
   }
   // The service's activity log becomes the journal of every line fetched
@@ -143,10 +143,12 @@ void RestoreFromBackups(const ServiceLink& link) {
   if (FileExists(journal)) TryCopy(journal, link.DataFile(kServiceLogFile));
   const char* tableFiles[] = {kLoginsFile, kHistoryFile, kTransactionsFile};
   bool complete = true;
-  for (const char* name : tableFiles) complete = complete && FileExists(BackupPath(link.dataFolder, name));
+  for (const char* name : tableFiles)
+    complete = complete && FileExists(BackupPath(link.dataFolder, name));
   const std::string changeLog = BackupPath(link.dataFolder, kChangeLogFile);
   if (complete) {
-    for (const char* name : tableFiles) TryCopy(BackupPath(link.dataFolder, name), link.DataFile(name));
+    for (const char* name : tableFiles)
+      TryCopy(BackupPath(link.dataFolder, name), link.DataFile(name));
     // The backups' own changes, or none: the log of the damaged tables
     // belongs to them, not to the backups.
     if (FileExists(changeLog)) {
@@ -220,8 +222,7 @@ void SettleJournalBesideBackups(const ServiceLink& link) {
   }
 }
 
-void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link,
-                   Messages& messages) {
+void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link, Messages& messages) {
   tables.DataSetLogins.Close();
   tables.DataSetTransactionsClone.reset();
   tables.DataSetTransactions.Close();
@@ -266,8 +267,9 @@ void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages)
     } catch (const Error&) {
       // An unreadable log makes every member fail to open: the recovery path.
     }
-    for (Table* table : {&tables.DataSetLogins, &tables.DataSetTransactions, &tables.DataSetHistory}) {
-      const char* file = table == &tables.DataSetLogins          ? kLoginsFile
+    for (Table* table :
+         {&tables.DataSetLogins, &tables.DataSetTransactions, &tables.DataSetHistory}) {
+      const char* file = table == &tables.DataSetLogins         ? kLoginsFile
                          : table == &tables.DataSetTransactions ? kTransactionsFile
                                                                 : kHistoryFile;
       if (!OpenOne(*table, link.DataFile(file))) {

@@ -54,36 +54,36 @@ inline constexpr FieldId kParam2{8};      // cdsTransactParam2
 }  // namespace transact
 
 namespace history {
-inline constexpr FieldId kRunId{0};             // cdsHistoryRunID
-inline constexpr FieldId kComputerUser{1};      // cdsHistoryComputerUser
-inline constexpr FieldId kExePath{2};           // cdsHistoryExePath
-inline constexpr FieldId kRecProgramTitle{3};   // cdsHistoryRecProgramTitle (calculated)
-inline constexpr FieldId kDateTimeStart{4};     // cdsHistoryDateTimeStart
-inline constexpr FieldId kDateTimeEnd{5};       // cdsHistoryDateTimeEnd
-inline constexpr FieldId kRecUptime{6};         // cdsHistoryRecUptime (calculated)
-inline constexpr FieldId kRecActTime{7};        // cdsHistoryRecActTime (calculated)
-inline constexpr FieldId kRecIdleTime{8};       // cdsHistoryRecIdleTime (calculated)
-inline constexpr FieldId kUptimeSeconds{9};     // cdsHistoryUptimeSeconds
-inline constexpr FieldId kIdleSeconds{10};      // cdsHistoryIdleSeconds
-inline constexpr FieldId kActiveSeconds{11};    // cdsHistoryActiveSeconds
-inline constexpr FieldId kIsWindows{12};        // cdsHistoryIsWindows
-inline constexpr FieldId kClosedOk{13};         // cdsHistoryClosedOk
-inline constexpr FieldId kRecIncomplete{14};    // cdsHistoryRecIncomplete
-inline constexpr FieldId kIsImported{15};       // cdsHistoryIsImported
+inline constexpr FieldId kRunId{0};            // cdsHistoryRunID
+inline constexpr FieldId kComputerUser{1};     // cdsHistoryComputerUser
+inline constexpr FieldId kExePath{2};          // cdsHistoryExePath
+inline constexpr FieldId kRecProgramTitle{3};  // cdsHistoryRecProgramTitle (calculated)
+inline constexpr FieldId kDateTimeStart{4};    // cdsHistoryDateTimeStart
+inline constexpr FieldId kDateTimeEnd{5};      // cdsHistoryDateTimeEnd
+inline constexpr FieldId kRecUptime{6};        // cdsHistoryRecUptime (calculated)
+inline constexpr FieldId kRecActTime{7};       // cdsHistoryRecActTime (calculated)
+inline constexpr FieldId kRecIdleTime{8};      // cdsHistoryRecIdleTime (calculated)
+inline constexpr FieldId kUptimeSeconds{9};    // cdsHistoryUptimeSeconds
+inline constexpr FieldId kIdleSeconds{10};     // cdsHistoryIdleSeconds
+inline constexpr FieldId kActiveSeconds{11};   // cdsHistoryActiveSeconds
+inline constexpr FieldId kIsWindows{12};       // cdsHistoryIsWindows
+inline constexpr FieldId kClosedOk{13};        // cdsHistoryClosedOk
+inline constexpr FieldId kRecIncomplete{14};   // cdsHistoryRecIncomplete
+inline constexpr FieldId kIsImported{15};      // cdsHistoryIsImported
 }  // namespace history
 
 namespace logins {
-inline constexpr FieldId kRunId{0};           // cdsHistoryRunID
-inline constexpr FieldId kUser{1};            // cdsHistoryUser
-inline constexpr FieldId kDomain{2};          // cdsHistoryDomain
-inline constexpr FieldId kDateTimeStart{3};   // cdsHistoryDateTimeStart
-inline constexpr FieldId kDateTimeEnd{4};     // cdsHistoryDateTimeEnd
-inline constexpr FieldId kUptimeSeconds{5};   // cdsHistoryUptimeSeconds
-inline constexpr FieldId kIdleSeconds{6};     // cdsHistoryIdleSeconds
-inline constexpr FieldId kActiveSecs{7};      // cdsHistoryActiveSecs
-inline constexpr FieldId kClosedOk{8};        // cdsHistoryClosedOk
-inline constexpr FieldId kRecIncomplete{9};   // cdsHistoryRecIncomplete
-inline constexpr FieldId kLoginActive{10};    // cdsHistoryLoginActive
+inline constexpr FieldId kRunId{0};          // cdsHistoryRunID
+inline constexpr FieldId kUser{1};           // cdsHistoryUser
+inline constexpr FieldId kDomain{2};         // cdsHistoryDomain
+inline constexpr FieldId kDateTimeStart{3};  // cdsHistoryDateTimeStart
+inline constexpr FieldId kDateTimeEnd{4};    // cdsHistoryDateTimeEnd
+inline constexpr FieldId kUptimeSeconds{5};  // cdsHistoryUptimeSeconds
+inline constexpr FieldId kIdleSeconds{6};    // cdsHistoryIdleSeconds
+inline constexpr FieldId kActiveSecs{7};     // cdsHistoryActiveSecs
+inline constexpr FieldId kClosedOk{8};       // cdsHistoryClosedOk
+inline constexpr FieldId kRecIncomplete{9};  // cdsHistoryRecIncomplete
+inline constexpr FieldId kLoginActive{10};   // cdsHistoryLoginActive
 }  // namespace logins
 
 // The fixed messages of the recovery, shown as message boxes with the
@@ -132,8 +132,7 @@ void SettleJournalBesideBackups(const ServiceLink& link);
 // creates the clones.
 void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages);
 // One recovery step after a failed open; attempt is 1 on the first failure.
-void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link,
-                   Messages& messages);
+void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link, Messages& messages);
 // Closes the tables (their changes committed as one, a file written when
 // missing), puts the three files into Backup (as hard links where the file
 // system has them: table files are only ever replaced whole) with a copy of

@@ -134,8 +134,8 @@ void HandleProgramEnd(PassState& state, const TransactionLine& line) {
   std::string key = ProgramKey(line.parameter, line.handle);
   TRecUptimeEntry* entry = state.openEntries.Find(key);
   if (entry == nullptr) {
-    entry = &state.openEntries.Add(
-        std::move(key), NewProgramEntry(state, line, ProgramBaseName(line.parameter)));
+    entry = &state.openEntries.Add(std::move(key),
+                                   NewProgramEntry(state, line, ProgramBaseName(line.parameter)));
   }
   CountLoginTime(state, *entry);
   entry->rEndDateTime = state.currentTime;
@@ -164,7 +164,8 @@ void HandleClockChange(PassState& state, const TransactionLine& line) {
     TRecLoginEntry& login = *item.object;
     login.rStartDateTime = AddSeconds(login.rStartDateTime, shift);
     login.rEndDateTime = AddSeconds(login.rEndDateTime, shift);
-    if (login.rIsInIdleState) login.rIdleStartDateTime = AddSeconds(login.rIdleStartDateTime, shift);
+    if (login.rIsInIdleState)
+      login.rIdleStartDateTime = AddSeconds(login.rIdleStartDateTime, shift);
     if (login.rIsActive) login.rActiveStartDateTime = AddSeconds(login.rActiveStartDateTime, shift);
   }
 }
@@ -197,7 +198,8 @@ void Dispatch(PassState& state, const TransactionLine& line) {
 
 void StoreLine(PassState& state, TransactionLine line) {
   Table& transactions = state.tables.transactions;
-  if (line.event == kEventWindowsStart || line.event == kEventWindowsStop) transactions.EmptyTable();
+  if (line.event == kEventWindowsStart || line.event == kEventWindowsStop)
+    transactions.EmptyTable();
   line.dateTime = state.currentTime;
   AppendLineToTransactions(transactions, line);
 }

@@ -18,7 +18,8 @@ constexpr std::uint32_t kHangReportId = 1002;
 constexpr std::int64_t kHangWindowSeconds = 60;
 
 const std::vector<EventLogRecord>& ApplicationLog(PassState& state) {
-  if (!state.applicationLog) state.applicationLog = state.eventLog.ReadAll(EventLogName::Application);
+  if (!state.applicationLog)
+    state.applicationLog = state.eventLog.ReadAll(EventLogName::Application);
   return *state.applicationLog;
 }
 
@@ -34,7 +35,8 @@ void DecideClosedOk(PassState& state, TRecUptimeEntry& entry) {
   if (state.hungRowKeys.contains(key)) {
     entry.rClosedOk = false;
   } else if (!state.cleanRowKeys.contains(key) &&
-             HangReported(ApplicationLog(state), entry.rEndDateTime, ProgramBaseName(entry.rParam))) {
+             HangReported(ApplicationLog(state), entry.rEndDateTime,
+                          ProgramBaseName(entry.rParam))) {
     entry.rClosedOk = false;
   }
 }
@@ -127,7 +129,8 @@ void CloseAllEntries(PassState& state, CloseMode mode) {
   for (const auto& item : state.openLogins) CloseLogin(state, item.key, *item.object, mode, end);
   state.openLogins.Clear();
   Table& logins = state.tables.logins;
-  if (runEnded) MarkRowsComplete(logins, logins::kRecIncomplete, std::max<std::size_t>(state.loginsMark, 1));
+  if (runEnded)
+    MarkRowsComplete(logins, logins::kRecIncomplete, std::max<std::size_t>(state.loginsMark, 1));
   state.loginsMark = LastRowNumber(logins);
 
   bool windowsCrashed = false;
@@ -137,11 +140,13 @@ void CloseAllEntries(PassState& state, CloseMode mode) {
     const std::int64_t seconds = SecondsBetween(entry.rStartDateTime, entry.rEndDateTime);
     if (seconds <= entry.rActiveSeconds) entry.rActiveSeconds = static_cast<std::int32_t>(seconds);
     SetFlags(entry, mode);
-    if (entry.rType == TProgrameType::ptWindows && mode == CloseMode::Crashed) windowsCrashed = true;
+    if (entry.rType == TProgrameType::ptWindows && mode == CloseMode::Crashed)
+      windowsCrashed = true;
     WriteUptimeRow(state, entry);
   }
   Table& history = state.tables.history;
-  if (runEnded) MarkRowsComplete(history, history::kRecIncomplete, std::max<std::size_t>(state.historyMark, 1));
+  if (runEnded)
+    MarkRowsComplete(history, history::kRecIncomplete, std::max<std::size_t>(state.historyMark, 1));
   state.historyMark = LastRowNumber(history);
   state.openEntries.Clear();
   if (windowsCrashed) ++state.runId;

@@ -11,18 +11,18 @@
 namespace brenvik {
 
 enum class SpecialFolder {
-  LocalAppData,       // per-user local application data
+  LocalAppData,  // per-user local application data
   ProgramFiles,
   StartMenuUser,
   StartMenuAllUsers,
-  Desktop,            // the shell's desktop
-  DesktopDirectory,   // the user's desktop folder (usually the same place)
-  AutostartUser,      // Run key of the current user / its Linux equivalent
+  Desktop,           // the shell's desktop
+  DesktopDirectory,  // the user's desktop folder (usually the same place)
+  AutostartUser,     // Run key of the current user / its Linux equivalent
   AutostartAllUsers,
 };
 
 struct ShortcutTarget {
-  std::string path;         // the program the shortcut starts (resolved)
+  std::string path;  // the program the shortcut starts (resolved)
   std::string arguments;
   std::string description;
   std::string iconLocation;

@@ -103,9 +103,9 @@ DateTime EncodeDate(int year, int month, int day) {
     throw ConversionError("Invalid argument to date encode: " + std::to_string(year) + "-" +
                           std::to_string(month) + "-" + std::to_string(day));
   }
-  return static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month),
-                                           static_cast<unsigned>(day)) -
-                             kOriginFromUnix);
+  return static_cast<double>(
+      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+      kOriginFromUnix);
 }
 
 DateTime EncodeTime(int hour, int minute, int second, int millisecond) {

@@ -52,13 +52,12 @@ DateTime NowWholeSeconds(Clock& clock) { return DropMilliseconds(clock.LocalNow(
 
 DateTime DateOnly(DateTime x) { return std::trunc(x); }
 
-DateTime AddTimeParts(DateTime x, std::int32_t h, std::int32_t m, std::int32_t s,
-                      std::int32_t ms) {
+DateTime AddTimeParts(DateTime x, std::int32_t h, std::int32_t m, std::int32_t s, std::int32_t ms) {
   const std::int32_t hourMs = Wrap32(std::int64_t{h % 24} * 3'600'000);
   const std::int32_t sum = Wrap32(std::int64_t{hourMs} + Wrap32(std::int64_t{m} * 60'000) +
                                   Wrap32(std::int64_t{s} * 1000) + ms);
-  DateTime result = x + static_cast<double>(h / 24) +
-                    static_cast<double>(sum) / static_cast<double>(kMsPerDay);
+  DateTime result =
+      x + static_cast<double>(h / 24) + static_cast<double>(sum) / static_cast<double>(kMsPerDay);
   if (result < 0) result += 1;
   return result;
 }

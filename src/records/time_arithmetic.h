@@ -34,8 +34,7 @@ DateTime DateOnly(DateTime x);
 
 // x + (h div 24) days + ((h mod 24)*3600000 + m*60000 + s*1000 + ms) / 86400000
 // days, the millisecond sum in 32-bit arithmetic; a result below 0 gets 1 added.
-DateTime AddTimeParts(DateTime x, std::int32_t h, std::int32_t m, std::int32_t s,
-                      std::int32_t ms);
+DateTime AddTimeParts(DateTime x, std::int32_t h, std::int32_t m, std::int32_t s, std::int32_t ms);
 
 struct CalendarSpanParts {
   std::uint16_t years = 0;

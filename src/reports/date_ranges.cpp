@@ -35,7 +35,9 @@ int WeekStartIndex(int firstDayOfWeek) {
   return firstDayOfWeek >= 0 && firstDayOfWeek <= 6 ? firstDayOfWeek : 0;
 }
 
-DateTime DaysBefore(DateTime day, int days) { return AddSeconds(day, -std::int64_t{days} * 86'400); }
+DateTime DaysBefore(DateTime day, int days) {
+  return AddSeconds(day, -std::int64_t{days} * 86'400);
+}
 
 DateTime FirstOfMonth(DateTime moment) {
   const DateParts d = DecodeDate(moment);
@@ -86,9 +88,15 @@ std::string WeekDaysLabel(int firstDayOfWeek) {
 
 std::vector<std::string> PeriodItems(int firstDayOfWeek) {
   const std::string week = WeekDaysLabel(firstDayOfWeek);
-  return {"A)  Today",          "B)  Yesterday",      "C)  Last 7 Days",
-          "D)  This Week" + week, "E)  Previous Week" + week, "F)  This Month",
-          "G)  Previous Month", "H)  This Year",      "I)  Previous Year"};
+  return {"A)  Today",
+          "B)  Yesterday",
+          "C)  Last 7 Days",
+          "D)  This Week" + week,
+          "E)  Previous Week" + week,
+          "F)  This Month",
+          "G)  Previous Month",
+          "H)  This Year",
+          "I)  Previous Year"};
 }
 
 std::optional<ReportPeriod> RecognisePeriod(std::string_view itemText) {
@@ -135,8 +143,8 @@ std::string FilterDateTimeText(DateTime datePart, DateTime timePart) {
   const DateParts d = DecodeDate(datePart);
   const TimeParts t = DecodeTime(timePart);
   char text[64];
-  std::snprintf(text, sizeof text, "%.*d-%.*d-%.*d %.*d:%.*d:%.*d", 4, d.year, 2, d.month, 2,
-                d.day, 2, t.hour, 2, t.minute, 2, t.second);
+  std::snprintf(text, sizeof text, "%.*d-%.*d-%.*d %.*d:%.*d:%.*d", 4, d.year, 2, d.month, 2, d.day,
+                2, t.hour, 2, t.minute, 2, t.second);
   return text;
 }
 

@@ -54,7 +54,9 @@ PeriodBounds GetPeriodBounds(ReportPeriod period, DateTime now, int firstDayOfWe
 // YYYY-MM-DD HH:MM:SS of the date of datePart and the time of day of
 // timePart (milliseconds dropped); the time is written also at midnight.
 std::string FilterDateTimeText(DateTime datePart, DateTime timePart);
-inline std::string FilterDateTimeText(DateTime moment) { return FilterDateTimeText(moment, moment); }
+inline std::string FilterDateTimeText(DateTime moment) {
+  return FilterDateTimeText(moment, moment);
+}
 
 struct DateRangeRequest {
   bool isPreDefPeriod = false;

@@ -18,7 +18,8 @@ void RunPass(const BrowseHooks& hooks, bool buildTree, std::int32_t& serviceStat
     if (hooks.endBusy) hooks.endBusy();
     throw;
   }
-  if (ServiceMessageDue(serviceStatus) && hooks.showMessage) hooks.showMessage(kServiceNotRunningMessage);
+  if (ServiceMessageDue(serviceStatus) && hooks.showMessage)
+    hooks.showMessage(kServiceNotRunningMessage);
   if (hooks.endBusy) hooks.endBusy();
 }
 
@@ -28,8 +29,9 @@ std::vector<std::string> Listed(const std::function<std::vector<std::string>()>&
 
 }  // namespace
 
-std::string UptimeTimeTerm(const UptimeFilterSettings& s, const std::vector<std::string>& periodItems,
-                           DateTime now, int firstDayOfWeek) {
+std::string UptimeTimeTerm(const UptimeFilterSettings& s,
+                           const std::vector<std::string>& periodItems, DateTime now,
+                           int firstDayOfWeek) {
   if (!s.timeEnabled) return {};
   DateRangeRequest request;
   request.isPreDefPeriod = s.timePredefined;
@@ -71,8 +73,8 @@ void BrowseUptimeHistory(UptimeFilterSettings& settings, UptimeReportState& stat
   state.summaryText = filters.plain;
   state.gStrCompUptime = filters.html;
 
-  parts.report.SetFilter(
-      BuildUptimePredicate(settings, UptimeTimeTerm(settings, parts.periodItems, now, parts.firstDayOfWeek)));
+  parts.report.SetFilter(BuildUptimePredicate(
+      settings, UptimeTimeTerm(settings, parts.periodItems, now, parts.firstDayOfWeek)));
   parts.report.SetFiltered(true);
   const UptimeSummary summary = ShowSummary(parts.report, filters.plain, filters.html, now);
   state.summaryText = summary.plain;

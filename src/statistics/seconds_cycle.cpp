@@ -74,9 +74,8 @@ std::string TrayHintText(const WinStatistics& stats, DateTime now) {
   return std::string(kTrayHintCaption) + " - " + GetUptimeHint(stats.gStartDateTime, now, false);
 }
 
-TickOutput RunSecondsTick(SecondsCycleState& state, const TickInputs& inputs,
-                          WinStatistics& stats, DateTime now,
-                          const std::function<void()>& refreshWinStats) {
+TickOutput RunSecondsTick(SecondsCycleState& state, const TickInputs& inputs, WinStatistics& stats,
+                          DateTime now, const std::function<void()>& refreshWinStats) {
   const TickDecision decision = DecideTick(state, inputs);
   TickOutput output;
   if (decision.refresh) refreshWinStats();

@@ -90,8 +90,7 @@ struct TickOutput {
 };
 
 // One whole tick: decides, runs refresh when due, and builds the texts.
-TickOutput RunSecondsTick(SecondsCycleState& state, const TickInputs& inputs,
-                          WinStatistics& stats, DateTime now,
-                          const std::function<void()>& refreshWinStats);
+TickOutput RunSecondsTick(SecondsCycleState& state, const TickInputs& inputs, WinStatistics& stats,
+                          DateTime now, const std::function<void()>& refreshWinStats);
 
 }  // namespace brenvik

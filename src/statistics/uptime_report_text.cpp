@@ -50,8 +50,8 @@ std::string BuildUptimeReportText(const WinStatistics& stats, DateTime now,
        kCrLf + kCrLf;
   t += std::string("Total") + kCrLf;
   t += std::string(kIndent) + "Uptime: " + Duration(stats.gTotalStartDate, now) + kCrLf;
-  t += std::string(kIndent) + "Idle time: " +
-       Duration(AddSeconds(now, -stats.gIdleSecsTotal), now) + kCrLf;
+  t += std::string(kIndent) +
+       "Idle time: " + Duration(AddSeconds(now, -stats.gIdleSecsTotal), now) + kCrLf;
   t += std::string(kIndent) + "Downtime: " + Downtime(stats) + kCrLf + kCrLf;
   t += std::string("Highest Uptime (record)") + kCrLf;
   t += std::string(kIndent) + Duration(stats.gMaxUptimeStartDate, now) + " [" +

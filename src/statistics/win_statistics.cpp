@@ -48,8 +48,9 @@ void WriteCaptions(WinStatistics& stats, const SummaryTotals& totals, const Loca
     c.label5Hint = kImportNowHint;
   }
   c.label2 = GetTimeHint("", stats.gStartDateTime, false, true, locale);
-  c.label37 = IsNull(stats.gFirstBootDate) ? "<b>N/A</b>"
-                                           : GetTimeHint("", stats.gFirstBootDate, true, true, locale);
+  c.label37 = IsNull(stats.gFirstBootDate)
+                  ? "<b>N/A</b>"
+                  : GetTimeHint("", stats.gFirstBootDate, true, true, locale);
 }
 
 // Dates one second off the run start are the same moment seen through two

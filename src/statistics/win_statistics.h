@@ -22,7 +22,8 @@ namespace brenvik {
 class Clock;
 
 // The caption of the loading panel while a refresh runs.
-inline constexpr const char* kLoadingPanelCaption = "Importing data from \r\nService Application...";
+inline constexpr const char* kLoadingPanelCaption =
+    "Importing data from \r\nService Application...";
 // Shown when the service failure counter has just reached kServiceMessageCount.
 inline constexpr const char* kServiceNotRunningMessage =
     "It seems the service of Brenvik is not running.\r\n"

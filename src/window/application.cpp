@@ -17,8 +17,7 @@ BrenvikApplication::BrenvikApplication(int& argc, char** argv) : QApplication(ar
 
 bool BrenvikApplication::notify(QObject* receiver, QEvent* event) {
   bool result = false;
-  RunGuarded(sink_ ? *sink_ : fallback_,
-             [&] { result = QApplication::notify(receiver, event); });
+  RunGuarded(sink_ ? *sink_ : fallback_, [&] { result = QApplication::notify(receiver, event); });
   return result;
 }
 

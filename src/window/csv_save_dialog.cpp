@@ -1,7 +1,7 @@
 #include "window/csv_save_dialog.h"
 
-#include <QFileDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 
 namespace brenvik {

@@ -8,7 +8,7 @@
 namespace brenvik {
 namespace {
 
-const DateTime kAfterDefaultTime = 0.0;                                // 00:00:00
+const DateTime kAfterDefaultTime = 0.0;                                    // 00:00:00
 const DateTime kBeforeDefaultTime = (23 * 3600 + 59 * 60 + 59) / 86400.0;  // 23:59:59
 
 void ReadBool(RegistryKey& key, const char* name, bool& target) {

@@ -92,8 +92,7 @@ EnvironmentValues ReadEnvironment(RegistryKey& key, DateTime now);
 // Writes every value (the export paths only when not empty, SearchInPath
 // trimmed and only when not blank). The dates are written as "yyyy-mm-dd",
 // the times as "1899-12-30 hh:nn:ss" with the locale's time separator.
-void WriteEnvironment(RegistryKey& key, const EnvironmentValues& values,
-                      const LocaleInfo& locale);
+void WriteEnvironment(RegistryKey& key, const EnvironmentValues& values, const LocaleInfo& locale);
 
 // A stored page index that the window can show (0 .. 4), else 0.
 int ValidPageIndex(int page);

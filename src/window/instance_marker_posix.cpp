@@ -26,8 +26,7 @@ class PosixInstanceMarker : public InstanceMarker {
  public:
   PosixInstanceMarker(const std::string& folder, PowerHandler onPower)
       : onPower_(std::move(onPower)) {
-    const QString path =
-        QString::fromStdString(MainWindowSocketPath(folder, kMainWindowClass));
+    const QString path = QString::fromStdString(MainWindowSocketPath(folder, kMainWindowClass));
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     // A socket file left by a copy that crashed answers nobody: replace it.
     if (!server_.listen(path) && !SomeoneListens(path)) {
@@ -42,8 +41,8 @@ class PosixInstanceMarker : public InstanceMarker {
     });
 #ifdef BRENVIK_HAVE_DBUS
     QDBusConnection::systemBus().connect("org.freedesktop.login1", "/org/freedesktop/login1",
-                                         "org.freedesktop.login1.Manager", "PrepareForSleep",
-                                         this, SLOT(PrepareForSleep(bool)));
+                                         "org.freedesktop.login1.Manager", "PrepareForSleep", this,
+                                         SLOT(PrepareForSleep(bool)));
 #endif
   }
 

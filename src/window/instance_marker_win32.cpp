@@ -39,8 +39,8 @@ class Win32InstanceMarker : public InstanceMarker {
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.lpszClassName = className.c_str();
     ::RegisterClassW(&windowClass);
-    window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, className.c_str(), L"Brenvik", WS_POPUP, 0, 0,
-                                0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
+    window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, className.c_str(), L"Brenvik", WS_POPUP, 0, 0, 0,
+                                0, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (window_) ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
 

@@ -9,10 +9,10 @@
 #include <QTimer>
 
 #include "datastore/diagnostic_log.h"
-#include "statistics/history_summary_rows.h"
 #include "records/date_format.h"
 #include "reports/session_processing.h"
 #include "reports/uptime/uptime_report.h"
+#include "statistics/history_summary_rows.h"
 #include "window/action_guard.h"
 #include "window/artwork.h"
 #include "window/click_label.h"
@@ -58,12 +58,13 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   // 6. The tables with their recovery (the report's calculated fields come
   // from the program directory); the program's date formats.
   gTables.historyCalcHandler = MakeHistoryCalcHandler(*gProgramDirectory);
-  OpenTables(gTables, ServiceLink{*context_.platform.servicePipe, *context_.platform.clock,
-                                  context_.folders.dataFolder},
+  OpenTables(gTables,
+             ServiceLink{*context_.platform.servicePipe, *context_.platform.clock,
+                         context_.folders.dataFolder},
              *this);
   InitAppFormatSettings(context_.platform.locale->Current());
-  processing_ = std::make_unique<SessionProcessing>(context_.platform, gTables,
-                                                   context_.folders.dataFolder);
+  processing_ =
+      std::make_unique<SessionProcessing>(context_.platform, gTables, context_.folders.dataFolder);
   windowsHistory_ = std::make_unique<TableWindowsHistory>(gTables);
   // 7. The start of the current run from the system's uptime.
   gStats = InitialWinStatistics(*context_.platform.clock);
@@ -159,8 +160,10 @@ void TfrmBrenvikMain::ConnectHandlers() {
           [this] { Guarded([&] { chMinimizetoSystemTrayClick(); }); });
   connect(optionsPage_->chStartWithSession(), &QCheckBox::clicked, this,
           [this] { Guarded([&] { chStartWithSessionClick(); }); });
-  connect(tray_, &TrayIcon::showHideClicked, this, [this] { Guarded([&] { mnuShowHideClick(); }); });
-  connect(tray_, &TrayIcon::doubleClicked, this, [this] { Guarded([&] { JvTrayIconDblClick(); }); });
+  connect(tray_, &TrayIcon::showHideClicked, this,
+          [this] { Guarded([&] { mnuShowHideClick(); }); });
+  connect(tray_, &TrayIcon::doubleClicked, this,
+          [this] { Guarded([&] { JvTrayIconDblClick(); }); });
   connect(tray_, &TrayIcon::showUptimeClicked, this,
           [this] { Guarded([&] { ShowUptime1Click(); }); });
   connect(tray_, &TrayIcon::balloonShown, this,

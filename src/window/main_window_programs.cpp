@@ -15,11 +15,19 @@ namespace brenvik {
 
 void TfrmBrenvikMain::AttachProgramsPage() {
   Platform& platform = context_.platform;
-  gProgramCache = std::make_unique<ProgramCache>(*platform.versionResources, &programmsPage_->Icons());
+  gProgramCache =
+      std::make_unique<ProgramCache>(*platform.versionResources, &programmsPage_->Icons());
   gProgramDirectory = std::make_unique<TrackedProgramDirectory>(*platform.versionResources,
                                                                 *gProgramCache, *gWatched);
-  ProgramsPageParts parts{*gWatched, *platform.registry, *platform.shell, *platform.versionResources,
-                          context_.messages, {}, {}, {}, {}};
+  ProgramsPageParts parts{*gWatched,
+                          *platform.registry,
+                          *platform.shell,
+                          *platform.versionResources,
+                          context_.messages,
+                          {},
+                          {},
+                          {},
+                          {}};
   parts.loadProgramToListValues = [this](const std::string& path, bool isWatched) {
     LoadProgramToListValues(UptimeFilter().programs, *gProgramDirectory, path, isWatched);
     historyPage_->PickListsChanged();

@@ -55,8 +55,7 @@ void TfrmBrenvikMain::ApplyEnvironmentToControls() {
 void TfrmBrenvikMain::LoadWatchedPrograms() {
   const std::vector<std::string> problems = gWatched->LoadFromRegistry();
   if (problems.empty()) return;
-  const std::string time =
-      FormatDateTime("yyyy-mm-dd hh:nn:ss", Now(), AppFormatSettings());
+  const std::string time = FormatDateTime("yyyy-mm-dd hh:nn:ss", Now(), AppFormatSettings());
   for (const std::string& problem : problems) {
     ProcessDiagnosticLog().AddLogEntry(time, "LoadEnvironment", problem);
   }

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-
 #include <exception>
 
 #include "datastore/event_log_import.h"
@@ -112,9 +111,7 @@ void TfrmBrenvikMain::ShowUptime1Click() {
   tray_->ShowBalloon(Text(balloon.title), Text(balloon.text));
 }
 
-void TfrmBrenvikMain::JvTrayIconBalloonShow() {
-  tray_->SetHint(Text(TrayHintText(gStats, Now())));
-}
+void TfrmBrenvikMain::JvTrayIconBalloonShow() { tray_->SetHint(Text(TrayHintText(gStats, Now()))); }
 
 }  // namespace brenvik
 

@@ -12,7 +12,10 @@ namespace brenvik {
 
 ProgramListModel::ProgramListModel(ImageListId list, FileIconImages& icons,
                                    const bool& loadingSuspended, QObject* parent)
-    : QAbstractTableModel(parent), list_(list), icons_(icons), loadingSuspended_(loadingSuspended) {}
+    : QAbstractTableModel(parent),
+      list_(list),
+      icons_(icons),
+      loadingSuspended_(loadingSuspended) {}
 
 void ProgramListModel::ShowList(ProgramList& list) {
   beginResetModel();
@@ -168,8 +171,8 @@ void ProgramTreeView::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid() && !selectionModel()->isRowSelected(index.row(), {})) {
-      selectionModel()->select(index, QItemSelectionModel::ClearAndSelect |
-                                          QItemSelectionModel::Rows);
+      selectionModel()->select(index,
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
       selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     }
     emit pressed();

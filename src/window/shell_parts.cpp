@@ -15,10 +15,8 @@ struct ButtonText {
   const char* caption;
 };
 constexpr ButtonText kButtons[NavigationColumn::kPageButtons] = {
-    {"btUptime", " &Windows uptime "},
-    {"btPrograms", "  &Programs uptime "},
-    {"btUptimeHist", "  &Uptime history"},
-    {"btLoginHist", "   &Login history"},
+    {"btUptime", " &Windows uptime "},       {"btPrograms", "  &Programs uptime "},
+    {"btUptimeHist", "  &Uptime history"},   {"btLoginHist", "   &Login history"},
     {"btOptionsHist", "    &Options      "},
 };
 

@@ -37,8 +37,8 @@ const char* const kUnitHeading[UptimePage::kUnits] = {"Years", "Months",  "Days"
 const char* const kRowHeading[UptimePage::kRows] = {"Uptime",    "Idle time", "Uptime",
                                                     "Idle time", "Downtime",  "Uptime"};
 const char* const kCountHeading[3] = {"Turned on", "Turned off", "Crashed"};
-const char* const kCaptionTitle[3] = {"Computer turned on:", "Computer turned off:",
-                                      "Tracking uptime since:"};
+const char* const kCaptionTitle[3] = {
+    "Computer turned on:", "Computer turned off:", "Tracking uptime since:"};
 
 struct Group {
   const char* title;
@@ -59,7 +59,8 @@ int GroupTop(int group) {
 
 QRect RowRect(int row) {
   const int group = GroupOf(row);
-  const int y = GroupTop(group) + kGroupHeader + (row - kGroups[group].firstRow) * (kRowHeight + kRowGap);
+  const int y =
+      GroupTop(group) + kGroupHeader + (row - kGroups[group].firstRow) * (kRowHeight + kRowGap);
   return QRect(kLeft, y, kWidth, kRowHeight);
 }
 
@@ -79,8 +80,8 @@ void DrawPanel(QPainter& p, const QRect& r) {
   p.drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
 }
 
-void DrawText(QPainter& p, const QRect& r, int flags, const QString& text, int pointSize,
-              bool bold, const QColor& color) {
+void DrawText(QPainter& p, const QRect& r, int flags, const QString& text, int pointSize, bool bold,
+              const QColor& color) {
   QFont font = p.font();
   font.setPointSize(pointSize);
   font.setBold(bold);
@@ -119,13 +120,15 @@ void DrawRow(QPainter& p, int row) {
 void DrawBottom(QPainter& p) {
   DrawPanel(p, QRect(kLeft, kBottomTop, kCountsWidth, kBottomHeight));
   for (int i = 0; i < 3; ++i) {
-    DrawText(p, QRect(kCountX[i], kBottomTop + 8, kCountWidth, kUnitHeadingHeight),
-             Qt::AlignCenter, kCountHeading[i], 9, true, kRowTitleColor);
+    DrawText(p, QRect(kCountX[i], kBottomTop + 8, kCountWidth, kUnitHeadingHeight), Qt::AlignCenter,
+             kCountHeading[i], 9, true, kRowTitleColor);
   }
   DrawPanel(p, QRect(kCaptionsLeft, kBottomTop, kLeft + kWidth - kCaptionsLeft, kBottomHeight));
   for (int i = 0; i < 3; ++i) {
-    DrawText(p, QRect(kCaptionTitleX, kCaptionRowY[i], kCaptionValueX - kCaptionTitleX, kCaptionRowHeight),
-             Qt::AlignLeft | Qt::AlignVCenter, kCaptionTitle[i], 9, false, kRowTitleColor);
+    DrawText(
+        p,
+        QRect(kCaptionTitleX, kCaptionRowY[i], kCaptionValueX - kCaptionTitleX, kCaptionRowHeight),
+        Qt::AlignLeft | Qt::AlignVCenter, kCaptionTitle[i], 9, false, kRowTitleColor);
   }
 }
 

@@ -39,7 +39,7 @@ TEST(IniFile, ReadsHandEditedFilesLeniently) {
       "k=v");
   EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"One", "Two", "a]b"}));
   EXPECT_EQ(ini.Entries("One"), (std::vector<IniFile::Entry>{{"key", "value with blanks"},
-                                                            {"extra", "from the duplicate"}}));
+                                                             {"extra", "from the duplicate"}}));
   EXPECT_EQ(ini.ReadInteger("Two", "n", 7), 7);  // not a whole number
   EXPECT_TRUE(ini.ReadBool("Two", "n", true));
   EXPECT_EQ(ini.Read("a]b", "k"), "v");

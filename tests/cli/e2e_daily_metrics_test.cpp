@@ -238,8 +238,7 @@ TEST(CliLoginsJson, RunsCarryTheirLoginsWithTheCsvExportsFigures) {
       "2013-04-29 17:00:00;0;PC1|ann;8;;\r\n"
       "2013-04-30 09:00:00;0;PC1|ann;1;;30\r\n"
       "2013-04-30 09:01:00;0;PC1|ann;5;0;\r\n");
-  const CliResult result =
-      tree.Run({"--now", "2013-04-30 12:00:00", "logins", "--format", "json"});
+  const CliResult result = tree.Run({"--now", "2013-04-30 12:00:00", "logins", "--format", "json"});
   ASSERT_EQ(result.status, 0) << result.err;
   const Json doc = SchemaValidJson(result.out, tree);
   ASSERT_EQ(doc["runs"].size(), 2U);

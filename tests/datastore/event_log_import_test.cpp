@@ -1,10 +1,11 @@
 // The import of earlier Windows runs from the System event log, and the
 // event logs read from text files.
+#include "datastore/event_log_import.h"
+
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
 #include "base/file_io.h"
-#include "datastore/event_log_import.h"
 #include "datastore/file_event_log.h"
 #include "datastore/tables.h"
 #include "records/time_arithmetic.h"
@@ -62,8 +63,9 @@ class EventLogImport : public ::testing::Test {
       EXPECT_TRUE(s.BooleanAt(r, history::kIsWindows));
       EXPECT_FALSE(s.BooleanAt(r, history::kRecIncomplete));
       EXPECT_TRUE(s.BooleanAt(r, history::kIsImported));
-      rows.push_back({s.DateTimeAt(r, history::kDateTimeStart), s.DateTimeAt(r, history::kDateTimeEnd),
-                      s.LargeintAt(r, history::kUptimeSeconds), s.BooleanAt(r, history::kClosedOk)});
+      rows.push_back(
+          {s.DateTimeAt(r, history::kDateTimeStart), s.DateTimeAt(r, history::kDateTimeEnd),
+           s.LargeintAt(r, history::kUptimeSeconds), s.BooleanAt(r, history::kClosedOk)});
     }
     return rows;
   }
@@ -91,9 +93,9 @@ TEST_F(EventLogImport, ABootAndAShutdownGiveOneRunEndedNormally) {
 }
 
 TEST_F(EventLogImport, ACrashedRunEndsInTheLargerGapBeforeTheNextBoot) {
-  fake.eventLog->system = {Event(Day(20, 8, 0), 6005), Event(Day(20, 9, 0), 7036),
+  fake.eventLog->system = {Event(Day(20, 8, 0), 6005),   Event(Day(20, 9, 0), 7036),
                            Event(Day(20, 11, 50), 7036), Event(Day(20, 12, 0), 7036),
-                           Event(Day(21, 7, 0), 6005), Event(Day(21, 7, 0, 5), 6008),
+                           Event(Day(21, 7, 0), 6005),   Event(Day(21, 7, 0, 5), 6008),
                            Event(Day(21, 18, 0), 6006)};
   EXPECT_EQ(Import(limit), kImportExecuted);
   EXPECT_EQ(Rows(), (std::vector<ImportedRow>{
@@ -148,16 +150,15 @@ TEST_F(EventLogImport, AnEmptyLogCountsAsDoneAndAnUnreadableOneDoesNot) {
 }
 
 TEST(EventLogFiles, ReadTheSystemAndApplicationForms) {
-  const auto system = ParseEventLogText(
-      EventLogName::System,
-      "\xEF\xBB\xBF"
-      "2013-04-20 08:00:00;6005\r\n"
-      "2013-02-30 08:00:00;6005\n"         // no such day
-      "2013-04-20 8:00:00;6005\n"          // not the form
-      "2013-04-20 09:00:00;60x5\n"         // not a number
-      "2013-04-20 09:30:00;6006;extra\n"   // not the System form
-      "\n"
-      "2013-04-20 17:00:00;2147489654\n");
+  const auto system = ParseEventLogText(EventLogName::System,
+                                        "\xEF\xBB\xBF"
+                                        "2013-04-20 08:00:00;6005\r\n"
+                                        "2013-02-30 08:00:00;6005\n"        // no such day
+                                        "2013-04-20 8:00:00;6005\n"         // not the form
+                                        "2013-04-20 09:00:00;60x5\n"        // not a number
+                                        "2013-04-20 09:30:00;6006;extra\n"  // not the System form
+                                        "\n"
+                                        "2013-04-20 17:00:00;2147489654\n");
   ASSERT_EQ(system.size(), 2u);
   EXPECT_EQ(system[0].timeGenerated, Day(20, 8, 0));
   EXPECT_EQ(system[0].eventId, 6005u);
@@ -171,7 +172,8 @@ TEST(EventLogFiles, ReadTheSystemAndApplicationForms) {
   ASSERT_EQ(application.size(), 1u);
   EXPECT_EQ(application[0].source, "Application Hang");
   EXPECT_EQ(application[0].computer, "PC1");
-  EXPECT_EQ(application[0].strings, std::vector<std::string>{"The program Tool.exe; version 1.0 stopped"});
+  EXPECT_EQ(application[0].strings,
+            std::vector<std::string>{"The program Tool.exe; version 1.0 stopped"});
   EXPECT_EQ(ParseEventLogLine(EventLogName::Application,
                               FormatEventLogLine(EventLogName::Application, application[0]))
                 ->strings,

@@ -21,14 +21,16 @@ class FilterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const Row rows[] = {
-        {"", "Windows", EncodeDateTime(2013, 4, 30, 7, 0, 0), EncodeDateTime(2013, 5, 1, 8, 0, 0), true},
+        {"", "Windows", EncodeDateTime(2013, 4, 30, 7, 0, 0), EncodeDateTime(2013, 5, 1, 8, 0, 0),
+         true},
         {"ann [PC1]", "C:\\Apps\\x.exe", EncodeDateTime(2013, 4, 30, 9, 0, 0),
          EncodeDateTime(2013, 5, 1, 7, 59, 59), true},
         {"O'Neil [PC1]", "C:\\O'Brien\\tool.exe", EncodeDateTime(2013, 5, 2, 10, 0, 0),
          EncodeDateTime(2013, 5, 2, 11, 0, 0), false},
         {"bob [PC1]", "C:\\Apps\\X.exe", EncodeDateTime(2013, 5, 3, 0, 0, 0),
          EncodeDateTime(2013, 5, 3, 1, 0, 0), true},
-        {"", "Windows", EncodeDateTime(2013, 5, 3, 0, 0, 0), EncodeDateTime(2013, 5, 4, 0, 0, 0), false},
+        {"", "Windows", EncodeDateTime(2013, 5, 3, 0, 0, 0), EncodeDateTime(2013, 5, 4, 0, 0, 0),
+         false},
     };
     for (const Row& r : rows) {
       const bool windows = std::string(r.path) == "Windows";
@@ -74,8 +76,10 @@ TEST_F(FilterTest, ProgramListsInExclusionAndInclusionFormWithApostrophes) {
   EXPECT_EQ(Select("cdsHistoryIsWindows = false and ( cdsHistoryExePath <>'C:\\Apps\\x.exe'"
                    " and cdsHistoryExePath <>'C:\\O''Brien\\tool.exe')"),
             (Rows{4}));
-  EXPECT_EQ(Select("(cdsHistoryExePath ='C:\\O''Brien\\tool.exe' or cdsHistoryExePath ='C:\\Apps\\x.exe')"),
-            (Rows{2, 3}));
+  EXPECT_EQ(
+      Select(
+          "(cdsHistoryExePath ='C:\\O''Brien\\tool.exe' or cdsHistoryExePath ='C:\\Apps\\x.exe')"),
+      (Rows{2, 3}));
   // Exact and case-sensitive: x.exe is not X.exe.
   EXPECT_EQ(Select("(cdsHistoryExePath ='C:\\Apps\\X.exe')"), (Rows{4}));
   EXPECT_EQ(Select("cdsHistoryIsWindows = false and (cdsHistoryComputerUser ='O''Neil [PC1]'"
@@ -92,14 +96,16 @@ TEST_F(FilterTest, TimeTermsCompareDateTimeLiteralsAsMoments) {
   EXPECT_EQ(Select(" not((cdsHistoryDateTimeStart>'2013-05-02 23:59:59')or"
                    "(cdsHistoryDateTimeEnd<'2013-05-02 00:00:00'))"),
             (Rows{3}));
-  EXPECT_EQ(Select(" cdsHistoryClosedOk = true and  not((cdsHistoryDateTimeStart>'2013-05-03 23:59:59')or"
-                   "(cdsHistoryDateTimeEnd<'2013-05-01 00:00:00')) and cdsHistoryIsWindows = false"),
-            (Rows{2, 4}));
+  EXPECT_EQ(
+      Select(" cdsHistoryClosedOk = true and  not((cdsHistoryDateTimeStart>'2013-05-03 23:59:59')or"
+             "(cdsHistoryDateTimeEnd<'2013-05-01 00:00:00')) and cdsHistoryIsWindows = false"),
+      (Rows{2, 4}));
 }
 
 TEST_F(FilterTest, KeywordsPrecedenceAndNullValues) {
-  EXPECT_EQ(Select("CDSHISTORYISWINDOWS = TRUE OR cdsHistoryClosedOk = false AND cdsHistoryRunID = 2"),
-            (Rows{1, 5}));
+  EXPECT_EQ(
+      Select("CDSHISTORYISWINDOWS = TRUE OR cdsHistoryClosedOk = false AND cdsHistoryRunID = 2"),
+      (Rows{1, 5}));
   EXPECT_EQ(Select("not cdsHistoryIsWindows = true"), (Rows{2, 3, 4}));
   EXPECT_EQ(Select("1 = cdsHistoryRunID and '2013-05-03 00:00:00' < cdsHistoryDateTimeEnd"),
             (Rows{4, 5}));

@@ -138,8 +138,8 @@ TEST_F(LogLineReaderTest, BadLinesLeaveOneDiagnosticEachAndCostOnlyThemselves) {
     LogLineEntry entry;
     EXPECT_FALSE(FetchNextEntry(text, pos, entry, into));
     ASSERT_EQ(fresh.Entries().size(), 1u);
-    EXPECT_EQ(fresh.Entries()[0], (LogEntry{"2013-04-30 12:00:00", "function FetchNextEntry",
-                                            c.description}));
+    EXPECT_EQ(fresh.Entries()[0],
+              (LogEntry{"2013-04-30 12:00:00", "function FetchNextEntry", c.description}));
     EXPECT_TRUE(FetchNextEntry(text, pos, entry, into));  // the next line is read
     EXPECT_EQ(entry.handle, 4242u);
   }
@@ -179,26 +179,28 @@ TEST_F(LogLineReaderTest, TheCallingContractEndsOnEveryText) {
   EXPECT_TRUE(ReadAll("\r\n\r\n").empty());
   EXPECT_TRUE(log.Entries().empty());
   EXPECT_EQ(ReadAll(kLine + "\r\nxy").size(), 1u);
-  EXPECT_EQ(Descriptions(), std::vector<std::string>{
-                                "StringToDateTime returned false, parameter was:"});
+  EXPECT_EQ(Descriptions(),
+            std::vector<std::string>{"StringToDateTime returned false, parameter was:"});
 }
 
 TEST_F(LogLineReaderTest, MalformedTextCostsOnlyTheLinesItIsIn) {
   const std::string nuls(40, '\0');
   const std::string megabyte(1 << 20, '7');
   const std::string text = kLine + "\r\n" +
-                           "2013-04-30 17:05:09;7200;PC1|\xFF\xFE" "ann;3;C:\\\xC3(x.exe;1\r\n" +
-                           "\xC0\xAF" "2013-04-30 17:05:09;7200;PC1|ann;8;;\r\n" +
-                           nuls + "\n" +
-                           "2013-04-30 17:05:09;7200;PC1|ann;3;C:\\a" + nuls + "b.exe;5\r\n" +
-                           megabyte + "\r\n" +
-                           "2013-04-30 17:05:09;7200;PC1|ann;3;" + megabyte + ";6\r\n" +
-                           kLine;
+                           "2013-04-30 17:05:09;7200;PC1|\xFF\xFE"
+                           "ann;3;C:\\\xC3(x.exe;1\r\n" +
+                           "\xC0\xAF"
+                           "2013-04-30 17:05:09;7200;PC1|ann;8;;\r\n" +
+                           nuls + "\n" + "2013-04-30 17:05:09;7200;PC1|ann;3;C:\\a" + nuls +
+                           "b.exe;5\r\n" + megabyte + "\r\n" +
+                           "2013-04-30 17:05:09;7200;PC1|ann;3;" + megabyte + ";6\r\n" + kLine;
   const auto entries = ReadAll(text);
   ASSERT_EQ(entries.size(), 6u);
-  EXPECT_EQ(entries[1].user, "\xEF\xBF\xBD\xEF\xBF\xBD" "ann");   // U+FFFD for each bad byte
+  EXPECT_EQ(entries[1].user,
+            "\xEF\xBF\xBD\xEF\xBF\xBD"
+            "ann");  // U+FFFD for each bad byte
   EXPECT_EQ(entries[1].parameter, "C:\\\xEF\xBF\xBD(x.exe");
-  EXPECT_EQ(entries[2].event, 8);                                  // the noise was in front
+  EXPECT_EQ(entries[2].event, 8);  // the noise was in front
   EXPECT_EQ(entries[3].parameter, "C:\\a" + nuls + "b.exe");
   EXPECT_EQ(entries[4].parameter, megabyte);
   EXPECT_EQ(entries[4].handle, 6u);

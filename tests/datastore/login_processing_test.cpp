@@ -1,18 +1,21 @@
 // Login processing inside whole passes: the active login, idle reports and
 // how they reach the Windows entry and the user's programs, logoffs, logins
 // cut off by a Windows start, and the computer-runs tree.
+#include "datastore/login_processing.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "datastore/login_processing.h"
 #include "datastore/pass_fixture.h"
 #include "records/time_arithmetic.h"
 
 namespace brenvik::test {
 namespace {
 
-LogLine Start(DateTime utc, const std::string& parameter = "") { return {utc, 1, parameter, "0", "", ""}; }
+LogLine Start(DateTime utc, const std::string& parameter = "") {
+  return {utc, 1, parameter, "0", "", ""};
+}
 LogLine Stop(DateTime utc) { return {utc, 2, "", "", "", ""}; }
 LogLine Beat(DateTime utc) { return {utc, 8, "", "", "", ""}; }
 LogLine Active(DateTime utc, const std::string& user, const std::string& n = "1") {
@@ -40,8 +43,9 @@ std::string Describe(const TArrRecComputerRun& runs) {
   for (const auto& run : runs) {
     out << "run " << run->rRunID << " " << run->rStartDateTime << ".." << run->rEndDateTime
         << " up " << run->rUptimeSeconds << " act " << run->rActiveSeconds << " idle "
-        << run->rIdleSeconds << " locked " << run->rLockedSeconds << (run->rClosedOk ? " ok" : " crashed")
-        << (run->rRecordIncomplete ? " running" : "") << "\n";
+        << run->rIdleSeconds << " locked " << run->rLockedSeconds
+        << (run->rClosedOk ? " ok" : " crashed") << (run->rRecordIncomplete ? " running" : "")
+        << "\n";
     for (const auto& login : run->rArrOfLogins) {
       out << "  " << login->rUserName << "|" << login->rDomain << " " << login->rStartDateTime
           << ".." << login->rEndDateTime << " up " << login->rUptimeSeconds << " act "
@@ -58,8 +62,9 @@ TEST(LoginProcessing, ActivatingBWhileAIsActiveCountsOnlyBsPeriod) {
           Inactive(At(8, 50), "bob")});
   // The first login ever recorded starts when Windows started.
   EXPECT_EQ(f.Logins(),
-            (std::vector<LoginRow>{{1, "bob", "PC1", At(10, 20), At(10, 50), 1800, 0, 1800, true, true, false},
-                                   {1, "ann", "PC1", At(10, 0), At(14, 0), 4 * 3600, 0, 0, true, true, true}}));
+            (std::vector<LoginRow>{
+                {1, "bob", "PC1", At(10, 20), At(10, 50), 1800, 0, 1800, true, true, false},
+                {1, "ann", "PC1", At(10, 0), At(14, 0), 4 * 3600, 0, 0, true, true, true}}));
   EXPECT_EQ(Find(f.History(), "Windows")->active, 1800);
   EXPECT_TRUE(f.historyUsers.Contains("ANN [pc1]"));
   EXPECT_TRUE(f.historyUsers.Contains("bob [PC1]"));
@@ -69,7 +74,8 @@ TEST(LoginProcessing, IdleReportsReachWindowsAndTheUsersPrograms) {
   PassFixture f;
   f.Pass({Start(At(8, 0)), Active(At(8, 0), "ann"), Program(At(8, 1), true, "C:\\Old.exe", "1"),
           Idle(At(8, 25), "120"), Program(At(8, 27), true, "C:\\New.exe", "2"),
-          Idle(At(8, 28), "300"), Idle(At(8, 30), "0"), Program(At(8, 40), false, "C:\\Old.exe", "1"),
+          Idle(At(8, 28), "300"), Idle(At(8, 30), "0"),
+          Program(At(8, 40), false, "C:\\Old.exe", "1"),
           Program(At(8, 40), false, "C:\\New.exe", "2")});
   const auto rows = f.History();
   // The idle period ended at 08:30 after 300 s (the last report counts).
@@ -129,7 +135,8 @@ TEST(LoginProcessing, OnlyTheFirstRunEverStartsItsFirstLoginAtTheBoot) {
 TEST(LoginProcessing, ALogoffOfAnUnknownLoginIsAZeroLengthLogin) {
   PassFixture f;
   f.Pass({Start(At(8, 0)), Active(At(8, 0), "ann"), Inactive(At(8, 30), "bob")});
-  EXPECT_EQ(f.Logins()[0], (LoginRow{1, "bob", "PC1", At(10, 30), At(10, 30), 0, 0, 0, true, true, false}));
+  EXPECT_EQ(f.Logins()[0],
+            (LoginRow{1, "bob", "PC1", At(10, 30), At(10, 30), 0, 0, 0, true, true, false}));
 }
 
 TEST(LoginProcessing, ActivationsWithOtherNumbersNeedAConnectedLoginOrAResume) {

@@ -33,7 +33,8 @@ Folder ReadFolder(const std::string& root) {
   Folder files;
   for (const auto& e : fs::recursive_directory_iterator(ToFsPath(root))) {
     if (e.is_regular_file()) {
-      files[FromFsPath(fs::relative(e.path(), ToFsPath(root)))] = ReadFileBytes(FromFsPath(e.path()));
+      files[FromFsPath(fs::relative(e.path(), ToFsPath(root)))] =
+          ReadFileBytes(FromFsPath(e.path()));
     }
   }
   return files;
@@ -51,13 +52,16 @@ void WriteFolder(const std::string& root, const Folder& files) {
 // Every row of the three tables, as text.
 std::string RowsOf(const DataTables& tables) {
   std::string out;
-  for (const Table* t : {&tables.DataSetHistory, &tables.DataSetLogins, &tables.DataSetTransactions}) {
+  for (const Table* t :
+       {&tables.DataSetHistory, &tables.DataSetLogins, &tables.DataSetTransactions}) {
     const TableStore& s = t->Rows();
     out += t->Name() + "\n";
     for (std::size_t r = 0; r < s.RowCount(); ++r) {
       for (std::size_t f = 0; f < s.Fields().size(); ++f) {
         const FieldValue v = s.ValueAt(r, FieldId{static_cast<int>(f)});
-        out += v.IsNull() ? "-" : std::to_string(v.number()) + "/" + std::to_string(v.integer()) + "/" + v.text();
+        out += v.IsNull() ? "-"
+                          : std::to_string(v.number()) + "/" + std::to_string(v.integer()) + "/" +
+                                v.text();
         out += ";";
       }
       out += "\n";
@@ -151,9 +155,7 @@ struct Recorder {
     Recorder* r = Current();
     r->moments.push_back({ReadFolder(r->root), *r->handedOver});
   }
-  static void Sync(const std::string&) {
-    Record();
-  }
+  static void Sync(const std::string&) { Record(); }
   static void Replace(const std::string& from, const std::string& to) {
     Record();
     fs::rename(ToFsPath(from), ToFsPath(to));
@@ -181,10 +183,12 @@ std::vector<Folder> TornVariants(const Folder& before, const Folder& now) {
   if (log == now.end()) return variants;
   const auto old = before.find(kChangeLogFile);
   const std::size_t from = old == before.end() ? 0 : old->second.size();
-  if (log->second.size() <= from || !log->second.starts_with(old == before.end() ? "" : old->second)) {
+  if (log->second.size() <= from ||
+      !log->second.starts_with(old == before.end() ? "" : old->second)) {
     return variants;
   }
-  for (std::size_t cut : {from + 1, from + 13, (from + log->second.size()) / 2, log->second.size() - 1}) {
+  for (std::size_t cut :
+       {from + 1, from + 13, (from + log->second.size()) / 2, log->second.size() - 1}) {
     if (cut <= from || cut >= log->second.size()) continue;
     Folder torn = now;
     torn[kChangeLogFile] = log->second.substr(0, cut);
@@ -196,10 +200,9 @@ std::vector<Folder> TornVariants(const Folder& before, const Folder& now) {
 const std::vector<LogLine> kFirstLines = {WindowsStart(At(8, 0)), LoginActive(At(8, 1)),
                                           ToolStart(At(8, 5), "7"), Heartbeat(At(8, 6)),
                                           Heartbeat(At(8, 7))};
-const std::vector<LogLine> kSecondLines = {Heartbeat(At(8, 8)), ToolEnd(At(8, 30), "7"),
-                                           ToolStart(At(9, 0), "8"), Heartbeat(At(9, 1)),
-                                           WindowsStop(At(10, 0)), WindowsStart(At(10, 5)),
-                                           ToolStart(At(10, 6), "9")};
+const std::vector<LogLine> kSecondLines = {
+    Heartbeat(At(8, 8)),    ToolEnd(At(8, 30), "7"), ToolStart(At(9, 0), "8"), Heartbeat(At(9, 1)),
+    WindowsStop(At(10, 0)), WindowsStart(At(10, 5)), ToolStart(At(10, 6), "9")};
 
 void EveryMomentOfAPassOpensIntoTheSameEnd(bool alwaysCompact) {
   Tree whole;
@@ -236,7 +239,8 @@ void EveryMomentOfAPassOpensIntoTheSameEnd(bool alwaysCompact) {
                         (i > 0 && states.back().second);
     states.push_back({moments[i].files, handed});
     const Folder& before = i == 0 ? start : moments[i - 1].files;
-    for (const Folder& torn : TornVariants(before, moments[i].files)) states.push_back({torn, handed});
+    for (const Folder& torn : TornVariants(before, moments[i].files))
+      states.push_back({torn, handed});
   }
   for (std::size_t i = 0; i < states.size(); ++i) {
     SCOPED_TRACE("moment " + std::to_string(i) + " of " + std::to_string(states.size()));
@@ -249,7 +253,9 @@ void EveryMomentOfAPassOpensIntoTheSameEnd(bool alwaysCompact) {
   }
 }
 
-TEST(PassCommit, EveryMomentOfAPassOpensIntoTheSameEnd) { EveryMomentOfAPassOpensIntoTheSameEnd(false); }
+TEST(PassCommit, EveryMomentOfAPassOpensIntoTheSameEnd) {
+  EveryMomentOfAPassOpensIntoTheSameEnd(false);
+}
 
 TEST(PassCommit, EveryMomentOfACompactingPassOpensIntoTheSameEnd) {
   EveryMomentOfAPassOpensIntoTheSameEnd(true);
@@ -276,7 +282,8 @@ TEST(PassCommit, AHandOverTextThatWasCommittedIsNotTakenInAgain) {
   // Another text in the hand-over file is taken in as before.
   WriteTextFileWithBom(tree.dir.File(kCopyForMonitorFile), Trim(Lines({Heartbeat(At(10, 30))})));
   tree.Pass("");
-  EXPECT_EQ(tree.tables->DataSetTransactions.RecordCount(), whole.tables->DataSetTransactions.RecordCount() + 1);
+  EXPECT_EQ(tree.tables->DataSetTransactions.RecordCount(),
+            whole.tables->DataSetTransactions.RecordCount() + 1);
 }
 
 TEST(PassCommit, ACommittedTextThatEndsInALineBreakIsNotTakenInAgain) {
@@ -347,7 +354,8 @@ TEST(PassCommit, EveryMomentOfAnOrderlyCloseLeavesBackupsOfOneMoment) {
   for (std::size_t i = 0; i < moments.size(); ++i) {
     SCOPED_TRACE("moment " + std::to_string(i));
     Folder files = moments[i].files;
-    for (auto it = files.begin(); it != files.end();) it = it->first.starts_with("Backup/view/") ? files.erase(it) : std::next(it);
+    for (auto it = files.begin(); it != files.end();)
+      it = it->first.starts_with("Backup/view/") ? files.erase(it) : std::next(it);
     WriteFolder(tree.dir.path(), files);
     const std::string rows = BackupRows(backup);
     EXPECT_TRUE(rows == before || rows == after);

@@ -143,14 +143,13 @@ class PassFixture {
     const TableStore& s = tables.DataSetHistory.Rows();
     std::vector<HistoryRow> rows;
     for (std::size_t r = 0; r < s.RowCount(); ++r) {
-      rows.push_back({s.LargeintAt(r, history::kRunId), s.TextAt(r, history::kComputerUser),
-                      s.TextAt(r, history::kExePath), s.DateTimeAt(r, history::kDateTimeStart),
-                      s.DateTimeAt(r, history::kDateTimeEnd),
-                      s.LargeintAt(r, history::kUptimeSeconds),
-                      s.IntegerAt(r, history::kIdleSeconds),
-                      s.LargeintAt(r, history::kActiveSeconds), s.BooleanAt(r, history::kIsWindows),
-                      s.BooleanAt(r, history::kClosedOk), s.BooleanAt(r, history::kRecIncomplete),
-                      s.BooleanAt(r, history::kIsImported)});
+      rows.push_back(
+          {s.LargeintAt(r, history::kRunId), s.TextAt(r, history::kComputerUser),
+           s.TextAt(r, history::kExePath), s.DateTimeAt(r, history::kDateTimeStart),
+           s.DateTimeAt(r, history::kDateTimeEnd), s.LargeintAt(r, history::kUptimeSeconds),
+           s.IntegerAt(r, history::kIdleSeconds), s.LargeintAt(r, history::kActiveSeconds),
+           s.BooleanAt(r, history::kIsWindows), s.BooleanAt(r, history::kClosedOk),
+           s.BooleanAt(r, history::kRecIncomplete), s.BooleanAt(r, history::kIsImported)});
     }
     return rows;
   }
@@ -161,9 +160,10 @@ class PassFixture {
     for (std::size_t r = 0; r < s.RowCount(); ++r) {
       rows.push_back({s.LargeintAt(r, logins::kRunId), s.TextAt(r, logins::kUser),
                       s.TextAt(r, logins::kDomain), s.DateTimeAt(r, logins::kDateTimeStart),
-                      s.DateTimeAt(r, logins::kDateTimeEnd), s.LargeintAt(r, logins::kUptimeSeconds),
-                      s.IntegerAt(r, logins::kIdleSeconds), s.LargeintAt(r, logins::kActiveSecs),
-                      s.BooleanAt(r, logins::kClosedOk), s.BooleanAt(r, logins::kRecIncomplete),
+                      s.DateTimeAt(r, logins::kDateTimeEnd),
+                      s.LargeintAt(r, logins::kUptimeSeconds), s.IntegerAt(r, logins::kIdleSeconds),
+                      s.LargeintAt(r, logins::kActiveSecs), s.BooleanAt(r, logins::kClosedOk),
+                      s.BooleanAt(r, logins::kRecIncomplete),
                       s.BooleanAt(r, logins::kLoginActive)});
     }
     return rows;
@@ -172,7 +172,8 @@ class PassFixture {
   std::vector<std::int32_t> StoredEvents() const {
     const TableStore& s = tables.DataSetTransactions.Rows();
     std::vector<std::int32_t> events;
-    for (std::size_t r = 0; r < s.RowCount(); ++r) events.push_back(s.IntegerAt(r, transact::kEventType));
+    for (std::size_t r = 0; r < s.RowCount(); ++r)
+      events.push_back(s.IntegerAt(r, transact::kEventType));
     return events;
   }
 

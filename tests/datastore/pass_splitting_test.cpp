@@ -69,7 +69,8 @@ class LogWriter {
         Add(3, path, handle, user);
         open.push_back(path + ";" + handle + ";" + user);
       } else if (what <= 92 && !open.empty()) {
-        const std::size_t i = static_cast<std::size_t>(Between(0, static_cast<int>(open.size()) - 1));
+        const std::size_t i =
+            static_cast<std::size_t>(Between(0, static_cast<int>(open.size()) - 1));
         const auto parts = SplitByChar(open[i], ';');
         Add(4, parts[0], parts[1], parts[2]);
         open.erase(open.begin() + static_cast<long>(i));

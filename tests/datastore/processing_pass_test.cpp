@@ -21,14 +21,21 @@ LogLine WindowsStart(DateTime utc, const std::string& handle = "0") {
 }
 LogLine WindowsStop(DateTime utc) { return {utc, 2, "", "", "", ""}; }
 LogLine Heartbeat(DateTime utc) { return {utc, 8, "", "", "", ""}; }
-LogLine ToolStart(DateTime utc, const std::string& handle = "4242") { return {utc, 3, kTool, handle}; }
-LogLine ToolEnd(DateTime utc, const std::string& handle = "4242") { return {utc, 4, kTool, handle}; }
+LogLine ToolStart(DateTime utc, const std::string& handle = "4242") {
+  return {utc, 3, kTool, handle};
+}
+LogLine ToolEnd(DateTime utc, const std::string& handle = "4242") {
+  return {utc, 4, kTool, handle};
+}
 
-HistoryRow WindowsRow(std::int64_t run, DateTime start, DateTime end, bool closedOk, bool incomplete) {
-  return {run, "", "Windows", start, end, SecondsBetween(start, end), 0, 0, true, closedOk, incomplete, false};
+HistoryRow WindowsRow(std::int64_t run, DateTime start, DateTime end, bool closedOk,
+                      bool incomplete) {
+  return {run, "", "Windows", start,    end,        SecondsBetween(start, end),
+          0,   0,  true,      closedOk, incomplete, false};
 }
 HistoryRow ToolRow(std::int64_t run, DateTime start, DateTime end, bool closedOk, bool incomplete) {
-  return {run, "ann [PC1]", kTool, start, end, SecondsBetween(start, end), 0, 0, false, closedOk, incomplete, false};
+  return {run, "ann [PC1]", kTool, start,    end,        SecondsBetween(start, end),
+          0,   0,           false, closedOk, incomplete, false};
 }
 
 // The lines waiting in CopyForMonitor.dat for the next hand-over.
@@ -43,22 +50,25 @@ TEST(ProcessingPass, RunningRowsAreRewrittenByEachPassAndCompletedByAStop) {
   f.Pass({WindowsStart(At(10, 2), "120"), ToolStart(At(10, 5)), ToolEnd(At(10, 35))});
   // Lines are UTC, rows local (+2 h); the running Windows row ends at the
   // time of the pass (14:00 local).
-  EXPECT_EQ(f.History(), (std::vector<HistoryRow>{ToolRow(1, At(12, 5), At(12, 35), true, true),
-                                                  WindowsRow(1, At(12, 0), At(14, 0), true, true)}));
+  EXPECT_EQ(f.History(),
+            (std::vector<HistoryRow>{ToolRow(1, At(12, 5), At(12, 35), true, true),
+                                     WindowsRow(1, At(12, 0), At(14, 0), true, true)}));
   EXPECT_EQ(f.returnedStart, At(12, 0));
   EXPECT_EQ(f.StoredEvents(), (std::vector<std::int32_t>{1, 3, 4}));
 
   f.dateOfCalc = At(15, 0);
   f.Pass("");
-  EXPECT_EQ(f.History(), (std::vector<HistoryRow>{ToolRow(1, At(12, 5), At(12, 35), true, true),
-                                                  WindowsRow(1, At(12, 0), At(15, 0), true, true)}));
+  EXPECT_EQ(f.History(),
+            (std::vector<HistoryRow>{ToolRow(1, At(12, 5), At(12, 35), true, true),
+                                     WindowsRow(1, At(12, 0), At(15, 0), true, true)}));
 
   // The machine was booted again 15:30 local, half an hour before this pass.
   f.dateOfCalc = At(16, 0);
   f.Fake().clock->counter = 1800 * f.Fake().clock->frequency;
   f.Pass({WindowsStop(At(13, 10))});
-  EXPECT_EQ(f.History(), (std::vector<HistoryRow>{ToolRow(1, At(12, 5), At(12, 35), true, false),
-                                                  WindowsRow(1, At(12, 0), At(15, 10), true, false)}));
+  EXPECT_EQ(f.History(),
+            (std::vector<HistoryRow>{ToolRow(1, At(12, 5), At(12, 35), true, false),
+                                     WindowsRow(1, At(12, 0), At(15, 10), true, false)}));
   EXPECT_EQ(f.StoredEvents(), (std::vector<std::int32_t>{2}));
   EXPECT_FALSE(FileExists(f.dir.File(kCopyForMonitorFile)));
   EXPECT_TRUE(f.programsFetched.Contains(kTool));
@@ -174,7 +184,8 @@ TEST(ProcessingPass, ImportedRowsDoNotLowerTheRunNumbers) {
   }
   EXPECT_EQ(windowsRuns, (std::vector<std::int64_t>{1, 2, 0, 3, 4}));
   ASSERT_EQ(f.runs.size(), 4u);
-  for (std::size_t i = 0; i < f.runs.size(); ++i) EXPECT_EQ(f.runs[i]->rRunID, static_cast<int>(i + 1));
+  for (std::size_t i = 0; i < f.runs.size(); ++i)
+    EXPECT_EQ(f.runs[i]->rRunID, static_cast<int>(i + 1));
 }
 
 TEST(ProcessingPass, HeartbeatRunsAreReducedToTheirLastRow) {
@@ -238,7 +249,9 @@ TEST(ProcessingPass, ASecondStartOfTheSameProcessIsIgnored) {
 TEST(ProcessingPass, AClockChangeMovesOpenIntervalsLaterByItsSize) {
   for (const char* other : {"2013-04-30 11:30:00", "2013-04-30 09:30:00"}) {
     PassFixture f;
-    f.Pass({WindowsStart(At(10, 0)), ToolStart(At(10, 10)), {At(10, 30), 7, other, "", "", ""},
+    f.Pass({WindowsStart(At(10, 0)),
+            ToolStart(At(10, 10)),
+            {At(10, 30), 7, other, "", "", ""},
             ToolEnd(At(11, 40))});
     const auto rows = f.History();
     ASSERT_EQ(rows.size(), 2u) << other;
@@ -264,7 +277,8 @@ TEST(ProcessingPass, AServiceThatDoesNotAnswerCountsOneFailureAndRowsStillRefres
   f.dateOfCalc = At(16, 0);
   f.Pass("");
   EXPECT_EQ(f.failureCount, -3);
-  EXPECT_EQ(f.History(), (std::vector<HistoryRow>{WindowsRow(1, At(12, 0), At(16, 0), true, true)}));
+  EXPECT_EQ(f.History(),
+            (std::vector<HistoryRow>{WindowsRow(1, At(12, 0), At(16, 0), true, true)}));
 }
 
 TEST(ProcessingPass, BadLinesAreSkippedAndReported) {
@@ -277,21 +291,24 @@ TEST(ProcessingPass, BadLinesAreSkippedAndReported) {
 
 TEST(ProcessingPass, AbsurdLinesNeverBreakThePass) {
   PassFixture f;
-  f.Pass({ToolEnd(At(9, 0)),  // an end before any start
+  f.Pass({ToolEnd(At(9, 0)),      // an end before any start
           WindowsStop(At(9, 1)),  // a stop before any start
-          WindowsStart(At(9, 2)), WindowsStart(At(9, 2)),  // duplicate starts
+          WindowsStart(At(9, 2)),
+          WindowsStart(At(9, 2)),  // duplicate starts
           {At(9, 3), 7, "1900-01-01 00:00:00", "", "", ""},
           {At(9, 4), 7, "9999-12-31 23:59:59", "", "", ""},
           {At(9, 5), 7, "not a date", "", "", ""},
           {At(9, 6), 9, "-50", ""},              // negative idle, unknown login
           {At(9, 7), 6, "0", "", "bob", "PC1"},  // logoff of a login never seen
-          {At(9, 8), 5, "1", ""}, {At(9, 9), 9, "-5", ""}, {At(9, 10), 4, "C:\\x.exe", "1"},
+          {At(9, 8), 5, "1", ""},
+          {At(9, 9), 9, "-5", ""},
+          {At(9, 10), 4, "C:\\x.exe", "1"},
           {At(9, 11), 42, "?", ""}});
   const auto rows = f.History();
   ASSERT_FALSE(rows.empty());
   // The stop without a program start wrote a zero-length row ended normally.
-  EXPECT_EQ(rows[0], (HistoryRow{1, "ann [PC1]", "Tool", At(11, 0), At(11, 0), 0, 0, 0, false,
-                                 true, false, false}));
+  EXPECT_EQ(rows[0], (HistoryRow{1, "ann [PC1]", "Tool", At(11, 0), At(11, 0), 0, 0, 0, false, true,
+                                 false, false}));
   for (const HistoryRow& row : rows) EXPECT_GE(row.idle, 0) << row;
   // Everything is on disk and reads back.
   Table reread("DataSetHistory", HistorySchema());

@@ -10,7 +10,9 @@ namespace {
 TEST(ServiceCommandMessage, IsUtf16LittleEndianWithoutTerminator) {
   EXPECT_EQ(ServiceCommandMessage(2, ""), std::string("\x32\x00\x3B\x00", 4));
   EXPECT_EQ(ServiceCommandMessage(3, ""), std::string("3\0;\0", 4));
-  EXPECT_EQ(ServiceCommandMessage(12, "\xC3\xA4"), std::string("1\0" "2\0;\0\xE4\0", 8));
+  EXPECT_EQ(ServiceCommandMessage(12, "\xC3\xA4"), std::string("1\0"
+                                                               "2\0;\0\xE4\0",
+                                                               8));
 }
 
 TEST(SendServiceCommand, DeliversTheMessageAndReportsSuccess) {

@@ -12,9 +12,17 @@ namespace brenvik {
 namespace {
 
 std::vector<FieldValue> LoginRow(std::int64_t n) {
-  return {n,    "user" + std::to_string(n % 3), n % 4 == 0 ? FieldValue{} : FieldValue("PC1"),
-          41394.0 + static_cast<double>(n), FieldValue{}, n * 60, static_cast<std::int32_t>(n),
-          n * 30, n % 2 == 0, n % 5 == 0, false};
+  return {n,
+          "user" + std::to_string(n % 3),
+          n % 4 == 0 ? FieldValue{} : FieldValue("PC1"),
+          41394.0 + static_cast<double>(n),
+          FieldValue{},
+          n * 60,
+          static_cast<std::int32_t>(n),
+          n * 30,
+          n % 2 == 0,
+          n % 5 == 0,
+          false};
 }
 
 // A table as all its values, for comparing two stores.
@@ -23,7 +31,9 @@ std::string Contents(const TableStore& store) {
   for (std::size_t r = 0; r < store.RowCount(); ++r) {
     for (std::size_t f = 0; f < store.Fields().size(); ++f) {
       const FieldValue v = store.ValueAt(r, FieldId{static_cast<int>(f)});
-      out += v.IsNull() ? "-" : std::to_string(v.number()) + "/" + std::to_string(v.integer()) + "/" + v.text();
+      out += v.IsNull()
+                 ? "-"
+                 : std::to_string(v.number()) + "/" + std::to_string(v.integer()) + "/" + v.text();
       out += ";";
     }
     out += "\n";

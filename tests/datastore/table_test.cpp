@@ -10,12 +10,9 @@ namespace brenvik {
 namespace {
 
 std::vector<FieldDef> SmallSchema() {
-  return {{"Name", FieldType::Text, 5},
-          {"Seconds", FieldType::Largeint, 0},
-          {"Flag", FieldType::Boolean, 0},
-          {"Label", FieldType::Calculated, 8},
-          {"Count", FieldType::Integer, 0},
-          {"At", FieldType::DateTime, 0}};
+  return {{"Name", FieldType::Text, 5},     {"Seconds", FieldType::Largeint, 0},
+          {"Flag", FieldType::Boolean, 0},  {"Label", FieldType::Calculated, 8},
+          {"Count", FieldType::Integer, 0}, {"At", FieldType::DateTime, 0}};
 }
 
 class TableTest : public ::testing::Test {
@@ -213,9 +210,8 @@ TEST_F(TableTest, CalculatedFieldsAreComputedPerCursorForTheRowItStandsOn) {
   table.Edit();
   table.Set("Name", "zz");
   table.Post();
-  clone.SetCalcHandler([](const Cursor& row, CalculatedValues& out) {
-    out.Set("Label", row.AsText("Name"));
-  });
+  clone.SetCalcHandler(
+      [](const Cursor& row, CalculatedValues& out) { out.Set("Label", row.AsText("Name")); });
   EXPECT_EQ(clone.AsText("Label"), "zz");
 }
 

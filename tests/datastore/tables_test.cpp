@@ -189,7 +189,8 @@ TEST_F(TablesTest, EveryKindOfBadFileOfEveryTableTakesTheRecoveryPath) {
       {"truncated", [](const std::string& b) { return b.substr(0, b.size() - 9); }},
       {"random bytes", [&](const std::string&) { return noise; }},
       {"another version", resealedAsVersion99},
-      {"another table", [](const std::string& b) {
+      {"another table",
+       [](const std::string& b) {
          return b == LoginsFileBytes(2) ? HistoryFileBytes(2) : LoginsFileBytes(2);
        }},
       {"empty", [](const std::string&) { return std::string(); }},

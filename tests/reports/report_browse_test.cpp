@@ -22,7 +22,8 @@ class UptimeBrowse : public ::testing::Test {
   UptimeBrowse()
       : table_(test::MakeHistoryTable()),
         report_(*table_),
-        store_(dir_.path(), *programs_.fake.clock, LocaleInfo{}, programs_.directory, PeriodItems(0)) {
+        store_(dir_.path(), *programs_.fake.clock, LocaleInfo{}, programs_.directory,
+               PeriodItems(0)) {
     programs_.fake.clock->local = kDay + 0.5;
     report_.SetCalcHandler(MakeHistoryCalcHandler(programs_.directory));
     test::AppendHistoryRow(*table_, {.user = "", .start = kDay + 0.25, .end = kDay + 0.3});
@@ -31,8 +32,8 @@ class UptimeBrowse : public ::testing::Test {
       --failures;
       ++passes_;
       const std::string path = "C:\\p" + std::to_string(passes_) + ".exe";
-      test::AppendHistoryRow(*table_, {.user = "ann [PC1]", .exePath = path, .start = kDay + 0.3,
-                                       .end = kDay + 0.4});
+      test::AppendHistoryRow(
+          *table_, {.user = "ann [PC1]", .exePath = path, .start = kDay + 0.3, .end = kDay + 0.4});
       paths_.push_back(path);
       if (passes_ == 1) users_.push_back("ann [PC1]");
     };
@@ -101,7 +102,8 @@ TEST_F(UptimeBrowse, GrownListsAreRebuiltKeepingTheirTicks) {
   EXPECT_EQ(settings_.programs.Size(), 2u);
   EXPECT_EQ(settings_.users.Size(), 1u);
   // One of two ticked is a tie: the exclusion form.
-  EXPECT_EQ(report_.FilterText(), "cdsHistoryIsWindows = false and ( cdsHistoryExePath <>'C:\\p2.exe')");
+  EXPECT_EQ(report_.FilterText(),
+            "cdsHistoryIsWindows = false and ( cdsHistoryExePath <>'C:\\p2.exe')");
   EXPECT_EQ(report_.RecordCount(), 1u);
 }
 

@@ -23,9 +23,10 @@ struct Row {
 };
 
 void AppendHistoryRow(Table& history, const Row& r) {
-  history.Append({FieldValue(1), FieldValue(""), FieldValue(r.isWindows ? "Windows" : "/usr/bin/vi"),
-                  FieldValue(), FieldValue(r.start), FieldValue(r.end), FieldValue(), FieldValue(),
-                  FieldValue(), FieldValue(SecondsBetween(r.start, r.end)), FieldValue(r.idle),
+  history.Append({FieldValue(1), FieldValue(""),
+                  FieldValue(r.isWindows ? "Windows" : "/usr/bin/vi"), FieldValue(),
+                  FieldValue(r.start), FieldValue(r.end), FieldValue(), FieldValue(), FieldValue(),
+                  FieldValue(SecondsBetween(r.start, r.end)), FieldValue(r.idle),
                   FieldValue(r.active), FieldValue(r.isWindows), FieldValue(r.closedOk),
                   FieldValue(r.incomplete), FieldValue(false)});
 }

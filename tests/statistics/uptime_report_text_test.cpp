@@ -22,8 +22,8 @@ LocaleInfo GermanLikeLocale() {
 
 WinStatistics PreparedStatistics(DateTime now) {
   WinStatistics s;
-  s.gStartDateTime = At(2013, 5, 13, 8, 50, 0);       // 2 days 3 hours 10 minutes
-  s.gTotalStartDate = At(2013, 3, 10, 12, 0, 0);      // 2 months 5 days
+  s.gStartDateTime = At(2013, 5, 13, 8, 50, 0);   // 2 days 3 hours 10 minutes
+  s.gTotalStartDate = At(2013, 3, 10, 12, 0, 0);  // 2 months 5 days
   s.gFirstBootDate = At(2013, 1, 1, 9, 0, 0);
   s.gLastEndDateTime = At(2013, 5, 12, 23, 0, 0);
   s.gIdleSecs = 180;

@@ -175,8 +175,7 @@ TEST_F(WinStatisticsTest, StepsRunInOrderInsideTheBusyNotice) {
   processing_.serviceDown = true;
   stats_.gServiceStatus = -4;
   Refresh();
-  const std::vector<std::string> expected = {std::string("busy:") + kLoadingPanelCaption,
-                                             "process",
+  const std::vector<std::string> expected = {std::string("busy:") + kLoadingPanelCaption, "process",
                                              std::string("message:") + kServiceNotRunningMessage,
                                              "report closed", "idle"};
   EXPECT_EQ(host_.events, expected);

@@ -1,6 +1,8 @@
 // The settings values and the grid layout file, without the window: every
 // stored type, the defaults of a first start, the picker rules and the
 // damaged or foreign ColumnsSettings.ini.
+#include "window/environment.h"
+
 #include <QtTest>
 
 #include "base/file_io.h"
@@ -8,7 +10,6 @@
 #include "records/time_arithmetic.h"
 #include "support/temp_dir.h"
 #include "window/column_layout.h"
-#include "window/environment.h"
 #include "window_platform.h"
 
 namespace brenvik {

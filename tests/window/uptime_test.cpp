@@ -97,8 +97,7 @@ class UptimeTest : public QObject {
     QCOMPARE(TextOf(f, "label37"), QString("<b>2013-03-01</b>"));
     QCOMPARE(f.Find<QLabel>("lwmuSec")->toolTip(),
              QString("Click here to copy uptime statistics to clipboard"));
-    QCOMPARE(f.Find<QLabel>("label5")->palette().color(QPalette::WindowText),
-             QColor(0, 84, 168));
+    QCOMPARE(f.Find<QLabel>("label5")->palette().color(QPalette::WindowText), QColor(0, 84, 168));
   }
 
   void TheFiguresRunOnWithTheClock() {
@@ -109,8 +108,7 @@ class UptimeTest : public QObject {
     f.window()->timerSecondsTimer();
     QCOMPARE(Row(f, UptimePage::CurrentUptime), QStringList({"", "", "2", "4", "11", "0"}));
     QCOMPARE(Row(f, UptimePage::TotalIdle), QStringList({"", "", "", "0", "21", "0"}));
-    QCOMPARE(f.window()->Tray()->Hint(),
-             QString("Computer Uptime - 2 days 4 hours 11 minutes "));
+    QCOMPARE(f.window()->Tray()->Hint(), QString("Computer Uptime - 2 days 4 hours 11 minutes "));
   }
 
   void AClickOnAnyFigureOrCountCopiesTheReport() {
@@ -136,8 +134,7 @@ class UptimeTest : public QObject {
     QCOMPARE(label5->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     QCOMPARE(label5->cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseClick(label5, Qt::LeftButton);
-    QCOMPARE(f.Find<QStackedWidget>("Notebook")->currentWidget()->objectName(),
-             QString("Options"));
+    QCOMPARE(f.Find<QStackedWidget>("Notebook")->currentWidget()->objectName(), QString("Options"));
     QVERIFY(f.Find<QPushButton>("btOptionsHist")->isChecked());
     QVERIFY(!f.Find<QPushButton>("btUptime")->isChecked());
     QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
@@ -169,7 +166,8 @@ class UptimeTest : public QObject {
     f.Find<QCheckBox>("chMinimizetoSystemTray")->click();
     QVERIFY(window.Tray()->IsActive());
     window.timerSecondsTimer();
-    QCOMPARE(window.Tray()->Hint(), QString("Computer Uptime - 2 days 3 hours 11 minutes 5 seconds"));
+    QCOMPARE(window.Tray()->Hint(),
+             QString("Computer Uptime - 2 days 3 hours 11 minutes 5 seconds"));
     // The figures of the hidden page stay as they were.
     QCOMPARE(Row(f, UptimePage::CurrentUptime), QStringList({"", "", "2", "3", "10", "5"}));
   }

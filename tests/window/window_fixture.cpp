@@ -28,8 +28,8 @@ WindowFixture::~WindowFixture() { DestroyWindow(); }
 
 TfrmBrenvikMain& WindowFixture::OpenWindow() {
   DestroyWindow();
-  window_ = std::make_unique<TfrmBrenvikMain>(
-      WindowContext{*platform, folders, markerFolder, messages});
+  window_ =
+      std::make_unique<TfrmBrenvikMain>(WindowContext{*platform, folders, markerFolder, messages});
   return *window_;
 }
 

@@ -14,12 +14,18 @@
 namespace brenvik::datagen {
 namespace {
 
-const char* const kPrograms[] = {
-    "C:\\Program Files\\Mozilla Firefox\\firefox.exe", "C:\\Program Files\\GIMP 2\\bin\\gimp-2.10.exe",
-    "C:\\Windows\\notepad.exe", "C:\\Program Files\\LibreOffice\\program\\soffice.exe",
-    "C:\\Program Files\\VideoLAN\\VLC\\vlc.exe", "C:\\Games\\Chess\\chess.exe",
-    "/usr/bin/firefox", "/usr/bin/code", "/usr/bin/thunderbird", "/usr/bin/gimp",
-    "/usr/bin/inkscape", "/opt/zoom/zoom"};
+const char* const kPrograms[] = {"C:\\Program Files\\Mozilla Firefox\\firefox.exe",
+                                 "C:\\Program Files\\GIMP 2\\bin\\gimp-2.10.exe",
+                                 "C:\\Windows\\notepad.exe",
+                                 "C:\\Program Files\\LibreOffice\\program\\soffice.exe",
+                                 "C:\\Program Files\\VideoLAN\\VLC\\vlc.exe",
+                                 "C:\\Games\\Chess\\chess.exe",
+                                 "/usr/bin/firefox",
+                                 "/usr/bin/code",
+                                 "/usr/bin/thunderbird",
+                                 "/usr/bin/gimp",
+                                 "/usr/bin/inkscape",
+                                 "/opt/zoom/zoom"};
 constexpr std::size_t kProgramCount = sizeof(kPrograms) / sizeof(kPrograms[0]);
 const char* const kUsers[] = {"ann", "bob", "eve"};
 
@@ -43,7 +49,8 @@ GeneratedHistory GenerateHistory(const GeneratorOptions& options, Table& history
   DateTime boot = options.firstBoot;
   for (std::size_t run = 1; run <= options.boots; ++run) {
     const auto scaled = [&options](std::int64_t seconds) {
-      return std::max<std::int64_t>(60, std::llround(static_cast<double>(seconds) * options.timeScale));
+      return std::max<std::int64_t>(60,
+                                    std::llround(static_cast<double>(seconds) * options.timeScale));
     };
     const std::int64_t uptime = scaled(1800 + static_cast<std::int64_t>(random() % (10 * 3600)));
     const DateTime end = AddSeconds(boot, uptime);
@@ -143,8 +150,8 @@ std::string ActivityLog(DateTime utcStart, std::size_t sessions, std::size_t lin
   for (std::size_t s = 0; s < sessions; ++s) {
     const std::size_t lines = linesPerSession / 2 + random() % (linesPerSession + 1);
     DateTime next = t;
-    text += SessionLines(t, std::max<std::size_t>(lines, 3), seed + static_cast<std::uint32_t>(s) * 7919u,
-                         true, next);
+    text += SessionLines(t, std::max<std::size_t>(lines, 3),
+                         seed + static_cast<std::uint32_t>(s) * 7919u, true, next);
     t = next;
     if (random() % 4 != 0) {  // a crash writes nothing more
       text += Stamp(t) + ";7200;PC1|ann;6;0;0\r\n";
@@ -159,9 +166,11 @@ std::string BootsCsv(const GeneratedHistory& history) {
   std::string out;
   for (std::size_t i = 0; i < history.boots.size(); ++i) {
     const GeneratedBoot& b = history.boots[i];
-    const std::int64_t down = i + 1 < history.boots.size() ? Epoch(history.boots[i + 1].start) - Epoch(b.end) : 0;
-    out += std::to_string(Epoch(b.start)) + "," + std::to_string(Epoch(b.end) - Epoch(b.start)) + "," +
-           std::to_string(Epoch(b.end)) + "," + (b.closedOk ? "0" : "1") + "," + std::to_string(down) + "\n";
+    const std::int64_t down =
+        i + 1 < history.boots.size() ? Epoch(history.boots[i + 1].start) - Epoch(b.end) : 0;
+    out += std::to_string(Epoch(b.start)) + "," + std::to_string(Epoch(b.end) - Epoch(b.start)) +
+           "," + std::to_string(Epoch(b.end)) + "," + (b.closedOk ? "0" : "1") + "," +
+           std::to_string(down) + "\n";
   }
   return out;
 }

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "base/file_io.h"
-#include "records/date_time.h"
 #include "data_generator.h"
+#include "records/date_time.h"
 
 int main(int argc, char** argv) {
   using namespace brenvik;
@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
   }
   if (!log.empty()) {
     try {
-      WriteFileAtomic(log, datagen::ActivityLog(options.firstBoot, sessions, linesPerSession,
-                                                options.seed));
+      WriteFileAtomic(
+          log, datagen::ActivityLog(options.firstBoot, sessions, linesPerSession, options.seed));
     } catch (const std::exception& error) {
       std::fprintf(stderr, "brenvik-datagen: %s\n", error.what());
       return 1;
@@ -63,8 +63,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (root.empty()) {
-    std::fprintf(stderr, "usage: brenvik-datagen --root DIR --boots N [--programs-per-boot P] "
-                         "[--seed S] [--boots-csv FILE]\n");
+    std::fprintf(stderr,
+                 "usage: brenvik-datagen --root DIR --boots N [--programs-per-boot P] "
+                 "[--seed S] [--boots-csv FILE]\n");
     return 2;
   }
   try {

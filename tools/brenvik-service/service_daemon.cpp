@@ -16,11 +16,11 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "boot_info.h"
+#include "datastore/event_codes.h"
 #include "datastore/log_line_writer.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/service_pipe.h"
 #include "process_scan.h"
-#include "datastore/event_codes.h"
 #include "shutdown_probe.h"
 
 namespace brenvik::service {
@@ -249,8 +249,7 @@ void ServiceDaemon::ScanPrograms() {
   const auto changes = programs_.Update(scan);
   for (const ProgramChange& change : changes) {
     const TrackedProgram& p = change.program;
-    Record(change.started ? kEventProgramStart : kEventProgramEnd, p.user, p.domain, p.path,
-           p.pid);
+    Record(change.started ? kEventProgramStart : kEventProgramEnd, p.user, p.domain, p.path, p.pid);
   }
   if (!changes.empty()) {
     stateFile_.state().programs = programs_.Tracked();

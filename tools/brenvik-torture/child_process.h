@@ -40,7 +40,7 @@ struct ChildResult {
   bool killed = false;  // ended by the SIGKILL (not before it)
   int exitCode = -1;    // when it ended on its own
   double seconds = 0;
-  int fileEvents = 0;   // changes seen while it ran
+  int fileEvents = 0;  // changes seen while it ran
 };
 
 // Starts argv[0] with the arguments, stdout and stderr into outFile.

@@ -14,15 +14,15 @@
 int main(int argc, char** argv) {
   using namespace brenvik::torture;
   TortureOptions o;
-  o.seed = static_cast<std::uint32_t>(
-      std::chrono::system_clock::now().time_since_epoch().count() % 1000000007);
+  o.seed = static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count() %
+                                      1000000007);
   for (int i = 1; i < argc; i += 2) {
     const std::string name = argv[i];
     if (name == "--dump" && i + 1 < argc) {  // the rows of a data folder, for a look at a fault
       const TreeRows rows = ReadTreeRows(argv[i + 1]);
-      for (const auto& [table, list] : {std::pair{"History", &rows.history},
-                                        std::pair{"Logins", &rows.logins},
-                                        std::pair{"Transactions", &rows.transactions}}) {
+      for (const auto& [table, list] :
+           {std::pair{"History", &rows.history}, std::pair{"Logins", &rows.logins},
+            std::pair{"Transactions", &rows.transactions}}) {
         for (const auto& row : *list) {
           std::string line = table;
           for (const std::string& v : row) line += ";" + v;
@@ -61,8 +61,9 @@ int main(int argc, char** argv) {
     }
   }
   if (o.cliPath.empty() || o.servicePath.empty() || o.workFolder.empty()) {
-    std::fprintf(stderr, "usage: brenvik-torture --cli PATH --service PATH --work DIR [--seed N] "
-                         "[--seconds S] [--sessions N] [--lines-per-session N] [--verbose]\n");
+    std::fprintf(stderr,
+                 "usage: brenvik-torture --cli PATH --service PATH --work DIR [--seed N] "
+                 "[--seconds S] [--sessions N] [--lines-per-session N] [--verbose]\n");
     return 2;
   }
   std::printf("seed %u (run again with --seed %u)\n", o.seed, o.seed);
@@ -72,15 +73,17 @@ int main(int argc, char** argv) {
   TortureFigures f;
   const auto start = std::chrono::steady_clock::now();
   const std::string fault = RunTorture(o, f);
-  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%.0f s: %zu pieces, %zu lines fed; %zu runs of brenvik-cli, %zu killed "
-              "(%zu after a delay, %zu right after a file change), %zu ended before their kill; "
-              "%zu audits of the lines, most pending after a kill %zu, %zu journals left beside fresh "
-              "backups, %zu compactions of the change log; %zu comparisons, the last of "
-              "%zu History, %zu Logins and %zu Transactions rows\n",
-              took, f.pieces, f.linesFed, f.runs, f.kills, f.killsAfterDelay,
-              f.killsAfterFileEvent, f.endedBeforeKill, f.audits, f.maxPendingSeen, f.journalsLeftBesideBackups, f.compactions, f.comparisons,
-              f.historyRowsCompared, f.loginRowsCompared, f.transactionRowsCompared);
+  const double took =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf(
+      "%.0f s: %zu pieces, %zu lines fed; %zu runs of brenvik-cli, %zu killed "
+      "(%zu after a delay, %zu right after a file change), %zu ended before their kill; "
+      "%zu audits of the lines, most pending after a kill %zu, %zu journals left beside fresh "
+      "backups, %zu compactions of the change log; %zu comparisons, the last of "
+      "%zu History, %zu Logins and %zu Transactions rows\n",
+      took, f.pieces, f.linesFed, f.runs, f.kills, f.killsAfterDelay, f.killsAfterFileEvent,
+      f.endedBeforeKill, f.audits, f.maxPendingSeen, f.journalsLeftBesideBackups, f.compactions,
+      f.comparisons, f.historyRowsCompared, f.loginRowsCompared, f.transactionRowsCompared);
   if (!fault.empty()) {
     std::printf("FAULT (seed %u, piece %zu): %s\n", o.seed, f.pieces, fault.c_str());
     return 1;

@@ -31,10 +31,10 @@ constexpr const char* kReplayState = "BrenvikReplay.state";
 
 // One data tree with its replayed log and the service serving it.
 struct Tree {
-  std::string root;      // ends with '/'
-  std::string data;      // root + "Data/"
-  std::string log;       // the replayed activity log
-  std::string output;    // what the last run of brenvik-cli printed
+  std::string root;    // ends with '/'
+  std::string data;    // root + "Data/"
+  std::string log;     // the replayed activity log
+  std::string output;  // what the last run of brenvik-cli printed
   pid_t service = -1;
 };
 
@@ -98,9 +98,11 @@ std::vector<std::string> CliArgs(const TortureOptions& o, const Tree& t,
 std::string CheckFinishedRun(const ChildResult& r, const Tree& t, std::string& report) {
   report = ReadFileBytes(t.output);
   if (r.killed || r.exitCode != 0) {
-    return "brenvik-cli on " + t.root + " ended with " + std::to_string(r.exitCode) + ":\n" + report;
+    return "brenvik-cli on " + t.root + " ended with " + std::to_string(r.exitCode) + ":\n" +
+           report;
   }
-  if (report.find("brenvik-cli:") != std::string::npos || report.find("Database") != std::string::npos ||
+  if (report.find("brenvik-cli:") != std::string::npos ||
+      report.find("Database") != std::string::npos ||
       report.find("Unfortunately") != std::string::npos) {
     return "brenvik-cli on " + t.root + " reported a problem:\n" + report;
   }
@@ -180,7 +182,8 @@ std::string Torture::Run() {
   const auto pieces = Pieces(log, random_);
   const auto start = std::chrono::steady_clock::now();
   for (const auto& piece : pieces) {
-    if (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() > o_.seconds) {
+    if (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >
+        o_.seconds) {
       break;
     }
     if (std::string fault = FeedPiece(piece); !fault.empty()) return fault;
@@ -197,7 +200,8 @@ std::string Torture::CompareReports() {
         RunChild(CliArgs(o_, *tree, "uptime-report"), tree->output, KillPlan{}, *watch_);
     if (std::string fault = CheckFinishedRun(r, *tree, *text); !fault.empty()) return fault;
   }
-  if (actual != expected) return "the uptime report differs:\n" + actual + "\nexpected:\n" + expected;
+  if (actual != expected)
+    return "the uptime report differs:\n" + actual + "\nexpected:\n" + expected;
   return "";
 }
 
@@ -218,8 +222,10 @@ std::string Torture::FeedPiece(const std::vector<std::string>& piece) {
   // last pass (the tortured tree's killed passes may have taken the piece in).
   std::string ignored;
   for (int i = 0; i < 2; ++i) {
-    const ChildResult ref = RunChild(CliArgs(o_, reference_), reference_.output, KillPlan{}, *watch_);
-    if (std::string fault = CheckFinishedRun(ref, reference_, ignored); !fault.empty()) return fault;
+    const ChildResult ref =
+        RunChild(CliArgs(o_, reference_), reference_.output, KillPlan{}, *watch_);
+    if (std::string fault = CheckFinishedRun(ref, reference_, ignored); !fault.empty())
+      return fault;
   }
 
   const int kills = static_cast<int>(random_() % static_cast<unsigned>(o_.maxKillsPerPiece + 1));
@@ -227,9 +233,11 @@ std::string Torture::FeedPiece(const std::vector<std::string>& piece) {
     if (std::string fault = TortureRun(); !fault.empty()) return fault;
   }
   for (int i = 0; i < 2; ++i) {
-    const ChildResult last = RunChild(CliArgs(o_, tortured_), tortured_.output, KillPlan{}, *watch_);
+    const ChildResult last =
+        RunChild(CliArgs(o_, tortured_), tortured_.output, KillPlan{}, *watch_);
     ++f_.runs;
-    if (std::string fault = CheckFinishedRun(last, tortured_, ignored); !fault.empty()) return fault;
+    if (std::string fault = CheckFinishedRun(last, tortured_, ignored); !fault.empty())
+      return fault;
     if (i == 0) {
       finishedSeconds_ = last.seconds;
       finishedEvents_ = std::max(last.fileEvents, 1);
@@ -243,8 +251,8 @@ KillPlan Torture::ChooseKill() {
   KillPlan plan;
   if (random_() % 3 == 0) {
     plan.kind = KillPlan::Kind::AfterDelay;
-    plan.delayMicros = static_cast<int>(random_() % static_cast<std::uint64_t>(
-                                                        finishedSeconds_ * 1.1e6 + 1));
+    plan.delayMicros =
+        static_cast<int>(random_() % static_cast<std::uint64_t>(finishedSeconds_ * 1.1e6 + 1));
   } else {
     plan.kind = KillPlan::Kind::AfterFileEvents;
     plan.fileEvents = 1 + static_cast<int>(random_() % static_cast<unsigned>(finishedEvents_));
@@ -286,8 +294,8 @@ std::string Torture::Audit(bool afterFinishedRun) {
   const LineAccount a =
       AccountForLines(tortured_.data, tortured_.data + kReplayState, fed_, problem);
   if (o_.verbose) {
-    std::cout << "  handed over " << a.handedOver << ", in the tables " << a.consumed << ", pending "
-              << a.pending << ", journal "
+    std::cout << "  handed over " << a.handedOver << ", in the tables " << a.consumed
+              << ", pending " << a.pending << ", journal "
               << (a.journal ? std::to_string(a.journalFrom + 1) + ".." + std::to_string(a.journalTo)
                             : std::string("none"))
               << ", backups " << backupLines_ << "\n";
@@ -326,13 +334,13 @@ std::string Torture::Audit(bool afterFinishedRun) {
       return "the backups hold tables of two different moments";
     }
   }
-  const std::string where = " (handed over " + std::to_string(a.handedOver) + ", in the tables " +
-                            std::to_string(a.consumed) + ", pending " + std::to_string(a.pending) +
-                            ", in the backups " + std::to_string(backupLines_) + ", journal " +
-                            (a.journal ? std::to_string(a.journalFrom + 1) + ".." +
-                                             std::to_string(a.journalTo)
-                                       : std::string("none")) +
-                            ")";
+  const std::string where =
+      " (handed over " + std::to_string(a.handedOver) + ", in the tables " +
+      std::to_string(a.consumed) + ", pending " + std::to_string(a.pending) + ", in the backups " +
+      std::to_string(backupLines_) + ", journal " +
+      (a.journal ? std::to_string(a.journalFrom + 1) + ".." + std::to_string(a.journalTo)
+                 : std::string("none")) +
+      ")";
   const bool journalled = a.journal && a.journalTo > a.journalFrom;
   // A stop between the backups and the deletion of the journal: the next
   // start cuts the journal down to the lines still pending.

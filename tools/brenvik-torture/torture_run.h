@@ -42,7 +42,8 @@ struct TortureFigures {
   std::size_t maxPendingSeen = 0;
   // kills between the backups and the deletion of the journal
   std::size_t journalsLeftBesideBackups = 0;
-  std::size_t compactions = 0;  // of the change log, seen between runs  // lines waiting in the hand-over files after a kill
+  std::size_t compactions = 0;  // of the change log, seen between runs  // lines waiting in the
+                                // hand-over files after a kill
 };
 
 // Returns "" when everything held, else the first fault found (the figures

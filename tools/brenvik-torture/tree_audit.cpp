@@ -20,11 +20,17 @@ std::string ValueText(const TableStore& store, std::size_t row, FieldId id) {
   const FieldValue v = store.ValueAt(row, id);
   char buffer[64];
   switch (v.kind()) {
-    case FieldValue::Kind::Null: return "null";
-    case FieldValue::Kind::Number: std::snprintf(buffer, sizeof buffer, "%.17g", v.number()); return buffer;
-    case FieldValue::Kind::Int: return std::to_string(v.integer());
-    case FieldValue::Kind::Bool: return v.boolean() ? "true" : "false";
-    case FieldValue::Kind::Text: return "\"" + v.text() + "\"";
+    case FieldValue::Kind::Null:
+      return "null";
+    case FieldValue::Kind::Number:
+      std::snprintf(buffer, sizeof buffer, "%.17g", v.number());
+      return buffer;
+    case FieldValue::Kind::Int:
+      return std::to_string(v.integer());
+    case FieldValue::Kind::Bool:
+      return v.boolean() ? "true" : "false";
+    case FieldValue::Kind::Text:
+      return "\"" + v.text() + "\"";
   }
   return "?";
 }
@@ -103,7 +109,8 @@ std::string CompareRows(const std::string& table, const Rows& expected, const Ro
   if (expected.size() != actual.size()) {
     const Rows& longer = expected.size() > actual.size() ? expected : actual;
     std::string extra;
-    for (std::size_t r = std::min(expected.size(), actual.size()); r < longer.size() && r < 5 + std::min(expected.size(), actual.size()); ++r) {
+    for (std::size_t r = std::min(expected.size(), actual.size());
+         r < longer.size() && r < 5 + std::min(expected.size(), actual.size()); ++r) {
       extra += "\n  " + Joined(longer[r]);
     }
     return table + ": expected " + std::to_string(expected.size()) + " rows, found " +
@@ -113,7 +120,8 @@ std::string CompareRows(const std::string& table, const Rows& expected, const Ro
 }
 
 void FedLines::Add(const std::string& line) {
-  if (!index_.emplace(line, lines_.size()).second) throw Error("the line " + line + " is fed twice");
+  if (!index_.emplace(line, lines_.size()).second)
+    throw Error("the line " + line + " is fed twice");
   endBytes_.push_back((endBytes_.empty() ? 0 : endBytes_.back()) + line.size() + 2);
   lines_.push_back(line);
 }
@@ -198,7 +206,8 @@ LineAccount AccountForLines(const std::string& dataFolder, const std::string& se
   for (int attempt = 0; attempt < 400; ++attempt) {
     const std::string before = FileOrNothing(serviceStateFile);
     account = AccountOnce(dataFolder, serviceStateFile, fed, problem);
-    if (before == FileOrNothing(serviceStateFile) && before.find("pending=1") == std::string::npos) {
+    if (before == FileOrNothing(serviceStateFile) &&
+        before.find("pending=1") == std::string::npos) {
       return account;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

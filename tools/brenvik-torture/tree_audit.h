@@ -58,7 +58,7 @@ struct LineAccount {
   std::size_t pending = 0;     // waiting in the hand-over files
   bool journal = false;        // Backup/LogInformation.dat exists
   std::size_t journalFrom = 0;
-  std::size_t journalTo = 0;   // one past its last line
+  std::size_t journalTo = 0;  // one past its last line
 };
 
 // Reads the service's state file and the hand-over files of dataFolder and

@@ -91,9 +91,7 @@ class IdleQuery {
 
 }  // namespace
 
-DateTime UnixSecondsToDateTime(double unixSeconds) {
-  return kUnixEpochDay + unixSeconds / 86400.0;
-}
+DateTime UnixSecondsToDateTime(double unixSeconds) { return kUnixEpochDay + unixSeconds / 86400.0; }
 
 double DateTimeToUnixSeconds(DateTime value) { return (value - kUnixEpochDay) * 86400.0; }
 

@@ -33,34 +33,56 @@ int FirstDayOfWeek(locale_t loc, int fallback) {
 std::string Conversion(char c, bool& known) {
   known = true;
   switch (c) {
-    case 'd': return "dd";
-    case 'e': return "d";
-    case 'm': return "mm";
-    case 'y': return "yy";
-    case 'Y': return "yyyy";
+    case 'd':
+      return "dd";
+    case 'e':
+      return "d";
+    case 'm':
+      return "mm";
+    case 'y':
+      return "yy";
+    case 'Y':
+      return "yyyy";
     case 'b':
-    case 'h': return "mmm";
-    case 'B': return "mmmm";
-    case 'a': return "ddd";
-    case 'A': return "dddd";
+    case 'h':
+      return "mmm";
+    case 'B':
+      return "mmmm";
+    case 'a':
+      return "ddd";
+    case 'A':
+      return "dddd";
     case 'H':
-    case 'I': return "hh";
+    case 'I':
+      return "hh";
     case 'k':
-    case 'l': return "h";
-    case 'M': return "nn";
-    case 'S': return "ss";
-    case 'p': return "ampm";
-    case 'D': return "mm/dd/yy";
-    case 'F': return "yyyy-mm-dd";
-    case 'T': return "hh:nn:ss";
-    case 'R': return "hh:nn";
-    case 'r': return "hh:nn:ss ampm";
-    default: known = false; return {};
+    case 'l':
+      return "h";
+    case 'M':
+      return "nn";
+    case 'S':
+      return "ss";
+    case 'p':
+      return "ampm";
+    case 'D':
+      return "mm/dd/yy";
+    case 'F':
+      return "yyyy-mm-dd";
+    case 'T':
+      return "hh:nn:ss";
+    case 'R':
+      return "hh:nn";
+    case 'r':
+      return "hh:nn:ss ampm";
+    default:
+      known = false;
+      return {};
   }
 }
 
 std::string Quote(char c) {
-  if (c == '/' || c == ':' || c == ' ' || c == '.' || c == '-' || c == ',') return std::string(1, c);
+  if (c == '/' || c == ':' || c == ' ' || c == '.' || c == '-' || c == ',')
+    return std::string(1, c);
   return std::string("\"") + c + "\"";
 }
 
@@ -110,15 +132,19 @@ LocaleInfo PosixLocale::Current() {
   info.timePmString = LangInfo(loc, PM_STR, "PM");
   for (int d = 0; d < 7; ++d) {
     info.longDayNames[static_cast<std::size_t>(d)] =
-        LangInfo(loc, static_cast<nl_item>(DAY_1 + d), info.longDayNames[static_cast<std::size_t>(d)].c_str());
+        LangInfo(loc, static_cast<nl_item>(DAY_1 + d),
+                 info.longDayNames[static_cast<std::size_t>(d)].c_str());
     info.shortDayNames[static_cast<std::size_t>(d)] =
-        LangInfo(loc, static_cast<nl_item>(ABDAY_1 + d), info.shortDayNames[static_cast<std::size_t>(d)].c_str());
+        LangInfo(loc, static_cast<nl_item>(ABDAY_1 + d),
+                 info.shortDayNames[static_cast<std::size_t>(d)].c_str());
   }
   for (int m = 0; m < 12; ++m) {
     info.longMonthNames[static_cast<std::size_t>(m)] =
-        LangInfo(loc, static_cast<nl_item>(MON_1 + m), info.longMonthNames[static_cast<std::size_t>(m)].c_str());
+        LangInfo(loc, static_cast<nl_item>(MON_1 + m),
+                 info.longMonthNames[static_cast<std::size_t>(m)].c_str());
     info.shortMonthNames[static_cast<std::size_t>(m)] =
-        LangInfo(loc, static_cast<nl_item>(ABMON_1 + m), info.shortMonthNames[static_cast<std::size_t>(m)].c_str());
+        LangInfo(loc, static_cast<nl_item>(ABMON_1 + m),
+                 info.shortMonthNames[static_cast<std::size_t>(m)].c_str());
   }
   if (loc) info.firstDayOfWeek = FirstDayOfWeek(loc, info.firstDayOfWeek);
   if (loc) freelocale(loc);

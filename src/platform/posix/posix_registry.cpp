@@ -57,7 +57,7 @@ bool Unescape(const std::string& text, std::string& out) {
 std::string NormalizePath(const std::string& path) {
   std::string out;
   for (char c : path) {
-    if (c == '/' ) c = '\\';
+    if (c == '/') c = '\\';
     if (c == '\\' && (out.empty() || out.back() == '\\')) continue;
     out += c;
   }
@@ -71,7 +71,7 @@ struct Value {
 };
 
 struct Key {
-  std::string path;  // as first written
+  std::string path;                                             // as first written
   std::map<std::string, std::pair<std::string, Value>> values;  // lower name -> (name, value)
 };
 

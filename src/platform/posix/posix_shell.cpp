@@ -203,14 +203,21 @@ std::string PosixShell::FolderPath(SpecialFolder folder) {
   const std::string config = Env("XDG_CONFIG_HOME", Home() + "/.config");
   const std::string data = Env("XDG_DATA_HOME", Home() + "/.local/share");
   switch (folder) {
-    case SpecialFolder::LocalAppData: return Slash(data);
-    case SpecialFolder::ProgramFiles: return "/opt/";
-    case SpecialFolder::StartMenuUser: return data + "/applications/";
-    case SpecialFolder::StartMenuAllUsers: return "/usr/share/applications/";
+    case SpecialFolder::LocalAppData:
+      return Slash(data);
+    case SpecialFolder::ProgramFiles:
+      return "/opt/";
+    case SpecialFolder::StartMenuUser:
+      return data + "/applications/";
+    case SpecialFolder::StartMenuAllUsers:
+      return "/usr/share/applications/";
     case SpecialFolder::Desktop:
-    case SpecialFolder::DesktopDirectory: return DesktopFolder();
-    case SpecialFolder::AutostartUser: return config + "/autostart/";
-    case SpecialFolder::AutostartAllUsers: return "/etc/xdg/autostart/";
+    case SpecialFolder::DesktopDirectory:
+      return DesktopFolder();
+    case SpecialFolder::AutostartUser:
+      return config + "/autostart/";
+    case SpecialFolder::AutostartAllUsers:
+      return "/etc/xdg/autostart/";
   }
   return {};
 }
@@ -260,11 +267,10 @@ bool PosixShell::OpenDocument(const std::string& pathOrUrl) {
 bool PosixShell::StartProgram(const std::string& path) { return SpawnDetached({path}); }
 
 bool PosixShell::ShowInFileManager(const std::string& path) {
-  const bool shown = SpawnDetached({"dbus-send", "--session", "--type=method_call",
-                                    "--dest=org.freedesktop.FileManager1",
-                                    "/org/freedesktop/FileManager1",
-                                    "org.freedesktop.FileManager1.ShowItems",
-                                    "array:string:file://" + path, "string:"});
+  const bool shown = SpawnDetached(
+      {"dbus-send", "--session", "--type=method_call", "--dest=org.freedesktop.FileManager1",
+       "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1.ShowItems",
+       "array:string:file://" + path, "string:"});
   if (shown) return true;
   return OpenDocument(path.substr(0, path.rfind('/') + 1));
 }

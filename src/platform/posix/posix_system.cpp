@@ -40,8 +40,7 @@ PosixSingleInstance::PosixSingleInstance(std::string folder) : folder_(std::move
 
 bool PosixSingleInstance::CreateLock(const std::string& name) {
   if (held_.count(name)) return false;
-  const std::string path =
-      folder_ + SafeName(name) + "-" + std::to_string(::getuid()) + ".lock";
+  const std::string path = folder_ + SafeName(name) + "-" + std::to_string(::getuid()) + ".lock";
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -14,19 +14,18 @@ namespace {
 
 std::string LoginLine(const TRecComputerRun& run, const TRecComputerRun& login,
                       const LocaleInfo& locale) {
-  const std::vector<std::string> fields = {
-      std::to_string(run.rRunID),
-      DateTimeToString(run.rStartDateTime, locale),
-      DateTimeToString(run.rEndDateTime, locale),
-      login.rClosedOk ? "False" : "True",
-      login.rUserName,
-      login.rDomain,
-      DateTimeToString(login.rStartDateTime, locale),
-      DateTimeToString(login.rEndDateTime, locale),
-      std::to_string(login.rUptimeSeconds),
-      std::to_string(login.rActiveSeconds),
-      std::to_string(login.rIdleSeconds),
-      std::to_string(login.rLockedSeconds)};
+  const std::vector<std::string> fields = {std::to_string(run.rRunID),
+                                           DateTimeToString(run.rStartDateTime, locale),
+                                           DateTimeToString(run.rEndDateTime, locale),
+                                           login.rClosedOk ? "False" : "True",
+                                           login.rUserName,
+                                           login.rDomain,
+                                           DateTimeToString(login.rStartDateTime, locale),
+                                           DateTimeToString(login.rEndDateTime, locale),
+                                           std::to_string(login.rUptimeSeconds),
+                                           std::to_string(login.rActiveSeconds),
+                                           std::to_string(login.rIdleSeconds),
+                                           std::to_string(login.rLockedSeconds)};
   std::string line;
   for (const std::string& field : fields) line += "\"" + field + "\"\t";
   return line;
@@ -50,7 +49,8 @@ std::string HtmlRow(const TRecComputerRun& record, const LocaleInfo& locale, Dat
 std::string LoginCsvText(const LoginTree& tree, const LocaleInfo& locale) {
   std::string text = kLoginCsvHeader;
   for (const LoginTreeRun& run : tree.Runs())
-    for (const TRecComputerRun* login : run.logins) text += "\r\n" + LoginLine(*run.run, *login, locale);
+    for (const TRecComputerRun* login : run.logins)
+      text += "\r\n" + LoginLine(*run.run, *login, locale);
   return text;
 }
 
@@ -64,8 +64,9 @@ std::string LoginHtmlDocument(const LoginTree& tree, const std::string& gStrComp
       "<!DOCTYPE HTML><html><head><title>Brenvik Login History Report</title></head><body>";
   html += gStrCompLogins;
   html += chartSvg;
-  html += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><caption>Brenvik Login "
-          "History Report</caption><tr>";
+  html +=
+      "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><caption>Brenvik Login "
+      "History Report</caption><tr>";
   for (const std::string& caption : LoginTreeCaptions()) html += "<th>" + caption + "</th>";
   html += "</tr>";
   for (const LoginTreeRun& run : tree.Runs()) {

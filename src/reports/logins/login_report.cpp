@@ -36,9 +36,9 @@ DateTime PickedMoment(DateTime date, DateTime time) {
 }
 
 struct Bounds {
-  bool dateMode = false;    // the time filter is on with a range or a period
-  bool useAfter = false;    // a period, or a range with "After:"
-  bool useBefore = false;   // a period, or a range with "Before:"
+  bool dateMode = false;   // the time filter is on with a range or a period
+  bool useAfter = false;   // a period, or a range with "After:"
+  bool useBefore = false;  // a period, or a range with "Before:"
   DateTime after = 0;
   DateTime before = 0;
 };
@@ -120,15 +120,16 @@ void WriteCounts(Summary& out, const LoginReportResult& r, const std::string& la
              "Computer crashed: <b>" + crashed + "</b> times </br>";
   if (r.perUser.size() > 1) {
     for (const auto& e : r.perUser) {
-      const std::string tail = "  logged in: " + std::to_string(e->rItemCount) +
-                               " times, active: " + d(e->rActiveSec);
+      const std::string tail =
+          "  logged in: " + std::to_string(e->rItemCount) + " times, active: " + d(e->rActiveSec);
       out.plain += "\r\n" + e->rString + tail;
       out.html += "</br>" + HtmlEscape(e->rString) + tail;
     }
   } else if (r.perUser.size() == 1 && !lastKey.empty()) {
     const std::string count = std::to_string(r.perUser.front()->rItemCount);
     out.plain = "Report about: " + lastKey + "\r\nComputer was run: " + runs +
-                " times\r\nComputer crashed: " + crashed + " times\r\nLogged in: " + count + " times";
+                " times\r\nComputer crashed: " + crashed + " times\r\nLogged in: " + count +
+                " times";
     out.html = "<p class=\"default\">Report about: <b>" + HtmlEscape(lastKey) +
                "</b></br>Computer was run: <b>" + runs + "</b> times </br>" +
                "Computer crashed: <b>" + crashed + "</b> times </br>Logged in: <b>" + count +

@@ -20,18 +20,18 @@ namespace brenvik {
 enum class LoginRunsMode { RunNumbers, Period, DateRange };
 
 struct LoginReportSettings {
-  bool runsFilterEnabled = false;            // FilterCheckBoxRuns
+  bool runsFilterEnabled = false;  // FilterCheckBoxRuns
   LoginRunsMode mode = LoginRunsMode::DateRange;
-  std::string runNumbers;                    // edComputerRuns
-  int periodIndex = 3;                       // cmbbRunPeriod
-  bool afterTicked = false;                  // chComputerRunAfter
-  DateTime afterDate = NullDate;             // dateTimePickCompRunAfter (date part)
-  DateTime afterTime = 0.0;                  // tmEdCompRunAfter (time of day)
-  bool beforeTicked = false;                 // chComputerRunBefore
+  std::string runNumbers;         // edComputerRuns
+  int periodIndex = 3;            // cmbbRunPeriod
+  bool afterTicked = false;       // chComputerRunAfter
+  DateTime afterDate = NullDate;  // dateTimePickCompRunAfter (date part)
+  DateTime afterTime = 0.0;       // tmEdCompRunAfter (time of day)
+  bool beforeTicked = false;      // chComputerRunBefore
   DateTime beforeDate = NullDate;
   DateTime beforeTime = 86399.0 / 86400.0;
-  bool usersFilterEnabled = false;           // FilterCheckBoxRunUsers
-  PickList users;                            // lvLoginUsers with CheckBoxLoginUser
+  bool usersFilterEnabled = false;  // FilterCheckBoxRunUsers
+  PickList users;                   // lvLoginUsers with CheckBoxLoginUser
 };
 
 // The run IDs named by a run-number text ("1,2,3", "1-3", "2;4"), counted
@@ -83,11 +83,11 @@ LoginReportResult BuildLoginReport(TArrRecComputerRun& runs, const LoginReportSe
 
 // Which login filter controls are enabled, and the captions that follow.
 struct LoginFilterControls {
-  bool runsControls = false;   // the three radios (all controls of the filter)
-  bool rangeControls = false;  // After/Before boxes and their four pickers
-  bool periodCombo = false;    // cmbbRunPeriod
-  bool runNumbersEdit = false; // edComputerRuns
-  bool userList = false;       // CheckBoxLoginUser, lvLoginUsers
+  bool runsControls = false;    // the three radios (all controls of the filter)
+  bool rangeControls = false;   // After/Before boxes and their four pickers
+  bool periodCombo = false;     // cmbbRunPeriod
+  bool runNumbersEdit = false;  // edComputerRuns
+  bool userList = false;        // CheckBoxLoginUser, lvLoginUsers
   std::string runsCaption;
   std::string usersCaption;
   std::string timeTabCaption;  // tab 1

@@ -92,25 +92,38 @@ std::string LoginCellText(const TRecComputerRun& r, int column, bool staticText,
   if (staticText) return column == 0 && r.rLoginActive ? "(Logged on)" : "";
   const auto seconds = [&](std::int64_t s) { return SecondsToUptimeHint(s, now, true); };
   switch (column) {
-    case 0: return UserDisplayName(r.rUserName, r.rDomain);
-    case 1: return DateTimeToString(r.rStartDateTime, locale);
-    case 2: return GetUptimeHint(r.rStartDateTime, r.rEndDateTime, true);
-    case 3: return seconds(r.rActiveSeconds);
-    case 4: return seconds(r.rIdleSeconds);
-    case 5: return seconds(r.rLockedSeconds);
-    default: return {};
+    case 0:
+      return UserDisplayName(r.rUserName, r.rDomain);
+    case 1:
+      return DateTimeToString(r.rStartDateTime, locale);
+    case 2:
+      return GetUptimeHint(r.rStartDateTime, r.rEndDateTime, true);
+    case 3:
+      return seconds(r.rActiveSeconds);
+    case 4:
+      return seconds(r.rIdleSeconds);
+    case 5:
+      return seconds(r.rLockedSeconds);
+    default:
+      return {};
   }
 }
 
 std::string LoginCellHint(const TRecComputerRun& r, int column) {
   if (r.Level == 0) return {};
   switch (column) {
-    case 1: return "Date and time of login";
-    case 2: return "Duration of login session [y m d h:m:s]";
-    case 3: return "Active time (time session was active, not idle) [y m d h:m:s]";
-    case 4: return "Idle time (time session was active, and idle) [y m d h:m:s]";
-    case 5: return "Locked time (time session was not active, i.e. locked) [y m d h:m:s]";
-    default: return {};
+    case 1:
+      return "Date and time of login";
+    case 2:
+      return "Duration of login session [y m d h:m:s]";
+    case 3:
+      return "Active time (time session was active, not idle) [y m d h:m:s]";
+    case 4:
+      return "Idle time (time session was active, and idle) [y m d h:m:s]";
+    case 5:
+      return "Locked time (time session was not active, i.e. locked) [y m d h:m:s]";
+    default:
+      return {};
   }
 }
 
@@ -130,12 +143,18 @@ int CompareLoginNodes(const TRecComputerRun& a, const TRecComputerRun& b, int co
       const std::string nameB = b.rUserName + b.rDomain;
       return sign(textOrder ? textOrder(nameA, nameB) : nameA.compare(nameB));
     }
-    case 1: return CompareMoments(a.rStartDateTime, b.rStartDateTime);
-    case 2: return sign(std::int64_t{a.rUptimeSeconds} - b.rUptimeSeconds);
-    case 3: return sign(std::int64_t{a.rActiveSeconds} - b.rActiveSeconds);
-    case 4: return sign(std::int64_t{a.rIdleSeconds} - b.rIdleSeconds);
-    case 5: return sign(std::int64_t{a.rLockedSeconds} - b.rLockedSeconds);
-    default: return 0;
+    case 1:
+      return CompareMoments(a.rStartDateTime, b.rStartDateTime);
+    case 2:
+      return sign(std::int64_t{a.rUptimeSeconds} - b.rUptimeSeconds);
+    case 3:
+      return sign(std::int64_t{a.rActiveSeconds} - b.rActiveSeconds);
+    case 4:
+      return sign(std::int64_t{a.rIdleSeconds} - b.rIdleSeconds);
+    case 5:
+      return sign(std::int64_t{a.rLockedSeconds} - b.rLockedSeconds);
+    default:
+      return 0;
   }
 }
 

@@ -68,8 +68,8 @@ void PickList::InsertAtTop(PickRow row) { rows_.insert(rows_.begin(), std::move(
 void PickList::Append(PickRow row) { rows_.push_back(std::move(row)); }
 
 bool PickList::RemoveFirstWithKey(const std::string& key) {
-  auto it = std::find_if(rows_.begin(), rows_.end(),
-                         [&](const PickRow& row) { return row.key == key; });
+  auto it =
+      std::find_if(rows_.begin(), rows_.end(), [&](const PickRow& row) { return row.key == key; });
   if (it == rows_.end()) return false;
   rows_.erase(it);
   return true;
@@ -136,7 +136,8 @@ void RemoveProgramFromListValues(PickList& list, ProgramDirectory& programs,
                                  const std::vector<std::string>& historyPaths) {
   list.RemoveFirstWithKey(path);
   bool hasHistory = false;
-  for (const std::string& known : historyPaths) hasHistory = hasHistory || SamePathIgnoringCase(known, path);
+  for (const std::string& known : historyPaths)
+    hasHistory = hasHistory || SamePathIgnoringCase(known, path);
   const TRecProgramme* cached = programs.FindCached(path);
   if (hasHistory && cached != nullptr) list.Append(RowOf(*cached, kStatusHistory));
 }

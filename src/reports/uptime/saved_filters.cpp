@@ -133,9 +133,10 @@ std::string FilterStore::SaveFilter(int type, const UptimeFilterSettings& settin
 // A bound of the date range: taken from the file only while its box is
 // ticked and each text can be read; otherwise today and the start or end of
 // the day.
-void FilterStore::LoadBound(const IniFile& ini, const std::string& name, bool after,
-                            DateTime& date, DateTime& time) const {
-  const bool ticked = ini.ReadBool(name, after ? "chkbHistEventAfter" : "chkbHistEventBefore", false);
+void FilterStore::LoadBound(const IniFile& ini, const std::string& name, bool after, DateTime& date,
+                            DateTime& time) const {
+  const bool ticked =
+      ini.ReadBool(name, after ? "chkbHistEventAfter" : "chkbHistEventBefore", false);
   std::optional<DateTime> storedDate;
   std::optional<DateTime> storedTime;
   if (ticked) {
@@ -264,8 +265,10 @@ FilterDescription FilterStore::SelectFilter(const std::string& name, int number,
   const std::string stamp = locale_.longDayNames[static_cast<std::size_t>(DayOfWeek(now) - 1)] +
                             ", " + DateTimeToString(now, locale_);
   Line(d.plain, 0, "\r\nReport created: " + stamp);
-  if (!simpleForm) d.html += "</br><b>Report created:</b> " + stamp;
-  else d.html.clear();
+  if (!simpleForm)
+    d.html += "</br><b>Report created:</b> " + stamp;
+  else
+    d.html.clear();
   return d;
 }
 
@@ -326,19 +329,25 @@ FilterChoice ChooseFilterToApply(const FilterLists& lists, int lastUsedSelected,
   return choice;
 }
 
-bool RenameLastUsedFilter(FilterStore& store, const std::string& oldName,
-                          const std::function<std::optional<std::string>(const std::string&)>& askName,
-                          const std::function<void(const std::string&)>& showMessage) {
+bool RenameLastUsedFilter(
+    FilterStore& store, const std::string& oldName,
+    const std::function<std::optional<std::string>(const std::string&)>& askName,
+    const std::function<void(const std::string&)>& showMessage) {
   std::string text = oldName;
   for (;;) {
     const std::optional<std::string> entered = askName(text);
     if (!entered) return false;
     text = *entered;
     switch (store.MoveToSaved(oldName, text)) {
-      case MoveFilterResult::Moved: return true;
-      case MoveFilterResult::NoSuchFilter: return false;
-      case MoveFilterResult::NameInUse: showMessage(NameInUseMessage(text)); break;
-      case MoveFilterResult::EmptyName: break;
+      case MoveFilterResult::Moved:
+        return true;
+      case MoveFilterResult::NoSuchFilter:
+        return false;
+      case MoveFilterResult::NameInUse:
+        showMessage(NameInUseMessage(text));
+        break;
+      case MoveFilterResult::EmptyName:
+        break;
     }
   }
 }

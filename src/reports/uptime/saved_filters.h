@@ -106,8 +106,7 @@ struct FilterChoice {
   int number = 0;
   std::string name;
 };
-FilterChoice ChooseFilterToApply(const FilterLists& lists, int lastUsedSelected,
-                                 int savedSelected);
+FilterChoice ChooseFilterToApply(const FilterLists& lists, int lastUsedSelected, int savedSelected);
 
 // The save button's dialog round: askName shows the name dialog with the
 // text given (the old name first, then what the user left in it) and returns
@@ -115,9 +114,10 @@ FilterChoice ChooseFilterToApply(const FilterLists& lists, int lastUsedSelected,
 // another saved filter (letter case ignored) is reported through showMessage
 // and the dialog comes back. An empty name also brings the dialog back.
 // True when the filter was moved.
-bool RenameLastUsedFilter(FilterStore& store, const std::string& oldName,
-                          const std::function<std::optional<std::string>(const std::string&)>& askName,
-                          const std::function<void(const std::string&)>& showMessage);
+bool RenameLastUsedFilter(
+    FilterStore& store, const std::string& oldName,
+    const std::function<std::optional<std::string>(const std::string&)>& askName,
+    const std::function<void(const std::string&)>& showMessage);
 
 std::string NameInUseMessage(const std::string& name);
 std::string DeleteFilterQuestion(const std::string& name);

@@ -45,21 +45,28 @@ std::string Quoted(const std::string& text) {
   return out + "\"";
 }
 
-std::string CsvValue(const Cursor& row, const std::optional<FieldId>& id, const LocaleInfo& locale) {
+std::string CsvValue(const Cursor& row, const std::optional<FieldId>& id,
+                     const LocaleInfo& locale) {
   if (!id || row.IsNull(*id)) return {};
   switch (row.Fields()[static_cast<std::size_t>(id->index)].type) {
-    case FieldType::DateTime: return Quoted(DateTimeToString(row.AsDateTime(*id), locale));
-    case FieldType::Boolean: return Quoted(row.AsBoolean(*id) ? "True" : "False");
+    case FieldType::DateTime:
+      return Quoted(DateTimeToString(row.AsDateTime(*id), locale));
+    case FieldType::Boolean:
+      return Quoted(row.AsBoolean(*id) ? "True" : "False");
     case FieldType::Integer:
-    case FieldType::Largeint: return Quoted(std::to_string(row.AsLargeint(*id)));
+    case FieldType::Largeint:
+      return Quoted(std::to_string(row.AsLargeint(*id)));
     case FieldType::Text:
-    case FieldType::Calculated: return Quoted(row.AsText(*id));
+    case FieldType::Calculated:
+      return Quoted(row.AsText(*id));
   }
   return {};
 }
 
-constexpr const char* kHeaderCell100 = "</th><th class=\"c1\" height=\"17px\" align=\"left\" width=\"100px\">";
-constexpr const char* kHeaderCell126 = "</th><th class=\"c1\" height=\"17px\" align=\"left\" width=\"126px\">";
+constexpr const char* kHeaderCell100 =
+    "</th><th class=\"c1\" height=\"17px\" align=\"left\" width=\"100px\">";
+constexpr const char* kHeaderCell126 =
+    "</th><th class=\"c1\" height=\"17px\" align=\"left\" width=\"126px\">";
 constexpr const char* kRowCell = "</td><td class=\"normalborder\" height=\"18px\" align=\"left\">";
 
 std::string HtmlHead(const std::string& gStrCompUptime, const std::string& chartSvg) {
@@ -69,10 +76,12 @@ std::string HtmlHead(const std::string& gStrCompUptime, const std::string& chart
   html += ".default{font: 8pt \"Tahoma\";color:#000000;}";
   html += ".header{font: 8pt \"Tahoma\";color:#000000;}";
   html += ".noborder{border-style:none;padding-left:4px;padding-right:4px;}";
-  html += ".normalborder {border-top:none; border-left:none; vertical-align:top;border-right:1 "
-          "dotted;border-bottom:none;padding-left:4px;padding-right:4px;}";
-  html += "table.c4 {background-color: #FFFFFF} td.c3{font: bold 8pt}tr.c2 "
-          "{padding-left:4px;padding-right:4px;}th.c1 {background-color: #ECE9D8}";
+  html +=
+      ".normalborder {border-top:none; border-left:none; vertical-align:top;border-right:1 "
+      "dotted;border-bottom:none;padding-left:4px;padding-right:4px;}";
+  html +=
+      "table.c4 {background-color: #FFFFFF} td.c3{font: bold 8pt}tr.c2 "
+      "{padding-left:4px;padding-right:4px;}th.c1 {background-color: #ECE9D8}";
   html += "</style></head><body>";
   html += gStrCompUptime;
   html += chartSvg;
@@ -80,7 +89,8 @@ std::string HtmlHead(const std::string& gStrCompUptime, const std::string& chart
   html += "Brenvik";
   html += " Uptime History Report";
   html += "\" border=\"1\" frame=\"box\" cellspacing=\"0\" cellpadding=\"4\">";
-  html += "<tr class=\"header c2\"><th class=\"c1\" height=\"17px\" align=\"left\" width=\"100px\">";
+  html +=
+      "<tr class=\"header c2\"><th class=\"c1\" height=\"17px\" align=\"left\" width=\"100px\">";
   html += "Computer user";
   for (const char* title : {"Programm title", "Start date and time", "Total uptime", "Active"})
     html += std::string(kHeaderCell100) + title;
@@ -90,7 +100,9 @@ std::string HtmlHead(const std::string& gStrCompUptime, const std::string& chart
 }
 
 std::string HtmlRow(const Cursor& row, DateTime now, const LocaleInfo& locale) {
-  const auto duration = [&](FieldId id) { return SecondsToUptimeHint(row.AsLargeint(id), now, true); };
+  const auto duration = [&](FieldId id) {
+    return SecondsToUptimeHint(row.AsLargeint(id), now, true);
+  };
   const std::vector<std::string> cells = {
       HtmlEscape(row.AsText(history::kComputerUser)),
       HtmlEscape(row.AsText(history::kRecProgramTitle)),
@@ -99,7 +111,8 @@ std::string HtmlRow(const Cursor& row, DateTime now, const LocaleInfo& locale) {
       duration(history::kActiveSeconds),
       duration(history::kIdleSeconds),
       row.AsBoolean(history::kClosedOk) ? "No" : "Yes"};
-  std::string html = "<tr class=\"default\"><td class=\"normalborder\" height=\"18px\" align=\"left\">";
+  std::string html =
+      "<tr class=\"default\"><td class=\"normalborder\" height=\"18px\" align=\"left\">";
   for (std::size_t i = 0; i < cells.size(); ++i) html += (i == 0 ? "" : kRowCell) + cells[i];
   return html + "</td></tr>";
 }
@@ -125,9 +138,9 @@ std::vector<GridColumn> DefaultHistoryColumns() {
 }
 
 std::vector<GridColumn> WithExportColumns(std::vector<GridColumn> layout) {
-  static const std::vector<std::string> forced = {"cdsHistoryDateTimeEnd", "cdsHistoryUptimeSeconds",
-                                                  "cdsHistoryIdleSeconds", "cdsHistoryActiveSeconds",
-                                                  "cdsHistoryClosedOk"};
+  static const std::vector<std::string> forced = {
+      "cdsHistoryDateTimeEnd", "cdsHistoryUptimeSeconds", "cdsHistoryIdleSeconds",
+      "cdsHistoryActiveSeconds", "cdsHistoryClosedOk"};
   for (GridColumn& column : layout) {
     for (const std::string& field : forced)
       if (EqualsIgnoreCase(column.field, field)) column.visible = true;

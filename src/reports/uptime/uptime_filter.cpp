@@ -35,7 +35,8 @@ ListCounts Count(const PickList& list) {
 std::string ListGroup(const PickList& list, const std::string& field) {
   const ListCounts counts = Count(list);
   if (counts.Unrestricted()) return {};
-  if (counts.Exclusion()) return "(" + JoinedList(list.UntickedKeys(), " and " + field + " <>") + ")";
+  if (counts.Exclusion())
+    return "(" + JoinedList(list.UntickedKeys(), " and " + field + " <>") + ")";
   return "(" + JoinedList(list.TickedKeys(), " or " + field + " =") + ")";
 }
 
@@ -51,7 +52,8 @@ std::string SourceTerm(const UptimeFilterSettings& s, bool& requiresPrograms) {
   if (counts.Unrestricted() || counts.Exclusion()) {
     requiresPrograms = true;
     const std::string group = ListGroup(s.programs, "cdsHistoryExePath");
-    return group.empty() ? "cdsHistoryIsWindows = false" : "cdsHistoryIsWindows = false and " + group;
+    return group.empty() ? "cdsHistoryIsWindows = false"
+                         : "cdsHistoryIsWindows = false and " + group;
   }
   return ListGroup(s.programs, "cdsHistoryExePath");
 }
@@ -90,7 +92,9 @@ bool DropEmptyDateRange(UptimeFilterSettings& settings) {
   return true;
 }
 
-std::string FilterBoxCaption(bool enabled) { return enabled ? "Filter enabled" : "Filter disabled"; }
+std::string FilterBoxCaption(bool enabled) {
+  return enabled ? "Filter enabled" : "Filter disabled";
+}
 
 UptimeFilterControls GetUptimeFilterControls(const UptimeFilterSettings& s) {
   UptimeFilterControls c;

@@ -20,8 +20,8 @@ std::string SpanText(const Cursor& row, std::optional<FieldId> secondsField) {
   const FieldId endField = secondsField ? *secondsField : history::kDateTimeEnd;
   if (row.IsNull(history::kDateTimeStart) || row.IsNull(endField)) return {};
   const DateTime start = row.AsDateTime(history::kDateTimeStart);
-  const DateTime end =
-      secondsField ? AddSeconds(start, row.AsLargeint(*secondsField)) : row.AsDateTime(history::kDateTimeEnd);
+  const DateTime end = secondsField ? AddSeconds(start, row.AsLargeint(*secondsField))
+                                    : row.AsDateTime(history::kDateTimeEnd);
   return GetUptimeHint(start, end, true);
 }
 
@@ -48,7 +48,9 @@ UptimeSummary ShowSummary(Cursor& report, const std::string& filtersPlain,
                           const std::string& filtersHtml, DateTime now) {
   const SummaryTotals totals = LoadSummary(report);
   const std::int64_t crashed = totals.recCount - totals.closedOk;
-  const auto compact = [now](std::int64_t seconds) { return SecondsToUptimeHint(seconds, now, true); };
+  const auto compact = [now](std::int64_t seconds) {
+    return SecondsToUptimeHint(seconds, now, true);
+  };
   const std::string entries = "Uptime entries: " + std::to_string(totals.recCount);
   const std::string crashes = "Crashed: " + std::to_string(crashed) + " times";
   const std::string uptime = "Total uptime: " + compact(totals.runningSec);

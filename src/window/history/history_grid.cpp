@@ -201,7 +201,8 @@ void HistoryGridView::SelectRecNos(std::set<std::size_t> recNos) {
   if (selection_.Selected().empty()) return;
   const int row = static_cast<int>(*selection_.Selected().begin()) - 1;
   if (row >= model_->rowCount()) return;
-  const QModelIndex index = model_->index(row, currentIndex().isValid() ? currentIndex().column() : 0);
+  const QModelIndex index =
+      model_->index(row, currentIndex().isValid() ? currentIndex().column() : 0);
   selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
   scrollTo(index);
 }

@@ -20,8 +20,6 @@ inline QTime ToQTime(DateTime value) {
 inline DateTime FromQDate(const QDate& date) {
   return static_cast<DateTime>(QDate(1899, 12, 30).daysTo(date));
 }
-inline DateTime FromQTime(const QTime& time) {
-  return QTime(0, 0).secsTo(time) / 86400.0;
-}
+inline DateTime FromQTime(const QTime& time) { return QTime(0, 0).secsTo(time) / 86400.0; }
 
 }  // namespace brenvik

@@ -21,8 +21,8 @@
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_service_pipe.h"
 #include "platform/posix/posix_system.h"
-#include "support/sanitizers.h"
 #include "support/posix/fake_service.h"
+#include "support/sanitizers.h"
 
 namespace brenvik {
 namespace {

@@ -1,9 +1,10 @@
 // The System log of the POSIX backend where there is no accounting file: the
 // journal's list of boots.
+#include "platform/posix/posix_event_log.h"
+
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
-#include "platform/posix/posix_event_log.h"
 #include "records/date_time.h"
 #include "support/temp_dir.h"
 
@@ -14,7 +15,8 @@ namespace {
 constexpr const char* kBoots =
     "IDX BOOT ID                          FIRST ENTRY                 LAST ENTRY\n"
     " -1 8d3f0c2a9b7e4f1d a5c6 Tue 2013-04-30 06:00:05 UTC Tue 2013-04-30 09:59:58 UTC\n"
-    "  0 1b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 10:02:00 UTC\xE2\x80\x94Tue 2013-04-30 12:00:00 UTC\n"
+    "  0 1b2c3d4e5f60718293a4b5c6d7e8f901 Tue 2013-04-30 10:02:00 UTC\xE2\x80\x94Tue 2013-04-30 "
+    "12:00:00 UTC\n"
     "-- No entries --\n";
 
 TEST(PosixEventLog, EachBootOfTheJournalIsAStartAndAnotherEventAtItsLastEntry) {

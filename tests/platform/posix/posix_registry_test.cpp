@@ -25,7 +25,8 @@ TEST_F(PosixRegistryTest, TypedValuesSurviveAcrossInstances) {
   key->WriteBool("WindowsImportExecuted", true);
 
   PosixRegistry again(dir.path() + "user", dir.path() + "machine");
-  auto reopened = again.OpenKey(RegistryRoot::CurrentUser, "\\software\\TAVERON\\Brenvik\\1.0", false);
+  auto reopened =
+      again.OpenKey(RegistryRoot::CurrentUser, "\\software\\TAVERON\\Brenvik\\1.0", false);
   ASSERT_TRUE(reopened);
   EXPECT_EQ(reopened->ReadString("folderdatapath"), "/home/j\xC3\xBCrgen/data=1%\r\nx/");
   EXPECT_EQ(reopened->ReadInteger("Width"), -800);

@@ -29,7 +29,7 @@ TEST(PosixServicePipe, DeliversTheExactBytesOfCommandsTwoAndThree) {
   EXPECT_TRUE(SendServiceCommand(pipe, dir.path(), kCommandHandOverLines, ""));
   EXPECT_TRUE(SendServiceCommand(pipe, dir.path(), kCommandReloadWatchedPrograms, ""));
   EXPECT_EQ(service.Received(), (std::vector<std::string>{std::string("\x32\x00\x3B\x00", 4),
-                                                           std::string("\x33\x00\x3B\x00", 4)}));
+                                                          std::string("\x33\x00\x3B\x00", 4)}));
 }
 
 TEST(PosixServicePipe, TheServiceWritesItsHandOverFileOnCommandTwo) {
@@ -39,7 +39,8 @@ TEST(PosixServicePipe, TheServiceWritesItsHandOverFileOnCommandTwo) {
   PosixServicePipe pipe;
   ASSERT_TRUE(SendServiceCommand(pipe, dir.path(), kCommandHandOverLines, ""));
   EXPECT_EQ(ReadTextFile(dir.File("CopyForMonitor.dat")),
-            "\xEF\xBB\xBF" "2013-04-30 17:05:09;7200;PC1|ann;3;C:\\x.exe;4242");
+            "\xEF\xBB\xBF"
+            "2013-04-30 17:05:09;7200;PC1|ann;3;C:\\x.exe;4242");
 }
 
 TEST(PosixServicePipe, NothingListeningIsFalseAtOnce) {

@@ -1,3 +1,5 @@
+#include "platform/posix/posix_system.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,7 +15,6 @@
 #include "platform/posix/posix_locale.h"
 #include "platform/posix/posix_service_pipe.h"
 #include "platform/posix/posix_shell.h"
-#include "platform/posix/posix_system.h"
 #include "records/time_arithmetic.h"
 #include "support/temp_dir.h"
 
@@ -94,9 +95,9 @@ TEST(PosixShell, FindsTheProgramOfALauncher) {
   EXPECT_EQ(ExecProgram("\"/opt/My App/app\" %f", ""), "/opt/My App/app");
   EXPECT_EQ(ExecProgram("env GDK_BACKEND=x11 A=\"b c\" tool %U", dir.path()), dir.File("tool"));
   EXPECT_EQ(ExecProgram("/usr/bin/env -u X BAMF=1 /snap/bin/code --new", ""), "/snap/bin/code");
-  dir.Write("app.desktop",
-            "[Desktop Entry]\nName=App\nExec=" + dir.File("tool") + " %U\nComment=Does things\n"
-            "[Desktop Action x]\nExec=other\n");
+  dir.Write("app.desktop", "[Desktop Entry]\nName=App\nExec=" + dir.File("tool") +
+                               " %U\nComment=Does things\n"
+                               "[Desktop Action x]\nExec=other\n");
   PosixShell shell;
   const auto target = shell.ResolveShortcut(dir.File("app.desktop"));
   ASSERT_TRUE(target);
@@ -135,7 +136,7 @@ TEST(PosixEventLog, BootAndShutdownRecordsOfTheAccountingFile) {
     entry.ut_tv.tv_sec = seconds;
     bytes.append(reinterpret_cast<const char*>(&entry), sizeof entry);
   };
-  add(BOOT_TIME, "reboot", 1367341509);     // 2013-04-30 17:05:09 UTC
+  add(BOOT_TIME, "reboot", 1367341509);  // 2013-04-30 17:05:09 UTC
   add(USER_PROCESS, "ann", 1367341600);
   add(RUN_LVL, "shutdown", 1367345109);
   dir.Write("wtmp", bytes);

@@ -2,17 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include "records/time_arithmetic.h"
 #include "reports/date_ranges.h"
 #include "reports/logins/login_export.h"
-#include "records/time_arithmetic.h"
 
 namespace brenvik {
 namespace {
 
 const DateTime kMay1 = 41395;  // a Wednesday
-DateTime At(int day, int hour, int minute = 0) { return kMay1 + day + hour / 24.0 + minute / 1440.0; }
+DateTime At(int day, int hour, int minute = 0) {
+  return kMay1 + day + hour / 24.0 + minute / 1440.0;
+}
 
-TRecComputerRun& AddRun(TArrRecComputerRun& runs, DateTime start, DateTime end, bool closedOk = true) {
+TRecComputerRun& AddRun(TArrRecComputerRun& runs, DateTime start, DateTime end,
+                        bool closedOk = true) {
   auto run = std::make_unique<TRecComputerRun>();
   run->rRunID = static_cast<std::int32_t>(runs.size()) + 1;
   run->rStartDateTime = start;
@@ -89,7 +92,7 @@ TEST(ParseRunNumbers, ListsRangesAndSeparators) {
   EXPECT_EQ(ParseRunNumbers("1-12", 20).front(), 9);
   EXPECT_EQ(ParseRunNumbers("x,5a,-3,", 20), std::vector<std::int32_t>{16});
   EXPECT_EQ(ParseRunNumbers("7", 3), std::vector<std::int32_t>{-3});  // listed, selects nothing
-  EXPECT_EQ(ParseRunNumbers("1-999999999", 4).size(), 4u);  // cut at the first run
+  EXPECT_EQ(ParseRunNumbers("1-999999999", 4).size(), 4u);            // cut at the first run
   // A small range past the first run lists its numbers, as a single one does.
   EXPECT_EQ(ParseRunNumbers("6-9", 7), (std::vector<std::int32_t>{-1, 0, 1, 2}));
   EXPECT_EQ(ParseRunNumbers("5-1004", 4).size(), 1000u);
@@ -114,7 +117,7 @@ TEST_F(LoginReport, LocateRunFindsTheRunOrTheNextOne) {
   EXPECT_EQ(LocateRun(runs_, At(0, 12, 30)), 1);  // in a gap: the next run
   EXPECT_EQ(LocateRun(runs_, At(0, 18)), 1);      // the end belongs to the run
   EXPECT_EQ(LocateRun(runs_, At(1, 10)), 3);
-  EXPECT_EQ(LocateRun(runs_, At(5, 0)), 3);       // after the last start
+  EXPECT_EQ(LocateRun(runs_, At(5, 0)), 3);  // after the last start
   EXPECT_EQ(LocateRun(TArrRecComputerRun{}, At(0, 0)), 0);
 }
 
@@ -149,7 +152,8 @@ TEST_F(LoginReport, OneUserGivesAReportAbout) {
             "Active: \t\t01:00:00\r\nActive, but Idle: \t00:00:00\r\nLocked: \t\t00:30:00"
             "\r\n\r\n____Filters used in report____\r\n   *Computer User Filter\r\n      bob [PC1]"
             "\r\n\r\nReport created: Friday, 2013-05-03 10:00:00");
-  EXPECT_TRUE(r.html.starts_with("<p class=\"default\">Report about: <b>bob [PC1]</b></br>Computer"));
+  EXPECT_TRUE(
+      r.html.starts_with("<p class=\"default\">Report about: <b>bob [PC1]</b></br>Computer"));
 }
 
 TEST_F(LoginReport, AllOrNoUsersTickedMeansNoUserFilter) {
@@ -168,8 +172,9 @@ TEST_F(LoginReport, RunNumbersSelectRunsCountingBackFromTheLast) {
   settings_.runNumbers = "2-4";  // runs 3, 2, 1; run 3 has no logins
   const LoginReportResult r = Build();
   EXPECT_EQ(Shown(), (std::vector<std::string>{"1: ann bob", "2: ann"}));
-  EXPECT_NE(r.plain.find("\r\n\r\n____Filters used in report____\r\n   *Last Runs: 2, 3, 4\r\n\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      r.plain.find("\r\n\r\n____Filters used in report____\r\n   *Last Runs: 2, 3, 4\r\n\r\n"),
+      std::string::npos);
 }
 
 TEST_F(LoginReport, DateRangeTestsTheLoginsOfRunsCrossingABound) {
@@ -237,7 +242,8 @@ TEST_F(LoginReport, NoMatchingRunGivesZeroCounts) {
   settings_.runNumbers = "9";
   const LoginReportResult r = Build();
   EXPECT_TRUE(tree_.Runs().empty());
-  EXPECT_TRUE(r.plain.starts_with("Computer was run: 0 times\r\nComputer crashed: 0 times\r\n\r\n"));
+  EXPECT_TRUE(
+      r.plain.starts_with("Computer was run: 0 times\r\nComputer crashed: 0 times\r\n\r\n"));
   EXPECT_NE(r.plain.find("Login duration:\t00:00:00"), std::string::npos);
 }
 
@@ -257,7 +263,7 @@ TEST_F(LoginReport, HeaderClicksSortAscendingDescendingThenNone) {
   EXPECT_EQ(tree_.SortColumn(), 5);
   tree_.HeaderClick(5, MouseButton::Left);
   EXPECT_EQ(tree_.SortColumn(), -1);
-  EXPECT_EQ(run4(), "carl ann ");  // stays as the descending sort left it
+  EXPECT_EQ(run4(), "carl ann ");             // stays as the descending sort left it
   EXPECT_EQ(tree_.Runs()[0].run->rRunID, 1);  // runs keep their order
 }
 

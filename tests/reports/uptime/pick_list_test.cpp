@@ -32,8 +32,9 @@ TEST_F(ProgramPickList, WatchedFirstThenHistoryThenTheMissingFiles) {
   programs_.Watch(viewer_);
   PickList list;
   list.RebuildPrograms(programs_.directory, {editor_, gone_, player_, viewer_});
-  EXPECT_EQ(Describe(list), (std::vector<std::string>{"viewer.exe|Tracked...|", "editor.exe|History|",
-                                                      "player.exe|History|", "gone.exe|History|"}));
+  EXPECT_EQ(Describe(list),
+            (std::vector<std::string>{"viewer.exe|Tracked...|", "editor.exe|History|",
+                                      "player.exe|History|", "gone.exe|History|"}));
   EXPECT_EQ(list.Rows()[3].key, gone_);
 }
 
@@ -43,8 +44,9 @@ TEST_F(ProgramPickList, TicksSurviveARebuildByTitle) {
   list.ClickRow(0, false);
   programs_.Watch(player_);
   list.RebuildPrograms(programs_.directory, {editor_, viewer_});
-  EXPECT_EQ(Describe(list), (std::vector<std::string>{"player.exe|Tracked...|", "editor.exe|History|x",
-                                                      "viewer.exe|History|"}));
+  EXPECT_EQ(Describe(list),
+            (std::vector<std::string>{"player.exe|Tracked...|", "editor.exe|History|x",
+                                      "viewer.exe|History|"}));
 }
 
 TEST_F(ProgramPickList, UpkeepMovesATrackedProgramToTheTopAndBack) {
@@ -52,9 +54,11 @@ TEST_F(ProgramPickList, UpkeepMovesATrackedProgramToTheTopAndBack) {
   list.RebuildPrograms(programs_.directory, {editor_, viewer_});
   programs_.Watch(viewer_);
   LoadProgramToListValues(list, programs_.directory, viewer_, true);
-  EXPECT_EQ(Describe(list), (std::vector<std::string>{"viewer.exe|Tracked...|", "editor.exe|History|"}));
+  EXPECT_EQ(Describe(list),
+            (std::vector<std::string>{"viewer.exe|Tracked...|", "editor.exe|History|"}));
   RemoveProgramFromListValues(list, programs_.directory, viewer_, {editor_, viewer_});
-  EXPECT_EQ(Describe(list), (std::vector<std::string>{"editor.exe|History|", "viewer.exe|History|"}));
+  EXPECT_EQ(Describe(list),
+            (std::vector<std::string>{"editor.exe|History|", "viewer.exe|History|"}));
   RemoveProgramFromListValues(list, programs_.directory, player_, {editor_, viewer_});
   EXPECT_EQ(list.Size(), 2u);
   RemoveProgramFromListValues(list, programs_.directory, editor_, {});

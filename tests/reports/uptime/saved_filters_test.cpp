@@ -10,10 +10,15 @@
 namespace brenvik {
 namespace {
 
-const std::vector<std::string> kPeriods = {
-    "A)  Today",         "B)  Yesterday",      "C)  Last 7 Days",
-    "D)  This Week(Mon-Sun)", "E)  Previous Week(Mon-Sun)", "F)  This Month",
-    "G)  Previous Month", "H)  This Year",      "I)  Previous Year"};
+const std::vector<std::string> kPeriods = {"A)  Today",
+                                           "B)  Yesterday",
+                                           "C)  Last 7 Days",
+                                           "D)  This Week(Mon-Sun)",
+                                           "E)  Previous Week(Mon-Sun)",
+                                           "F)  This Month",
+                                           "G)  Previous Month",
+                                           "H)  This Year",
+                                           "I)  Previous Year"};
 
 class SavedFilters : public ::testing::Test {
  protected:
@@ -190,8 +195,8 @@ TEST_F(SavedFilters, NameInUseInOtherCaseBringsTheDialogBack) {
       [&](const std::string& m) { messages.push_back(m); });
   EXPECT_TRUE(moved);
   EXPECT_EQ(shown, (std::vector<std::string>{last, "MY FILTER"}));
-  EXPECT_EQ(messages,
-            std::vector<std::string>{"Name 'MY FILTER' is already used. Please choose another name."});
+  EXPECT_EQ(messages, std::vector<std::string>{
+                          "Name 'MY FILTER' is already used. Please choose another name."});
   EXPECT_EQ(store_.Load(2).SectionNames(), (std::vector<std::string>{"My filter", "Other"}));
   EXPECT_EQ(store_.Load(2).Entries("Other").front().first, "TimeFilterAdded");
   EXPECT_EQ(store_.Load(1).SectionCount(), 0u);
@@ -277,11 +282,12 @@ TEST_F(SavedFilters, DescribesAPredefinedPeriodWithItsItemText) {
 }
 
 TEST_F(SavedFilters, DescribesARangeWithOnlyABeforeBound) {
-  WriteFileAtomic(store_.FileName(1),
-                  "[r]\nFilterCheckBoxTime=1\nchkbHistEventAfter=0\nTimeAfterDate=2013-01-01\n"
-                  "TimeAfterDateTime=2013-01-01 00:00:00\nchkbHistEventBefore=1\n"
-                  "TimeBeforeDate=2013-04-02\nTimeBeforeDateTime=2013-04-30 17:30:00\n"
-                  "FilterCheckBoxEvent=1\nrbHistEventTerminatedOk=1\nrbHistEventTerminatedCrash=0\n");
+  WriteFileAtomic(
+      store_.FileName(1),
+      "[r]\nFilterCheckBoxTime=1\nchkbHistEventAfter=0\nTimeAfterDate=2013-01-01\n"
+      "TimeAfterDateTime=2013-01-01 00:00:00\nchkbHistEventBefore=1\n"
+      "TimeBeforeDate=2013-04-02\nTimeBeforeDateTime=2013-04-30 17:30:00\n"
+      "FilterCheckBoxEvent=1\nrbHistEventTerminatedOk=1\nrbHistEventTerminatedCrash=0\n");
   EXPECT_EQ(store_.SelectFilter("r", kLastUsedFilters, true).plain,
             "Filter: r\r\n\r\n  *Time filter\r\n      Before: 2013-04-02 17:30:00\r\n"
             "\r\n  *Event type filter\r\n    Closed normally\r\n"

@@ -122,10 +122,8 @@ TEST_F(UptimePredicate, WindowsWithTheUserFilterGivesTheChosenUsersProgramRows) 
   s.userEnabled = true;
   s.users = ListOf({{kAnn, false}, {kBob, false}, {kONeil, true}});
   const std::string predicate = BuildUptimePredicate(s, "");
-  EXPECT_EQ(predicate,
-            "cdsHistoryIsWindows = false and (cdsHistoryComputerUser ='o''neil [PC1]')");
-  EXPECT_EQ(Passing(predicate),
-            (std::vector<std::string>{kONeil + "|" + kB, kONeil + "|" + kA}));
+  EXPECT_EQ(predicate, "cdsHistoryIsWindows = false and (cdsHistoryComputerUser ='o''neil [PC1]')");
+  EXPECT_EQ(Passing(predicate), (std::vector<std::string>{kONeil + "|" + kB, kONeil + "|" + kA}));
 
   s.users = ListOf({{kAnn, true}, {kBob, true}, {kONeil, true}});
   EXPECT_EQ(BuildUptimePredicate(s, ""), "cdsHistoryIsWindows = false");
@@ -145,8 +143,8 @@ TEST_F(UptimePredicate, UserFilterAfterAProgramExclusionAddsNoSecondWindowsTerm)
   EXPECT_EQ(predicate,
             "cdsHistoryIsWindows = false and ( cdsHistoryExePath <>'C:\\Apps\\b''s.exe') and "
             "( cdsHistoryComputerUser <>'bob [PC1]')");
-  EXPECT_EQ(Passing(predicate), (std::vector<std::string>{kAnn + "|" + kA, kAnn + "|" + kC,
-                                                          kONeil + "|" + kA}));
+  EXPECT_EQ(Passing(predicate),
+            (std::vector<std::string>{kAnn + "|" + kA, kAnn + "|" + kC, kONeil + "|" + kA}));
 }
 
 TEST_F(UptimePredicate, TermsComeInTheOrderEventTimeSourceUser) {
@@ -178,8 +176,8 @@ TEST_F(UptimePredicate, WindowsSourceAloneTakesWindowsRows) {
 TEST(UptimeFilterControls, FollowTheBoxesAndRadios) {
   UptimeFilterSettings s;
   UptimeFilterControls c = GetUptimeFilterControls(s);
-  EXPECT_FALSE(c.sourceRadios || c.sourceList || c.timeRadios || c.periodCombo ||
-               c.rangeControls || c.eventRadios || c.userList);
+  EXPECT_FALSE(c.sourceRadios || c.sourceList || c.timeRadios || c.periodCombo || c.rangeControls ||
+               c.eventRadios || c.userList);
   EXPECT_EQ(c.sourceCaption, "Filter disabled");
   EXPECT_EQ(c.tabCaptions[1], " Source filter");
 
@@ -193,10 +191,10 @@ TEST(UptimeFilterControls, FollowTheBoxesAndRadios) {
   EXPECT_FALSE(c.periodCombo);
   EXPECT_TRUE(c.userList);  // independent of the source choice
   EXPECT_EQ(c.timeCaption, "Filter enabled");
-  EXPECT_EQ(c.tabCaptions, (std::vector<std::string>{"   Uptime history  ", " Source filter *",
-                                                     " Time filter *", " Event type filter",
-                                                     " User filter *",
-                                                     "  [Saved and used filters] "}));
+  EXPECT_EQ(c.tabCaptions,
+            (std::vector<std::string>{"   Uptime history  ", " Source filter *", " Time filter *",
+                                      " Event type filter", " User filter *",
+                                      "  [Saved and used filters] "}));
 
   s.sourceWindows = false;
   s.timePredefined = true;

@@ -33,13 +33,22 @@ class UptimeReport : public ::testing::Test {
   // Windows 08:00-18:00 (idle 1 h, active 8 h), a program 09:00-09:30
   // (crashed), another 10:00:00-10:00:05.
   void AddThreeRows() {
-    AppendHistoryRow(*table_, {.user = "", .start = kDay + 8 / 24.0, .end = kDay + 18 / 24.0,
-                               .idleSeconds = 3600, .activeSeconds = 8 * 3600});
-    AppendHistoryRow(*table_, {.user = "ann \"the admin\" [PC1]", .exePath = "C:\\Apps\\edit.exe",
-                               .start = kDay + 9 / 24.0, .end = kDay + 9.5 / 24.0,
-                               .idleSeconds = 60, .activeSeconds = 1200, .closedOk = false});
-    AppendHistoryRow(*table_, {.user = "bob [PC1]", .exePath = "/usr/bin/<tool>",
-                               .start = kDay + 10 / 24.0, .end = kDay + 10 / 24.0 + 5 / 86400.0,
+    AppendHistoryRow(*table_, {.user = "",
+                               .start = kDay + 8 / 24.0,
+                               .end = kDay + 18 / 24.0,
+                               .idleSeconds = 3600,
+                               .activeSeconds = 8 * 3600});
+    AppendHistoryRow(*table_, {.user = "ann \"the admin\" [PC1]",
+                               .exePath = "C:\\Apps\\edit.exe",
+                               .start = kDay + 9 / 24.0,
+                               .end = kDay + 9.5 / 24.0,
+                               .idleSeconds = 60,
+                               .activeSeconds = 1200,
+                               .closedOk = false});
+    AppendHistoryRow(*table_, {.user = "bob [PC1]",
+                               .exePath = "/usr/bin/<tool>",
+                               .start = kDay + 10 / 24.0,
+                               .end = kDay + 10 / 24.0 + 5 / 86400.0,
                                .activeSeconds = 5});
   }
 
@@ -57,13 +66,12 @@ TEST_F(UptimeReport, CalculatedFieldsGiveDurationsAndTitles) {
   Cursor& report = Report();
   std::vector<std::string> rows;
   for (report.First(); !report.Eof(); report.Next())
-    rows.push_back(report.AsText(history::kRecProgramTitle) + "|" + report.AsText(history::kRecUptime) +
-                   "|" + report.AsText(history::kRecActTime) + "|" +
-                   report.AsText(history::kRecIdleTime));
+    rows.push_back(report.AsText(history::kRecProgramTitle) + "|" +
+                   report.AsText(history::kRecUptime) + "|" + report.AsText(history::kRecActTime) +
+                   "|" + report.AsText(history::kRecIdleTime));
   EXPECT_EQ(rows, (std::vector<std::string>{"Windows|10:00:00|08:00:00|01:00:00",
                                             "edit.exe|00:30:00|00:20:00|00:01:00",
-                                            "<tool>|00:00:05|00:00:05|00:00:00",
-                                            "gone.exe|||"}));
+                                            "<tool>|00:00:05|00:00:05|00:00:00", "gone.exe|||"}));
   report.First();
   report.Next();
   EXPECT_EQ(RowBackground(report), kCrashColour);
@@ -167,7 +175,9 @@ TEST(GridRangeSelection, ShiftClickAfterAPlainClickSelectsTheRowsBetween) {
 
 TEST_F(UptimeReport, SelectionSummaryNamesOneProgramOrCountsRecords) {
   AddThreeRows();
-  AppendHistoryRow(*table_, {.user = "", .exePath = "C:\\apps\\EDIT.exe", .start = kDay + 11 / 24.0,
+  AppendHistoryRow(*table_, {.user = "",
+                             .exePath = "C:\\apps\\EDIT.exe",
+                             .start = kDay + 11 / 24.0,
                              .end = kDay + 12 / 24.0});
   Cursor& report = Report();
   EXPECT_FALSE(ProcessDBGridSelection(report, {2}, programs_.directory, kNow)->visible);
@@ -234,8 +244,10 @@ TEST_F(UptimeReport, CsvQuotesValuesAndDoublesQuotes) {
 // several pieces comes out the same as the text built whole.
 TEST_F(UptimeReport, ALargeCsvExportIsTheWholeTextInPieces) {
   for (int i = 0; i < 5000; ++i) {
-    AppendHistoryRow(*table_, {.user = "ann [PC1]", .exePath = "C:\\Apps\\edit" + std::to_string(i % 7) + ".exe",
-                               .start = kDay + i / 1440.0, .end = kDay + (i + 1) / 1440.0});
+    AppendHistoryRow(*table_, {.user = "ann [PC1]",
+                               .exePath = "C:\\Apps\\edit" + std::to_string(i % 7) + ".exe",
+                               .start = kDay + i / 1440.0,
+                               .end = kDay + (i + 1) / 1440.0});
   }
   Cursor& report = Report();
   const std::vector<GridColumn> layout = DefaultHistoryColumns();
@@ -274,15 +286,16 @@ TEST_F(UptimeReport, HtmlRowsShowYesForACrashAndEscapeData) {
   AddThreeRows();
   programs_.fake.clock->local = kNow;
   const std::string cell = "</td><td class=\"normalborder\" height=\"18px\" align=\"left\">";
-  const std::string row = "<tr class=\"default\"><td class=\"normalborder\" height=\"18px\" align=\"left\">";
+  const std::string row =
+      "<tr class=\"default\"><td class=\"normalborder\" height=\"18px\" align=\"left\">";
   EXPECT_EQ(UptimeHtmlDocument(Report(), "SUMMARY", *programs_.fake.clock, LocaleInfo{}),
             kHtmlHead + row + cell + "Windows" + cell + "2013-05-01 08:00:00" + cell + "10:00:00" +
                 cell + "08:00:00" + cell + "01:00:00" + cell + "No</td></tr>" + row +
                 "ann &quot;the admin&quot; [PC1]" + cell + "edit.exe" + cell +
-                "2013-05-01 09:00:00" + cell + "00:30:00" + cell + "00:20:00" + cell +
-                "00:01:00" + cell + "Yes</td></tr>" + row + "bob [PC1]" + cell + "&lt;tool&gt;" +
-                cell + "2013-05-01 10:00:00" + cell + "00:00:05" + cell + "00:00:05" + cell +
-                "00:00:00" + cell + "No</td></tr></table></body></html>");
+                "2013-05-01 09:00:00" + cell + "00:30:00" + cell + "00:20:00" + cell + "00:01:00" +
+                cell + "Yes</td></tr>" + row + "bob [PC1]" + cell + "&lt;tool&gt;" + cell +
+                "2013-05-01 10:00:00" + cell + "00:00:05" + cell + "00:00:05" + cell + "00:00:00" +
+                cell + "No</td></tr></table></body></html>");
 }
 
 TEST_F(UptimeReport, TwoHtmlExportsInARowTakeTheNextFreeName) {

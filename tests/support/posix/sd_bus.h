@@ -2,7 +2,6 @@
 // logind on a private bus, opened at run time as the service opens them.
 #pragma once
 
-
 #include <cstdint>
 
 #include "systemd_library.h"
