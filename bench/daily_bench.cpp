@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "datastore/table.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
+#include "datastore/tables/table.h"
 #include "records/date_time.h"
 #include "reports/daily/day_figures.h"
 #include "reports/daily/history_runs.h"

@@ -22,7 +22,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_session.h"
 #include "data_generator.h"
-#include "datastore/startup.h"
+#include "datastore/startup/startup.h"
 #include "records/time_arithmetic.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"

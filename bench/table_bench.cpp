@@ -7,8 +7,8 @@
 #include <string>
 
 #include "base/file_io.h"
-#include "datastore/table.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
+#include "datastore/tables/table.h"
 #include "platform/platform.h"
 #include "records/date_time.h"
 

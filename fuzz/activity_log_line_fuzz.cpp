@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "base/utf8.h"
-#include "datastore/log_line_reader.h"
+#include "datastore/service_link/log_line_reader.h"
 #include "fuzz_support.h"
 #include "support/fakes.h"
 

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "base/errors.h"
-#include "datastore/change_log.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
+#include "datastore/tables/change_log.h"
 #include "fuzz_support.h"
 
 using namespace brenvik;

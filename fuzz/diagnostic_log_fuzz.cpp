@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "base/utf8.h"
-#include "datastore/diagnostic_log.h"
+#include "datastore/service_link/diagnostic_log.h"
 #include "fuzz_support.h"
 
 using namespace brenvik;

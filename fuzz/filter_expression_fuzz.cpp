@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "base/errors.h"
-#include "datastore/filter_expression.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
+#include "datastore/tables/filter_expression.h"
 #include "fuzz_support.h"
 
 using namespace brenvik;

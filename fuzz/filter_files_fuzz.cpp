@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "base/errors.h"
-#include "datastore/filter_expression.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
+#include "datastore/tables/filter_expression.h"
 #include "fuzz_support.h"
 #include "records/date_time.h"
 #include "reports/report_browse.h"

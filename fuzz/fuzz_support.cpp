@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "datastore/table_store.h"
+#include "datastore/tables/table_store.h"
 
 namespace brenvik::fuzz {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "base/file_io.h"
 #include "base/text_file.h"
-#include "datastore/hand_over.h"
+#include "datastore/service_link/hand_over.h"
 #include "fuzz_support.h"
 #include "support/fakes.h"
 

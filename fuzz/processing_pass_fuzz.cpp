@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <iostream>
 
-#include "datastore/pass_fixture.h"
+#include "datastore/pass/pass_fixture.h"
 #include "fuzz_support.h"
 
 using namespace brenvik;

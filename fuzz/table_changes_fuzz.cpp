@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "base/errors.h"
-#include "datastore/byte_codec.h"
-#include "datastore/table_changes.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
+#include "datastore/tables/byte_codec.h"
+#include "datastore/tables/table_changes.h"
 #include "fuzz_support.h"
 
 using namespace brenvik;

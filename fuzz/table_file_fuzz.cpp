@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "base/errors.h"
-#include "datastore/table_file.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
+#include "datastore/tables/table_file.h"
 #include "fuzz_support.h"
 
 using namespace brenvik;

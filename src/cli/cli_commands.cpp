@@ -8,7 +8,7 @@
 #include "base/file_io.h"
 #include "base/text_file.h"
 #include "cli/cli_report_json.h"
-#include "datastore/event_log_import.h"
+#include "datastore/import/event_log_import.h"
 #include "records/time_arithmetic.h"
 #include "reports/date_ranges.h"
 #include "reports/logins/login_export.h"

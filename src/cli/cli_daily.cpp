@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "records/date_format.h"
 #include "records/time_arithmetic.h"
 #include "reports/daily/history_runs.h"

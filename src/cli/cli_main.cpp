@@ -11,8 +11,8 @@
 #include "cli/cli_metrics.h"
 #include "cli/cli_options.h"
 #include "cli/cli_session.h"
-#include "datastore/file_event_log.h"
-#include "datastore/startup.h"
+#include "datastore/import/file_event_log.h"
+#include "datastore/startup/startup.h"
 
 namespace brenvik::cli {
 namespace {

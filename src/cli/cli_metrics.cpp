@@ -7,7 +7,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "records/time_arithmetic.h"
 #include "reports/daily/history_runs.h"
 

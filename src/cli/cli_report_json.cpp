@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "records/time_arithmetic.h"
 #include "reports/daily/history_runs.h"
 

@@ -2,7 +2,7 @@
 
 #include "base/errors.h"
 #include "cli/cli_clock.h"
-#include "datastore/diagnostic_log.h"
+#include "datastore/service_link/diagnostic_log.h"
 #include "records/date_format.h"
 #include "records/time_arithmetic.h"
 

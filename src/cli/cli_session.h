@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "datastore/startup.h"
-#include "datastore/tables.h"
+#include "datastore/startup/startup.h"
+#include "datastore/startup/tables.h"
 #include "platform/platform.h"
 #include "programs/program_cache.h"
 #include "programs/watched_programs.h"

@@ -3,7 +3,7 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text_file.h"
-#include "datastore/launch_options.h"
+#include "datastore/startup/launch_options.h"
 #include "programs/program_discovery.h"
 #include "records/text_helpers.h"
 

@@ -5,7 +5,7 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text_file.h"
-#include "datastore/service_channel.h"
+#include "datastore/service_link/service_channel.h"
 #include "programs/path_compare.h"
 #include "programs/program_info.h"
 #include "programs/program_list.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "datastore/table.h"
+#include "datastore/tables/table.h"
 #include "platform/clock.h"
 #include "platform/locale.h"
 #include "records/records.h"

@@ -1,7 +1,7 @@
 #include "reports/session_processing.h"
 
-#include "datastore/diagnostic_log.h"
-#include "datastore/processing_pass.h"
+#include "datastore/pass/processing_pass.h"
+#include "datastore/service_link/diagnostic_log.h"
 
 namespace brenvik {
 namespace {

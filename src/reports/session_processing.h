@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "datastore/pass_state.h"
-#include "datastore/tables.h"
+#include "datastore/pass/pass_state.h"
+#include "datastore/startup/tables.h"
 #include "platform/platform.h"
 #include "records/records.h"
 #include "records/sorted_text_list.h"

@@ -5,7 +5,7 @@
 
 #include "base/errors.h"
 #include "base/huge_pages.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 
 namespace brenvik {
 namespace {

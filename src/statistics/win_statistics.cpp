@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "datastore/run_start.h"
+#include "datastore/pass/run_start.h"
 #include "platform/clock.h"
 #include "records/time_arithmetic.h"
 #include "statistics/uptime_hint.h"

@@ -3,7 +3,7 @@
 #include <QSystemTrayIcon>
 #include <memory>
 
-#include "datastore/startup.h"
+#include "datastore/startup/startup.h"
 #include "window/action_guard.h"
 #include "window/main_window.h"
 #include "window/termination_signals.h"

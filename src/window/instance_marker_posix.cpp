@@ -7,7 +7,7 @@
 #include <QDBusConnection>
 #endif
 
-#include "datastore/startup.h"
+#include "datastore/startup/startup.h"
 #include "platform/posix/posix_system.h"
 #include "window/instance_marker.h"
 

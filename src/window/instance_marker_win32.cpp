@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "datastore/startup.h"
+#include "datastore/startup/startup.h"
 #include "window/instance_marker.h"
 
 namespace brenvik {

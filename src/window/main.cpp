@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "datastore/launch_options.h"
+#include "datastore/startup/launch_options.h"
 #include "window/app_main.h"
 #include "window/application.h"
 

@@ -8,7 +8,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 
-#include "datastore/diagnostic_log.h"
+#include "datastore/service_link/diagnostic_log.h"
 #include "records/date_format.h"
 #include "reports/session_processing.h"
 #include "reports/uptime/uptime_report.h"

@@ -3,7 +3,7 @@
 // "See Uptime History", and the page's settings.
 #include <QPushButton>
 
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "reports/report_browse.h"
 #include "reports/uptime/pick_list.h"
 #include "window/history_page.h"

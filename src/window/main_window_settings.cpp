@@ -2,7 +2,7 @@
 #include <QCheckBox>
 
 #include "base/errors.h"
-#include "datastore/diagnostic_log.h"
+#include "datastore/service_link/diagnostic_log.h"
 #include "records/date_format.h"
 #include "records/time_arithmetic.h"
 #include "window/logins_page.h"

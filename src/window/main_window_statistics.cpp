@@ -7,7 +7,7 @@
 #include <QClipboard>
 #include <exception>
 
-#include "datastore/event_log_import.h"
+#include "datastore/import/event_log_import.h"
 #include "records/time_arithmetic.h"
 #include "reports/session_processing.h"
 #include "statistics/uptime_report_text.h"

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "base/text_file.h"
-#include "datastore/diagnostic_log.h"
-#include "datastore/processing_pass.h"
-#include "datastore/tables.h"
+#include "datastore/pass/processing_pass.h"
+#include "datastore/service_link/diagnostic_log.h"
+#include "datastore/startup/tables.h"
 #include "records/time_arithmetic.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"

@@ -29,8 +29,8 @@
 
 #include "base/file_io.h"
 #include "base/utf8.h"
-#include "datastore/service_channel.h"
-#include "datastore/startup.h"
+#include "datastore/service_link/service_channel.h"
+#include "datastore/startup/startup.h"
 #include "platform/registry.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_registry.h"

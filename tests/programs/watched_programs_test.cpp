@@ -4,7 +4,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
-#include "datastore/service_channel.h"
+#include "datastore/service_link/service_channel.h"
 #include "support/fake_icons.h"
 #include "support/fakes.h"
 #include "support/pe_writer.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "records/time_arithmetic.h"
 
 namespace brenvik {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "reports/date_ranges.h"
 #include "statistics/win_statistics.h"
 #include "support/history_rows.h"

@@ -8,8 +8,8 @@
 
 #include "base/file_io.h"
 #include "base/text_file.h"
-#include "datastore/hand_over.h"
-#include "datastore/pass_fixture.h"
+#include "datastore/pass/pass_fixture.h"
+#include "datastore/service_link/hand_over.h"
 
 namespace brenvik::test {
 namespace {

@@ -1,6 +1,6 @@
 #include "support/history_rows.h"
 
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "records/time_arithmetic.h"
 
 namespace brenvik::test {

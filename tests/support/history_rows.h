@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "datastore/table.h"
+#include "datastore/tables/table.h"
 #include "records/date_time.h"
 
 namespace brenvik::test {

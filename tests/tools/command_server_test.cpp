@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/utf8.h"
-#include "datastore/service_channel.h"
+#include "datastore/service_link/service_channel.h"
 
 namespace brenvik::service {
 namespace {

@@ -19,7 +19,7 @@
 
 #include "base/file_io.h"
 #include "base/text_file.h"
-#include "datastore/service_channel.h"
+#include "datastore/service_link/service_channel.h"
 #include "platform/posix/posix_service_pipe.h"
 #include "support/posix/private_bus.h"
 #include "support/posix/sd_bus.h"

@@ -11,7 +11,7 @@
 #include <QtTest>
 
 #include "base/file_io.h"
-#include "datastore/file_event_log.h"
+#include "datastore/import/file_event_log.h"
 #include "programs/program_discovery.h"
 #include "programs/watched_programs.h"
 #include "statistics/win_statistics.h"

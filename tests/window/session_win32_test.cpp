@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "base/file_io.h"
-#include "datastore/startup.h"
+#include "datastore/startup/startup.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"

@@ -1,7 +1,7 @@
 #include "window_fixture.h"
 
 #include "base/file_io.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "records/time_arithmetic.h"
 
 namespace brenvik::test {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "datastore/startup.h"
+#include "datastore/startup/startup.h"
 #include "platform/platform.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"

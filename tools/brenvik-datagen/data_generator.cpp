@@ -6,9 +6,9 @@
 #include <random>
 
 #include "base/file_io.h"
-#include "datastore/event_codes.h"
-#include "datastore/log_line_reader.h"
-#include "datastore/tables.h"
+#include "datastore/service_link/event_codes.h"
+#include "datastore/service_link/log_line_reader.h"
+#include "datastore/startup/tables.h"
 #include "records/time_arithmetic.h"
 
 namespace brenvik::datagen {

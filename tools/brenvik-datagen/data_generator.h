@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "datastore/table.h"
+#include "datastore/tables/table.h"
 #include "records/date_time.h"
 
 namespace brenvik::datagen {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "datastore/event_codes.h"
+#include "datastore/service_link/event_codes.h"
 
 namespace brenvik::service {
 namespace {

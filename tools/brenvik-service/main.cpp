@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "datastore/service_channel.h"
-#include "datastore/startup.h"
+#include "datastore/service_link/service_channel.h"
+#include "datastore/startup/startup.h"
 #include "options.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_registry.h"

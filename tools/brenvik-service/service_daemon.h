@@ -24,7 +24,7 @@
 #include "activity_log.h"
 #include "clock_watch.h"
 #include "command_server.h"
-#include "datastore/startup.h"
+#include "datastore/startup/startup.h"
 #include "login_tracker.h"
 #include "options.h"
 #include "platform/accounts.h"

@@ -15,7 +15,7 @@
 #include "base/file_io.h"
 #include "child_process.h"
 #include "data_generator.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "records/date_time.h"
 #include "records/text_helpers.h"
 #include "tree_audit.h"

@@ -8,10 +8,10 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text_file.h"
-#include "datastore/change_log.h"
-#include "datastore/hand_over.h"
-#include "datastore/processing_pass.h"
-#include "datastore/tables.h"
+#include "datastore/pass/processing_pass.h"
+#include "datastore/service_link/hand_over.h"
+#include "datastore/startup/tables.h"
+#include "datastore/tables/change_log.h"
 
 namespace brenvik::torture {
 namespace {

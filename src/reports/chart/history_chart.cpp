@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "records/date_format.h"
 #include "reports/chart/report_timeline.h"
 #include "statistics/uptime_hint.h"

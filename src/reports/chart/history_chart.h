@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "datastore/table.h"
+#include "datastore/tables/table.h"
 #include "platform/locale.h"
 #include "reports/chart/bar_layout.h"
 #include "reports/chart/chart_picture.h"

@@ -3,7 +3,7 @@
 #include <map>
 #include <vector>
 
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "records/date_format.h"
 #include "statistics/uptime_hint.h"
 

@@ -11,7 +11,7 @@
 #include <set>
 #include <string>
 
-#include "datastore/table.h"
+#include "datastore/tables/table.h"
 #include "platform/locale.h"
 #include "reports/chart/timeline_layout.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "records/time_arithmetic.h"
 
 namespace brenvik {

@@ -1,7 +1,7 @@
 #include "reports/logins/login_export.h"
 
 #include "base/text_file.h"
-#include "datastore/startup.h"
+#include "datastore/startup/startup.h"
 #include "records/date_format.h"
 #include "records/time_arithmetic.h"
 #include "reports/chart/chart_svg.h"

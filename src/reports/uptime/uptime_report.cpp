@@ -3,7 +3,7 @@
 #include <map>
 #include <memory>
 
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "programs/path_compare.h"
 #include "programs/program_info.h"
 #include "records/time_arithmetic.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "datastore/table.h"
+#include "datastore/tables/table.h"
 #include "reports/uptime/program_directory.h"
 
 namespace brenvik {

@@ -13,7 +13,7 @@
 #include <set>
 #include <vector>
 
-#include "datastore/table.h"
+#include "datastore/tables/table.h"
 #include "platform/locale.h"
 #include "reports/uptime/program_directory.h"
 #include "reports/uptime/uptime_export.h"

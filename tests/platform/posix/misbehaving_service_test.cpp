@@ -15,8 +15,8 @@
 #include <filesystem>
 
 #include "base/errors.h"
-#include "datastore/pass_fixture.h"
-#include "datastore/service_channel.h"
+#include "datastore/pass/pass_fixture.h"
+#include "datastore/service_link/service_channel.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_service_pipe.h"

@@ -11,8 +11,8 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
-#include "datastore/event_log_import.h"
-#include "datastore/tables.h"
+#include "datastore/import/event_log_import.h"
+#include "datastore/startup/tables.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_event_log.h"
 #include "records/date_format.h"

@@ -3,7 +3,7 @@
 
 #include "base/file_io.h"
 #include "base/text_file.h"
-#include "datastore/hand_over.h"
+#include "datastore/service_link/hand_over.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_service_pipe.h"
 #include "support/posix/fake_service.h"

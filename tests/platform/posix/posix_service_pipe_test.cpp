@@ -9,7 +9,7 @@
 
 #include "base/file_io.h"
 #include "base/text_file.h"
-#include "datastore/service_channel.h"
+#include "datastore/service_link/service_channel.h"
 #include "support/posix/fake_service.h"
 #include "support/temp_dir.h"
 

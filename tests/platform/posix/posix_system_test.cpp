@@ -9,7 +9,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
-#include "datastore/startup.h"
+#include "datastore/startup/startup.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_event_log.h"
 #include "platform/posix/posix_locale.h"

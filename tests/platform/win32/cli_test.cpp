@@ -6,7 +6,7 @@
 
 #include "base/file_io.h"
 #include "base/utf8.h"
-#include "datastore/service_channel.h"
+#include "datastore/service_link/service_channel.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_shell.h"
 #include "support/temp_dir.h"

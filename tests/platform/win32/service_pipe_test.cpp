@@ -7,7 +7,7 @@
 
 #include "base/errors.h"
 #include "base/utf8.h"
-#include "datastore/service_channel.h"
+#include "datastore/service_link/service_channel.h"
 #include "platform/win32/win32_service_pipe.h"
 #include "support/temp_dir.h"
 #include "support/win32/fake_service.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "datastore/startup.h"
+#include "datastore/startup/startup.h"
 #include "platform/win32/win32_single_instance.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"

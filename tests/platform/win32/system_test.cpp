@@ -7,7 +7,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
-#include "datastore/startup.h"
+#include "datastore/startup/startup.h"
 #include "platform/win32/win32_accounts.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_platform.h"

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "reports/chart/history_chart.h"
 #include "reports/chart/login_timeline.h"
 #include "reports/chart/report_timeline.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/file_io.h"
-#include "datastore/tables.h"
+#include "datastore/startup/tables.h"
 #include "reports/uptime/uptime_export.h"
 #include "support/history_rows.h"
 #include "support/programs_fixture.h"
