@@ -30,8 +30,8 @@
 #include "statistics/seconds_cycle.h"
 #include "statistics/win_statistics.h"
 #include "window/action_guard.h"
-#include "window/column_layout.h"
-#include "window/environment.h"
+#include "settings/column_layout.h"
+#include "settings/environment.h"
 #include "window/messages.h"
 
 class QPushButton;

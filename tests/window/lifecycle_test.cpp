@@ -16,7 +16,7 @@
 #include "programs/watched_programs.h"
 #include "statistics/win_statistics.h"
 #include "window/app_main.h"
-#include "window/column_layout.h"
+#include "settings/column_layout.h"
 #include "window/uptime_page.h"
 #include "window_fixture.h"
 

@@ -19,7 +19,7 @@
 #include "records/time_arithmetic.h"
 #include "reports/date_ranges.h"
 #include "window/chart_view.h"
-#include "window/column_layout.h"
+#include "settings/column_layout.h"
 #include "window/csv_save_dialog.h"
 #include "window/history/filter_name_dialog.h"
 #include "window/history/history_grid.h"

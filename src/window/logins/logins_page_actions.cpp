@@ -20,7 +20,7 @@
 #include "reports/uptime/pick_list.h"
 #include "window/chart_view.h"
 #include "window/csv_save_dialog.h"
-#include "window/environment.h"
+#include "settings/environment.h"
 #include "window/history/pick_list_view.h"
 #include "window/history/qt_dates.h"
 #include "window/logins/login_tree_view.h"
