@@ -156,9 +156,10 @@ class DataTree {
       PassEnvironment env{Link(), *fake_.eventLog, *fake_.accounts, listed_, diagnostics_};
       DateTime start = now;
       TArrRecComputerRun runs;
-      ProcessTransactions(env, tables_->DataSetHistory, tables_->DataSetLogins,
-                          tables_->DataSetTransactions, false, runs, failures_, start, programs_,
-                          users_, *tables_->DataSetTransactionsClone, now);
+      ProcessTransactions(
+          env, PassTablesOf(*tables_),
+          PassLists{.runs = runs, .programsFetched = programs_, .historyUsers = users_}, failures_,
+          start, now);
     });
   }
   DataTables& Tables() { return *tables_; }

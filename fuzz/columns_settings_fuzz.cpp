@@ -8,7 +8,7 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "fuzz_support.h"
-#include "window/column_layout.h"
+#include "settings/column_layout.h"
 
 using namespace brenvik;
 

@@ -132,7 +132,7 @@ void RunHistory(Session& session, const HistoryOptions& options, std::ostream& o
   Cursor& report = *session.tables().DataSetHistoryClone;
   UptimeReportState& state = session.uptimeReport();
   BrowseUptimeHistory(
-      settings, state, session.statistics().gServiceStatus,
+      settings, state, session.statistics().serviceFailureCount,
       UptimeBrowseParts{report, filters, session.programs(), session.clock(), firstDay, periods},
       session.browseHooks());
   if (format == OutputFormat::Json)
@@ -142,7 +142,7 @@ void RunHistory(Session& session, const HistoryOptions& options, std::ostream& o
   if (options.csvFile)
     ExportUptimeCsv(report, DefaultHistoryColumns(), session.locale(), *options.csvFile);
   if (options.htmlFile) {
-    WriteUptimeHtmlFile(report, state.gStrCompUptime, session.clock(), session.locale(),
+    WriteUptimeHtmlFile(report, state.summaryHtml, session.clock(), session.locale(),
                         *options.htmlFile);
   }
 }
@@ -191,7 +191,7 @@ void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out
   context.locale = session.locale();
   LoginTree tree;
   LoginBrowseResult result = BrowseLoginHistory(settings, session.computerRuns(), tree,
-                                                session.statistics().gServiceStatus,
+                                                session.statistics().serviceFailureCount,
                                                 session.clock(), context, session.browseHooks());
   // A pass that found new users rebuilds the user list unticked; the users
   // asked for are ticked again and the report is built once more.
@@ -226,11 +226,11 @@ void RunImportEventLog(Session& session, const ImportOptions& options, std::ostr
   EventLog& eventLog = files ? *files : *platform.eventLog;
   std::exception_ptr failure;
   try {
-    const int result = ImportEventLogHistory(session.tables().DataSetHistory, stats.gFirstBootDate,
+    const int result = ImportEventLogHistory(session.tables().DataSetHistory, stats.firstBootDate,
                                              *platform.registry, eventLog, session.clock());
     if (result == kImportExecuted) {
       out << kImportDoneMessage << "\n";
-      stats.gFirstBootDate = NullDate;
+      stats.firstBootDate = NullDate;
     }
   } catch (...) {
     failure = std::current_exception();

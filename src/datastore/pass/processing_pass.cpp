@@ -106,22 +106,23 @@ void ReduceHeartbeats(Table& transactions) {
   }
 }
 
-void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logins,
-                         Table& transactions, bool buildTree, TArrRecComputerRun& runs,
-                         std::int32_t& failureCount, DateTime& startDateTime,
-                         SortedTextList& programsFetched, SortedTextList& historyUsers,
-                         Cursor& transactionsClone, DateTime dateOfCalc) {
-  SettleCommittedHandOver(env.link, history.Group());
+PassTables PassTablesOf(DataTables& tables) {
+  return PassTables{tables.DataSetHistory, tables.DataSetLogins, tables.DataSetTransactions,
+                    *tables.DataSetTransactionsClone};
+}
+
+void ProcessTransactions(const PassEnvironment& env, const PassTables& tables,
+                         const PassLists& lists, std::int32_t& failureCount,
+                         DateTime& startDateTime, DateTime dateOfCalc) {
+  SettleCommittedHandOver(env.link, tables.history.Group());
   const FetchedLines fetched = FetchLogLines(env.link, failureCount);
   const std::string& text = fetched.text;
   // The saves within the pass (the pre-scans') become part of its commit.
-  TableGroup::PassScope holdSaves(history.Group());
-  PassState state(PassTables{history, logins, transactions, transactionsClone}, env.link.clock,
-                  env.eventLog, env.listedRows, buildTree, runs, programsFetched, historyUsers,
-                  dateOfCalc);
+  TableGroup::PassScope holdSaves(tables.history.Group());
+  PassState state(tables, env.link.clock, env.eventLog, env.listedRows, lists, dateOfCalc);
   state.diagnostics = &env.diagnostics;
-  OpenForPass(history);
-  OpenForPass(transactions);
+  OpenForPass(tables.history);
+  OpenForPass(tables.transactions);
   HistoryPreScan(state);
   LoginsPreScan(state);
 

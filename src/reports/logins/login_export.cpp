@@ -58,11 +58,11 @@ void ExportLoginCsv(const LoginTree& tree, const LocaleInfo& locale, const std::
   WriteTextFileWithBom(fileName, LoginCsvText(tree, locale));
 }
 
-std::string LoginHtmlDocument(const LoginTree& tree, const std::string& gStrCompLogins,
+std::string LoginHtmlDocument(const LoginTree& tree, const std::string& summaryHtml,
                               const LocaleInfo& locale, DateTime now, const std::string& chartSvg) {
   std::string html =
       "<!DOCTYPE HTML><html><head><title>Brenvik Login History Report</title></head><body>";
-  html += gStrCompLogins;
+  html += summaryHtml;
   html += chartSvg;
   html +=
       "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><caption>Brenvik Login "
@@ -76,12 +76,12 @@ std::string LoginHtmlDocument(const LoginTree& tree, const std::string& gStrComp
   return html + "</table></body></html>";
 }
 
-std::string ExportLoginHtml(const LoginTree& tree, const std::string& gStrCompLogins,
+std::string ExportLoginHtml(const LoginTree& tree, const std::string& summaryHtml,
                             const LocaleInfo& locale, Clock& clock, SystemInfo& systemInfo,
                             Shell& shell) {
   const DateTime now = NowWholeSeconds(clock);
   const std::string document =
-      LoginHtmlDocument(tree, gStrCompLogins, locale, now, LoginChartSvg(tree, locale, now));
+      LoginHtmlDocument(tree, summaryHtml, locale, now, LoginChartSvg(tree, locale, now));
   const std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
   if (fileName.empty()) return fileName;
   WriteTextFileWithBom(fileName, document);

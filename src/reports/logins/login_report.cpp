@@ -52,12 +52,12 @@ Bounds MakeBounds(const LoginReportSettings& s, const LoginReportContext& c) {
   if (s.mode == LoginRunsMode::Period) {
     const std::size_t index = s.periodIndex >= 0 ? static_cast<std::size_t>(s.periodIndex) : 0;
     DateRangeRequest request;
-    request.isPreDefPeriod = true;
+    request.predefinedPeriod = true;
     // A stored index outside the list counts as the first period.
     if (index < c.periodItems.size()) {
-      request.selPerItem = c.periodItems[index];
+      request.periodItem = c.periodItems[index];
     } else if (!c.periodItems.empty()) {
-      request.selPerItem = c.periodItems.front();
+      request.periodItem = c.periodItems.front();
     }
     const DateRange range = GetDateRangeString(request, c.now, c.firstDayOfWeek);
     b.after = range.dateAfter;

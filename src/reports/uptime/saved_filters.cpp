@@ -53,8 +53,8 @@ FilterStore::FilterStore(std::string folder, Clock& clock, LocaleInfo locale,
       programs_(programs),
       periodItems_(std::move(periodItems)) {}
 
-std::string FilterStore::FileName(int number) const {
-  return folder_ + "filters" + std::to_string(number) + ".ini";
+std::string FilterStore::FileName(FilterFile file) const {
+  return folder_ + "filters" + std::to_string(static_cast<int>(file)) + ".ini";
 }
 
 // Erases the sections with the smallest TimeFilterAdded (the first of equal
@@ -113,10 +113,10 @@ void FilterStore::WriteKeys(IniFile& ini, const std::string& section,
     ini.Write(section, "U" + std::to_string(++n), name);
 }
 
-std::string FilterStore::SaveFilter(int type, const UptimeFilterSettings& settings) {
-  IniFile ini = Load(kLastUsedFilters);
+std::string FilterStore::SaveFilter(SaveFilterAs as, const UptimeFilterSettings& settings) {
+  IniFile ini = Load(FilterFile::LastUsed);
   std::string name;
-  if (type == kLastUsedFilters) {
+  if (as == SaveFilterAs::NewLastUsed) {
     ApplyLimit(ini);
     name = FreeSectionName(ini);
     if (name.empty()) return name;
@@ -126,7 +126,7 @@ std::string FilterStore::SaveFilter(int type, const UptimeFilterSettings& settin
     ini.WriteBool(name, "NotRealFilter", true);
   }
   WriteKeys(ini, name, settings);
-  ini.Save(FileName(kLastUsedFilters));
+  ini.Save(FileName(FilterFile::LastUsed));
   return name;
 }
 
@@ -147,9 +147,9 @@ void FilterStore::LoadBound(const IniFile& ini, const std::string& name, bool af
   time = storedTime ? *storedTime : (after ? 0.0 : kLastSecondOfDay);
 }
 
-void FilterStore::ApplyFilterSettings(const std::string& name, int number,
+void FilterStore::ApplyFilterSettings(const std::string& name, FilterFile file,
                                       UptimeFilterSettings& s) const {
-  const IniFile ini = Load(number);
+  const IniFile ini = Load(file);
   if (!ini.HasSection(name)) return;
   s.sourceEnabled = ini.ReadBool(name, "FilterCheckBoxSource", false);
   s.sourceWindows = ini.ReadBool(name, "IsWind", true);
@@ -187,9 +187,9 @@ std::string FilterStore::Bound(const IniFile& ini, const std::string& name, cons
   return DateTimeToString(DateOnly(*date) + TimeOfDay(*time), locale_);
 }
 
-FilterDescription FilterStore::SelectFilter(const std::string& name, int number,
+FilterDescription FilterStore::SelectFilter(const std::string& name, FilterFile file,
                                             bool simpleForm) const {
-  const IniFile ini = Load(number);
+  const IniFile ini = Load(file);
   FilterDescription d;
   if (simpleForm) {
     Line(d.plain, 0, "Filter: " + name);
@@ -280,10 +280,10 @@ int ReloadedSelection(int formerIndex, std::size_t count) {
 
 FilterLists FilterStore::RefreshFilters(int formerLastUsed, int formerSaved) const {
   FilterLists lists;
-  const IniFile last = Load(kLastUsedFilters);
+  const IniFile last = Load(FilterFile::LastUsed);
   for (const std::string& name : last.SectionNames())
     if (!last.ReadBool(name, "NotRealFilter", false)) lists.lastUsed.push_back(name);
-  lists.saved = Load(kSavedFilters).SectionNames();
+  lists.saved = Load(FilterFile::Saved).SectionNames();
   lists.savedSelected = ReloadedSelection(formerSaved, lists.saved.size());
   // A reloaded list has lost its selection; the last-used list gets one only
   // when the saved list has none.
@@ -294,8 +294,8 @@ FilterLists FilterStore::RefreshFilters(int formerLastUsed, int formerSaved) con
 
 MoveFilterResult FilterStore::MoveToSaved(const std::string& oldName, const std::string& newName) {
   if (Trim(newName).empty()) return MoveFilterResult::EmptyName;
-  IniFile last = Load(kLastUsedFilters);
-  IniFile saved = Load(kSavedFilters);
+  IniFile last = Load(FilterFile::LastUsed);
+  IniFile saved = Load(FilterFile::Saved);
   if (!last.HasSection(oldName)) return MoveFilterResult::NoSuchFilter;
   if (!EqualsIgnoreCase(oldName, newName) && saved.HasSection(newName))
     return MoveFilterResult::NameInUse;
@@ -303,16 +303,16 @@ MoveFilterResult FilterStore::MoveToSaved(const std::string& oldName, const std:
   saved.AddSection(newName);
   for (const auto& [key, value] : last.Entries(oldName)) saved.Write(newName, key, value);
   last.EraseSection(oldName);
-  saved.Save(FileName(kSavedFilters));
-  last.Save(FileName(kLastUsedFilters));
+  saved.Save(FileName(FilterFile::Saved));
+  last.Save(FileName(FilterFile::LastUsed));
   return MoveFilterResult::Moved;
 }
 
 bool FilterStore::DeleteSaved(const std::string& name) {
-  IniFile saved = Load(kSavedFilters);
+  IniFile saved = Load(FilterFile::Saved);
   if (!saved.HasSection(name)) return false;
   saved.EraseSection(name);
-  saved.Save(FileName(kSavedFilters));
+  saved.Save(FileName(FilterFile::Saved));
   return true;
 }
 
@@ -320,10 +320,10 @@ FilterChoice ChooseFilterToApply(const FilterLists& lists, int lastUsedSelected,
                                  int savedSelected) {
   FilterChoice choice;
   if (savedSelected >= 0 && savedSelected < static_cast<int>(lists.saved.size())) {
-    choice.number = kSavedFilters;
+    choice.file = FilterFile::Saved;
     choice.name = lists.saved[static_cast<std::size_t>(savedSelected)];
   } else if (lastUsedSelected >= 0 && lastUsedSelected < static_cast<int>(lists.lastUsed.size())) {
-    choice.number = kLastUsedFilters;
+    choice.file = FilterFile::LastUsed;
     choice.name = lists.lastUsed[static_cast<std::size_t>(lastUsedSelected)];
   }
   return choice;

@@ -69,7 +69,7 @@ constexpr const char* kHeaderCell126 =
     "</th><th class=\"c1\" height=\"17px\" align=\"left\" width=\"126px\">";
 constexpr const char* kRowCell = "</td><td class=\"normalborder\" height=\"18px\" align=\"left\">";
 
-std::string HtmlHead(const std::string& gStrCompUptime, const std::string& chartSvg) {
+std::string HtmlHead(const std::string& summaryHtml, const std::string& chartSvg) {
   std::string html =
       "<!DOCTYPE HTML><html><head><title>Brenvik Uptime History Report</title><meta "
       "http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"><style type=\"text/css\">";
@@ -83,7 +83,7 @@ std::string HtmlHead(const std::string& gStrCompUptime, const std::string& chart
       "table.c4 {background-color: #FFFFFF} td.c3{font: bold 8pt}tr.c2 "
       "{padding-left:4px;padding-right:4px;}th.c1 {background-color: #ECE9D8}";
   html += "</style></head><body>";
-  html += gStrCompUptime;
+  html += summaryHtml;
   html += chartSvg;
   html += "</br><table class=\"default c4\" caption=\"";
   html += "Brenvik";
@@ -198,11 +198,11 @@ void ExportUptimeCsv(Cursor& report, const std::vector<GridColumn>& layout,
 namespace {
 
 // The HTML document in pieces, as the CSV.
-void WriteUptimeHtml(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
+void WriteUptimeHtml(Cursor& report, const std::string& summaryHtml, Clock& clock,
                      const LocaleInfo& locale, const std::string& chartSvg,
                      const std::function<void(std::string_view)>& put) {
   constexpr std::size_t kPiece = 256 * 1024;
-  std::string html = HtmlHead(gStrCompUptime, chartSvg);
+  std::string html = HtmlHead(summaryHtml, chartSvg);
   KeepRow keep(report);
   for (report.First(); !report.Eof(); report.Next()) {
     html += HtmlRow(report, NowWholeSeconds(clock), locale);
@@ -217,10 +217,10 @@ void WriteUptimeHtml(Cursor& report, const std::string& gStrCompUptime, Clock& c
 
 }  // namespace
 
-std::string UptimeHtmlDocument(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
+std::string UptimeHtmlDocument(Cursor& report, const std::string& summaryHtml, Clock& clock,
                                const LocaleInfo& locale, const std::string& chartSvg) {
   std::string html;
-  WriteUptimeHtml(report, gStrCompUptime, clock, locale, chartSvg,
+  WriteUptimeHtml(report, summaryHtml, clock, locale, chartSvg,
                   [&](std::string_view piece) { html += piece; });
   return html;
 }
@@ -231,21 +231,21 @@ std::string UptimeChartSvg(Cursor& report, const LocaleInfo& locale, DateTime no
                                       locale, now));
 }
 
-void WriteUptimeHtmlFile(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
+void WriteUptimeHtmlFile(Cursor& report, const std::string& summaryHtml, Clock& clock,
                          const LocaleInfo& locale, const std::string& fileName) {
   const std::string chartSvg = UptimeChartSvg(report, locale, NowWholeSeconds(clock));
   AtomicFileWriter file(fileName);
   file.Write(kUtf8Bom);
-  WriteUptimeHtml(report, gStrCompUptime, clock, locale, chartSvg,
+  WriteUptimeHtml(report, summaryHtml, clock, locale, chartSvg,
                   [&](std::string_view piece) { file.Write(piece); });
   file.Commit();
 }
 
-std::string ExportUptimeHtml(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
+std::string ExportUptimeHtml(Cursor& report, const std::string& summaryHtml, Clock& clock,
                              const LocaleInfo& locale, SystemInfo& systemInfo, Shell& shell) {
   const std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
   if (fileName.empty()) return fileName;
-  WriteUptimeHtmlFile(report, gStrCompUptime, clock, locale, fileName);
+  WriteUptimeHtmlFile(report, summaryHtml, clock, locale, fileName);
   shell.OpenDocument(fileName);
   return fileName;
 }

@@ -121,9 +121,9 @@ class Tree {
     SortedTextList programs;
     SortedTextList users;
     std::int32_t failures = 0;
-    ProcessTransactions(env, tables->DataSetHistory, tables->DataSetLogins,
-                        tables->DataSetTransactions, false, runs, failures, start, programs, users,
-                        *tables->DataSetTransactionsClone, dateOfCalc);
+    ProcessTransactions(env, PassTablesOf(*tables),
+                        PassLists{.runs = runs, .programsFetched = programs, .historyUsers = users},
+                        failures, start, dateOfCalc);
   }
   // Every row of the three tables, as text.
   std::string Rows() const { return RowsOf(*tables); }
