@@ -23,7 +23,9 @@ build() {  # source folder, build folder, GUI ON/OFF, targets
   cmake --build "$2" -j2 --target brenvik_suite_bench brenvik-datagen $4 > /dev/null
 }
 
-command -v tuptime > /dev/null || echo "(tuptime is not installed: apt-get install tuptime)" >&2
+# tuptime, to time the uptime report against it, and GNU time.
+BRENVIK_WITH_BENCH=1 BRENVIK_WITH_PACKAGE=0 BRENVIK_WITH_SANITIZERS=0 BRENVIK_WITH_WINDOWS=0 \
+  scripts/install-deps.sh
 build . build/bench ON "brenvik-cli brenvik_report_bench brenvik-service"
 # The window's start-up figures, where Qt is there to build it.
 if cmake --build build/bench --target help | grep -qx '\.\.\. brenvik'; then
