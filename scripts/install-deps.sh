@@ -28,9 +28,10 @@ if [[ "${BRENVIK_WITH_WINDOWS:-1}" == 1 ]]; then
 fi
 
 # The benchmarks (scripts/bench.sh): tuptime, which the uptime report is timed
-# against over the same boots, and GNU time for the peak memory of a run.
+# against over the same boots, GNU time for the peak memory of a run, and
+# strace for what a run writes.
 if [[ "${BRENVIK_WITH_BENCH:-0}" == 1 ]]; then
-  packages+=(tuptime time)
+  packages+=(tuptime time strace)
 fi
 
 missing=()
