@@ -7,7 +7,8 @@ Called by scripts/bench.sh, which builds the programs first. Arguments:
   --baseline DIR     a build of an older store: its suite runs too ("before"),
                      and its brenvik-cli in the side-by-side run
   --tuptime N,N,...  boots of the side-by-side run against tuptime (0: none)
-  --only PARTS       the parts to run: suite,cli,window,start-up,tuptime (all)
+  --only PARTS       the parts to run: suite,report,cli,window,start-up,tuptime
+                     (all)
   --json FILE        also write every figure as JSON (for scripts/bench_plot.py)
 Ends with a table of the targets, each with what this run measured.
 """
@@ -325,8 +326,8 @@ def main():
     ap.add_argument("--sizes", default="10000,100000,1000000")
     ap.add_argument("--baseline")
     ap.add_argument("--tuptime", default="10000,100000,1000000")
-    ap.add_argument("--only", default="suite,cli,window,start-up,tuptime",
-                    help="the parts to run, of suite, cli, window, start-up, tuptime")
+    ap.add_argument("--only", default="suite,report,cli,window,start-up,tuptime",
+                    help="the parts to run, of suite, report, cli, window, start-up, tuptime")
     ap.add_argument("--json")
     args = ap.parse_args()
     parts = set(args.only.split(","))
@@ -339,6 +340,7 @@ def main():
         new = {}
         if "suite" in parts:
             new.update(run_suite(args.build, sizes))
+        if "report" in parts:
             new.update(run_suite(args.build, sizes, "brenvik_report_bench"))
         if "cli" in parts:
             new.update(cli_workloads(args.build, sizes, tmp))

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release) and runs the whole suite, printing one table.
 #   scripts/bench.sh [--sizes 10000,100000,1000000] [--tuptime 10000,...]
-#                    [--baseline-rev REV] [--only suite,cli,window,start-up,tuptime]
+#                    [--baseline-rev REV] [--only suite,report,cli,window,start-up,tuptime]
 #                    [--json FILE]
 # --baseline-rev builds the same suite against the data store of an older
 # revision (a temporary worktree) and prints its figures too.
