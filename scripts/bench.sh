@@ -29,7 +29,7 @@ BRENVIK_WITH_BENCH=1 BRENVIK_WITH_PACKAGE=0 BRENVIK_WITH_SANITIZERS=0 BRENVIK_WI
   scripts/install-deps.sh
 build . build/bench ON "brenvik-cli brenvik_report_bench brenvik-service"
 # The window's start-up figures, where Qt is there to build it.
-if cmake --build build/bench --target help | grep -qx '\.\.\. brenvik'; then
+if cmake --build build/bench --target help | grep -x '\.\.\. brenvik' > /dev/null; then
   cmake --build build/bench -j2 --target brenvik > /dev/null
 fi
 if [[ -n "$baseline_rev" ]]; then
