@@ -4,7 +4,8 @@
 // the HTML document, over generated data trees (tools/brenvik-datagen) of
 // the sizes given. The start-up and the close are left out (the suite and
 // the command-line runs of scripts/bench.py measure those). Each browse
-// includes its processing pass, here one with no new lines. Prints one line
+// includes its processing pass, here one with no new lines; the CSV export
+// is also timed alone, per row, in wall and processor time. Prints one line
 // per figure, as the suite does:
 //   <history rows> <figure> <value> <unit>
 //
