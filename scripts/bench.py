@@ -311,7 +311,8 @@ def targets(figures):
             continue
         met = value[0] >= bound if kind == "min" else value[0] <= bound
         sign = ">=" if kind == "min" else "<="
-        lines.append(f"| {name} | {size:,} | {value[0]:.4g} {value[1]} | {sign} {bound:g} "
+        where = f"{size:,}" if size else "-"
+        lines.append(f"| {name} | {where} | {value[0]:.4g} {value[1]} | {sign} {bound:g} "
                      f"{value[1]} | {'yes' if met else 'NO'} |")
     return "\n".join(lines)
 
@@ -350,7 +351,7 @@ def main():
             new.update(cli_start_up(args.build, tmp))
         every.update(new)
         print(f"### Store now (history rows across; load {load()} at the end)\n")
-        print(table(order, new, [0, *sizes] if any(k[0] == 0 for k in new) else sizes))
+        print(table(order, new, sorted({k[0] for k in new})))
         result["now"] = {f"{k[0]}:{k[1]}": v for k, v in new.items()}
         if args.baseline and "suite" in parts:
             old = run_suite(args.baseline, sizes)
