@@ -27,6 +27,13 @@ if [[ "${BRENVIK_WITH_WINDOWS:-1}" == 1 ]]; then
   packages+=(g++-mingw-w64-x86-64-posix wine64 qt6-base-dev-tools xz-utils nsis)
 fi
 
+# The benchmarks (scripts/bench.sh): tuptime, which the uptime report is timed
+# against over the same boots, GNU time for the peak memory of a run, and
+# strace for what a run writes.
+if [[ "${BRENVIK_WITH_BENCH:-0}" == 1 ]]; then
+  packages+=(tuptime time strace)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

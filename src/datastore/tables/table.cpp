@@ -19,7 +19,9 @@ void CalculatedValues::Set(FieldId id, std::string text) {
   if (def.type != FieldType::Calculated) {
     throw TableError("Table " + store_->Name() + ": field " + def.name + " is not calculated");
   }
-  (*values_)[static_cast<std::size_t>(id.index)] = CutToChars(text, def.size);
+  // Text of no more bytes than the field has characters needs no cut (nor a copy).
+  if (text.size() > def.size) text = CutToChars(text, def.size);
+  (*values_)[static_cast<std::size_t>(id.index)] = std::move(text);
 }
 
 void CalculatedValues::Set(std::string_view name, std::string text) {
