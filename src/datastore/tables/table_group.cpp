@@ -50,8 +50,22 @@ bool ChangesAreLarge(const TableStore& store) {
 
 }  // namespace
 
+bool TableGroup::HoldsOnlyDerivedChanges(const std::vector<Table*>& tables) const {
+  for (const Table* t : tables) {
+    if (t->replaceWhole_) return false;
+    if (t->Changed() && t->Store().Version() != t->derivedVersion_) return false;
+  }
+  return true;
+}
+
+void TableGroup::KeepDerivedChanges(const std::vector<Table*>& tables) {
+  for (Table* t : tables) t->derivedVersion_ = t->Changed() ? t->Store().Version() : 0;
+}
+
 void TableGroup::Commit(const std::vector<Table*>& tables,
                         const std::optional<HandOverMark>& mark) {
+  // Nothing durable to say: the derived rows wait for a commit that has.
+  if (!mark && HoldsOnlyDerivedChanges(tables)) return;
   std::vector<TableStore*> stores;
   for (Table* t : tables) {
     t->CheckOpen();

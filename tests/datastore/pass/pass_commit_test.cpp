@@ -12,6 +12,7 @@
 
 #include "base/file_io.h"
 #include "datastore/pass/pass_fixture.h"
+#include "datastore/service_link/journal.h"
 #include "datastore/tables/change_log.h"
 #include "datastore/tables/table_file.h"
 
@@ -325,7 +326,7 @@ TEST(PassCommit, AJournalLeftBesideFreshBackupsKeepsOnlyTheLinesNoTableHolds) {
   WriteTextFileWithBom(tree.dir.File(kCopyForMonitorFile), Trim(Lines(kSecondLines)));
   tree.Drop();
   tree.Open();
-  EXPECT_EQ(HandOverFileText(journal), Trim(Lines(kSecondLines)));
+  EXPECT_EQ(JournalText(journal), Trim(Lines(kSecondLines)));
 }
 
 // A stop at any moment of an orderly close leaves backups that open into the
