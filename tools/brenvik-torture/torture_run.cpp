@@ -15,6 +15,7 @@
 #include "base/file_io.h"
 #include "child_process.h"
 #include "data_generator.h"
+#include "datastore/service_link/journal.h"
 #include "datastore/startup/tables.h"
 #include "records/date_time.h"
 #include "records/text_helpers.h"
@@ -261,10 +262,42 @@ KillPlan Torture::ChooseKill() {
   return plan;
 }
 
+// The journal and the change log of a tree before a run.
+struct JournalMoment {
+  std::uint64_t journalBytes = 0;  // 0: no journal, or one of the plain form
+  std::string log;
+};
+
+JournalMoment JournalMomentOf(const Tree& t) {
+  JournalMoment m;
+  const std::string journal = t.data + "Backup/" + kJournalFile;
+  if (FileExists(journal) && ReadJournalLayout(journal).sealed) m.journalBytes = FileSize(journal);
+  const std::string log = t.data + kChangeLogFile;
+  if (FileExists(log)) m.log = ReadFileBytes(log);
+  return m;
+}
+
+// A run killed after it appended to the journal and before it committed
+// anything: half the time the append is cut at a random byte, as a crash
+// of the machine during the append would leave it (the appends are flushed
+// before anything else goes on, so nothing written after them can be on
+// disk without them; nothing was committed here). True when it was cut.
+bool TearJournalAppend(const Tree& t, const JournalMoment& before, Random& random) {
+  if (before.journalBytes == 0 || random() % 2 == 0) return false;
+  const std::string journal = t.data + "Backup/" + kJournalFile;
+  if (!FileExists(journal)) return false;
+  const std::uint64_t size = FileSize(journal);
+  if (size <= before.journalBytes || JournalMomentOf(t).log != before.log) return false;
+  TruncateFile(journal, before.journalBytes + random() % (size - before.journalBytes));
+  return true;
+}
+
 std::string Torture::TortureRun() {
   const KillPlan plan = ChooseKill();
+  const JournalMoment before = JournalMomentOf(tortured_);
   const ChildResult r = RunChild(CliArgs(o_, tortured_), tortured_.output, plan, *watch_);
   ++f_.runs;
+  if (r.killed && TearJournalAppend(tortured_, before, random_)) ++f_.tornJournalAppends;
   if (o_.verbose) {
     std::cout << "run " << f_.runs << ": "
               << (plan.kind == KillPlan::Kind::AfterDelay
