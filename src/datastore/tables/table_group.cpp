@@ -64,8 +64,13 @@ void TableGroup::KeepDerivedChanges(const std::vector<Table*>& tables) {
 
 void TableGroup::Commit(const std::vector<Table*>& tables,
                         const std::optional<HandOverMark>& mark) {
-  // Nothing durable to say: the derived rows wait for a commit that has.
-  if (!mark && HoldsOnlyDerivedChanges(tables)) return;
+  // Nothing durable to say: the derived rows wait for a commit that has. A
+  // table whose file is missing (a new tree, one the recovery emptied) is
+  // written all the same, so that the files and their backups exist.
+  const bool filesExist = std::all_of(tables.begin(), tables.end(), [](const Table* t) {
+    return !t->fileName_.empty() && FileExists(t->fileName_);
+  });
+  if (!mark && filesExist && HoldsOnlyDerivedChanges(tables)) return;
   std::vector<TableStore*> stores;
   for (Table* t : tables) {
     t->CheckOpen();

@@ -54,7 +54,7 @@ class TableGroup {
   // never reach the disk. Such a pass keeps its changes in memory instead
   // of committing them; they go with the next commit that has something to
   // say, and a commit without a mark, or a close, of tables that have not
-  // changed since writes nothing.
+  // changed since writes nothing (unless a table's file is missing).
   //
   // Whether each table has no changes, or only those of such passes (and
   // is not to be written whole): only then may a pass keep its changes.
