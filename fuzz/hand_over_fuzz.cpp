@@ -11,6 +11,7 @@
 #include "base/file_io.h"
 #include "base/text_file.h"
 #include "datastore/service_link/hand_over.h"
+#include "datastore/service_link/journal.h"
 #include "fuzz_support.h"
 #include "support/fakes.h"
 
@@ -58,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::string_view part : parts) {
     fuzz::Check(held.find(Taken(part)) != std::string::npos, "a hand-over file's lines are lost");
   }
-  const std::string journal = HandOverFileText(link.BackupFile(kJournalFile));
+  const std::string journal = JournalText(link.BackupFile(kJournalFile));
   const std::string service = Taken(serviceLines);
   fuzz::Check(journal.size() >= service.size() &&
                   journal.compare(journal.size() - service.size(), service.size(), service) == 0,

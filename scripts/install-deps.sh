@@ -15,6 +15,8 @@ fi
 # Machine-readable output: the JSON library of brenvik-cli, and the real
 # validators its tests check the JSON and the metrics with.
 packages+=(nlohmann-json3-dev python3-jsonschema prometheus)
+# The quiet-run test counts the file-system calls of a report with strace.
+packages+=(strace)
 # The sanitizer variant and the fuzz targets: clang with its sanitizer and
 # libFuzzer runtimes.
 if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then

@@ -288,6 +288,9 @@ class Table : public Cursor {
   bool replaceWhole_ = false;        // CreateEmpty: the next save writes the file
   std::uint64_t snapshotSeq_ = 0;    // the commit the file was written at
   std::uint64_t snapshotBytes_ = 0;  // its size
+  // The store's version when a pass that took in nothing left its changes
+  // unwritten (TableGroup::KeepDerivedChanges); 0: none.
+  std::uint64_t derivedVersion_ = 0;
 };
 
 // The sort of the report grid: picks FieldName__IdxD when the cursor's

@@ -12,6 +12,7 @@
 
 #include "base/file_io.h"
 #include "datastore/pass/pass_fixture.h"
+#include "datastore/service_link/journal.h"
 #include "datastore/tables/change_log.h"
 #include "datastore/tables/table_file.h"
 
@@ -325,7 +326,7 @@ TEST(PassCommit, AJournalLeftBesideFreshBackupsKeepsOnlyTheLinesNoTableHolds) {
   WriteTextFileWithBom(tree.dir.File(kCopyForMonitorFile), Trim(Lines(kSecondLines)));
   tree.Drop();
   tree.Open();
-  EXPECT_EQ(HandOverFileText(journal), Trim(Lines(kSecondLines)));
+  EXPECT_EQ(JournalText(journal), Trim(Lines(kSecondLines)));
 }
 
 // A stop at any moment of an orderly close leaves backups that open into the
@@ -360,6 +361,64 @@ TEST(PassCommit, EveryMomentOfAnOrderlyCloseLeavesBackupsOfOneMoment) {
     const std::string rows = BackupRows(backup);
     EXPECT_TRUE(rows == before || rows == after);
   }
+}
+
+// A look (a report, a refresh, a close) that takes in no line: no durable
+// file operation at all, and a close after it makes no backups. The rows
+// it rebuilt wait in memory and go with the next commit.
+TEST(PassCommit, APassThatTakesInNothingWritesNothingAndACloseAfterItNoBackups) {
+  Tree tree;
+  tree.Pass(Lines(kFirstLines));
+  CloseTablesAndBackup(*tree.tables, tree.dir.path());
+  tree.Drop();
+  tree.Open();
+  const Folder before = ReadFolder(tree.dir.path());
+  for (const auto& [name, bytes] : before) EXPECT_FALSE(name.ends_with(kStagedSuffix)) << name;
+  std::vector<Recorder::Moment> moments;
+  {
+    bool handedOver = true;
+    Recorder recorder(tree.dir.path(), &handedOver);
+    tree.dateOfCalc = At(14, 30);
+    tree.Pass("");
+    tree.Pass("");
+    CloseTablesAndBackup(*tree.tables, tree.dir.path());
+    moments = recorder.moments;
+  }
+  EXPECT_EQ(moments.size(), 0u);
+  EXPECT_EQ(ReadFolder(tree.dir.path()), before);
+
+  // The next pass that brings lines commits the rows kept in memory with its
+  // own: the end is that of a run never left unwritten.
+  Tree whole;
+  whole.Pass(Lines(kFirstLines));
+  whole.dateOfCalc = At(14, 30);
+  whole.Pass(Lines(kSecondLines));
+  tree.Drop();
+  tree.Open();
+  tree.Pass("");
+  tree.Pass(Lines(kSecondLines));
+  EXPECT_EQ(tree.Rows(), whole.Rows());
+  CloseTablesAndBackup(*tree.tables, tree.dir.path());
+  EXPECT_EQ(BackupRows(tree.dir.File("Backup/")), whole.Rows());
+  tree.Drop();
+  tree.Open();
+  EXPECT_EQ(tree.Rows(), whole.Rows());
+}
+
+TEST(PassCommit, ChangesMadeBeforeAPassThatTakesInNothingAreStillWritten) {
+  Tree tree;
+  tree.Pass(Lines(kFirstLines));
+  // A complete row added without a save (as an import or an edit would).
+  tree.tables->DataSetHistory.Append({std::int64_t{99}, "ann [PC1]", kTool, FieldValue{}, At(6, 0),
+                                      At(7, 0), FieldValue{}, FieldValue{}, FieldValue{},
+                                      std::int64_t{3600}, 0, std::int64_t{3600}, false, true, false,
+                                      false});
+  tree.Pass("");
+  const std::string expected = tree.Rows();
+  EXPECT_NE(expected.find("/99/"), std::string::npos);
+  tree.Drop();
+  tree.Open();
+  EXPECT_EQ(tree.Rows(), expected);
 }
 
 TEST(PassCommit, APassWritesTheRowsThatChangedNotTheHistory) {
