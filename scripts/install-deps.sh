@@ -15,6 +15,8 @@ fi
 # Machine-readable output: the JSON library of brenvik-cli, and the real
 # validators its tests check the JSON and the metrics with.
 packages+=(nlohmann-json3-dev python3-jsonschema prometheus)
+# The lint gates (scripts/lint.sh): formatting, clang-tidy, cppcheck.
+packages+=(clang-format clang-tidy cppcheck python3)
 # The sanitizer variant and the fuzz targets: clang with its sanitizer and
 # libFuzzer runtimes.
 if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then
