@@ -73,7 +73,7 @@ struct PassTables {
 };
 
 struct PassState {
-  PassState(PassTables tablesIn, Clock& clockIn, EventLog& eventLogIn, ListedRows& listedIn,
+  PassState(const PassTables& tablesIn, Clock& clockIn, EventLog& eventLogIn, ListedRows& listedIn,
             bool buildTreeIn, TArrRecComputerRun& runsIn, SortedTextList& programsFetchedIn,
             SortedTextList& historyUsersIn, DateTime dateOfCalcIn)
       : tables(tablesIn),

@@ -243,7 +243,7 @@ void WriteUptimeHtmlFile(Cursor& report, const std::string& gStrCompUptime, Cloc
 
 std::string ExportUptimeHtml(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
                              const LocaleInfo& locale, SystemInfo& systemInfo, Shell& shell) {
-  const std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
+  std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
   if (fileName.empty()) return fileName;
   WriteUptimeHtmlFile(report, gStrCompUptime, clock, locale, fileName);
   shell.OpenDocument(fileName);
