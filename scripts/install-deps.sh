@@ -17,6 +17,8 @@ fi
 packages+=(nlohmann-json3-dev python3-jsonschema prometheus)
 # The quiet-run test counts the file-system calls of a report with strace.
 packages+=(strace)
+# The lint gates (scripts/lint.sh): formatting, clang-tidy, cppcheck.
+packages+=(clang-format clang-tidy cppcheck python3)
 # The sanitizer variant and the fuzz targets: clang with its sanitizer and
 # libFuzzer runtimes.
 if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then

@@ -39,6 +39,7 @@ void TickKeys(PickList& list, const std::vector<std::string>& keys, const std::s
 
 std::vector<std::string> ProgramPaths(const std::vector<std::string>& paths) {
   std::vector<std::string> result;
+  result.reserve(paths.size());
   for (const std::string& path : paths) result.push_back(ProgramPath(path));
   return result;
 }

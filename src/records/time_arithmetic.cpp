@@ -56,8 +56,9 @@ DateTime AddTimeParts(DateTime x, std::int32_t h, std::int32_t m, std::int32_t s
   const std::int32_t hourMs = Wrap32(std::int64_t{h % 24} * 3'600'000);
   const std::int32_t sum = Wrap32(std::int64_t{hourMs} + Wrap32(std::int64_t{m} * 60'000) +
                                   Wrap32(std::int64_t{s} * 1000) + ms);
-  DateTime result =
-      x + static_cast<double>(h / 24) + static_cast<double>(sum) / static_cast<double>(kMsPerDay);
+  const std::int32_t wholeDays = h / 24;  // the hours past a day are in sum
+  DateTime result = x + static_cast<double>(wholeDays) +
+                    static_cast<double>(sum) / static_cast<double>(kMsPerDay);
   if (result < 0) result += 1;
   return result;
 }

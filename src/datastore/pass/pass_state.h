@@ -84,7 +84,7 @@ struct PassLists {
 };
 
 struct PassState {
-  PassState(PassTables tablesIn, Clock& clockIn, EventLog& eventLogIn, ListedRows& listedIn,
+  PassState(const PassTables& tablesIn, Clock& clockIn, EventLog& eventLogIn, ListedRows& listedIn,
             const PassLists& lists, DateTime dateOfCalcIn)
       : tables(tablesIn),
         clock(clockIn),

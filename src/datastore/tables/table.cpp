@@ -14,7 +14,7 @@ namespace brenvik {
 
 // ---- CalculatedValues ----
 
-void CalculatedValues::Set(FieldId id, std::string text) {
+void CalculatedValues::Set(FieldId id, std::string_view text) {
   const FieldDef& def = store_->Def(id);
   if (def.type != FieldType::Calculated) {
     throw TableError("Table " + store_->Name() + ": field " + def.name + " is not calculated");
@@ -24,8 +24,8 @@ void CalculatedValues::Set(FieldId id, std::string text) {
   (*values_)[static_cast<std::size_t>(id.index)] = std::move(text);
 }
 
-void CalculatedValues::Set(std::string_view name, std::string text) {
-  Set(store_->Field(name), std::move(text));
+void CalculatedValues::Set(std::string_view name, std::string_view text) {
+  Set(store_->Field(name), text);
 }
 
 // ---- Cursor: life ----

@@ -45,8 +45,8 @@ class TableGroup;
 // Calculated values of the current row, written by a cursor's calc handler.
 class CalculatedValues {
  public:
-  void Set(FieldId id, std::string text);
-  void Set(std::string_view name, std::string text);
+  void Set(FieldId id, std::string_view text);
+  void Set(std::string_view name, std::string_view text);
 
  private:
   friend class Cursor;

@@ -82,7 +82,7 @@ std::string ExportLoginHtml(const LoginTree& tree, const std::string& summaryHtm
   const DateTime now = NowWholeSeconds(clock);
   const std::string document =
       LoginHtmlDocument(tree, summaryHtml, locale, now, LoginChartSvg(tree, locale, now));
-  const std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
+  std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
   if (fileName.empty()) return fileName;
   WriteTextFileWithBom(fileName, document);
   shell.OpenDocument(fileName);

@@ -164,6 +164,7 @@ void WriteFilters(Summary& out, const LoginReportSettings& s, const Bounds& b,
     }
   } else if (s.runsFilterEnabled) {
     std::vector<std::int64_t> numbers;
+    numbers.reserve(runIds.size());
     for (std::int32_t id : runIds) numbers.push_back(std::int64_t{lastRunID} - id + 1);
     std::sort(numbers.begin(), numbers.end());
     std::string list;

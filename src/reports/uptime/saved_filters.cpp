@@ -79,7 +79,7 @@ void FilterStore::ApplyLimit(IniFile& ini) const {
 std::string FilterStore::FreeSectionName(const IniFile& ini) {
   for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
     if (attempt > 0) clock_.Sleep(kNameWaitMs);
-    const std::string name = DateTimeToString(clock_.LocalNow(), locale_);
+    std::string name = DateTimeToString(clock_.LocalNow(), locale_);
     if (!ini.HasSection(name)) return name;
   }
   return {};

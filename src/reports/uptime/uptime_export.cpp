@@ -293,7 +293,7 @@ void WriteUptimeHtmlFile(Cursor& report, const std::string& summaryHtml, Clock& 
 
 std::string ExportUptimeHtml(Cursor& report, const std::string& summaryHtml, Clock& clock,
                              const LocaleInfo& locale, SystemInfo& systemInfo, Shell& shell) {
-  const std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
+  std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
   if (fileName.empty()) return fileName;
   WriteUptimeHtmlFile(report, summaryHtml, clock, locale, fileName);
   shell.OpenDocument(fileName);
