@@ -32,6 +32,7 @@
 #include <functional>
 #include <string>
 
+#include "file_identity.h"
 #include "service_state.h"
 
 namespace brenvik::service {
@@ -84,9 +85,8 @@ class ActivityLog {
   std::string logPath_;
   bool readOnly_;
   StateFile& stateFile_;
-  int fd_ = -1;
-  std::uint64_t device_ = 0;
-  std::uint64_t inode_ = 0;
+  std::string openId_;  // the identity of the log the mark was checked for
+  IdentityPin pin_;     // keeps that identity from passing to a new log
 };
 
 // Where a compaction cuts the lines taken: the start of the last Windows
