@@ -137,6 +137,16 @@ void ActivityLog::Append(const std::string& line) {
   }
 }
 
+bool ActivityLog::EndsWithLine(const std::string& line) {
+  EnsureOpen();
+  const std::uint64_t size = Size();
+  const std::uint64_t tail = 64 * 1024;
+  const std::string text = ReadRange(size > tail ? size - tail : 0, size);
+  const std::string whole = line + "\r\n";
+  const std::size_t at = text.rfind(whole);
+  return at != std::string::npos && (at == 0 || text[at - 1] == '\n');
+}
+
 HandOverResult ActivityLog::HandOver() {
   EnsureOpen();
   ServiceState& state = stateFile_.state();

@@ -63,6 +63,9 @@ class ActivityLog {
   // Appends one line (without line end); FileError on failure, after which
   // the log holds no part of the line.
   void Append(const std::string& line);
+  // Whether one of the last lines of the log is this one (line without line
+  // end); FileError when the log cannot be read.
+  bool EndsWithLine(const std::string& line);
   // Command 2; FileError on failure.
   HandOverResult HandOver();
   // Compacts the log when the lines taken reach minimumBytes and some lie

@@ -195,6 +195,27 @@ TEST_F(RecorderTest, ADeletedDataFolderIsMadeAgainAndRecordingGoesOn) {
   EXPECT_EQ(CountLines(ReadFileBytes(folders_.dataFolder + "CopyForMonitor.dat")), 1u);
 }
 
+// A stop between saving the state and appending its lines (or between the
+// append and clearing the note) neither repeats nor loses a line.
+TEST_F(RecorderTest, LinesNotedWithTheStateAreWrittenOnceAfterAStop) {
+  Started();
+  const std::string statePath = folders_.dataFolder + kWinStateFile;
+  ServiceState state = LoadServiceState(statePath);
+  ASSERT_TRUE(state.unwritten.empty());
+  const std::string missing = "2013-04-30 10:00:05;7200;CORP|bob;4;C:\\Apps\\Tool.exe;4242";
+  state.unwritten = {missing};
+  SaveServiceState(statePath, state);
+  Started();
+  EXPECT_EQ(Lines().back(), "CORP|bob;4;C:\\Apps\\Tool.exe;4242");
+  EXPECT_TRUE(LoadServiceState(statePath).unwritten.empty());
+  const std::size_t count = Lines().size();
+  state = LoadServiceState(statePath);
+  state.unwritten = {missing};  // already appended before the stop
+  SaveServiceState(statePath, state);
+  Started();
+  EXPECT_EQ(Lines().size(), count);
+}
+
 TEST(BootId, RoundsTheStartAndToleratesAMomentBetweenReadings) {
   EXPECT_EQ(BootIdAt(1700000000, 1536), "boot-at-1699998460");
   EXPECT_TRUE(SameBoot(BootIdAt(1700000000, 1536), BootIdAt(1700000061, 1596)));

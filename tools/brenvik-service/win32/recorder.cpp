@@ -85,6 +85,7 @@ void Recorder::Start() {
   std::lock_guard<std::mutex> lock(mutex_);
   ForceDirectories(folders_.settingsFolder);
   log_.Open();
+  FinishUnwritten();
   const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile);
   if (list) programs_.SetWatched(*list);
   ServiceState& state = stateFile_.state();
@@ -94,11 +95,10 @@ void Recorder::Start() {
     programs_.Restore(state.programs);  // the run goes on
     return;
   }
-  RecordSelf(kEventWindowsStart, "", uptime);
   state.bootId = boot;
   state.runOpen = true;
   state.programs.clear();
-  SaveState();
+  WriteWithState({SelfLine(kEventWindowsStart, "", uptime)});
   RecordOpenSessions();
 }
 
@@ -137,14 +137,15 @@ void Recorder::ScanPrograms() {
         hooks_.scanProcesses([this](const std::string& exe) { return programs_.IsWatched(exe); });
   }
   const auto changes = programs_.Update(scan);
+  if (changes.empty()) return;
+  std::vector<std::string> lines;
   for (const ProgramChange& change : changes) {
     const TrackedProgram& p = change.program;
-    Record(change.started ? kEventProgramStart : kEventProgramEnd, p.user, p.domain, p.path, p.pid);
+    lines.push_back(LineOf(change.started ? kEventProgramStart : kEventProgramEnd, p.user,
+                           p.domain, p.path, p.pid));
   }
-  if (!changes.empty()) {
-    stateFile_.state().programs = programs_.Tracked();
-    SaveState();
-  }
+  stateFile_.state().programs = programs_.Tracked();
+  WriteWithState(lines);
 }
 
 bool Recorder::OnCommand(const ServiceCommand& command) {
@@ -183,10 +184,9 @@ void Recorder::OnShutdown() {
   std::lock_guard<std::mutex> lock(mutex_);
   ServiceState& state = stateFile_.state();
   if (!state.runOpen) return;
-  RecordSelf(kEventWindowsStop, "", std::nullopt);
   state.runOpen = false;
   state.programs.clear();
-  SaveState();
+  WriteWithState({SelfLine(kEventWindowsStop, "", std::nullopt)});
 }
 
 // Asleep the computer does not run: the run ends before the sleep and a new
@@ -195,9 +195,8 @@ void Recorder::OnSuspend() {
   std::lock_guard<std::mutex> lock(mutex_);
   ServiceState& state = stateFile_.state();
   if (!state.runOpen) return;
-  RecordSelf(kEventWindowsStop, kResumeMark, std::nullopt);
   state.runOpen = false;
-  SaveState();
+  WriteWithState({SelfLine(kEventWindowsStop, kResumeMark, std::nullopt)});
 }
 
 void Recorder::OnResume() {
@@ -205,10 +204,9 @@ void Recorder::OnResume() {
   ServiceState& state = stateFile_.state();
   if (state.runOpen) return;  // a resume without the suspend before it
   const std::int64_t uptime = hooks_.secondsSinceBoot();
-  RecordSelf(kEventWindowsStart, kResumeMark, uptime);
   state.bootId = BootIdAt(UnixNow(), uptime);
   state.runOpen = true;
-  SaveState();
+  WriteWithState({SelfLine(kEventWindowsStart, kResumeMark, uptime)});
 }
 
 void Recorder::OnSessionChange(std::uint32_t wtsEvent, std::uint32_t sessionId) {
@@ -230,6 +228,17 @@ void Recorder::OnTimeChange(DateTime oldUtc, DateTime newUtc) {
   RecordSelf(kEventClockChanged, FormatLogDateTime(oldUtc), std::nullopt);
 }
 
+std::string Recorder::LineOf(int event, const std::string& user, const std::string& domain,
+                             const std::string& parameter, std::optional<std::int64_t> handle) {
+  return FormatLogLine(
+      LogLine{clock_.UtcNow(), clock_.UtcOffsetSeconds(), domain, user, event, parameter, handle});
+}
+
+std::string Recorder::SelfLine(int event, const std::string& parameter,
+                               std::optional<std::int64_t> handle) {
+  return LineOf(event, self_.user, self_.domain, parameter, handle);
+}
+
 void Recorder::RecordSelf(int event, const std::string& parameter,
                           std::optional<std::int64_t> handle) {
   Record(event, self_.user, self_.domain, parameter, handle);
@@ -237,12 +246,38 @@ void Recorder::RecordSelf(int event, const std::string& parameter,
 
 void Recorder::Record(int event, const std::string& user, const std::string& domain,
                       const std::string& parameter, std::optional<std::int64_t> handle) {
-  LogLine line{clock_.UtcNow(), clock_.UtcOffsetSeconds(), domain, user, event, parameter, handle};
+  Append(LineOf(event, user, domain, parameter, handle));
+}
+
+void Recorder::Append(const std::string& line) {
   try {
-    log_.Append(FormatLogLine(line));
+    log_.Append(line);
   } catch (const Error& e) {
     Warn("a line was not recorded: " + std::string(e.what()));
   }
+}
+
+// Lines that go with a change of the state (a run opened or closed, programs
+// tracked or no longer): the state is saved with the lines noted as
+// unwritten, the lines appended, and the note cleared. A stop anywhere
+// between repeats no line and loses none: the next start writes the noted
+// lines the log does not end with.
+void Recorder::WriteWithState(const std::vector<std::string>& lines) {
+  stateFile_.state().unwritten = lines;
+  SaveState();
+  for (const std::string& line : lines) Append(line);
+  stateFile_.state().unwritten.clear();
+  SaveState();
+}
+
+void Recorder::FinishUnwritten() {
+  ServiceState& state = stateFile_.state();
+  if (state.unwritten.empty()) return;
+  for (const std::string& line : state.unwritten) {
+    if (!log_.EndsWithLine(line)) Append(line);
+  }
+  state.unwritten.clear();
+  SaveState();
 }
 
 void Recorder::SaveState() {
