@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows service end to end under Wine, in a fresh prefix of its own:
 #   scripts/windows-service-test.sh BUILD_DIR
-# BUILD_DIR is a MinGW build with brenvik-service.exe and brenvik-cli.exe.
+# BUILD_DIR is a MinGW build with brenvik-service.exe, brenvik-cli.exe and
+# the test program brenvik_test_sleeper.exe.
 #
 # The service is registered with --install and started through the service
 # control manager; it writes into the tree that the local machine's
@@ -20,7 +21,8 @@ build="${1:?usage: $0 BUILD_DIR}"
 started=$SECONDS
 service_exe="$build/tools/brenvik-service/brenvik-service.exe"
 cli_exe="$build/src/cli/brenvik-cli.exe"
-for f in "$service_exe" "$cli_exe"; do
+sleeper_exe="$build/tests/brenvik_test_sleeper.exe"
+for f in "$service_exe" "$cli_exe" "$sleeper_exe"; do
   [[ -f $f ]] || { echo "No $f: build it first" >&2; exit 1; }
 done
 
@@ -69,11 +71,12 @@ wait_for_event() {
 }
 hand_over() { quiet 'C:\Brenvik\brenvik-cli.exe' uptime-report; }
 kill_service() { quiet taskkill /F /IM brenvik-service.exe; }
-# Runs the watched program and waits up to 20 s for the service to see its
-# end.
+# Runs the watched program for 2.5 s and waits up to 90 s for the service to
+# see its end: under Wine an ended process often stays in the process
+# snapshot for some 40 s (not yet explained; see docs/windows-service.md).
 run_watched() {
-  quiet 'C:\watched-test.exe' -n 2 127.0.0.1 || true
-  for _ in $(seq 100); do
+  quiet 'C:\watched-test.exe' 2500 || true
+  for _ in $(seq 450); do
     [[ $(events 4 | wc -l) -ge $(events 3 | wc -l) && -n $(events 3) ]] && return 0
     sleep 0.2
   done
@@ -81,11 +84,8 @@ run_watched() {
 
 mkdir -p "$drive_c/Brenvik"
 cp "$service_exe" "$cli_exe" "$drive_c/Brenvik/"
-# Any program will do as the watched one: Wine's ping, under a name of its own.
-cp "$drive_c/windows/system32/ping.exe" "$drive_c/watched-test.exe"
-# Wine's first ping of a fresh prefix starts its network driver and lingers
-# for most of a minute after its output; the later ones end at once.
-quiet 'C:\watched-test.exe' -n 1 127.0.0.1 || true
+# The watched program runs for the milliseconds it is given.
+cp "$sleeper_exe" "$drive_c/watched-test.exe"
 quiet reg add 'HKLM\Software\Taveron\Brenvik\1.0' /v FolderDataPath /d 'C:\BrenvikData\' /f
 # The command line's own per-user key (an installer writes it).
 quiet reg add 'HKCU\Software\Taveron\Brenvik\1.0' /f

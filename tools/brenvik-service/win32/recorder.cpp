@@ -141,8 +141,8 @@ void Recorder::ScanPrograms() {
   std::vector<std::string> lines;
   for (const ProgramChange& change : changes) {
     const TrackedProgram& p = change.program;
-    lines.push_back(LineOf(change.started ? kEventProgramStart : kEventProgramEnd, p.user,
-                           p.domain, p.path, p.pid));
+    lines.push_back(LineOf(change.started ? kEventProgramStart : kEventProgramEnd, p.user, p.domain,
+                           p.path, p.pid));
   }
   stateFile_.state().programs = programs_.Tracked();
   WriteWithState(lines);
