@@ -2,8 +2,7 @@
 # The Windows variant: cross-builds the core, the Win32 backend, the window
 # (brenvik.exe, against Qt for MinGW) and every test program with MinGW-w64
 # into build/windows, then runs the tests under Wine in a fresh prefix
-# (build/windows/wine-prefix), then the Windows service end to end
-# (scripts/windows-service-test.sh). Without a Qt for MinGW (scripts/qt-mingw.sh)
+# (build/windows/wine-prefix). Without a Qt for MinGW (scripts/qt-mingw.sh)
 # everything but the window and its tests is built and tested, and it says
 # so. Exits non-zero on any failure.
 #   scripts/test-variants/windows.sh [jobs]
@@ -61,10 +60,6 @@ ctest --test-dir "$build" --output-on-failure -j"$jobs"
 # The prefix takes about 700 MB; it is kept only when a test failed.
 "$wineserver" -k 2> /dev/null || true
 rm -rf "$WINEPREFIX"
-
-# The Windows service registered, started, killed and stopped through the
-# service control manager of a prefix of its own (no Qt needed).
-scripts/windows-service-test.sh "$build"
 
 if [[ $qt_status -ne 0 ]]; then
   echo "** The window (brenvik.exe), its tests and the installer were NOT built: no Qt for MinGW was found."
