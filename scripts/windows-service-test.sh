@@ -73,7 +73,7 @@ hand_over() { quiet 'C:\Brenvik\brenvik-cli.exe' uptime-report; }
 kill_service() { quiet taskkill /F /IM brenvik-service.exe; }
 # Runs the watched program for 2.5 s and waits up to 90 s for the service to
 # see its end: under Wine an ended process often stays in the process
-# snapshot for some 40 s (not yet explained; see docs/windows-service.md).
+# snapshot for a long time (not yet explained; see docs/windows-service.md).
 run_watched() {
   quiet 'C:\watched-test.exe' 2500 || true
   for _ in $(seq 450); do
