@@ -91,8 +91,7 @@ class Recorder {
   void RecordSelf(int event, const std::string& parameter, std::optional<std::int64_t> handle);
   std::string LineOf(int event, const std::string& user, const std::string& domain,
                      const std::string& parameter, std::optional<std::int64_t> handle);
-  std::string SelfLine(int event, const std::string& parameter,
-                       std::optional<std::int64_t> handle);
+  std::string SelfLine(int event, const std::string& parameter, std::optional<std::int64_t> handle);
   void Append(const std::string& line);
   void WriteWithState(const std::vector<std::string>& lines);
   void FinishUnwritten();
