@@ -32,6 +32,7 @@
 #include <functional>
 #include <string>
 
+#include "file_identity.h"
 #include "service_state.h"
 
 namespace brenvik::service {
@@ -62,6 +63,9 @@ class ActivityLog {
   // Appends one line (without line end); FileError on failure, after which
   // the log holds no part of the line.
   void Append(const std::string& line);
+  // Whether one of the last lines of the log is this one (line without line
+  // end); FileError when the log cannot be read.
+  bool EndsWithLine(const std::string& line);
   // Command 2; FileError on failure.
   HandOverResult HandOver();
   // Compacts the log when the lines taken reach minimumBytes and some lie
@@ -84,9 +88,8 @@ class ActivityLog {
   std::string logPath_;
   bool readOnly_;
   StateFile& stateFile_;
-  int fd_ = -1;
-  std::uint64_t device_ = 0;
-  std::uint64_t inode_ = 0;
+  std::string openId_;  // the identity of the log the mark was checked for
+  IdentityPin pin_;     // keeps that identity from passing to a new log
 };
 
 // Where a compaction cuts the lines taken: the start of the last Windows

@@ -95,6 +95,7 @@ std::string FormatServiceState(const ServiceState& state) {
         << '\t' << (l.idleSinceUnix ? std::to_string(*l.idleSinceUnix) : "") << '\t'
         << l.lastIdleReportUnix << "\n";
   }
+  for (const std::string& line : state.unwritten) out << "unwritten=" << Escape(line) << "\n";
   return out.str();
 }
 
@@ -126,6 +127,8 @@ ServiceState ParseServiceState(const std::string& text) {
       ParseProgram(value, state);
     } else if (key == "login") {
       ParseLogin(value, state);
+    } else if (key == "unwritten") {
+      state.unwritten.push_back(Unescape(value));
     }
   }
   return state;

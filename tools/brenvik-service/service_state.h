@@ -9,6 +9,9 @@
 //   boot-id=5f1c...              the boot in which the service last recorded
 //   run-open=1                   a start of that boot was recorded, no stop
 //   program=PID<TAB>TICKS<TAB>USER<TAB>DOMAIN<TAB>PATH     a tracked program
+//   unwritten=LINE               a line whose state is saved and that is being
+//                                appended to the log (written at the next start
+//                                unless the log already ends with it)
 //   login=USER<TAB>ACTIVE<TAB>LOCKED<TAB>REPORTED<TAB>IDLE-SINCE<TAB>LAST-REPORT
 // Texts escape "%", tab, CR and LF as %XX. Unknown or damaged lines are
 // skipped; a missing file is the state of a fresh data tree.
@@ -33,6 +36,7 @@ struct ServiceState {
   bool runOpen = false;
   std::vector<TrackedProgram> programs;
   std::vector<LoginState> logins;
+  std::vector<std::string> unwritten;
 };
 
 std::string FormatServiceState(const ServiceState& state);
