@@ -21,7 +21,7 @@ void CalculatedValues::Set(FieldId id, std::string_view text) {
   }
   // Text of no more bytes than the field has characters needs no cut (nor a copy).
   if (text.size() > def.size) text = CutToChars(text, def.size);
-  (*values_)[static_cast<std::size_t>(id.index)] = std::move(text);
+  (*values_)[static_cast<std::size_t>(id.index)] = text;
 }
 
 void CalculatedValues::Set(std::string_view name, std::string_view text) {
