@@ -20,8 +20,12 @@ void CalculatedValues::Set(FieldId id, std::string_view text) {
     throw TableError("Table " + store_->Name() + ": field " + def.name + " is not calculated");
   }
   // Text of no more bytes than the field has characters needs no cut (nor a copy).
-  if (text.size() > def.size) text = CutToChars(text, def.size);
-  (*values_)[static_cast<std::size_t>(id.index)] = text;
+  std::string& value = (*values_)[static_cast<std::size_t>(id.index)];
+  if (text.size() > def.size) {
+    value = CutToChars(text, def.size);  // the cut text is a new string: keep it, not a view of it
+  } else {
+    value = text;
+  }
 }
 
 void CalculatedValues::Set(std::string_view name, std::string_view text) {
