@@ -42,7 +42,7 @@ void PipeServer::Start() {
   pipe_ = ::CreateNamedPipeW(
       pipePath_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
-      kBufferBytes, kBufferBytes, static_cast<DWORD>(clientTimeoutMs_), &attributes);
+      kBufferBytes, kBufferBytes, static_cast<DWORD>(DefaultClientWaitMs()), &attributes);
   const DWORD error = ::GetLastError();
   ::LocalFree(attributes.lpSecurityDescriptor);
   if (pipe_ == INVALID_HANDLE_VALUE) ThrowWindowsError("Making the pipe", error);

@@ -55,6 +55,11 @@ class PipeServer {
   bool ReadMessage(std::string& message);
   void WriteReply(const std::string& reply);
   void WaitForClose();
+  // How long a client waiting for the pipe (WaitNamedPipe's default wait)
+  // is told to wait: longer than a silent client may hold it, so that a
+  // caller queued behind one is served after the drop instead of timing out
+  // at the same moment.
+  int DefaultClientWaitMs() const { return 2 * clientTimeoutMs_ + 1000; }
 
   std::wstring pipePath_;
   int clientTimeoutMs_;
