@@ -158,6 +158,13 @@ class ByteReader {
       Fail("a count is larger than the bytes that follow");
     return n;
   }
+  // The bytes of n values of type T; refused when they are not all there.
+  template <typename T>
+  std::size_t ArrayBytes(std::size_t n) const {
+    if (n > Left() / sizeof(T)) Fail("it ends too early");
+    return n * sizeof(T);
+  }
+  std::string_view Bytes() const { return bytes_; }
   template <typename T>
   void Array(std::vector<T>& values, std::size_t n) {
     if (n > Left() / sizeof(T)) Fail("it ends too early");

@@ -649,9 +649,12 @@ void Table::OpenFromFile() {
     if (group_ && !FileExists(fileName_)) {
       StartEmpty();
     } else {
-      const FileView file(fileName_);
-      snapshotSeq_ = DecodeTable(file.Bytes(), Store());
-      snapshotBytes_ = file.Bytes().size();
+      // The columns read the file in place: the view lives as long as they
+      // do. Files are replaced whole, never written over, so it stays valid.
+      auto file = std::make_shared<const FileView>(fileName_);
+      const std::string_view bytes = file->Bytes();
+      snapshotSeq_ = DecodeTable(bytes, Store(), std::move(file));
+      snapshotBytes_ = bytes.size();
     }
     if (group_) group_->Log().ApplyTo(Store(), snapshotSeq_);
   } catch (...) {

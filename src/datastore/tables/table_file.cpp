@@ -17,18 +17,10 @@ namespace {
 
 // ---- writing ----
 
-void PutNullMap(std::string& out, const std::vector<std::uint8_t>& nulls) {
-  std::string bits((nulls.size() + 7) / 8, '\0');
-  for (std::size_t i = 0; i < nulls.size(); ++i) {
-    if (nulls[i]) bits[i / 8] = static_cast<char>(bits[i / 8] | (1 << (i % 8)));
-  }
-  out += bits;
-}
-
 // Only the pool entries that rows use are written, renumbered in order.
 void PutTextColumn(std::string& out, const Column& c) {
   std::vector<std::uint32_t> remap(c.pool.size(), UINT32_MAX);
-  for (std::uint32_t id : c.texts) remap[id] = 0;
+  for (std::size_t row = 0; row < c.texts.size(); ++row) remap[c.texts[row]] = 0;
   std::uint32_t next = 0;
   for (std::uint32_t& r : remap) {
     if (r == 0) r = next++;
@@ -72,19 +64,19 @@ std::string EncodeTable(const TableStore& store, std::uint64_t seq) {
   for (std::size_t i = 0; i < store.Fields().size(); ++i) {
     const Column& c = store.ColumnAt(FieldId{static_cast<int>(i)});
     if (!c.Stored()) continue;
-    PutNullMap(out, c.nulls);
+    c.nulls.AppendBytes(out);
     switch (c.type) {
       case FieldType::DateTime:
-        PutArray(out, c.reals);
+        c.reals.AppendLe(out);
         break;
       case FieldType::Integer:
-        PutArray(out, c.ints);
+        c.ints.AppendLe(out);
         break;
       case FieldType::Largeint:
-        PutArray(out, c.longs);
+        c.longs.AppendLe(out);
         break;
       case FieldType::Boolean:
-        PutArray(out, c.bools);
+        c.bools.AppendLe(out);
         break;
       case FieldType::Text:
         PutTextColumn(out, c);
@@ -101,6 +93,10 @@ namespace {
 
 // ---- reading ----
 
+// Room for the rows that the passes append after the open, so that the
+// first of them does not move a whole column of a large table.
+std::size_t WithRoom(std::size_t rows) { return rows + rows / 64 + 64; }
+
 void ReadSchema(ByteReader& in, const TableStore& store) {
   if (!EqualsIgnoreCase(in.Text(), store.Name())) in.Fail("it belongs to another table");
   const auto count = in.Le<std::uint32_t>();
@@ -115,26 +111,37 @@ void ReadSchema(ByteReader& in, const TableStore& store) {
   }
 }
 
-void ReadNullMap(ByteReader& in, Column& c, std::size_t rows) {
-  const std::string_view bits = in.Raw((rows + 7) / 8);
-  c.nulls.assign(rows, 0);
-  // Most columns have no nulls at all: only bytes with a bit set are spread.
-  for (std::size_t byte = 0; byte < bits.size(); ++byte) {
-    const auto set = static_cast<unsigned char>(bits[byte]);
-    if (set == 0) continue;
-    const std::size_t first = byte * 8;
-    for (std::size_t i = first; i < std::min(first + 8, rows); ++i)
-      c.nulls[i] = (set >> (i - first)) & 1;
+// Where the bytes outlive the table's rows (borrow), a column reads them in
+// place; otherwise it takes a copy.
+template <typename T>
+void ReadValues(ByteReader& in, ColumnValues<T>& values, std::size_t rows, bool borrow) {
+  const std::string_view bytes = in.Raw(in.ArrayBytes<T>(rows));
+  if (borrow && ColumnValues<T>::kCanBorrow) {
+    values.Borrow(bytes.data(), rows);
+  } else {
+    values.reserve(WithRoom(rows));
+    values.Assign(LeValues<T>(bytes.data()), LeValues<T>(bytes.data() + bytes.size()));
+    AdviseHugePagesFor(values.Own());
   }
 }
 
-void ReadTextColumn(ByteReader& in, Column& c, std::size_t rows) {
+void ReadNullMap(ByteReader& in, NullMap& nulls, std::size_t rows, bool borrow) {
+  const std::string_view bits = in.Raw((rows + 7) / 8);
+  if (borrow) {
+    nulls.Borrow(bits.data(), rows);
+  } else {
+    nulls.reserve(WithRoom(rows));
+    nulls.Assign(bits.data(), rows);
+  }
+}
+
+void ReadTextColumn(ByteReader& in, Column& c, std::size_t rows, bool borrow) {
   const auto count = in.Le<std::uint32_t>();
   if (count > in.Left() / 4) in.Fail("a text list is longer than the file");
   for (std::uint32_t i = 0; i < count; ++i) c.pool.AddRaw(in.Text());
-  in.Array(c.texts, rows);
-  for (std::uint32_t id : c.texts) {
-    if (id >= count) in.Fail("a row refers to a text that is not there");
+  ReadValues(in, c.texts, rows, borrow);
+  for (std::size_t row = 0; row < rows; ++row) {
+    if (c.texts[row] >= count) in.Fail("a row refers to a text that is not there");
   }
 }
 
@@ -167,61 +174,29 @@ std::size_t ColumnBytes(const TableStore& store, std::size_t rows) {
   return bytes;
 }
 
-// Room for the rows that the passes append after the open, so that the
-// first of them does not move a whole column of a large table.
-std::size_t WithRoom(std::size_t rows) { return rows + rows / 64 + 64; }
-
-void ReserveColumn(Column& c, std::size_t rows) {
-  const std::size_t room = WithRoom(rows);
-  c.nulls.reserve(room);
+void ReadColumn(ByteReader& in, Column& c, std::size_t rows, bool borrow) {
+  ReadNullMap(in, c.nulls, rows, borrow);
   switch (c.type) {
     case FieldType::DateTime:
-      c.reals.reserve(room);
+      ReadValues(in, c.reals, rows, borrow);
       break;
     case FieldType::Integer:
-      c.ints.reserve(room);
+      ReadValues(in, c.ints, rows, borrow);
       break;
     case FieldType::Largeint:
-      c.longs.reserve(room);
+      ReadValues(in, c.longs, rows, borrow);
       break;
-    case FieldType::Boolean:
-      c.bools.reserve(room);
-      break;
-    case FieldType::Text:
-      c.texts.reserve(room);
-      break;
-    case FieldType::Calculated:
-      break;
-  }
-  AdviseHugePagesFor(c.nulls);
-  AdviseHugePagesFor(c.reals);
-  AdviseHugePagesFor(c.ints);
-  AdviseHugePagesFor(c.longs);
-  AdviseHugePagesFor(c.bools);
-  AdviseHugePagesFor(c.texts);
-}
-
-void ReadColumn(ByteReader& in, Column& c, std::size_t rows) {
-  ReserveColumn(c, rows);
-  ReadNullMap(in, c, rows);
-  switch (c.type) {
-    case FieldType::DateTime:
-      in.Array(c.reals, rows);
-      break;
-    case FieldType::Integer:
-      in.Array(c.ints, rows);
-      break;
-    case FieldType::Largeint:
-      in.Array(c.longs, rows);
-      break;
-    case FieldType::Boolean:
-      in.Array(c.bools, rows);
-      for (std::uint8_t& b : c.bools) {
-        if (b > 1) in.Fail("a Boolean value is neither true nor false");
+    case FieldType::Boolean: {
+      const std::size_t at = in.Position();
+      ReadValues(in, c.bools, rows, borrow);
+      const std::string_view bytes = in.Bytes().substr(at, rows);
+      if (std::any_of(bytes.begin(), bytes.end(), [](char b) { return b != 0 && b != 1; })) {
+        in.Fail("a Boolean value is neither true nor false");
       }
       break;
+    }
     case FieldType::Text:
-      ReadTextColumn(in, c, rows);
+      ReadTextColumn(in, c, rows, borrow);
       break;
     case FieldType::Calculated:
       break;
@@ -230,7 +205,9 @@ void ReadColumn(ByteReader& in, Column& c, std::size_t rows) {
 
 }  // namespace
 
-std::uint64_t DecodeTable(std::string_view bytes, TableStore& store) {
+std::uint64_t DecodeTable(std::string_view bytes, TableStore& store,
+                          std::shared_ptr<const void> keepAlive) {
+  const bool borrow = keepAlive != nullptr;
   const std::string context = "Table file of " + store.Name() + " cannot be opened";
   ByteReader in(bytes, context);
   if (bytes.size() < kTableFileMagic.size() + 8 || bytes.substr(0, 8) != kTableFileMagic) {
@@ -257,10 +234,10 @@ std::uint64_t DecodeTable(std::string_view bytes, TableStore& store) {
   std::vector<Column> columns(store.Fields().size());
   for (std::size_t i = 0; i < columns.size(); ++i) {
     columns[i].type = store.Fields()[i].type;
-    if (columns[i].Stored()) ReadColumn(r, columns[i], rows);
+    if (columns[i].Stored()) ReadColumn(r, columns[i], rows, borrow);
   }
   if (r.Left() != 0) r.Fail("it has bytes after its rows");
-  store.ReplaceAll(std::move(columns), rows);
+  store.ReplaceAll(std::move(columns), rows, std::move(keepAlive));
   return seq;
 }
 

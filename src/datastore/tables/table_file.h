@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,7 +28,10 @@ std::string EncodeTable(const TableStore& store, std::uint64_t seq = 0);
 // Replaces the rows of store with those of the file bytes and returns the
 // file's commit number. TableError (and store unchanged) when the bytes fail
 // any check: magic, version, checksum, the table's name and schema, or a
-// length.
-std::uint64_t DecodeTable(std::string_view bytes, TableStore& store);
+// length. With keepAlive (whatever owns bytes), the columns read the bytes
+// in place and the store holds keepAlive as long as they may; without it,
+// they take a copy.
+std::uint64_t DecodeTable(std::string_view bytes, TableStore& store,
+                          std::shared_ptr<const void> keepAlive = nullptr);
 
 }  // namespace brenvik

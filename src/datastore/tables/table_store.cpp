@@ -29,6 +29,9 @@ const char* FieldTypeName(FieldType type) {
 }
 
 std::uint32_t StringPool::Intern(std::string_view text) {
+  for (; looked_up_ < strings_.size(); ++looked_up_) {
+    ids_.emplace(std::string_view(strings_[looked_up_]), static_cast<std::uint32_t>(looked_up_));
+  }
   const auto found = ids_.find(text);
   if (found != ids_.end()) return found->second;
   return AddRaw(std::string(text));
@@ -37,13 +40,13 @@ std::uint32_t StringPool::Intern(std::string_view text) {
 std::uint32_t StringPool::AddRaw(std::string text) {
   const auto id = static_cast<std::uint32_t>(strings_.size());
   strings_.push_back(std::move(text));
-  ids_.emplace(std::string_view(strings_.back()), id);
   return id;
 }
 
 void StringPool::Clear() {
   ids_.clear();
   strings_.clear();
+  looked_up_ = 0;
 }
 
 TableStore::TableStore(std::string name, std::vector<FieldDef> fields)
@@ -109,7 +112,8 @@ void TableStore::CheckValue(FieldId id, const FieldValue& value) const {
 }
 
 void TableStore::PushValue(Column& column, const FieldDef& def, const FieldValue& value) {
-  column.nulls.push_back(value.IsNull() ? 1 : 0);
+  if (def.type == FieldType::Calculated) return;
+  column.nulls.push_back(value.IsNull());
   switch (def.type) {
     case FieldType::DateTime:
       column.reals.push_back(value.kind() == FieldValue::Kind::Int
@@ -129,32 +133,34 @@ void TableStore::PushValue(Column& column, const FieldDef& def, const FieldValue
       column.texts.push_back(column.pool.Intern(CutToChars(value.text(), def.size)));
       break;
     case FieldType::Calculated:
-      column.nulls.pop_back();
       break;
   }
 }
 
 void TableStore::StoreValue(Column& column, const FieldDef& def, std::size_t row,
                             const FieldValue& value) {
-  column.nulls[row] = value.IsNull() ? 1 : 0;
+  column.nulls.Set(row, value.IsNull());
   switch (def.type) {
     case FieldType::DateTime:
-      column.reals[row] = value.kind() == FieldValue::Kind::Int
-                              ? static_cast<double>(value.integer())
-                              : value.number();
+      column.reals.Set(row, value.kind() == FieldValue::Kind::Int
+                                ? static_cast<double>(value.integer())
+                                : value.number());
       break;
     case FieldType::Integer:
-      column.ints[row] = static_cast<std::int32_t>(value.integer());
+      column.ints.Set(row, static_cast<std::int32_t>(value.integer()));
       break;
     case FieldType::Largeint:
-      column.longs[row] = value.integer();
+      column.longs.Set(row, value.integer());
       break;
     case FieldType::Boolean:
-      column.bools[row] = value.boolean() ? 1 : 0;
+      column.bools.Set(row, value.boolean() ? 1 : 0);
       break;
-    case FieldType::Text:
-      column.texts[row] = column.pool.Intern(CutToChars(value.text(), def.size));
+    case FieldType::Text: {
+      // The same text again keeps its id (and a column read in place stays so).
+      const std::string text = CutToChars(value.text(), def.size);
+      if (column.pool.At(column.texts[row]) != text) column.texts.Set(row, column.pool.Intern(text));
       break;
+    }
     case FieldType::Calculated:
       break;
   }
@@ -193,7 +199,7 @@ void TableStore::SetRow(std::size_t row, const std::vector<FieldValue>& values) 
 namespace {
 template <typename V>
 void EraseAt(V& v, std::size_t row) {
-  if (!v.empty()) v.erase(v.begin() + static_cast<std::ptrdiff_t>(row));
+  if (v.size() > 0) v.EraseAt(row);
 }
 }  // namespace
 
@@ -214,21 +220,10 @@ void TableStore::EraseRow(std::size_t row) {
 }
 
 namespace {
-// Removes the entries at the ascending positions from v, moving each kept
-// entry once.
+// Removes the entries at the ascending positions from v.
 template <typename V>
 void EraseAll(V& v, const std::vector<std::size_t>& rows) {
-  if (v.empty() || rows.empty()) return;
-  std::size_t to = rows.front();
-  std::size_t next = 0;
-  for (std::size_t from = rows.front(); from < v.size(); ++from) {
-    if (next < rows.size() && rows[next] == from) {
-      ++next;
-      continue;
-    }
-    v[to++] = v[from];
-  }
-  v.resize(to);
+  if (v.size() > 0) v.EraseRows(rows.data(), rows.size());
 }
 }  // namespace
 
@@ -325,6 +320,7 @@ void TableStore::Clear() {
     c = Column{};
     c.type = type;
   }
+  backing_.reset();
   rowCount_ = 0;
   ++version_;
   if (savedRows_ > 0) cleared_ = true;
@@ -333,8 +329,10 @@ void TableStore::Clear() {
   edited_.clear();
 }
 
-void TableStore::ReplaceAll(std::vector<Column> columns, std::size_t rowCount) {
+void TableStore::ReplaceAll(std::vector<Column> columns, std::size_t rowCount,
+                            std::shared_ptr<const void> backing) {
   columns_ = std::move(columns);
+  backing_ = std::move(backing);
   rowCount_ = rowCount;
   ++version_;
   MarkSaved();

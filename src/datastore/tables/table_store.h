@@ -19,12 +19,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "datastore/tables/column_values.h"
 #include "records/date_time.h"
 
 namespace brenvik {
@@ -88,7 +90,8 @@ class StringPool {
  public:
   std::uint32_t Intern(std::string_view text);
   // Adds without looking for an equal entry (file loading); duplicates may
-  // then exist and Intern finds the first.
+  // then exist and Intern finds the first. The lookup of texts is built on
+  // the first Intern, so a pool that is only read never builds it.
   std::uint32_t AddRaw(std::string text);
   const std::string& At(std::uint32_t id) const { return strings_[id]; }
   std::size_t size() const { return strings_.size(); }
@@ -97,17 +100,19 @@ class StringPool {
  private:
   std::deque<std::string> strings_;  // a deque never moves its elements
   std::unordered_map<std::string_view, std::uint32_t> ids_;
+  std::size_t looked_up_ = 0;  // strings_[0, looked_up_) are in ids_
 };
 
-// The stored values of one field. Only the vector of the field's type is used.
+// The stored values of one field. Only the values of the field's type are
+// used (column_values.h: they may be read in place from a table file).
 struct Column {
   FieldType type = FieldType::Integer;
-  std::vector<std::uint8_t> nulls;   // 1 = null, one per row
-  std::vector<double> reals;         // DateTime
-  std::vector<std::int32_t> ints;    // Integer
-  std::vector<std::int64_t> longs;   // Largeint
-  std::vector<std::uint8_t> bools;   // Boolean
-  std::vector<std::uint32_t> texts;  // Text: pool ids
+  NullMap nulls;                      // set = null
+  ColumnValues<double> reals;         // DateTime
+  ColumnValues<std::int32_t> ints;    // Integer
+  ColumnValues<std::int64_t> longs;   // Largeint
+  ColumnValues<std::uint8_t> bools;   // Boolean
+  ColumnValues<std::uint32_t> texts;  // Text: pool ids
   StringPool pool;
 
   bool Stored() const { return type != FieldType::Calculated; }
@@ -151,7 +156,10 @@ class TableStore {
   const Column& ColumnAt(FieldId id) const { return columns_[static_cast<std::size_t>(id.index)]; }
   // Replaces every row at once; the codec has checked that all column
   // vectors have rowCount entries and every text id exists in its pool.
-  void ReplaceAll(std::vector<Column> columns, std::size_t rowCount);
+  // backing: what keeps alive the bytes that the columns read in place, held
+  // until the rows are replaced or cleared.
+  void ReplaceAll(std::vector<Column> columns, std::size_t rowCount,
+                  std::shared_ptr<const void> backing = nullptr);
 
   // Marks a change that cursors must notice (used after ReplaceAll too).
   void Touch() { ++version_; }
@@ -190,6 +198,7 @@ class TableStore {
   std::string name_;
   std::vector<FieldDef> fields_;
   std::vector<Column> columns_;
+  std::shared_ptr<const void> backing_;
   std::size_t rowCount_ = 0;
   std::uint64_t version_ = 1;
 

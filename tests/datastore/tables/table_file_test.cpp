@@ -181,5 +181,65 @@ TEST(TableFileTest, CloseWritesOnlyWhenChangedOrWhenTheFileIsMissing) {
   EXPECT_TRUE(table.IsEmpty());
 }
 
+// A table opened from its file reads the file in place: a change after the
+// open leaves the file's bytes as they were until the table is saved, a
+// save while the old file is still read replaces the file whole, and rows
+// read before and after the save are the same.
+TEST(TableFileTest, ChangesAfterTheOpenReachTheFileOnlyWhenSaved) {
+  test::TempDir dir;
+  const std::string path = dir.File("Logins.cds");
+  {
+    Table table("DataSetLogins", LoginsSchema());
+    table.SetFileName(path);
+    table.CreateEmpty();
+    for (int row = 0; row < 100; ++row) {
+      table.Append({std::int64_t{row}, row % 9 == 0 ? FieldValue{} : FieldValue("ann"), "PC1",
+                    41394.0 + row});
+    }
+    table.Close();
+  }
+  const std::string original = ReadFileBytes(path);
+  Table table("DataSetLogins", LoginsSchema());
+  table.SetFileName(path);
+  table.OpenFromFile();
+  table.MoveToRecNo(50);
+  table.Edit();
+  table.Set(logins::kUser, "bob");
+  table.Set(logins::kDateTimeStart, FieldValue{});
+  table.Post();
+  table.Last();
+  table.Delete();                                          // the last row
+  table.Append({std::int64_t{100}, FieldValue{}, "PC2"});  // and one more
+  EXPECT_EQ(ReadFileBytes(path), original);
+
+  auto expectRows = [](Table& t) {
+    ASSERT_EQ(t.RecordCount(), 100u);
+    t.MoveToRecNo(50);
+    EXPECT_EQ(t.AsText(logins::kUser), "bob");
+    EXPECT_TRUE(t.IsNull(logins::kDateTimeStart));
+    t.MoveToRecNo(10);
+    EXPECT_TRUE(t.IsNull(logins::kUser));
+    EXPECT_EQ(t.AsDateTime(logins::kDateTimeStart), 41394.0 + 9);
+    t.Last();
+    EXPECT_EQ(t.AsLargeint(logins::kRunId), 100);
+    EXPECT_EQ(t.AsText(logins::kDomain), "PC2");
+  };
+  expectRows(table);
+  table.Save();
+  EXPECT_NE(ReadFileBytes(path), original);
+  expectRows(table);
+  table.MoveToRecNo(20);
+  table.Edit();
+  table.Set(logins::kDomain, "PC3");
+  table.Post();
+  table.Close();
+
+  table.OpenFromFile();
+  expectRows(table);
+  table.MoveToRecNo(20);
+  EXPECT_EQ(table.AsText(logins::kDomain), "PC3");
+  table.Close();
+}
+
 }  // namespace
 }  // namespace brenvik
