@@ -1,10 +1,10 @@
 #include "statistics/history_summary_rows.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 #include "base/errors.h"
-#include "base/huge_pages.h"
 #include "datastore/startup/tables.h"
 
 namespace brenvik {
@@ -72,8 +72,9 @@ SummaryTotals LoadSummary(Cursor& cursor) { return LoadSummary(ReadSummaryRows(c
 // The rows the clone's filter "cdsHistoryIsWindows = true" lets through, in
 // append order, read from the columns without building the clone's view:
 // a sorted or filtered view is a list of every row it shows, which a refresh
-// would rebuild (and throw away) for every change of the history.
-std::vector<HistorySummaryRow> TableWindowsHistory::WindowsRows() {
+// would rebuild (and throw away) for every change of the history. The rows
+// go out in small batches, so nothing the size of the history is made.
+void TableWindowsHistory::VisitWindowsRows(const BatchVisitor& visit) {
   const Cursor* clone = tables_.DataSetHistoryCloneWinUptime.get();
   if (clone == nullptr || !tables_.DataSetHistory.IsOpen()) {
     throw TableError("The uptime history is not open");
@@ -81,14 +82,18 @@ std::vector<HistorySummaryRow> TableWindowsHistory::WindowsRows() {
   const TableStore& store = clone->Rows();
   const SummaryColumns columns(store);
   const Column& isWindows = store.ColumnAt(history::kIsWindows);
-  std::vector<HistorySummaryRow> rows;
-  // Room for every row: what the program rows leave unused is never touched.
-  rows.reserve(store.RowCount());
-  AdviseHugePagesFor(rows);
+  constexpr std::size_t kBatch = 512;
+  std::array<HistorySummaryRow, kBatch> batch;
+  std::size_t count = 0;
   for (std::size_t r = 0; r < store.RowCount(); ++r) {
-    if (!isWindows.nulls[r] && isWindows.bools[r] != 0) rows.push_back(columns.Read(r));
+    if (isWindows.nulls[r] || isWindows.bools[r] == 0) continue;
+    batch[count++] = columns.Read(r);
+    if (count == kBatch) {
+      visit(std::span<const HistorySummaryRow>(batch.data(), count));
+      count = 0;
+    }
   }
-  return rows;
+  if (count > 0) visit(std::span<const HistorySummaryRow>(batch.data(), count));
 }
 
 }  // namespace brenvik

@@ -28,7 +28,7 @@ SummaryTotals LoadSummary(Cursor& cursor);
 class TableWindowsHistory : public WindowsHistorySource {
  public:
   explicit TableWindowsHistory(DataTables& tables) : tables_(tables) {}
-  std::vector<HistorySummaryRow> WindowsRows() override;
+  void VisitWindowsRows(const BatchVisitor& visit) override;
 
  private:
   DataTables& tables_;

@@ -71,40 +71,56 @@ WinStatistics InitialWinStatistics(Clock& clock) {
   return stats;
 }
 
-SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows, WinStatistics& stats) {
-  SummaryTotals totals;
-  const bool findLastEnd = IsNull(stats.lastRunEnd);
-  const bool findFirstBoot = IsNull(stats.firstBootDate);
-  stats.recordSeconds = 0;
-  totals.recCount = static_cast<std::int64_t>(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const HistorySummaryRow& row = rows[i];
-    const DateTime start = row.start;
-    const DateTime end = row.end;
-    const std::int64_t uptime = NotNegative(row.uptimeSeconds);
-    if (row.isWindows) {
-      totals.idleTotal += RowIdle(row);
-      if (row.closedOk) totals.closedOk += 1;
-      totals.runningSec += uptime;
-      totals.activeTotal += NotNegative(row.activeSeconds);
-      if (row.incomplete) totals.idleSec += RowIdle(row);
-    }
-    if (findLastEnd && row.isWindows && !row.incomplete &&
-        (IsNull(stats.lastRunEnd) || CompareMoments(stats.lastRunEnd, end) < 0)) {
-      stats.lastRunEnd = end;
-    }
-    if (findFirstBoot && (i == 0 || CompareMoments(start, stats.firstBootDate) < 0)) {
-      stats.firstBootDate = start;
-    }
-    if (uptime > totals.secMax) {
-      stats.recordSetDate = start;
-      totals.secMax = uptime;
-      stats.recordSeconds = row.incomplete ? -1 : uptime;
-    }
+WindowsSummaryScan::WindowsSummaryScan(WinStatistics& stats)
+    : stats_(stats),
+      findLastEnd_(IsNull(stats.lastRunEnd)),
+      findFirstBoot_(IsNull(stats.firstBootDate)) {
+  stats_.recordSeconds = 0;
+}
+
+void WindowsSummaryScan::Add(const HistorySummaryRow& row) {
+  const std::int64_t uptime = NotNegative(row.uptimeSeconds);
+  totals_.recCount += 1;
+  if (row.isWindows) {
+    totals_.idleTotal += RowIdle(row);
+    if (row.closedOk) totals_.closedOk += 1;
+    totals_.runningSec += uptime;
+    totals_.activeTotal += NotNegative(row.activeSeconds);
+    if (row.incomplete) totals_.idleSec += RowIdle(row);
   }
-  stats.idleSeconds = totals.idleSec;
-  stats.idleSecondsTotal = totals.idleTotal;
-  return totals;
+  if (findLastEnd_ && row.isWindows && !row.incomplete &&
+      (IsNull(stats_.lastRunEnd) || CompareMoments(stats_.lastRunEnd, row.end) < 0)) {
+    stats_.lastRunEnd = row.end;
+  }
+  if (findFirstBoot_ && (first_ || CompareMoments(row.start, stats_.firstBootDate) < 0)) {
+    stats_.firstBootDate = row.start;
+  }
+  first_ = false;
+  if (uptime > totals_.secMax) {
+    stats_.recordSetDate = row.start;
+    totals_.secMax = uptime;
+    stats_.recordSeconds = row.incomplete ? -1 : uptime;
+  }
+}
+
+SummaryTotals WindowsSummaryScan::Finish() {
+  stats_.idleSeconds = totals_.idleSec;
+  stats_.idleSecondsTotal = totals_.idleTotal;
+  return totals_;
+}
+
+SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows, WinStatistics& stats) {
+  WindowsSummaryScan scan(stats);
+  for (const HistorySummaryRow& row : rows) scan.Add(row);
+  return scan.Finish();
+}
+
+std::vector<HistorySummaryRow> WindowsHistorySource::WindowsRows() {
+  std::vector<HistorySummaryRow> all;
+  VisitWindowsRows([&](std::span<const HistorySummaryRow> rows) {
+    all.insert(all.end(), rows.begin(), rows.end());
+  });
+  return all;
 }
 
 SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows) {
@@ -142,7 +158,11 @@ void FetchWinStatistics(WinStatistics& stats, DateTime dateOfCalc,
   services.host.UptimeReportOutOfDate();
   if (!IsNull(processedStart)) stats.runStart = processedStart;
 
-  const SummaryTotals totals = LoadSummary(services.history.WindowsRows(), stats);
+  WindowsSummaryScan scan(stats);
+  services.history.VisitWindowsRows([&](std::span<const HistorySummaryRow> rows) {
+    for (const HistorySummaryRow& row : rows) scan.Add(row);
+  });
+  const SummaryTotals totals = scan.Finish();
   WriteCaptions(stats, totals, services.locale);
 
   stats.totalStart = AddSeconds(dateOfCalc, -totals.runningSec);

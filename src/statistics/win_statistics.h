@@ -11,6 +11,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -113,6 +115,22 @@ WinStatistics InitialWinStatistics(Clock& clock);
 // zero so that no sum runs backwards.
 SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows, WinStatistics& stats);
 
+// The same pass one row at a time, for rows read as they come: Add each row
+// in append order, then Finish once.
+class WindowsSummaryScan {
+ public:
+  explicit WindowsSummaryScan(WinStatistics& stats);
+  void Add(const HistorySummaryRow& row);
+  SummaryTotals Finish();
+
+ private:
+  WinStatistics& stats_;
+  SummaryTotals totals_;
+  bool findLastEnd_;
+  bool findFirstBoot_;
+  bool first_ = true;
+};
+
 // Report mode: row count, rows closed normally, and the sums of uptime,
 // active and idle seconds over all rows.
 SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows);
@@ -137,8 +155,13 @@ class StatisticsProcessing {
 // append order.
 class WindowsHistorySource {
  public:
+  using BatchVisitor = std::function<void(std::span<const HistorySummaryRow> rows)>;
   virtual ~WindowsHistorySource() = default;
-  virtual std::vector<HistorySummaryRow> WindowsRows() = 0;
+  // Hands the rows to visit a batch at a time, so that no copy of the whole
+  // history is made.
+  virtual void VisitWindowsRows(const BatchVisitor& visit) = 0;
+  // All of them at once.
+  std::vector<HistorySummaryRow> WindowsRows();
 };
 
 // What a refresh shows or tells outside the core.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+
 #include "datastore/startup/tables.h"
 #include "records/time_arithmetic.h"
 
@@ -96,6 +98,48 @@ TEST_F(HistoryTablesTest, SecondCountsBeyondThirtyTwoBitsAreHeldAtTheLimit) {
   const std::vector<HistorySummaryRow> rows = ReadSummaryRows(*tables_.DataSetHistoryClone);
   ASSERT_EQ(rows.size(), 1U);
   EXPECT_EQ(rows[0].uptimeSeconds, 2'147'483'647);
+}
+
+// The Windows rows reach the statistics in batches: across several batches,
+// with program rows between them, every Windows row arrives once, in order,
+// and the summary over the batches is the summary over the whole list.
+TEST_F(HistoryTablesTest, WindowsRowsComeInOrderAcrossBatches) {
+  Table& history = tables_.DataSetHistory;
+  for (int i = 0; i < 1500; ++i) {
+    const DateTime start = At(2013, 1, 1) + i;
+    AppendHistoryRow(history, {start, start + (i == 1499 ? 90 : i % 50) / 1440.0, i % 3 != 0,
+                               i % 7 != 0, i == 1499, i % 11, i % 13});
+  }
+  TableWindowsHistory source(tables_);
+  std::vector<HistorySummaryRow> seen;
+  std::size_t batches = 0;
+  source.VisitWindowsRows([&](std::span<const HistorySummaryRow> rows) {
+    ++batches;
+    seen.insert(seen.end(), rows.begin(), rows.end());
+  });
+  EXPECT_GT(batches, 1U);
+  ASSERT_EQ(seen.size(), 1000U);
+  for (std::size_t k = 0; k < seen.size(); ++k) {
+    const std::size_t i = k / 2 * 3 + k % 2 + 1;  // the rows with i % 3 != 0
+    ASSERT_EQ(seen[k].start, At(2013, 1, 1) + static_cast<double>(i)) << k;
+    EXPECT_EQ(seen[k].closedOk, i % 7 != 0) << k;
+  }
+  WinStatistics fromList;
+  const SummaryTotals expected = LoadSummary(seen, fromList);
+  WinStatistics fromBatches;
+  WindowsSummaryScan scan(fromBatches);
+  source.VisitWindowsRows([&](std::span<const HistorySummaryRow> rows) {
+    for (const HistorySummaryRow& row : rows) scan.Add(row);
+  });
+  const SummaryTotals got = scan.Finish();
+  EXPECT_EQ(got.recCount, expected.recCount);
+  EXPECT_EQ(got.closedOk, expected.closedOk);
+  EXPECT_EQ(got.runningSec, expected.runningSec);
+  EXPECT_EQ(got.secMax, expected.secMax);
+  EXPECT_EQ(got.idleSec, expected.idleSec);
+  EXPECT_EQ(fromBatches.recordSetDate, fromList.recordSetDate);
+  EXPECT_EQ(fromBatches.recordSeconds, -1);  // the longest run is the running one
+  EXPECT_EQ(fromBatches.firstBootDate, At(2013, 1, 2));
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ class FakeProcessing : public StatisticsProcessing {
 class FakeHistory : public WindowsHistorySource {
  public:
   std::vector<HistorySummaryRow> rows;
-  std::vector<HistorySummaryRow> WindowsRows() override { return rows; }
+  void VisitWindowsRows(const BatchVisitor& visit) override { visit(rows); }
 };
 
 class FakeHost : public StatisticsHost {
