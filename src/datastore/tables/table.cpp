@@ -330,6 +330,14 @@ std::string Cursor::AsText(FieldId id) const {
   return std::string();
 }
 
+const std::string& Cursor::TextRef(FieldId id) const {
+  const FieldDef& def = store_->Def(id);
+  if (def.type == FieldType::Calculated) return CalculatedText(id);
+  if (def.type == FieldType::Text && !ReadsEditBuffer()) return store_->TextAt(CurrentRow(), id);
+  textCopy_ = AsText(id);
+  return textCopy_;
+}
+
 const std::string& Cursor::CalculatedText(FieldId id) const {
   const std::size_t row = CurrentRow();
   if (calcRow_ != row || calcVersion_ != store_->Version()) {

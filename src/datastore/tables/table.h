@@ -92,6 +92,9 @@ class Cursor {
   std::int64_t AsLargeint(FieldId id) const;
   bool AsBoolean(FieldId id) const;
   std::string AsText(FieldId id) const;
+  // AsText of a Text or Calculated field without a copy where it can be
+  // had; the reference holds until the cursor next reads or moves.
+  const std::string& TextRef(FieldId id) const;
   bool IsNull(std::string_view name) const { return IsNull(Field(name)); }
   DateTime AsDateTime(std::string_view name) const { return AsDateTime(Field(name)); }
   std::int32_t AsInteger(std::string_view name) const { return AsInteger(Field(name)); }
@@ -227,6 +230,7 @@ class Cursor {
   mutable std::vector<std::string> calcValues_;
   mutable std::size_t calcRow_ = kEnd;
   mutable std::uint64_t calcVersion_ = 0;
+  mutable std::string textCopy_;  // what TextRef hands out when it must copy
 };
 
 // A table: the rows, the main cursor over them, and the table's file.

@@ -193,7 +193,7 @@ class CsvRowWriter {
       }
       case FieldType::Text:
       case FieldType::Calculated:
-        AppendQuoted(out, row.AsText(id));
+        AppendQuoted(out, row.TextRef(id));
         return;
     }
   }

@@ -28,17 +28,18 @@ std::string SpanText(const Cursor& row, std::optional<FieldId> secondsField) {
 }  // namespace
 
 Cursor::CalcHandler MakeHistoryCalcHandler(ProgramDirectory& programs) {
-  auto titles = std::make_shared<std::map<std::string, std::string>>();
+  // Titles by path, looked up with the row's own text (no copy of it).
+  auto titles = std::make_shared<std::map<std::string, std::string, std::less<>>>();
   return [&programs, titles](const Cursor& row, CalculatedValues& out) {
     out.Set(history::kRecUptime, SpanText(row, std::nullopt));
     out.Set(history::kRecActTime, SpanText(row, history::kActiveSeconds));
     out.Set(history::kRecIdleTime, SpanText(row, history::kIdleSeconds));
-    const std::string path = row.AsText(history::kExePath);
+    const std::string& path = row.TextRef(history::kExePath);
     if (row.AsBoolean(history::kIsWindows)) {
       out.Set(history::kRecProgramTitle, path);
       return;
     }
-    auto it = titles->find(path);
+    auto it = titles->find(std::string_view(path));
     if (it == titles->end()) it = titles->emplace(path, programs.ProgramTitle(path)).first;
     out.Set(history::kRecProgramTitle, it->second);
   };
