@@ -132,6 +132,9 @@ class Cursor {
   // need many rows go to the store's columns directly instead of moving the
   // cursor row by row; the cursor's position is not changed.
   const TableStore& Rows() const { return *store_; }
+  // The current row's number in Rows() (TableError at the end); its stored
+  // values there are those of the cursor unless it is editing.
+  std::size_t StoredRow() const { return CurrentRow(); }
   template <typename Visit>
   void ForEachViewRow(Visit&& visit) {
     CheckOpen();

@@ -159,8 +159,23 @@ class CsvRowWriter {
   // A null value or a column without a field writes nothing; every value is
   // followed by a tab, the line by CR LF.
   void AppendRow(std::string& out, const Cursor& row) {
+    if (row.Editing()) {
+      AppendRowThroughCursor(out, row);
+      return;
+    }
+    // Stored values straight from the rows: the cursor would find its row
+    // again for every cell.
+    const TableStore& store = row.Rows();
+    const std::size_t r = row.StoredRow();
     for (const Column& column : columns_) {
-      if (column.id && !row.IsNull(*column.id)) AppendValue(out, row, *column.id, column.type);
+      if (column.id) {
+        if (column.type == FieldType::Calculated) {
+          const std::string& text = row.TextRef(*column.id);
+          if (!text.empty()) AppendQuoted(out, text);
+        } else if (!store.IsNull(r, *column.id)) {
+          AppendStored(out, store, r, *column.id, column.type);
+        }
+      }
       out += '\t';
     }
     out += "\r\n";
@@ -172,25 +187,61 @@ class CsvRowWriter {
     FieldType type;
   };
 
+  void AppendRowThroughCursor(std::string& out, const Cursor& row) {
+    for (const Column& column : columns_) {
+      if (column.id && !row.IsNull(*column.id)) AppendValue(out, row, *column.id, column.type);
+      out += '\t';
+    }
+    out += "\r\n";
+  }
+
+  void AppendStored(std::string& out, const TableStore& store, std::size_t r, FieldId id,
+                    FieldType type) {
+    switch (type) {
+      case FieldType::DateTime:
+        AppendDate(out, store.DateTimeAt(r, id));
+        return;
+      case FieldType::Boolean:
+        out += store.BooleanAt(r, id) ? "\"True\"" : "\"False\"";
+        return;
+      case FieldType::Integer:
+      case FieldType::Largeint:
+        AppendNumber(out, store.LargeintAt(r, id));
+        return;
+      case FieldType::Text:
+        AppendQuoted(out, store.TextAt(r, id));
+        return;
+      case FieldType::Calculated:
+        return;
+    }
+  }
+
+  void AppendDate(std::string& out, DateTime value) {
+    cell_.clear();
+    dates_.AppendTo(cell_, value);
+    AppendQuoted(out, cell_);  // a locale's names or literals may hold quotes
+  }
+
+  static void AppendNumber(std::string& out, std::int64_t value) {
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out += '"';
+    out.append(digits, static_cast<std::size_t>(end - digits));
+    out += '"';
+  }
+
   void AppendValue(std::string& out, const Cursor& row, FieldId id, FieldType type) {
     switch (type) {
       case FieldType::DateTime:
-        cell_.clear();
-        dates_.AppendTo(cell_, row.AsDateTime(id));
-        AppendQuoted(out, cell_);  // a locale's names or literals may hold quotes
+        AppendDate(out, row.AsDateTime(id));
         return;
       case FieldType::Boolean:
         out += row.AsBoolean(id) ? "\"True\"" : "\"False\"";
         return;
       case FieldType::Integer:
-      case FieldType::Largeint: {
-        char digits[24];
-        const char* end = std::to_chars(digits, digits + sizeof digits, row.AsLargeint(id)).ptr;
-        out += '"';
-        out.append(digits, static_cast<std::size_t>(end - digits));
-        out += '"';
+      case FieldType::Largeint:
+        AppendNumber(out, row.AsLargeint(id));
         return;
-      }
       case FieldType::Text:
       case FieldType::Calculated:
         AppendQuoted(out, row.TextRef(id));

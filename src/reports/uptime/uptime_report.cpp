@@ -14,14 +14,40 @@ namespace brenvik {
 
 namespace {
 
+// The stored cells of the cursor's row, read straight from its rows (the
+// handler runs for every row of a browse or an export), or through the
+// cursor while it edits, when its pending values count.
+class RowCells {
+ public:
+  explicit RowCells(const Cursor& row)
+      : row_(row), store_(row.Rows()), r_(row.StoredRow()), direct_(!row.Editing()) {}
+  bool IsNull(FieldId id) const { return direct_ ? store_.IsNull(r_, id) : row_.IsNull(id); }
+  DateTime Date(FieldId id) const {
+    return direct_ ? store_.DateTimeAt(r_, id) : row_.AsDateTime(id);
+  }
+  std::int64_t Seconds(FieldId id) const {
+    return direct_ ? store_.LargeintAt(r_, id) : row_.AsLargeint(id);
+  }
+  bool Flag(FieldId id) const { return direct_ ? store_.BooleanAt(r_, id) : row_.AsBoolean(id); }
+  const std::string& Text(FieldId id) const {
+    return direct_ ? store_.TextAt(r_, id) : row_.TextRef(id);
+  }
+
+ private:
+  const Cursor& row_;
+  const TableStore& store_;
+  std::size_t r_;
+  bool direct_;
+};
+
 // The span from the start to the end, or to the start plus the seconds of
 // secondsField; empty when the start or the field it ends with is null.
-std::string SpanText(const Cursor& row, std::optional<FieldId> secondsField) {
+std::string SpanText(const RowCells& row, std::optional<FieldId> secondsField) {
   const FieldId endField = secondsField ? *secondsField : history::kDateTimeEnd;
   if (row.IsNull(history::kDateTimeStart) || row.IsNull(endField)) return {};
-  const DateTime start = row.AsDateTime(history::kDateTimeStart);
-  const DateTime end = secondsField ? AddSeconds(start, row.AsLargeint(*secondsField))
-                                    : row.AsDateTime(history::kDateTimeEnd);
+  const DateTime start = row.Date(history::kDateTimeStart);
+  const DateTime end = secondsField ? AddSeconds(start, row.Seconds(*secondsField))
+                                    : row.Date(history::kDateTimeEnd);
   return GetUptimeHint(start, end, true);
 }
 
@@ -30,12 +56,13 @@ std::string SpanText(const Cursor& row, std::optional<FieldId> secondsField) {
 Cursor::CalcHandler MakeHistoryCalcHandler(ProgramDirectory& programs) {
   // Titles by path, looked up with the row's own text (no copy of it).
   auto titles = std::make_shared<std::map<std::string, std::string, std::less<>>>();
-  return [&programs, titles](const Cursor& row, CalculatedValues& out) {
+  return [&programs, titles](const Cursor& cursor, CalculatedValues& out) {
+    const RowCells row(cursor);
     out.Set(history::kRecUptime, SpanText(row, std::nullopt));
     out.Set(history::kRecActTime, SpanText(row, history::kActiveSeconds));
     out.Set(history::kRecIdleTime, SpanText(row, history::kIdleSeconds));
-    const std::string& path = row.TextRef(history::kExePath);
-    if (row.AsBoolean(history::kIsWindows)) {
+    const std::string& path = row.Text(history::kExePath);
+    if (row.Flag(history::kIsWindows)) {
       out.Set(history::kRecProgramTitle, path);
       return;
     }
