@@ -107,6 +107,12 @@ CalendarSpanParts WholeSecondsSpan(DayAndMs a, DayAndMs b) {
   span.hours = static_cast<std::uint16_t>(diff / 3600);
   span.minutes = static_cast<std::uint16_t>(diff / 60 % 60);
   span.seconds = static_cast<std::uint16_t>(diff % 60);
+  // Under four weeks the calendar adds nothing: a month boundary crossed is
+  // borrowed back at once, so the span is whole days (most runs are shorter).
+  if (dayB - a.day < 28) {
+    span.days = static_cast<std::uint16_t>(dayB - a.day);
+    return span;
+  }
   const DateSpanParts dates = DateSpan(static_cast<DateTime>(a.day), static_cast<DateTime>(dayB));
   span.years = dates.years;
   span.months = dates.months;
