@@ -158,7 +158,8 @@ void TableStore::StoreValue(Column& column, const FieldDef& def, std::size_t row
     case FieldType::Text: {
       // The same text again keeps its id (and a column read in place stays so).
       const std::string text = CutToChars(value.text(), def.size);
-      if (column.pool.At(column.texts[row]) != text) column.texts.Set(row, column.pool.Intern(text));
+      if (column.pool.At(column.texts[row]) != text)
+        column.texts.Set(row, column.pool.Intern(text));
       break;
     }
     case FieldType::Calculated:
