@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace brenvik {
@@ -63,8 +64,9 @@ class ColumnValues {
   // Writing a borrowed row its own value again copies nothing.
   void Set(std::size_t row, T value) {
     if (row < borrowed_) {
-      const char* at = from_ + row * sizeof(T);
-      if (std::memcmp(at, &value, sizeof(T)) == 0) return;
+      // Compared bit for bit: a double written again as the same NaN or -0
+      // is no change either.
+      if (std::bit_cast<Bits>((*this)[row]) == std::bit_cast<Bits>(value)) return;
       CopyBorrowed();
     }
     own_[row - borrowed_] = value;
@@ -106,13 +108,15 @@ class ColumnValues {
   }
 
  private:
+  // An unsigned integer as wide as T.
+  using Bits = std::conditional_t<sizeof(T) == 8, std::uint64_t,
+                                  std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint8_t>>;
+
   static bool IsRun(const std::size_t* rows, std::size_t count) {
     return rows[count - 1] - rows[0] == count - 1;
   }
   static void AppendOne(std::string& out, T value) {
-    using U = std::conditional_t<sizeof(T) == 8, std::uint64_t,
-                                 std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint8_t>>;
-    const U u = std::bit_cast<U>(value);
+    const Bits u = std::bit_cast<Bits>(value);
     for (std::size_t i = 0; i < sizeof(T); ++i)
       out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
   }
