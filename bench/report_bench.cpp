@@ -53,7 +53,7 @@ void MeasureReports(std::size_t rows) {
   datagen::GeneratorOptions options;
   options.boots = std::max<std::size_t>(rows / 10, 1);
   options.programsPerBoot = 9;
-  const DataFolders folders = InitDataFoldersAt(root);
+  const DataFolders folders = InitDataFoldersAt(test::NativeFiles(), root);
   const datagen::GeneratedHistory generated = datagen::WriteDataTree(options, folders.dataFolder);
 
   test::FakePlatform fake = test::MakeFakePlatform();
@@ -96,7 +96,6 @@ int main(int argc, char** argv) {
   std::vector<std::size_t> sizes;
   for (int i = 1; i < argc; ++i) sizes.push_back(std::strtoul(argv[i], nullptr, 10));
   if (sizes.empty()) sizes = {10'000, 100'000, 1'000'000};
-  brenvik::CreateNativePlatform();  // installs the durable file operations
   for (std::size_t rows : sizes) brenvik::MeasureReports(rows);
   return 0;
 }

@@ -53,6 +53,7 @@ class Session : private StatisticsHost, private Messages {
 
   Platform& platform() { return platform_; }
   Clock& clock() { return *platform_.clock; }
+  FileSystem& files() { return *platform_.files; }
   // The clock for the store of last-used filters (see cli_clock.h).
   Clock& filterClock();
   const LocaleInfo& locale() const { return locale_; }

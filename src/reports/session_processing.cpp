@@ -20,9 +20,9 @@ DateTime SessionProcessing::ProcessTransactions(std::int32_t& failureCount, Date
 
 DateTime SessionProcessing::RunPass(bool buildTree, std::int32_t& failureCount,
                                     DateTime startDateTime, DateTime dateOfCalc) {
-  const PassEnvironment env{ServiceLink{*platform_.servicePipe, *platform_.clock, dataFolder_},
-                            *platform_.eventLog, *platform_.accounts, listedRows_,
-                            ProcessDiagnosticLog()};
+  const PassEnvironment env{
+      ServiceLink{*platform_.servicePipe, *platform_.clock, *platform_.files, dataFolder_},
+      *platform_.eventLog, *platform_.accounts, listedRows_, ProcessDiagnosticLog()};
   DateTime latestStart = startDateTime;
   brenvik::ProcessTransactions(
       env, tables_.DataSetHistory, tables_.DataSetLogins, tables_.DataSetTransactions, buildTree,

@@ -39,7 +39,8 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
                                    [this](int code) { return PowerBroadcast(code); });
 
   // 1. The diagnostic log, the caption.
-  ProcessDiagnosticLog().SetLogFile(context_.folders.dataFolder + "UptimeLog.dat");
+  ProcessDiagnosticLog().SetLogFile(*context_.platform.files,
+                                    context_.folders.dataFolder + "UptimeLog.dat");
   setWindowTitle(kApplicationTitle);
   // 2. The first settings stage begins; files may be dropped on the window.
   gbLoadingFirstStage = true;
@@ -47,9 +48,10 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   // 3. An empty watched list; the statistics state: no last end, no first
   // boot, no failures.
   Platform& platform = context_.platform;
-  gWatched = std::make_unique<WatchedPrograms>(WatchedProgramsParts{
-      *platform.registry, *platform.servicePipe, *platform.shell, *platform.versionResources,
-      &programmsPage_->Icons(), context_.folders.settingsFolder, context_.folders.dataFolder});
+  gWatched = std::make_unique<WatchedPrograms>(
+      WatchedProgramsParts{*platform.registry, *platform.servicePipe, *platform.shell,
+                           *platform.versionResources, *platform.files, &programmsPage_->Icons(),
+                           context_.folders.settingsFolder, context_.folders.dataFolder});
   AttachProgramsPage();
   gStats = WinStatistics{};
   // 5. The seconds cycle starts from nothing; the figures are blank.
@@ -60,7 +62,7 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   gTables.historyCalcHandler = MakeHistoryCalcHandler(*gProgramDirectory);
   OpenTables(gTables,
              ServiceLink{*context_.platform.servicePipe, *context_.platform.clock,
-                         context_.folders.dataFolder},
+                         *context_.platform.files, context_.folders.dataFolder},
              *this);
   InitAppFormatSettings(context_.platform.locale->Current());
   processing_ =
@@ -94,8 +96,9 @@ void TfrmBrenvikMain::ReleaseTables() {
   timer_->stop();
   RunGuarded(context_.messages, [&] { historyPage_->ResetUptimeHistory(2); });
   loginsPage_->ClearTree();
-  RunGuarded(context_.messages,
-             [&] { CloseTablesAndBackup(gTables, context_.folders.dataFolder); });
+  RunGuarded(context_.messages, [&] {
+    CloseTablesAndBackup(gTables, *context_.platform.files, context_.folders.dataFolder);
+  });
 }
 
 void TfrmBrenvikMain::EndSession() {

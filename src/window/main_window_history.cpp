@@ -34,9 +34,9 @@ void TfrmBrenvikMain::AttachHistoryPage() {
   if (!gTables.DataSetHistoryClone) return;
   Platform& platform = context_.platform;
   const LocaleInfo locale = platform.locale->Current();
-  gFilterStore =
-      std::make_unique<FilterStore>(context_.folders.settingsFolder, *platform.clock, locale,
-                                    *gProgramDirectory, PeriodItems(locale.firstDayOfWeek));
+  gFilterStore = std::make_unique<FilterStore>(*platform.files, context_.folders.settingsFolder,
+                                               *platform.clock, locale, *gProgramDirectory,
+                                               PeriodItems(locale.firstDayOfWeek));
   HistoryPageParts parts;
   parts.report = gTables.DataSetHistoryClone.get();
   parts.programs = gProgramDirectory.get();
@@ -45,6 +45,7 @@ void TfrmBrenvikMain::AttachHistoryPage() {
   parts.clock = platform.clock.get();
   parts.systemInfo = platform.systemInfo.get();
   parts.shell = platform.shell.get();
+  parts.files = platform.files.get();
   parts.serviceStatus = &gStats.gServiceStatus;
   parts.locale = locale;
   parts.firstDayOfWeek = locale.firstDayOfWeek;

@@ -32,7 +32,8 @@ void TfrmBrenvikMain::LoadEnvironment(bool fullLoad) {
   Guarded([&] { FetchStatistics(); });
   // "N/A, import now!" looks like a link while no completed run is known.
   if (CompareMoments(gStats.gLastEndDateTime, NullDate) == 0) uptimePage_->SetLabel5LinkLook(true);
-  if (fullLoad) gColumnsLayout = LoadColumnsSettings(ColumnsSettingsPath());
+  if (fullLoad)
+    gColumnsLayout = LoadColumnsSettings(*context_.platform.files, ColumnsSettingsPath());
 }
 
 // The controls of this window take the restored values; the tray check box
@@ -81,7 +82,7 @@ void TfrmBrenvikMain::SaveEnvironment() {
   if (!key) throw PlatformError("Cannot open the settings key " + std::string(kProductKeyPath));
   WriteEnvironment(*key, gEnvironment, context_.platform.locale->Current());
   key.reset();
-  SaveColumnsSettings(ColumnsSettingsPath(), gColumnsLayout);
+  SaveColumnsSettings(*context_.platform.files, ColumnsSettingsPath(), gColumnsLayout);
   // Last, so that a failing filter file costs no other setting.
   SaveHistorySettings();
 }

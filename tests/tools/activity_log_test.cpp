@@ -8,6 +8,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik::service {
@@ -20,7 +21,7 @@ class ActivityLogTest : public ::testing::Test {
   std::string copy() const { return dir_.File(kHandOverFile); }
   std::string Copied() {
     const std::string text = ReadFileBytes(copy());
-    DeleteFileIfExists(copy());
+    test::NativeFiles().RemoveFile(copy());
     return text;
   }
   std::unique_ptr<StateFile> stateFile_ = nullptr;
@@ -157,7 +158,8 @@ TEST(LogCompaction, TheCutIsTheLastRunStartTaken) {
 TEST_F(ActivityLogTest, ACompactionStoppedAtAnyStepLosesAndRepeatsNoLine) {
   for (int stopAt = 1; stopAt <= 5; ++stopAt) {
     SCOPED_TRACE("stopped after step " + std::to_string(stopAt));
-    for (const char* name : {kLogFile, kHandOverFile, "state"}) DeleteFileIfExists(dir_.File(name));
+    for (const char* name : {kLogFile, kHandOverFile, "state"})
+      test::NativeFiles().RemoveFile(dir_.File(name));
     std::vector<std::string> expected;
     {
       auto log = Open();

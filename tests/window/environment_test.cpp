@@ -8,6 +8,7 @@
 #include "base/file_io.h"
 #include "records/date_format.h"
 #include "records/time_arithmetic.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 #include "window/column_layout.h"
 #include "window_platform.h"
@@ -178,8 +179,8 @@ class EnvironmentTest : public QObject {
     layout[4].title = "Tab\there 100% \r\n";
     layout[6].title = "";
     const std::string path = dir.File(kColumnsSettingsFile);
-    SaveColumnsSettings(path, layout);
-    QVERIFY(LoadColumnsSettings(path) == layout);
+    SaveColumnsSettings(test::NativeFiles(), path, layout);
+    QVERIFY(LoadColumnsSettings(test::NativeFiles(), path) == layout);
   }
 
   void ADamagedLayoutFileIsDeletedAndTheDefaultUsed() {
@@ -189,7 +190,7 @@ class EnvironmentTest : public QObject {
           std::string("BrenvikColumnLayout 1\nf\twide\t1\tT\t\n"),
           std::string("BrenvikColumnLayout 1\nf\t10\t1\tT%4\t\n")}) {
       const std::string path = dir.Write(kColumnsSettingsFile, bytes);
-      QVERIFY(LoadColumnsSettings(path) == DefaultHistoryColumns());
+      QVERIFY(LoadColumnsSettings(test::NativeFiles(), path) == DefaultHistoryColumns());
       QVERIFY(!FileExists(path));
     }
   }
@@ -199,8 +200,8 @@ class EnvironmentTest : public QObject {
     ColumnLayout layout = DefaultHistoryColumns();
     std::swap(layout[0], layout[3]);
     const std::string path = dir.File(kColumnsSettingsFile);
-    SaveColumnsSettings(path, layout);
-    QVERIFY(LoadColumnsSettings(path) == DefaultHistoryColumns());
+    SaveColumnsSettings(test::NativeFiles(), path, layout);
+    QVERIFY(LoadColumnsSettings(test::NativeFiles(), path) == DefaultHistoryColumns());
     QVERIFY(FileExists(path));  // readable: kept until the close overwrites it
   }
 };

@@ -107,7 +107,7 @@ void ActivityLog::Open() {
   if (!stateFile_.state().compactId.empty()) {
     FinishCompaction();
   } else if (!readOnly_) {
-    DeleteFileIfExists(logPath_ + kCompactSuffix);  // written, but never noted
+    files_->RemoveFile(logPath_ + kCompactSuffix);  // written, but never noted
   }
   EnsureOpen();
   ServiceState& state = stateFile_.state();
@@ -116,7 +116,7 @@ void ActivityLog::Open() {
     state.pending = false;  // the rename was done before the stop
     stateFile_.Save();
   }
-  if (!state.pending) DeleteFileIfExists(next);  // written, but never handed over
+  if (!state.pending) files_->RemoveFile(next);  // written, but never handed over
 }
 
 void ActivityLog::EnsureOpen() {
@@ -128,7 +128,7 @@ void ActivityLog::EnsureOpen() {
   }
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!readOnly_) ForceDirectories(dataFolder_);
+  if (!readOnly_) files_->CreateFolders(dataFolder_);
   const int flags = readOnly_ ? O_RDONLY : O_RDWR | O_APPEND | O_CREAT;
   fd_ = ::open(logPath_.c_str(), flags | O_CLOEXEC, 0644);
   if (fd_ < 0) Fail("Cannot open", logPath_, errno);
@@ -225,12 +225,12 @@ HandOverResult ActivityLog::HandOver() {
   const std::uint64_t end = state.handedOver + bytes.size();
   const std::string text = Trim(state.handedOver == 0 ? WithoutBom(bytes) : bytes);
   if (text.empty()) {
-    WriteFileAtomic(copy, "");
+    WriteFileAtomic(*files_, copy, "");
     state.handedOver = end;
     stateFile_.Save();
     return {0, false};
   }
-  WriteFileAtomic(next, text);
+  WriteFileAtomic(*files_, next, text);
   state.handedOver = end;
   state.pending = true;
   stateFile_.Save();
@@ -240,7 +240,7 @@ HandOverResult ActivityLog::HandOver() {
 
 void ActivityLog::Commit() {
   const std::string next = dataFolder_ + kNextHandOverFile;
-  if (!RenameFile(next, dataFolder_ + kHandOverFile)) {
+  if (!files_->RenameFile(next, dataFolder_ + kHandOverFile)) {
     throw FileError("Cannot rename \"" + next + "\" to " + kHandOverFile);
   }
   FlushFolder(dataFolder_);
@@ -272,7 +272,7 @@ bool ActivityLog::Compact(std::uint64_t minimumBytes, const std::function<void(i
   if (::link(logPath_.c_str(), archive.c_str()) != 0) Fail("Cannot archive", logPath_, errno);
   FlushFolder(dataFolder_);
   step(3);
-  if (!RenameFile(compact, logPath_)) throw FileError("Cannot rename \"" + compact + "\"");
+  if (!files_->RenameFile(compact, logPath_)) throw FileError("Cannot rename \"" + compact + "\"");
   FlushFolder(dataFolder_);
   step(4);
   FinishCompaction();
@@ -292,7 +292,7 @@ void ActivityLog::FinishCompaction() {
     state.handedOver =
         state.handedOver > state.compactCut ? state.handedOver - state.compactCut : 0;
   } else {
-    DeleteFileIfExists(logPath_ + kCompactSuffix);
+    files_->RemoveFile(logPath_ + kCompactSuffix);
   }
   state.compactId.clear();
   state.compactCut = 0;

@@ -30,8 +30,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "platform/platform.h"
 #include "service_state.h"
 
 namespace brenvik::service {
@@ -84,6 +86,7 @@ class ActivityLog {
   std::string logPath_;
   bool readOnly_;
   StateFile& stateFile_;
+  std::unique_ptr<FileSystem> files_ = CreateNativeFileSystem();
   int fd_ = -1;
   std::uint64_t device_ = 0;
   std::uint64_t inode_ = 0;

@@ -60,8 +60,9 @@ int main(int argc, char** argv) {
     }
     if (options->action == Action::InstallUserKey) return InstallUserKey();
     auto platform = CreateNativePlatform();
-    const DataFolders folders =
-        options->root.empty() ? InitDataFolders(*platform) : InitDataFoldersAt(options->root);
+    const DataFolders folders = options->root.empty()
+                                    ? InitDataFolders(*platform)
+                                    : InitDataFoldersAt(*platform->files, options->root);
     if (options->action == Action::PrintDataFolder) {
       std::cout << folders.dataFolder << "\n";
       return 0;

@@ -18,6 +18,7 @@
 #include "boot_info.h"
 #include "datastore/service_link/event_codes.h"
 #include "datastore/service_link/log_line_writer.h"
+#include "platform/platform.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/service_pipe.h"
 #include "process_scan.h"
@@ -216,10 +217,11 @@ void ServiceDaemon::Tick() {
 // The data tree or the socket file may be removed under the service; both
 // are made again, and the log starts anew on its next line.
 void ServiceDaemon::CheckFolders() {
-  if (!DirectoryExists(folders_.settingsFolder)) ForceDirectories(folders_.settingsFolder);
+  const auto files = CreateNativeFileSystem();
+  if (!DirectoryExists(folders_.settingsFolder)) files->CreateFolders(folders_.settingsFolder);
   if (!DirectoryExists(folders_.dataFolder)) {
     Warn("the data folder was gone; making it again");
-    ForceDirectories(folders_.dataFolder + "Backup");
+    files->CreateFolders(folders_.dataFolder + "Backup");
     if (!Lock()) Warn("another brenvik-service took over " + folders_.dataFolder);
     SaveState();
   }

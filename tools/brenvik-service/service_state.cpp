@@ -5,6 +5,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "platform/platform.h"
 
 namespace brenvik::service {
 namespace {
@@ -141,7 +142,8 @@ ServiceState LoadServiceState(const std::string& path) {
 }
 
 void SaveServiceState(const std::string& path, const ServiceState& state) {
-  WriteFileAtomic(path, FormatServiceState(state));
+  const auto files = CreateNativeFileSystem();
+  WriteFileAtomic(*files, path, FormatServiceState(state));
 }
 
 }  // namespace brenvik::service

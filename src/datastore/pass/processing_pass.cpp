@@ -143,12 +143,3 @@ void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logi
 }
 
 }  // namespace brenvik
-
-namespace brenvik {
-
-ListedRows& ProcessListedRows() {
-  static ListedRows rows;
-  return rows;
-}
-
-}  // namespace brenvik

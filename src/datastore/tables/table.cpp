@@ -686,7 +686,7 @@ void Table::Save() {
 
 void Table::WriteSnapshot(std::uint64_t seq) {
   const std::string bytes = EncodeTable(Store(), seq);
-  WriteFileAtomic(fileName_, bytes);
+  WriteFileAtomic(*files_, fileName_, bytes);
   Store().MarkSaved();
   savedVersion_ = Store().Version();
   snapshotSeq_ = seq;
