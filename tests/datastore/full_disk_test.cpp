@@ -148,7 +148,7 @@ TEST_F(FullDisk, AHandOverThatCannotJournalKeepsTheJournalAndTheServicesLines) {
   int failures = 0;
   files().DiskFullFromWrite(1);
   EXPECT_EQ(FileErrorOf([&] { FetchLogLines(link, failures); }),
-            "Cannot write file \"" + Backup(kJournalFile) + "\": No space left on device");
+            "Cannot write file \"" + link.BackupFile(kJournalFile) + "\": No space left on device");
   EXPECT_EQ(ReadTextFile(Backup(kJournalFile)), std::string(kUtf8Bom) + kStart);
   EXPECT_EQ(ReadTextFile(dir.File(kCopyForMonitorFile)), std::string(kUtf8Bom) + kProgram);
 
