@@ -8,14 +8,6 @@
 
 #include "base/errors.h"
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#define BRENVIK_MAP_FILES 1
-#endif
-
 namespace brenvik {
 namespace fs = std::filesystem;
 namespace {
@@ -82,33 +74,10 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-FileView::FileView(const std::string& path) {
-#ifdef BRENVIK_MAP_FILES
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw FileError("Cannot open file \"" + path + "\" for reading");
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-    void* map =
-        ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    if (map != MAP_FAILED) {
-      map_ = map;
-      mapSize_ = static_cast<std::size_t>(info.st_size);
-      // Read once from the start to the end.
-      ::madvise(map_, mapSize_, MADV_SEQUENTIAL);
-      bytes_ = std::string_view(static_cast<const char*>(map_), mapSize_);
-    }
-  }
-  ::close(fd);
-  if (map_ != nullptr) return;
-#endif
-  read_ = ReadFileBytes(path);
-  bytes_ = read_;
-}
-
-FileView::~FileView() {
-#ifdef BRENVIK_MAP_FILES
-  if (map_ != nullptr) ::munmap(map_, mapSize_);
-#endif
+FileView::FileView(FileSystem& files, const std::string& path) {
+  std::string reason;
+  file_ = files.MapFile(path, reason);
+  if (!file_) throw FileError("Cannot open file \"" + path + "\" for reading: " + reason);
 }
 
 void WriteFileAtomic(FileSystem& files, const std::string& path, std::string_view bytes) {

@@ -38,25 +38,15 @@ bool PathExists(const std::string& path);  // anything at all, a plain file incl
 // Whole-file reads; FileError when the file cannot be read.
 std::string ReadFileBytes(const std::string& path);
 
-// A whole file's bytes for one reading, without copying them where the
-// system can map the file into memory (a table file is tens of megabytes:
-// reading it into a fresh buffer cost more than decoding it); elsewhere,
-// and for an empty file, the bytes are read. The file must not be cut
-// while the view exists: data files are only ever replaced whole, which
-// leaves a mapped old file intact. FileError when it cannot be read.
+// A whole file's bytes for one reading, mapped by files where the system
+// can (FileSystem::MapFile). FileError when it cannot be read.
 class FileView {
  public:
-  explicit FileView(const std::string& path);
-  ~FileView();
-  FileView(const FileView&) = delete;
-  FileView& operator=(const FileView&) = delete;
-  std::string_view Bytes() const { return bytes_; }
+  FileView(FileSystem& files, const std::string& path);
+  std::string_view Bytes() const { return file_->Bytes(); }
 
  private:
-  void* map_ = nullptr;
-  std::size_t mapSize_ = 0;
-  std::string read_;
-  std::string_view bytes_;
+  std::unique_ptr<MappedFile> file_;
 };
 
 // Replaces the file with bytes atomically; FileError on failure (the old file

@@ -19,7 +19,7 @@ Session::Session(Platform& platform, DataFolders folders, std::ostream& messages
       folders_(std::move(folders)),
       messages_(messages),
       locale_(platform.locale->Current()),
-      processing_(platform, tables_, folders_.dataFolder),
+      processing_(platform, tables_, folders_.dataFolder, diagnostics_),
       cache_(*platform.versionResources, nullptr),
       watched_(WatchedProgramsParts{*platform.registry, *platform.servicePipe, *platform.shell,
                                     *platform.versionResources, *platform.files, nullptr,
@@ -40,7 +40,7 @@ Session::~Session() {
 
 // The data steps of window creation, in its order.
 void Session::Start(bool refreshStatistics) {
-  ProcessDiagnosticLog().SetLogFile(files(), folders_.dataFolder + kDiagnosticLogFile);
+  diagnostics_.SetLogFile(files(), folders_.dataFolder + kDiagnosticLogFile);
   stats_ = WinStatistics{};
   tables_.historyCalcHandler = MakeHistoryCalcHandler(directory_);
   OpenTables(tables_, ServiceLink{*platform_.servicePipe, clock(), files(), folders_.dataFolder},
@@ -63,9 +63,8 @@ void Session::Close() {
 // went wrong goes to the diagnostic log, as nothing is shown at start-up.
 void Session::LoadWatchedPrograms() {
   for (const std::string& problem : watched_.LoadFromRegistry()) {
-    ProcessDiagnosticLog().AddLogEntry(
-        DateTimeToString(NowWholeSeconds(clock()), AppFormatSettings()),
-        "procedure LoadEnvironment", problem);
+    diagnostics_.AddLogEntry(DateTimeToString(NowWholeSeconds(clock()), AppFormatSettings()),
+                             "procedure LoadEnvironment", problem);
   }
 }
 

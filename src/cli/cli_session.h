@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "datastore/service_link/diagnostic_log.h"
 #include "datastore/startup/startup.h"
 #include "datastore/startup/tables.h"
 #include "platform/platform.h"
@@ -90,6 +91,7 @@ class Session : private StatisticsHost, private Messages {
   std::unique_ptr<Clock> steppingClock_;
   bool open_ = false;
 
+  DiagnosticLog diagnostics_;  // UptimeLog.dat
   DataTables tables_;
   WinStatistics stats_;
   UptimeReportState uptimeReport_;

@@ -40,7 +40,20 @@ class StdioFile : public WritableFile {
   std::FILE* file_;
 };
 
+class HeldBytes : public MappedFile {
+ public:
+  explicit HeldBytes(std::string bytes) : bytes_(std::move(bytes)) {}
+  std::string_view Bytes() const override { return bytes_; }
+
+ private:
+  std::string bytes_;
+};
+
 }  // namespace
+
+std::unique_ptr<MappedFile> HoldBytes(std::string bytes) {
+  return std::make_unique<HeldBytes>(std::move(bytes));
+}
 
 std::unique_ptr<WritableFile> WrapStdioFile(std::FILE* file) {
   return std::make_unique<StdioFile>(file);

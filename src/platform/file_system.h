@@ -1,9 +1,10 @@
-// The operations that change files on disk: create, append, flush, replace,
-// link, rename, remove, cut and make folders. Every unit that writes data is
-// handed one of these (CreateNativeFileSystem() in the linked backend, or a
-// test's failing variant) and reaches the disk only through it; the atomic
-// and durable writes of base/file_io.h are built on these operations.
-// Reading files is left to the plain reads of base/file_io.h.
+// The operations that change files on disk (create, append, flush, replace,
+// link, rename, remove, cut and make folders) and the mapping of a large file
+// for reading. Every unit that writes data is handed one of these
+// (CreateNativeFileSystem() in the linked backend, or a test's failing
+// variant) and reaches the disk only through it; the atomic and durable
+// writes of base/file_io.h are built on these operations. Small reads are
+// left to the plain reads of base/file_io.h.
 //
 // Paths are UTF-8 texts. Operations that a caller may want to explain return
 // the system's reason for a failure ("No space left on device") as a text,
@@ -30,9 +31,23 @@ class WritableFile {
   virtual std::string Close() = 0;
 };
 
+// A whole file's bytes for one reading.
+class MappedFile {
+ public:
+  virtual ~MappedFile() = default;
+  virtual std::string_view Bytes() const = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
+
+  // The bytes of a whole file, mapped into memory where the system can (a
+  // table file is tens of megabytes: copying it cost more than decoding it),
+  // else read. The file must not be cut while they are held: data files are
+  // only ever replaced whole, which leaves a mapped old file intact. Null
+  // with reason set when the file cannot be read.
+  virtual std::unique_ptr<MappedFile> MapFile(const std::string& path, std::string& reason) = 0;
 
   // A new file that must not exist yet, private to the user, never through
   // a symbolic link (a link planted in the data folder cannot make a write
@@ -67,5 +82,8 @@ class FileSystem {
 // files: the library's buffer keeps small writes cheap). The stream's
 // failures read as errno texts where the library sets errno.
 std::unique_ptr<WritableFile> WrapStdioFile(std::FILE* file);
+
+// A MappedFile that holds the bytes themselves (read, not mapped).
+std::unique_ptr<MappedFile> HoldBytes(std::string bytes);
 
 }  // namespace brenvik

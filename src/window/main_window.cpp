@@ -39,8 +39,7 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
                                    [this](int code) { return PowerBroadcast(code); });
 
   // 1. The diagnostic log, the caption.
-  ProcessDiagnosticLog().SetLogFile(*context_.platform.files,
-                                    context_.folders.dataFolder + "UptimeLog.dat");
+  diagnostics_.SetLogFile(*context_.platform.files, context_.folders.dataFolder + "UptimeLog.dat");
   setWindowTitle(kApplicationTitle);
   // 2. The first settings stage begins; files may be dropped on the window.
   gbLoadingFirstStage = true;
@@ -65,8 +64,8 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
                          *context_.platform.files, context_.folders.dataFolder},
              *this);
   InitAppFormatSettings(context_.platform.locale->Current());
-  processing_ =
-      std::make_unique<SessionProcessing>(context_.platform, gTables, context_.folders.dataFolder);
+  processing_ = std::make_unique<SessionProcessing>(context_.platform, gTables,
+                                                    context_.folders.dataFolder, diagnostics_);
   windowsHistory_ = std::make_unique<TableWindowsHistory>(gTables);
   // 7. The start of the current run from the system's uptime.
   gStats = InitialWinStatistics(*context_.platform.clock);

@@ -58,7 +58,7 @@ void TfrmBrenvikMain::LoadWatchedPrograms() {
   if (problems.empty()) return;
   const std::string time = FormatDateTime("yyyy-mm-dd hh:nn:ss", Now(), AppFormatSettings());
   for (const std::string& problem : problems) {
-    ProcessDiagnosticLog().AddLogEntry(time, "LoadEnvironment", problem);
+    diagnostics_.AddLogEntry(time, "LoadEnvironment", problem);
   }
 }
 

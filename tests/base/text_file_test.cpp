@@ -73,13 +73,13 @@ TEST(FileView, HoldsTheBytesOfAFileAndOfAnEmptyOne) {
   WriteFileAtomic(test::NativeFiles(), dir.File("History.cds"), bytes);
   WriteFileAtomic(test::NativeFiles(), dir.File("empty"), "");
   {
-    const FileView view(dir.File("History.cds"));
+    const FileView view(test::NativeFiles(), dir.File("History.cds"));
     // Replacing the file whole leaves the view on the old bytes.
     WriteFileAtomic(test::NativeFiles(), dir.File("History.cds"), "other");
     EXPECT_EQ(view.Bytes(), bytes);
   }
-  EXPECT_EQ(FileView(dir.File("empty")).Bytes(), "");
-  EXPECT_THROW(FileView(dir.File("nothing")), FileError);
+  EXPECT_EQ(FileView(test::NativeFiles(), dir.File("empty")).Bytes(), "");
+  EXPECT_THROW(FileView(test::NativeFiles(), dir.File("nothing")), FileError);
 }
 
 TEST(TextFile, NonAsciiPathsWork) {

@@ -34,7 +34,8 @@ class SessionProcessingTest : public ::testing::Test {
   NoMessages messages_;
   std::string handOver_;
   DataTables tables_;
-  SessionProcessing processing_{*fake_.platform, tables_, dir_.path()};
+  DiagnosticLog diagnostics_;
+  SessionProcessing processing_{*fake_.platform, tables_, dir_.path(), diagnostics_};
   std::int32_t status_ = 0;
 };
 

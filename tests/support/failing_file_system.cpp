@@ -5,8 +5,8 @@
 namespace brenvik::test {
 
 int FileSystemCalls::Total() const {
-  return createNewFile + openForAppend + write + close + syncFile + atomicRename + syncFolder +
-         linkFile + removeFile + renameFile + truncateFile + createFolders;
+  return mapFile + createNewFile + openForAppend + write + close + syncFile + atomicRename +
+         syncFolder + linkFile + removeFile + renameFile + truncateFile + createFolders;
 }
 
 // A real file whose writes may meet the full disk of its file system.
@@ -53,6 +53,12 @@ std::string FailingFileSystem::NextWrite() {
 std::unique_ptr<WritableFile> FailingFileSystem::Wrap(std::unique_ptr<WritableFile> file) {
   if (!file) return nullptr;
   return std::make_unique<CountedFile>(*this, std::move(file));
+}
+
+std::unique_ptr<MappedFile> FailingFileSystem::MapFile(const std::string& path,
+                                                       std::string& reason) {
+  ++calls_.mapFile;
+  return real_->MapFile(path, reason);
 }
 
 std::unique_ptr<WritableFile> FailingFileSystem::CreateNewFile(const std::string& path,

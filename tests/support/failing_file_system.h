@@ -21,6 +21,7 @@ inline constexpr const char* kRenameFailedReason = "Permission denied";
 // How many times each operation was called (a write to any file counts
 // once per call).
 struct FileSystemCalls {
+  int mapFile = 0;
   int createNewFile = 0;
   int openForAppend = 0;
   int write = 0;
@@ -58,6 +59,7 @@ class FailingFileSystem : public FileSystem {
   const FileSystemCalls& Calls() const { return calls_; }
   void ResetCalls() { calls_ = {}; }
 
+  std::unique_ptr<MappedFile> MapFile(const std::string& path, std::string& reason) override;
   std::unique_ptr<WritableFile> CreateNewFile(const std::string& path,
                                               std::string& reason) override;
   std::unique_ptr<WritableFile> OpenForAppend(const std::string& path,

@@ -90,9 +90,4 @@ void DiagnosticLog::Save() const {
   WriteFileAtomic(*files_, path_, text);
 }
 
-DiagnosticLog& ProcessDiagnosticLog() {
-  static DiagnosticLog log;
-  return log;
-}
-
 }  // namespace brenvik

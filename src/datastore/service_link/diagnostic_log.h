@@ -50,7 +50,4 @@ class DiagnosticLog {
   std::string path_;
 };
 
-// The process-wide log that the line reader writes to.
-DiagnosticLog& ProcessDiagnosticLog();
-
 }  // namespace brenvik

@@ -643,7 +643,8 @@ void Table::OpenFromFile() {
     if (group_ && !FileExists(fileName_)) {
       StartEmpty();
     } else {
-      const FileView file(fileName_);
+      if (!files_) throw TableError("Table " + Name() + " has no file name");
+      const FileView file(*files_, fileName_);
       snapshotSeq_ = DecodeTable(file.Bytes(), Store());
       snapshotBytes_ = file.Bytes().size();
     }

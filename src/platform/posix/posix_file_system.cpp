@@ -1,6 +1,7 @@
 #include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include "base/errors.h"
+#include "base/file_io.h"
 
 namespace brenvik {
 namespace {
@@ -34,7 +38,50 @@ std::unique_ptr<WritableFile> OpenNoFollow(const std::string& path, bool createN
   return WrapStdioFile(file);
 }
 
+class MappedBytes : public MappedFile {
+ public:
+  MappedBytes(void* map, std::size_t size) : map_(map), size_(size) {}
+  ~MappedBytes() override { ::munmap(map_, size_); }
+  MappedBytes(const MappedBytes&) = delete;
+  MappedBytes& operator=(const MappedBytes&) = delete;
+  std::string_view Bytes() const override {
+    return std::string_view(static_cast<const char*>(map_), size_);
+  }
+
+ private:
+  void* map_;
+  std::size_t size_;
+};
+
+// The mapping of a regular, non-empty file; null where there is none.
+std::unique_ptr<MappedFile> MapOpenFile(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) return nullptr;
+  const auto size = static_cast<std::size_t>(info.st_size);
+  void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  if (map == MAP_FAILED) return nullptr;
+  ::madvise(map, size, MADV_SEQUENTIAL);  // read once from the start to the end
+  return std::make_unique<MappedBytes>(map, size);
+}
+
 }  // namespace
+
+std::unique_ptr<MappedFile> PosixFileSystem::MapFile(const std::string& path, std::string& reason) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    reason = Reason(errno);
+    return nullptr;
+  }
+  auto mapped = MapOpenFile(fd);
+  ::close(fd);
+  if (mapped) return mapped;
+  try {
+    return HoldBytes(ReadFileBytes(path));
+  } catch (const FileError& error) {
+    reason = error.what();
+    return nullptr;
+  }
+}
 
 std::unique_ptr<WritableFile> PosixFileSystem::CreateNewFile(const std::string& path,
                                                              std::string& reason) {

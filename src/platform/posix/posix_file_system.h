@@ -1,6 +1,6 @@
-// The file operations of the POSIX backend: open with O_NOFOLLOW, fsync of
-// the file and of its folder after a rename, rename(2) as the atomic
-// replacement, link(2) for the second names of backups.
+// The file operations of the POSIX backend: mmap for large reads, open with
+// O_NOFOLLOW, fsync of the file and of its folder after a rename, rename(2)
+// as the atomic replacement, link(2) for the second names of backups.
 #pragma once
 
 #include "platform/file_system.h"
@@ -9,6 +9,7 @@ namespace brenvik {
 
 class PosixFileSystem : public FileSystem {
  public:
+  std::unique_ptr<MappedFile> MapFile(const std::string& path, std::string& reason) override;
   std::unique_ptr<WritableFile> CreateNewFile(const std::string& path,
                                               std::string& reason) override;
   std::unique_ptr<WritableFile> OpenForAppend(const std::string& path,

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/errors.h"
 #include "base/file_io.h"
 #include "platform/win32/win32_error.h"
 
@@ -41,6 +42,15 @@ HANDLE OpenNoFollow(const std::string& path, DWORD access, DWORD disposition) {
 }
 
 }  // namespace
+
+std::unique_ptr<MappedFile> Win32FileSystem::MapFile(const std::string& path, std::string& reason) {
+  try {
+    return HoldBytes(ReadFileBytes(path));
+  } catch (const FileError& error) {
+    reason = error.what();
+    return nullptr;
+  }
+}
 
 std::unique_ptr<WritableFile> Win32FileSystem::CreateNewFile(const std::string& path,
                                                              std::string& reason) {

@@ -1,4 +1,5 @@
-// The file operations of the Windows backend: files created with
+// The file operations of the Windows backend: large files read whole, files
+// created with
 // CreateFileW (CREATE_NEW, never through a reparse point), FlushFileBuffers,
 // MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH as the
 // atomic replacement (written through, so folders need no flush of their
@@ -11,6 +12,7 @@ namespace brenvik {
 
 class Win32FileSystem : public FileSystem {
  public:
+  std::unique_ptr<MappedFile> MapFile(const std::string& path, std::string& reason) override;
   std::unique_ptr<WritableFile> CreateNewFile(const std::string& path,
                                               std::string& reason) override;
   std::unique_ptr<WritableFile> OpenForAppend(const std::string& path,
