@@ -99,9 +99,10 @@ class Bench {
       PassEnvironment env{Link(), *fake_.eventLog, *fake_.accounts, listed_, diagnostics_};
       DateTime start = dateOfCalc;
       TArrRecComputerRun runs;
-      ProcessTransactions(env, tables_.DataSetHistory, tables_.DataSetLogins,
-                          tables_.DataSetTransactions, false, runs, failures_, start, programs_,
-                          users_, *tables_.DataSetTransactionsClone, dateOfCalc);
+      ProcessTransactions(
+          env, PassTablesOf(tables_),
+          PassLists{.runs = runs, .programsFetched = programs_, .historyUsers = users_}, failures_,
+          start, dateOfCalc);
     });
   }
 
@@ -145,9 +146,9 @@ void PreScanAlone(DataTables& tables) {
   auto fake = test::MakeFakePlatform();
   Print("history pre-scan walk alone", Measure(3, [&] {
           ListedRows listed{static_cast<std::int64_t>(tables.DataSetHistory.RecordCount()), 0};
-          PassState state(PassTables{tables.DataSetHistory, tables.DataSetLogins,
-                                     tables.DataSetTransactions, *tables.DataSetTransactionsClone},
-                          *fake.clock, *fake.eventLog, listed, false, runs, programs, users, 0);
+          PassState state(
+              PassTablesOf(tables), *fake.clock, *fake.eventLog, listed,
+              PassLists{.runs = runs, .programsFetched = programs, .historyUsers = users}, 0);
           return Seconds([&] { HistoryPreScan(state); });
         }));
 }

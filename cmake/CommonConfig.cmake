@@ -4,6 +4,9 @@ if(CCACHE_PROGRAM)
   set(CMAKE_CXX_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
 endif()
 
+# The compile database that clang-tidy reads (scripts/lint.sh).
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+
 add_library(brenvik_common INTERFACE)
 target_compile_features(brenvik_common INTERFACE cxx_std_20)
 set(CMAKE_CXX_EXTENSIONS OFF)

@@ -8,8 +8,8 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "fuzz_support.h"
+#include "settings/column_layout.h"
 #include "support/failing_file_system.h"
-#include "window/column_layout.h"
 
 using namespace brenvik;
 

@@ -37,11 +37,12 @@ UptimeFilterSettings PickListsBuilt() {
   return s;
 }
 
-void LoadAndCheck(const FilterStore& store, const std::string& name, int number, Clock& clock) {
-  store.SelectFilter(name, number, true);
-  store.SelectFilter(name, number, false);
+void LoadAndCheck(const FilterStore& store, const std::string& name, FilterFile file,
+                  Clock& clock) {
+  store.SelectFilter(name, file, true);
+  store.SelectFilter(name, file, false);
   UptimeFilterSettings settings = PickListsBuilt();
-  store.ApplyFilterSettings(name, number, settings);
+  store.ApplyFilterSettings(name, file, settings);
   DropEmptyDateRange(settings);
   const std::string predicate =
       BuildUptimePredicate(settings, UptimeTimeTerm(settings, kPeriods, clock.LocalNow(), 1));
@@ -67,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::WriteScratchFile("filters2.ini", parts.size() > 1 ? parts[1] : std::string_view());
 
   const FilterLists lists = store.RefreshFilters(-1, -1);
-  for (const std::string& name : lists.lastUsed) LoadAndCheck(store, name, kLastUsedFilters, clock);
-  for (const std::string& name : lists.saved) LoadAndCheck(store, name, kSavedFilters, clock);
+  for (const std::string& name : lists.lastUsed)
+    LoadAndCheck(store, name, FilterFile::LastUsed, clock);
+  for (const std::string& name : lists.saved) LoadAndCheck(store, name, FilterFile::Saved, clock);
   return 0;
 }

@@ -11,6 +11,7 @@
 #include "base/file_io.h"
 #include "base/text_file.h"
 #include "datastore/service_link/hand_over.h"
+#include "datastore/service_link/journal.h"
 #include "fuzz_support.h"
 #include "support/fakes.h"
 
@@ -46,7 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int failures = 0;
   const FetchedLines fetched = FetchLogLines(link, failures);
 
-  const std::string held = HandOverFileText(link.DataFile(kCopyForMonitorFile));
+  // A hand-over with nothing new and nothing left over deletes the service's
+  // empty file instead of rewriting it.
+  const std::string copy = link.DataFile(kCopyForMonitorFile);
+  const std::string held = FileExists(copy) ? HandOverFileText(copy) : std::string();
   const std::string taken = Trim(fetched.text);
   fuzz::Check(held.compare(0, taken.size(), taken) == 0,
               "the pass does not take in the first lines of CopyForMonitor.dat");
@@ -58,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::string_view part : parts) {
     fuzz::Check(held.find(Taken(part)) != std::string::npos, "a hand-over file's lines are lost");
   }
-  const std::string journal = HandOverFileText(link.BackupFile(kJournalFile));
+  const std::string journalPath = link.BackupFile(kJournalFile);
+  const std::string journal = FileExists(journalPath) ? JournalText(journalPath) : std::string();
   const std::string service = Taken(serviceLines);
   fuzz::Check(journal.size() >= service.size() &&
                   journal.compare(journal.size() - service.size(), service.size(), service) == 0,

@@ -7,7 +7,10 @@ Called by scripts/bench.sh, which builds the programs first. Arguments:
   --baseline DIR     a build of an older store: its suite runs too ("before"),
                      and its brenvik-cli in the side-by-side run
   --tuptime N,N,...  boots of the side-by-side run against tuptime (0: none)
+  --only PARTS       the parts to run: suite,report,cli,window,start-up,tuptime
+                     (all)
   --json FILE        also write every figure as JSON (for scripts/bench_plot.py)
+Ends with a table of the targets, each with what this run measured.
 """
 import argparse
 import datetime
@@ -102,39 +105,28 @@ def proc_figures(pid):
     return int(fields[11]) + int(fields[12]), peak
 
 
-def window_start_up(program, env, settle=1.5, limit=120.0):
-    """Starts the window and waits until its start-up is over: for `settle`
-    seconds no 50 ms sample saw it busy for more than half of the time (the
-    seconds timer's rewrite of the figures costs a tick now and then, which
-    is not start-up work). Returns the wall seconds up to the last busy
-    sample and the peak resident kB; the window is then stopped."""
-    hertz = os.sysconf("SC_CLK_TCK")
-    period = 0.05
-    proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
+def window_first_paint(program, env):
+    """One start of the window with BRENVIK_EXIT_AFTER_FIRST_PAINT: the wall
+    seconds from the start of the process until it reports its first paint,
+    the milliseconds it counts itself from main, and the peak resident kB of
+    the whole run (the close included)."""
+    env = dict(env, BRENVIK_EXIT_AFTER_FIRST_PAINT="1")
     started = time.perf_counter()
-    try:
-        ticks, busy_until, peak = 0, started, 0
-        while time.perf_counter() - started < limit:
-            time.sleep(period)
-            if proc.poll() is not None:
-                raise RuntimeError(f"{program} ended during its start-up ({proc.returncode})")
-            now_ticks, peak = proc_figures(proc.pid)
-            if (now_ticks - ticks) / hertz > period / 2:
-                busy_until = time.perf_counter()
-            ticks = now_ticks
-            if time.perf_counter() - busy_until >= settle:
-                return busy_until - started, peak
-        raise RuntimeError(f"{program} still busy after {limit} s")
-    finally:
-        proc.send_signal(signal.SIGTERM)
-        proc.wait()
+    proc = subprocess.Popen(["/usr/bin/time", "-f", "%M", program], env=env,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    line = proc.stdout.readline()
+    wall = time.perf_counter() - started
+    _, err = proc.communicate(timeout=600)
+    if proc.returncode != 0 or not line.startswith("first paint after"):
+        raise RuntimeError(f"{program} did not report its first paint: {line!r} {err[-400:]}")
+    return wall, float(line.split()[3]), int(err.strip().splitlines()[-1])
 
 
-def window_workloads(build, sizes, tmp):
-    """The window's start-up over generated trees (tables opened, the first
-    statistics refresh with its pass) on the offscreen platform: its time and
-    the peak resident size of the window process."""
+def window_workloads(build, sizes, tmp, repeats=3):
+    """The real window (Release, offscreen platform, no service) started over
+    generated trees until its first paint: by then the tables are open, the
+    settings restored and the first statistics refresh with its pass done.
+    The empty tree gives the window's own memory; the rest is per history row."""
     program = os.path.join(build, "src", "window", "brenvik")
     service = os.path.join(build, "tools", "brenvik-service", "brenvik-service")
     if not (os.path.exists(program) and os.path.exists(service)):
@@ -147,13 +139,53 @@ def window_workloads(build, sizes, tmp):
     os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
     subprocess.run([service, "--install-user-key"], env=env, check=True, capture_output=True)
     root = os.path.join(env["XDG_DATA_HOME"], "Taveron", "Brenvik")
-    for rows in sizes:
-        generate(build, root, max(rows // 10, 1), 9)
-        runs = [window_start_up(program, env) for _ in range(3)]
-        figures[(rows, "window_start_up")] = (median(r[0] for r in runs) * 1000, "ms")
-        figures[(rows, "window_peak_memory")] = (max(r[1] for r in runs) / 1024, "MB")
-        shutil.rmtree(root)
+    own = None
+    for rows in [0, *sizes]:
+        if rows:
+            generate(build, root, max(rows // 10, 1), 9)
+        window_first_paint(program, env)  # settles the tree (and a first run's files)
+        runs = [window_first_paint(program, env) for _ in range(repeats)]
+        peak = median(r[2] for r in runs)
+        figures[(rows, "window_first_paint")] = (median(r[0] for r in runs) * 1000, "ms")
+        figures[(rows, "window_first_paint_from_main")] = (median(r[1] for r in runs), "ms")
+        figures[(rows, "window_peak_memory")] = (peak / 1024, "MB")
+        if rows == 0:
+            own = peak
+        else:
+            figures[(rows, "window_bytes_per_history_row")] = ((peak - own) * 1024 / rows, "bytes")
+        shutil.rmtree(root, ignore_errors=True)
     return figures
+
+
+def cpu_of_run(cmd, env):
+    """Processor seconds (user + system) and wall seconds of one run of cmd."""
+    started = time.perf_counter()
+    proc = subprocess.Popen(cmd, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(proc.pid, 0)
+    wall = time.perf_counter() - started
+    proc.returncode = os.waitstatus_to_exitcode(status)
+    if proc.returncode != 0:
+        raise RuntimeError(f"{cmd[0]} failed ({proc.returncode})")
+    return usage.ru_utime + usage.ru_stime, wall
+
+
+def cli_start_up(build, tmp, runs=200):
+    """brenvik-cli uptime-report on an empty data tree, many runs alternating
+    with /bin/true (the cost of any process here): median processor and wall
+    milliseconds of each."""
+    env = dict(os.environ, HOME=tmp, XDG_CONFIG_HOME=os.path.join(tmp, "config"))
+    root = os.path.join(tmp, "empty-tree")
+    command = [cli(build), "--root", root, "uptime-report"]
+    cpu_of_run(command, env)  # the first run makes the tree
+    cli_runs, true_runs = [], []
+    for _ in range(runs):
+        cli_runs.append(cpu_of_run(command, env))
+        true_runs.append(cpu_of_run(["/bin/true"], env))
+    shutil.rmtree(root)
+    return {(0, "cli_start_up_cpu"): (median(r[0] for r in cli_runs) * 1000, "ms"),
+            (0, "cli_start_up_wall"): (median(r[1] for r in cli_runs) * 1000, "ms"),
+            (0, "bin_true_cpu"): (median(r[0] for r in true_runs) * 1000, "ms"),
+            (0, "bin_true_wall"): (median(r[1] for r in true_runs) * 1000, "ms")}
 
 
 def tuptime_database(csv_path, db_path):
@@ -173,7 +205,7 @@ def tuptime_database(csv_path, db_path):
     db.close()
 
 
-def side_by_side(build, boots_list, tmp, repeats=3, baseline=None):
+def side_by_side(build, boots_list, tmp, repeats=5, baseline=None):
     figures = {}
     env = dict(os.environ, HOME=tmp, XDG_CONFIG_HOME=os.path.join(tmp, "config"))
     for boots in boots_list:
@@ -201,8 +233,47 @@ def side_by_side(build, boots_list, tmp, repeats=3, baseline=None):
         figures[(boots, "tuptime_peak_memory")] = (max(r[1] for r in t_runs) / 1024, "MB")
         figures[(boots, "brenvik_peak_memory")] = (max(r[1] for r in b_runs) / 1024, "MB")
         figures[(boots, "speed_ratio")] = (tw / bw, "x")
+        figures[(boots, "memory_ratio")] = (figures[(boots, "tuptime_peak_memory")][0] /
+                                            figures[(boots, "brenvik_peak_memory")][0], "x")
+        if boots == boots_list[-1]:
+            figures.update(bytes_written(build, root, env))
         shutil.rmtree(root)
     return figures
+
+
+def bytes_written(build, root, env):
+    """What brenvik-cli uptime-report changes on disk over a tree that has
+    nothing new (the report's pass and the close): the bytes of its write
+    calls to files (standard output left out) and the number of calls that
+    change the file system (writes, flushes, renames, links, removals,
+    truncations), counted with strace. Measured on the code of this
+    revision."""
+    if not shutil.which("strace"):
+        return {}
+    trace = root.rstrip("/") + ".strace"
+    timed([cli(build), "--root", root, "uptime-report"], env)  # takes in what is new
+    calls = "write,pwrite64,writev,pwritev,fsync,fdatasync,rename,renameat,renameat2,link," \
+            "linkat,unlink,unlinkat,ftruncate,truncate,mkdir,mkdirat"
+    subprocess.run(["strace", "-f", "-qq", "-e", "trace=" + calls, "-e", "signal=none", "-o", trace,
+                    cli(build), "--root", root, "uptime-report"],
+                   env=env, check=True, capture_output=True)
+    total, changes = 0, 0
+    with open(trace) as f:
+        for line in f:
+            call = line.split(None, 1)[-1]
+            if "(" not in call or "=" not in call:
+                continue
+            name, args = call.split("(", 1)
+            result = call.rsplit("=", 1)[-1].split()[0]
+            if name.startswith(("write", "pwrite")):
+                if args.split(",", 1)[0] in ("1", "2"):
+                    continue
+                total += max(int(result), 0) if result.lstrip("-").isdigit() else 0
+            changes += 1
+    os.remove(trace)
+    rows = int(root.rsplit("-", 1)[-1])
+    return {(rows, "bytes_written_by_a_look"): (total, "bytes"),
+            (rows, "file_changing_calls_of_a_look"): (changes, "calls")}
 
 
 def table(columns, figures, sizes):
@@ -210,7 +281,7 @@ def table(columns, figures, sizes):
     for (_, name) in sorted(figures, key=lambda k: k[1]):
         if name not in names:
             names.append(name)
-    head = "| figure | " + " | ".join(f"{s:,}" for s in sizes) + " |"
+    head = "| figure | " + " | ".join("one size" if s == 0 else f"{s:,}" for s in sizes) + " |"
     lines = [head, "|---|" + "---|" * len(sizes)]
     order = [n for n in columns if n in names] + [n for n in names if n not in columns]
     for name in order:
@@ -222,39 +293,82 @@ def table(columns, figures, sizes):
     return "\n".join(lines)
 
 
+# The targets the run is checked against: (figure, size, bound, "max" or
+# "min"); a figure of size 0 is one without a size.
+TARGETS = [("speed_ratio", 10000, 15, "min"), ("speed_ratio", 100000, 50, "min"),
+           ("speed_ratio", 1000000, 50, "min"), ("memory_ratio", 10000, 1, "min"),
+           ("memory_ratio", 100000, 1, "min"), ("memory_ratio", 1000000, 1, "min"),
+           ("cli_start_up_cpu", 0, 3, "max"), ("window_first_paint", 1000000, 250, "max"),
+           ("window_bytes_per_history_row", 1000000, 120, "max"),
+           ("uptime_csv_per_row", 1000000, 0.5, "max")]
+
+
+def targets(figures):
+    lines = ["| figure | size | measured | target | met |", "|---|---|---|---|---|"]
+    for name, size, bound, kind in TARGETS:
+        value = figures.get((size, name))
+        if value is None:
+            continue
+        met = value[0] >= bound if kind == "min" else value[0] <= bound
+        sign = ">=" if kind == "min" else "<="
+        where = f"{size:,}" if size else "-"
+        lines.append(f"| {name} | {where} | {value[0]:.4g} {value[1]} | {sign} {bound:g} "
+                     f"{value[1]} | {'yes' if met else 'NO'} |")
+    return "\n".join(lines)
+
+
+def load():
+    return " ".join(open("/proc/loadavg").read().split()[:3])
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", required=True)
     ap.add_argument("--sizes", default="10000,100000,1000000")
     ap.add_argument("--baseline")
     ap.add_argument("--tuptime", default="10000,100000,1000000")
+    ap.add_argument("--only", default="suite,report,cli,window,start-up,tuptime",
+                    help="the parts to run, of suite, report, cli, window, start-up, tuptime")
     ap.add_argument("--json")
     args = ap.parse_args()
+    parts = set(args.only.split(","))
     sizes = [int(s) for s in args.sizes.split(",")]
     order = ["open_tables", "first_pass_of_a_run", "pass_100_lines", "bytes_written_per_pass",
              "memory_per_row", "close_with_backups", "pass_reading_run_of_transactions",
              "pass_replaying_run_of_transactions"]
-    result = {}
+    result, every = {}, {}
     with tempfile.TemporaryDirectory(prefix="brenvik-bench-") as tmp:
-        new = run_suite(args.build, sizes)
-        new.update(run_suite(args.build, sizes, "brenvik_report_bench"))
-        new.update(cli_workloads(args.build, sizes, tmp))
-        new.update(window_workloads(args.build, sizes, tmp))
-        print("### Store now (history rows across)\n")
-        print(table(order, new, sizes))
+        new = {}
+        if "suite" in parts:
+            new.update(run_suite(args.build, sizes))
+        if "report" in parts:
+            new.update(run_suite(args.build, sizes, "brenvik_report_bench"))
+        if "cli" in parts:
+            new.update(cli_workloads(args.build, sizes, tmp))
+        if "window" in parts:
+            new.update(window_workloads(args.build, sizes, tmp))
+        if "start-up" in parts:
+            new.update(cli_start_up(args.build, tmp))
+        every.update(new)
+        print(f"### Store now (history rows across; load {load()} at the end)\n")
+        print(table(order, new, sorted({k[0] for k in new})))
         result["now"] = {f"{k[0]}:{k[1]}": v for k, v in new.items()}
-        if args.baseline:
+        if args.baseline and "suite" in parts:
             old = run_suite(args.baseline, sizes)
             print("\n### Store before (history rows across)\n")
             print(table(order, old, sizes))
             result["before"] = {f"{k[0]}:{k[1]}": v for k, v in old.items()}
         boots = [int(s) for s in args.tuptime.split(",") if int(s) > 0]
-        if boots and shutil.which("tuptime"):
+        if boots and "tuptime" in parts and shutil.which("tuptime"):
             side = side_by_side(args.build, boots, tmp, baseline=args.baseline)
-            print("\n### brenvik-cli uptime-report against tuptime (boots across)\n")
+            every.update(side)
+            print(f"\n### brenvik-cli uptime-report against tuptime -n (boots across; median of "
+                  f"five alternating runs; load {load()} at the end)\n")
             print(table(["tuptime_report", "brenvik_uptime_report", "speed_ratio",
-                         "tuptime_peak_memory", "brenvik_peak_memory"], side, boots))
+                         "tuptime_peak_memory", "brenvik_peak_memory", "memory_ratio"], side, boots))
             result["tuptime"] = {f"{k[0]}:{k[1]}": v for k, v in side.items()}
+    print("\n### Targets\n")
+    print(targets(every))
     if args.json:
         with open(args.json, "w") as f:
             json.dump(result, f, indent=1)

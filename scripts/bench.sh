@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release) and runs the whole suite, printing one table.
 #   scripts/bench.sh [--sizes 10000,100000,1000000] [--tuptime 10000,...]
-#                    [--baseline-rev REV] [--json FILE]
+#                    [--baseline-rev REV] [--only suite,report,cli,window,start-up,tuptime]
+#                    [--json FILE]
 # --baseline-rev builds the same suite against the data store of an older
 # revision (a temporary worktree) and prints its figures too.
 set -euo pipefail
@@ -23,10 +24,12 @@ build() {  # source folder, build folder, GUI ON/OFF, targets
   cmake --build "$2" -j2 --target brenvik_suite_bench brenvik-datagen $4 > /dev/null
 }
 
-command -v tuptime > /dev/null || echo "(tuptime is not installed: apt-get install tuptime)" >&2
+# tuptime, to time the uptime report against it, and GNU time.
+BRENVIK_WITH_BENCH=1 BRENVIK_WITH_PACKAGE=0 BRENVIK_WITH_SANITIZERS=0 BRENVIK_WITH_WINDOWS=0 \
+  scripts/install-deps.sh
 build . build/bench ON "brenvik-cli brenvik_report_bench brenvik-service"
 # The window's start-up figures, where Qt is there to build it.
-if cmake --build build/bench --target help | grep -qx '\.\.\. brenvik'; then
+if cmake --build build/bench --target help | grep -x '\.\.\. brenvik' > /dev/null; then
   cmake --build build/bench -j2 --target brenvik > /dev/null
 fi
 if [[ -n "$baseline_rev" ]]; then

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the scaling plot of docs/performance.md as an SVG, from the JSON that
-scripts/bench.sh --json writes: pass time and open time against history rows,
-for the store before and now, on logarithmic axes.
+scripts/bench.sh --json writes: the uptime report of brenvik-cli and of
+tuptime against boots, the window's start-up until its first paint and the
+uptime CSV export against history rows, on logarithmic axes.
 
   scripts/bench_plot.py bench.json docs/scaling.svg
 """
@@ -9,18 +10,22 @@ import json
 import math
 import sys
 
-W, H, L, R, T, B = 640, 400, 70, 170, 30, 50
-SERIES = [("before", "pass_100_lines", "#c0392b", "pass, store before"),
-          ("now", "pass_100_lines", "#27ae60", "pass, store now"),
-          ("before", "open_tables", "#8e44ad", "open, store before"),
-          ("now", "open_tables", "#2980b9", "open, store now")]
+W, H, L, R, T, B = 700, 400, 70, 230, 30, 50
+SERIES = [("tuptime", "tuptime_report", "#c0392b", "tuptime -n"),
+          ("tuptime", "brenvik_uptime_report", "#27ae60", "brenvik-cli uptime-report"),
+          ("now", "window_first_paint", "#2980b9", "window, first paint"),
+          ("now", "uptime_csv_export_alone", "#8e44ad", "uptime CSV export")]
+
+
+def Milliseconds(value):
+    return f"{value / 1000:g} s" if value >= 1000 else f"{value:g} ms"
 
 
 def points(data, store, figure):
     out = []
     for key, (value, _unit) in data.get(store, {}).items():
         rows, name = key.split(":", 1)
-        if name == figure and value > 0:
+        if name == figure and value > 0 and int(rows) > 0:
             out.append((int(rows), value))
     return sorted(out)
 
@@ -37,8 +42,8 @@ def main(src, dst):
     svg = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{W}" height="{H}" '
            f'font-family="sans-serif" font-size="12">',
            f'<rect width="{W}" height="{H}" fill="white"/>',
-           f'<text x="{L}" y="18" font-size="14">Processing pass (100 new lines) and open '
-           f'time against history size</text>']
+           f'<text x="{L}" y="18" font-size="14">Wall time against boots (report) and '
+           f'history rows (window, export)</text>']
     for e in range(x0, x1 + 1):
         x = sx(10 ** e)
         svg.append(f'<line x1="{x}" y1="{T}" x2="{x}" y2="{H - B}" stroke="#ddd"/>')
@@ -46,8 +51,8 @@ def main(src, dst):
     for e in range(y0, y1 + 1):
         y = sy(10 ** e)
         svg.append(f'<line x1="{L}" y1="{y}" x2="{W - R}" y2="{y}" stroke="#ddd"/>')
-        svg.append(f'<text x="{L - 6}" y="{y + 4}" text-anchor="end">{10 ** e:g} ms</text>')
-    svg.append(f'<text x="{(L + W - R) / 2}" y="{H - 12}" text-anchor="middle">history rows</text>')
+        svg.append(f'<text x="{L - 6}" y="{y + 4}" text-anchor="end">{Milliseconds(10 ** e)}</text>')
+    svg.append(f'<text x="{(L + W - R) / 2}" y="{H - 12}" text-anchor="middle">boots / history rows</text>')
     for i, (pts, colour, label) in enumerate(series):
         if not pts:
             continue

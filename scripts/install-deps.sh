@@ -15,6 +15,10 @@ fi
 # Machine-readable output: the JSON library of brenvik-cli, and the real
 # validators its tests check the JSON and the metrics with.
 packages+=(nlohmann-json3-dev python3-jsonschema prometheus)
+# The quiet-run test counts the file-system calls of a report with strace.
+packages+=(strace)
+# The lint gates (scripts/lint.sh): formatting, clang-tidy, cppcheck.
+packages+=(clang-format clang-tidy cppcheck python3)
 # The sanitizer variant and the fuzz targets: clang with its sanitizer and
 # libFuzzer runtimes.
 if [[ "${BRENVIK_WITH_SANITIZERS:-1}" == 1 ]]; then
@@ -25,6 +29,13 @@ if [[ "${BRENVIK_WITH_WINDOWS:-1}" == 1 ]]; then
   # xz unpacks that Qt's archive; nsis (makensis, with its amd64-unicode
   # stubs) builds the Windows installer.
   packages+=(g++-mingw-w64-x86-64-posix wine64 qt6-base-dev-tools xz-utils nsis)
+fi
+
+# The benchmarks (scripts/bench.sh): tuptime, which the uptime report is timed
+# against over the same boots, GNU time for the peak memory of a run, and
+# strace for what a run writes.
+if [[ "${BRENVIK_WITH_BENCH:-0}" == 1 ]]; then
+  packages+=(tuptime time strace)
 fi
 
 missing=()

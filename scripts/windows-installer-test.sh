@@ -39,14 +39,7 @@ rm -rf "$WINEPREFIX"
 "$wineserver" -w
 trap '"$wineserver" -k 2> /dev/null || true; rm -rf "$scratch"' EXIT
 
-failures=0
-pass() { echo "ok   $*"; }
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-expect() { # expect DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
+source scripts/lib/checks.sh
 run_wine() { "$wine" "$@" < /dev/null > /dev/null 2>&1; }
 # A program's output through a file: Wine's helper processes would inherit a
 # pipe and hold it open long after the program ended.

@@ -16,7 +16,10 @@ void AdviseHugePages(const void* block, std::size_t bytes) {
   const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
   const std::uintptr_t last = (begin + bytes) & ~(kHugePage - 1);
   if (block == nullptr || last <= first) return;
-  ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  // The advice is given from the block's own pointer moved on to the first
+  // whole page, not from an address made out of an integer.
+  char* start = const_cast<char*>(static_cast<const char*>(block)) + (first - begin);
+  ::madvise(start, last - first, MADV_HUGEPAGE);
 #else
   (void)block;
   (void)bytes;

@@ -39,6 +39,7 @@ void TickKeys(PickList& list, const std::vector<std::string>& keys, const std::s
 
 std::vector<std::string> ProgramPaths(const std::vector<std::string>& paths) {
   std::vector<std::string> result;
+  result.reserve(paths.size());
   for (const std::string& path : paths) result.push_back(ProgramPath(path));
   return result;
 }
@@ -132,7 +133,7 @@ void RunHistory(Session& session, const HistoryOptions& options, std::ostream& o
   Cursor& report = *session.tables().DataSetHistoryClone;
   UptimeReportState& state = session.uptimeReport();
   BrowseUptimeHistory(
-      settings, state, session.statistics().gServiceStatus,
+      settings, state, session.statistics().serviceFailureCount,
       UptimeBrowseParts{report, filters, session.programs(), session.clock(), firstDay, periods},
       session.browseHooks());
   if (format == OutputFormat::Json)
@@ -143,7 +144,7 @@ void RunHistory(Session& session, const HistoryOptions& options, std::ostream& o
     ExportUptimeCsv(session.files(), report, DefaultHistoryColumns(), session.locale(),
                     *options.csvFile);
   if (options.htmlFile) {
-    WriteUptimeHtmlFile(session.files(), report, state.gStrCompUptime, session.clock(),
+    WriteUptimeHtmlFile(session.files(), report, state.summaryHtml, session.clock(),
                         session.locale(), *options.htmlFile);
   }
 }
@@ -192,7 +193,7 @@ void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out
   context.locale = session.locale();
   LoginTree tree;
   LoginBrowseResult result = BrowseLoginHistory(settings, session.computerRuns(), tree,
-                                                session.statistics().gServiceStatus,
+                                                session.statistics().serviceFailureCount,
                                                 session.clock(), context, session.browseHooks());
   // A pass that found new users rebuilds the user list unticked; the users
   // asked for are ticked again and the report is built once more.
@@ -227,11 +228,11 @@ void RunImportEventLog(Session& session, const ImportOptions& options, std::ostr
   EventLog& eventLog = files ? *files : *platform.eventLog;
   std::exception_ptr failure;
   try {
-    const int result = ImportEventLogHistory(session.tables().DataSetHistory, stats.gFirstBootDate,
+    const int result = ImportEventLogHistory(session.tables().DataSetHistory, stats.firstBootDate,
                                              *platform.registry, eventLog, session.clock());
     if (result == kImportExecuted) {
       out << kImportDoneMessage << "\n";
-      stats.gFirstBootDate = NullDate;
+      stats.firstBootDate = NullDate;
     }
   } catch (...) {
     failure = std::current_exception();

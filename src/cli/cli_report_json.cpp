@@ -25,11 +25,11 @@ Json Seconds(DateTime from, DateTime to) {
 
 Json Record(const WinStatistics& stats, DateTime now) {
   Json record;
-  record["uptime_seconds"] = Seconds(stats.gMaxUptimeStartDate, now);
-  record["current_session"] = stats.gRecordSetInCurSess;
-  record["date_set"] = stats.gRecordSetInCurSess || IsNull(stats.gMaxUptimeSetDate)
+  record["uptime_seconds"] = Seconds(stats.recordStart, now);
+  record["current_session"] = stats.recordSetInCurrentRun;
+  record["date_set"] = stats.recordSetInCurrentRun || IsNull(stats.recordSetDate)
                            ? Json(nullptr)
-                           : Json(IsoDate(SplitDateTime(stats.gMaxUptimeSetDate).day));
+                           : Json(IsoDate(SplitDateTime(stats.recordSetDate).day));
   return record;
 }
 
@@ -37,20 +37,20 @@ Json Record(const WinStatistics& stats, DateTime now) {
 
 Json UptimeReportJson(const WinStatistics& stats, DateTime now, Clock& clock) {
   Json doc = JsonDocument("uptime-report", now, clock);
-  doc["current"] = {{"uptime_seconds", Seconds(stats.gStartDateTime, now)},
-                    {"idle_seconds", stats.gIdleSecs}};
-  doc["total"] = {{"uptime_seconds", Seconds(stats.gTotalStartDate, now)},
-                  {"idle_seconds", stats.gIdleSecsTotal},
-                  {"downtime_seconds", Seconds(stats.gFirstBootDate, stats.gTotalStartDate)}};
+  doc["current"] = {{"uptime_seconds", Seconds(stats.runStart, now)},
+                    {"idle_seconds", stats.idleSeconds}};
+  doc["total"] = {{"uptime_seconds", Seconds(stats.totalStart, now)},
+                  {"idle_seconds", stats.idleSecondsTotal},
+                  {"downtime_seconds", Seconds(stats.firstBootDate, stats.totalStart)}};
   doc["record"] = Record(stats, now);
-  doc["turned_on"] = Count(stats.captions.label7);
-  doc["turned_off"] = Count(stats.captions.label6);
-  doc["crashed"] = Count(stats.captions.label8);
-  doc["last_turned_on"] = IsoMoment(stats.gStartDateTime, clock);
-  doc["last_turned_off"] = IsoMoment(stats.gLastEndDateTime, clock);
-  doc["counting_since"] = IsNull(stats.gFirstBootDate)
+  doc["turned_on"] = Count(stats.captions.turnedOnCount);
+  doc["turned_off"] = Count(stats.captions.turnedOffCount);
+  doc["crashed"] = Count(stats.captions.crashedCount);
+  doc["last_turned_on"] = IsoMoment(stats.runStart, clock);
+  doc["last_turned_off"] = IsoMoment(stats.lastRunEnd, clock);
+  doc["counting_since"] = IsNull(stats.firstBootDate)
                               ? Json(nullptr)
-                              : Json(IsoDate(SplitDateTime(stats.gFirstBootDate).day));
+                              : Json(IsoDate(SplitDateTime(stats.firstBootDate).day));
   return doc;
 }
 

@@ -84,11 +84,13 @@ void Session::ShowMessage(const std::string& text) {
   messages_ << lines << "\n";
 }
 
-// The reports' passes get a copy of gStartDateTime and do not write it back.
+// The reports' passes get a copy of runStart and do not write it back.
 BrowseHooks Session::browseHooks() {
-  BrowseHooks hooks = processing_.Hooks(stats_.gStartDateTime);
+  BrowseHooks hooks = processing_.Hooks(stats_.runStart);
   hooks.showMessage = [this](const std::string& text) { ShowMessage(text); };
-  hooks.uptimeReportOutOfDate = [this] { ResetUptimeHistory(uptimeReport_, 2); };
+  hooks.uptimeReportOutOfDate = [this] {
+    ResetUptimeHistory(uptimeReport_, UptimeReportReset::OutOfDate);
+  };
   return hooks;
 }
 

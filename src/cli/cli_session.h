@@ -64,7 +64,7 @@ class Session : private StatisticsHost, private Messages {
   StatisticsServices services();
   WatchedPrograms& watched() { return watched_; }
   ProgramDirectory& programs() { return directory_; }
-  TArrRecComputerRun& computerRuns() { return processing_.gArrCompRuns(); }
+  TArrRecComputerRun& computerRuns() { return processing_.ComputerRuns(); }
   UptimeReportState& uptimeReport() { return uptimeReport_; }
 
   // gslHistoryUsers and gslProgramsFetchedFromDB as the passes left them.
@@ -80,7 +80,9 @@ class Session : private StatisticsHost, private Messages {
   // StatisticsHost: there is no loading panel to show.
   void BeginBusy(const std::string&) override {}
   void EndBusy() override {}
-  void UptimeReportOutOfDate() override { ResetUptimeHistory(uptimeReport_, 2); }
+  void UptimeReportOutOfDate() override {
+    ResetUptimeHistory(uptimeReport_, UptimeReportReset::OutOfDate);
+  }
 
   void LoadWatchedPrograms();
 

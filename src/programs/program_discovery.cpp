@@ -139,14 +139,14 @@ bool CollectComputerPrograms(Registry& registry, Shell& shell, VersionResources&
 }
 
 bool ComputerProgramsSearch::Search(ProgramList& list, SearchMonitor* monitor) {
-  if (gvstProgrammsLoaded_) return false;
+  if (loaded_) return false;
   list.clear();
   // Done also when an error ends the collection; a cancelled one may run again.
   struct MarkDone {
     bool& flag;
     const SearchMonitor* monitor;
     ~MarkDone() { flag = !(monitor && monitor->Cancelled()); }
-  } done{gvstProgrammsLoaded_, monitor};
+  } done{loaded_, monitor};
   CollectComputerPrograms(registry_, shell_, resources_, list, monitor);
   return true;
 }

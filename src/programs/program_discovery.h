@@ -62,13 +62,13 @@ class ComputerProgramsSearch {
   // was filled before. A collection that ends on an error also counts as
   // done; one the monitor stopped does not, so the next press starts anew.
   bool Search(ProgramList& list, SearchMonitor* monitor = nullptr);
-  bool Loaded() const { return gvstProgrammsLoaded_; }
+  bool Loaded() const { return loaded_; }
 
  private:
   Registry& registry_;
   Shell& shell_;
   VersionResources& resources_;
-  bool gvstProgrammsLoaded_ = false;
+  bool loaded_ = false;  // gvstProgrammsLoaded
 };
 
 }  // namespace brenvik

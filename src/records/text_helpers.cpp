@@ -91,7 +91,8 @@ void SortIntegers(std::vector<std::int32_t>& a, int lo, int hi) {
   while (lo < hi) {
     int i = lo;
     int j = hi;
-    const std::int32_t pivot = a[static_cast<std::size_t>(lo + (hi - lo) / 2)];
+    const int middle = lo + (hi - lo) / 2;
+    const std::int32_t pivot = a[static_cast<std::size_t>(middle)];
     while (i <= j) {
       while (a[static_cast<std::size_t>(i)] < pivot) ++i;
       while (a[static_cast<std::size_t>(j)] > pivot) --j;

@@ -56,8 +56,9 @@ DateTime AddTimeParts(DateTime x, std::int32_t h, std::int32_t m, std::int32_t s
   const std::int32_t hourMs = Wrap32(std::int64_t{h % 24} * 3'600'000);
   const std::int32_t sum = Wrap32(std::int64_t{hourMs} + Wrap32(std::int64_t{m} * 60'000) +
                                   Wrap32(std::int64_t{s} * 1000) + ms);
-  DateTime result =
-      x + static_cast<double>(h / 24) + static_cast<double>(sum) / static_cast<double>(kMsPerDay);
+  const std::int32_t wholeDays = h / 24;  // the hours past a day are in sum
+  DateTime result = x + static_cast<double>(wholeDays) +
+                    static_cast<double>(sum) / static_cast<double>(kMsPerDay);
   if (result < 0) result += 1;
   return result;
 }
@@ -87,10 +88,41 @@ DateSpanParts DateSpan(DateTime a, DateTime b) {
   return DateSpanParts{years, months, days};
 }
 
+namespace {
+
+// CalendarSpan for two moments from the second day of the calendar on, in
+// whole numbers: the seconds of the day borrow from the later day exactly as
+// the minute, hour and day steps below do, without a date-time computed for
+// each step (the grid and the exports ask for three spans a row).
+CalendarSpanParts WholeSecondsSpan(DayAndMs a, DayAndMs b) {
+  const std::int64_t secondA = a.ms / 1000;
+  std::int64_t secondB = b.ms / 1000;
+  std::int64_t dayB = b.day;
+  if (secondB < secondA) {
+    secondB += 86400;
+    dayB -= 1;
+  }
+  const std::int64_t diff = secondB - secondA;
+  CalendarSpanParts span;
+  span.hours = static_cast<std::uint16_t>(diff / 3600);
+  span.minutes = static_cast<std::uint16_t>(diff / 60 % 60);
+  span.seconds = static_cast<std::uint16_t>(diff % 60);
+  const DateSpanParts dates = DateSpan(static_cast<DateTime>(a.day), static_cast<DateTime>(dayB));
+  span.years = dates.years;
+  span.months = dates.months;
+  span.days = dates.days;
+  return span;
+}
+
+}  // namespace
+
 CalendarSpanParts CalendarSpan(DateTime a, DateTime b) {
   a = DropMilliseconds(a);
   b = DropMilliseconds(b);
   if (a > b) std::swap(a, b);
+  // Before the second day the steps' arithmetic wraps (AddTimeParts keeps
+  // results at zero or above), which the whole-number form does not copy.
+  if (a >= 1.0) return WholeSecondsSpan(SplitDateTime(a), SplitDateTime(b));
   const TimeParts t1 = DecodeTime(a);
   CalendarSpanParts span;
 

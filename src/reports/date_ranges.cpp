@@ -74,9 +74,9 @@ std::string OverlapTerm(const std::string& first, const std::string& last) {
 std::string RangeTerm(const DateRangeRequest& r) {
   const std::string after = FilterDateTimeText(r.dateAfter, r.timeAfter);
   const std::string before = FilterDateTimeText(r.dateBefore, r.timeBefore);
-  if (r.chkAfter && r.chkBefore) return OverlapTerm(after, before);
-  if (r.chkAfter) return "(cdsHistoryDateTimeEnd >= " + Quoted(after) + ")";
-  if (r.chkBefore) return "(cdsHistoryDateTimeStart <= " + Quoted(before) + ")";
+  if (r.afterTicked && r.beforeTicked) return OverlapTerm(after, before);
+  if (r.afterTicked) return "(cdsHistoryDateTimeEnd >= " + Quoted(after) + ")";
+  if (r.beforeTicked) return "(cdsHistoryDateTimeStart <= " + Quoted(before) + ")";
   return "";
 }
 
@@ -150,11 +150,11 @@ std::string FilterDateTimeText(DateTime datePart, DateTime timePart) {
 
 DateRange GetDateRangeString(const DateRangeRequest& request, DateTime now, int firstDayOfWeek) {
   DateRange range{"", request.dateAfter, request.dateBefore};
-  if (!request.isPreDefPeriod) {
+  if (!request.predefinedPeriod) {
     range.term = RangeTerm(request);
     return range;
   }
-  const std::optional<ReportPeriod> period = RecognisePeriod(request.selPerItem);
+  const std::optional<ReportPeriod> period = RecognisePeriod(request.periodItem);
   if (!period) return range;
   const PeriodBounds bounds = GetPeriodBounds(*period, now, firstDayOfWeek);
   range.dateAfter = bounds.first;

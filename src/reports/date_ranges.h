@@ -58,11 +58,13 @@ inline std::string FilterDateTimeText(DateTime moment) {
   return FilterDateTimeText(moment, moment);
 }
 
+// What a report's time controls say; the trailing comments name the
+// parameters of the design's GetDateRangeString.
 struct DateRangeRequest {
-  bool isPreDefPeriod = false;
-  std::string selPerItem;  // the text of the selected period item
-  bool chkAfter = false;
-  bool chkBefore = false;
+  bool predefinedPeriod = false;      // isPreDefPeriod, else a date range
+  std::string periodItem;             // selPerItem: the text of the selected period item
+  bool afterTicked = false;           // chkAfter: the range has a lower bound
+  bool beforeTicked = false;          // chkBefore: the range has an upper bound
   DateTime dateAfter = ZeroDateTime;  // only the date is read
   DateTime timeAfter = ZeroDateTime;  // only the time of day is read
   DateTime dateBefore = ZeroDateTime;

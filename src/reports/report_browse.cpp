@@ -34,15 +34,15 @@ std::string UptimeTimeTerm(const UptimeFilterSettings& s,
                            int firstDayOfWeek) {
   if (!s.timeEnabled) return {};
   DateRangeRequest request;
-  request.isPreDefPeriod = s.timePredefined;
+  request.predefinedPeriod = s.timePredefined;
   const std::size_t index = s.periodIndex >= 0 ? static_cast<std::size_t>(s.periodIndex) : 0;
   if (index < periodItems.size()) {
-    request.selPerItem = periodItems[index];
+    request.periodItem = periodItems[index];
   } else if (!periodItems.empty()) {
-    request.selPerItem = periodItems.front();
+    request.periodItem = periodItems.front();
   }
-  request.chkAfter = s.afterTicked;
-  request.chkBefore = s.beforeTicked;
+  request.afterTicked = s.afterTicked;
+  request.beforeTicked = s.beforeTicked;
   request.dateAfter = s.afterDate;
   request.timeAfter = s.afterTime;
   request.dateBefore = s.beforeDate;
@@ -54,10 +54,10 @@ void BrowseUptimeHistory(UptimeFilterSettings& settings, UptimeReportState& stat
                          std::int32_t& serviceStatus, const UptimeBrowseParts& parts,
                          const BrowseHooks& hooks) {
   const DateTime now = DropMilliseconds(parts.clock.LocalNow());
-  state.gbBrowseHistoryDone = true;
+  state.reportOpen = true;
   const std::size_t users = Listed(hooks.historyUsers).size();
   const std::size_t programs = Listed(hooks.historyPrograms).size();
-  ResetUptimeHistory(state, 1);
+  ResetUptimeHistory(state, UptimeReportReset::BrowseBegins);
   state.dataSourceEnabled = false;
   RunPass(hooks, false, serviceStatus, now);
 
@@ -68,17 +68,17 @@ void BrowseUptimeHistory(UptimeFilterSettings& settings, UptimeReportState& stat
     settings.programs.RebuildPrograms(parts.programs, historyPrograms);
   DropEmptyDateRange(settings);
 
-  const std::string name = parts.filters.SaveFilter(kLastUsedFilters, settings);
-  const FilterDescription filters = parts.filters.SelectFilter(name, kLastUsedFilters, false);
+  const std::string name = parts.filters.SaveFilter(SaveFilterAs::NewLastUsed, settings);
+  const FilterDescription filters = parts.filters.SelectFilter(name, FilterFile::LastUsed, false);
   state.summaryText = filters.plain;
-  state.gStrCompUptime = filters.html;
+  state.summaryHtml = filters.html;
 
   parts.report.SetFilter(BuildUptimePredicate(
       settings, UptimeTimeTerm(settings, parts.periodItems, now, parts.firstDayOfWeek)));
   parts.report.SetFiltered(true);
   const UptimeSummary summary = ShowSummary(parts.report, filters.plain, filters.html, now);
   state.summaryText = summary.plain;
-  state.gStrCompUptime = summary.html;
+  state.summaryHtml = summary.html;
   state.dataSourceEnabled = true;
 }
 

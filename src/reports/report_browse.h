@@ -34,7 +34,7 @@ struct BrowseHooks {
   // it fails. Either may be empty.
   std::function<void()> beginBusy;
   std::function<void()> endBusy;
-  // ResetUptimeHistory(2): an open uptime report is closed as out of date.
+  // An open uptime report is closed as out of date (UptimeReportReset::OutOfDate).
   // Run after the login report's pass; may be empty.
   std::function<void()> uptimeReportOutOfDate;
 };

@@ -28,10 +28,12 @@ DateTime SessionProcessing::RunPass(bool buildTree, std::int32_t& failureCount,
       ServiceLink{*platform_.servicePipe, *platform_.clock, *platform_.files, dataFolder_},
       *platform_.eventLog, *platform_.accounts, listedRows_, diagnostics_};
   DateTime latestStart = startDateTime;
-  brenvik::ProcessTransactions(
-      env, tables_.DataSetHistory, tables_.DataSetLogins, tables_.DataSetTransactions, buildTree,
-      buildTree ? runs_ : spareRuns_, failureCount, latestStart, programsFetched_, historyUsers_,
-      *tables_.DataSetTransactionsClone, dateOfCalc);
+  const PassLists lists{.buildTree = buildTree,
+                        .runs = buildTree ? runs_ : spareRuns_,
+                        .programsFetched = programsFetched_,
+                        .historyUsers = historyUsers_};
+  brenvik::ProcessTransactions(env, PassTablesOf(tables_), lists, failureCount, latestStart,
+                               dateOfCalc);
   return latestStart;
 }
 

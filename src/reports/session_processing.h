@@ -46,15 +46,13 @@ class SessionProcessing : public StatisticsProcessing {
                    DateTime dateOfCalc);
 
   // The browse commands' pass and lists. startOfRun is read at each pass
-  // (gStartDateTime of the caller's statistics) and must outlive the hooks.
+  // (runStart of the caller's statistics) and must outlive the hooks.
   // The message box, the busy calls and the out-of-date notice of an open
   // uptime report are the caller's to add.
   BrowseHooks Hooks(const DateTime& startOfRun);
   BrowseHooks Hooks(const DateTime&& startOfRun) = delete;
 
-  TArrRecComputerRun& gArrCompRuns() { return runs_; }
-  const SortedTextList& gslHistoryUsers() const { return historyUsers_; }
-  const SortedTextList& gslProgramsFetched() const { return programsFetched_; }
+  TArrRecComputerRun& ComputerRuns() { return runs_; }  // gArrCompRuns
   std::vector<std::string> HistoryUsers() const;
   std::vector<std::string> HistoryPrograms() const;
 

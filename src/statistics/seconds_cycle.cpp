@@ -17,18 +17,18 @@ std::uint32_t SecondsSinceLastInput(Clock& clock) {
 }
 
 TickDecision DecideTick(SecondsCycleState& state, const TickInputs& inputs) {
-  state.gSecondsPassedForIdleCheck += 1;
-  if (state.gSecondsPassedForIdleCheck >= kTicksPerIdleCheck) {
-    state.gSecondsPassedForIdleCheck = 0;
-    if (!state.GFlagRefreshStatistics) {
-      state.GFlagRefreshStatistics = inputs.secondsSinceLastInput != 0;
+  state.secondsSinceIdleCheck += 1;
+  if (state.secondsSinceIdleCheck >= kTicksPerIdleCheck) {
+    state.secondsSinceIdleCheck = 0;
+    if (!state.refreshDue) {
+      state.refreshDue = inputs.secondsSinceLastInput != 0;
     }
   }
   TickDecision decision;
   if (!inputs.windowVisible && !inputs.minimizeToTray) return decision;
   if (inputs.windowVisible && inputs.uptimePageActive) {
-    decision.refresh = state.GFlagRefreshStatistics;
-    state.GFlagRefreshStatistics = false;
+    decision.refresh = state.refreshDue;
+    state.refreshDue = false;
     decision.writeFigures = true;
   }
   decision.writeTrayHint = true;
@@ -58,20 +58,20 @@ UptimeFigureTexts ResetUptimeLabels() {
 
 UptimeFigureTexts UptimeFigures(WinStatistics& stats, DateTime now) {
   UptimeFigureTexts figures;
-  figures.currentUptime = SpanRow(stats.gStartDateTime, now);
-  figures.totalUptime = SpanRow(stats.gTotalStartDate, now);
+  figures.currentUptime = SpanRow(stats.runStart, now);
+  figures.totalUptime = SpanRow(stats.totalStart, now);
   ApplyRecordRule(stats, now, false);
-  figures.recordUptime = SpanRow(stats.gMaxUptimeStartDate, now);
-  figures.totalDowntime = IsNull(stats.gFirstBootDate)
+  figures.recordUptime = SpanRow(stats.recordStart, now);
+  figures.totalDowntime = IsNull(stats.firstBootDate)
                               ? BlankFigureRow()
-                              : SpanRow(stats.gTotalStartDate, stats.gFirstBootDate);
-  figures.currentIdle = SpanRow(AddSeconds(now, -stats.gIdleSecs), now);
-  figures.totalIdle = SpanRow(AddSeconds(now, -stats.gIdleSecsTotal), now);
+                              : SpanRow(stats.totalStart, stats.firstBootDate);
+  figures.currentIdle = SpanRow(AddSeconds(now, -stats.idleSeconds), now);
+  figures.totalIdle = SpanRow(AddSeconds(now, -stats.idleSecondsTotal), now);
   return figures;
 }
 
 std::string TrayHintText(const WinStatistics& stats, DateTime now) {
-  return std::string(kTrayHintCaption) + " - " + GetUptimeHint(stats.gStartDateTime, now, false);
+  return std::string(kTrayHintCaption) + " - " + GetUptimeHint(stats.runStart, now, false);
 }
 
 TickOutput RunSecondsTick(SecondsCycleState& state, const TickInputs& inputs, WinStatistics& stats,

@@ -26,8 +26,8 @@ inline constexpr std::int32_t kTicksPerIdleCheck = 30;
 inline constexpr const char* kTrayHintCaption = "Computer Uptime";
 
 struct SecondsCycleState {
-  std::int32_t gSecondsPassedForIdleCheck = 0;
-  bool GFlagRefreshStatistics = false;
+  std::int32_t secondsSinceIdleCheck = 0;  // gSecondsPassedForIdleCheck
+  bool refreshDue = false;                 // GFlagRefreshStatistics
 };
 
 // What the window tells the tick about itself.
@@ -74,7 +74,7 @@ struct UptimeFigureTexts {
 UptimeFigureTexts ResetUptimeLabels();
 
 // The figures at now. Applies the record rule without touching
-// gRecordSetInCurSess first. The downtime is blank while the first boot is
+// recordSetInCurrentRun first. The downtime is blank while the first boot is
 // unknown.
 UptimeFigureTexts UptimeFigures(WinStatistics& stats, DateTime now);
 

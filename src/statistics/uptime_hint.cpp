@@ -23,13 +23,40 @@ std::string LongForm(const CalendarSpanParts& span) {
   return text.empty() ? "0 seconds" : text;
 }
 
+void AppendNumber(std::string& text, unsigned value) {
+  char digits[8];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (n > 0) text += digits[--n];
+}
+
+void AppendTwoDigits(std::string& text, unsigned value) {
+  text += static_cast<char>('0' + value / 10 % 10);
+  text += static_cast<char>('0' + value % 10);
+}
+
+// "1y 2m 3d 04:05:06", the units that are 0 before the hours left out;
+// written into one string, as the grid and the exports ask for it per row.
 std::string ShortForm(const CalendarSpanParts& span) {
   std::string text;
-  if (span.years != 0) text += std::to_string(span.years) + "y ";
-  if (span.months != 0) text += std::to_string(span.months) + "m ";
-  if (span.days != 0) text += std::to_string(span.days) + "d ";
-  return text + PadInt(span.hours, 2, '0') + ":" + PadInt(span.minutes, 2, '0') + ":" +
-         PadInt(span.seconds, 2, '0');
+  text.reserve(24);
+  const std::pair<std::uint16_t, char> units[] = {
+      {span.years, 'y'}, {span.months, 'm'}, {span.days, 'd'}};
+  for (const auto& [value, unit] : units) {
+    if (value == 0) continue;
+    AppendNumber(text, value);
+    text += unit;
+    text += ' ';
+  }
+  AppendTwoDigits(text, span.hours);
+  text += ':';
+  AppendTwoDigits(text, span.minutes);
+  text += ':';
+  AppendTwoDigits(text, span.seconds);
+  return text;
 }
 
 }  // namespace

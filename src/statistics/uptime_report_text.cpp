@@ -28,13 +28,13 @@ std::string Day(DateTime value, const LocaleInfo& locale) {
 }
 
 std::string RecordPlace(const WinStatistics& stats, const LocaleInfo& locale) {
-  if (stats.gRecordSetInCurSess) return "Current session";
-  return "Date set " + Day(stats.gMaxUptimeSetDate, locale);
+  if (stats.recordSetInCurrentRun) return "Current session";
+  return "Date set " + Day(stats.recordSetDate, locale);
 }
 
 std::string Downtime(const WinStatistics& stats) {
-  if (IsNull(stats.gFirstBootDate)) return kNotKnown;
-  return Duration(stats.gFirstBootDate, stats.gTotalStartDate);
+  if (IsNull(stats.firstBootDate)) return kNotKnown;
+  return Duration(stats.firstBootDate, stats.totalStart);
 }
 
 }  // namespace
@@ -45,23 +45,23 @@ std::string BuildUptimeReportText(const WinStatistics& stats, DateTime now,
   std::string t;
   t += "Uptime report at: " + Moment(now, locale) + kCrLf + kCrLf;
   t += std::string("Current") + kCrLf;
-  t += std::string(kIndent) + "Uptime: " + Duration(stats.gStartDateTime, now) + kCrLf;
-  t += std::string(kIndent) + "Idle time: " + Duration(AddSeconds(now, -stats.gIdleSecs), now) +
+  t += std::string(kIndent) + "Uptime: " + Duration(stats.runStart, now) + kCrLf;
+  t += std::string(kIndent) + "Idle time: " + Duration(AddSeconds(now, -stats.idleSeconds), now) +
        kCrLf + kCrLf;
   t += std::string("Total") + kCrLf;
-  t += std::string(kIndent) + "Uptime: " + Duration(stats.gTotalStartDate, now) + kCrLf;
+  t += std::string(kIndent) + "Uptime: " + Duration(stats.totalStart, now) + kCrLf;
   t += std::string(kIndent) +
-       "Idle time: " + Duration(AddSeconds(now, -stats.gIdleSecsTotal), now) + kCrLf;
+       "Idle time: " + Duration(AddSeconds(now, -stats.idleSecondsTotal), now) + kCrLf;
   t += std::string(kIndent) + "Downtime: " + Downtime(stats) + kCrLf + kCrLf;
   t += std::string("Highest Uptime (record)") + kCrLf;
-  t += std::string(kIndent) + Duration(stats.gMaxUptimeStartDate, now) + " [" +
-       RecordPlace(stats, locale) + "]" + kCrLf + kCrLf;
-  t += "Turned on " + c.label7 + " times" + kCrLf;
-  t += "Turned off " + c.label6 + " times" + kCrLf;
-  t += "Crashed " + c.label8 + " times" + kCrLf + kCrLf;
-  t += "Last time was turned on at " + Moment(stats.gStartDateTime, locale) + kCrLf;
-  t += "Last time was turned off at " + Moment(stats.gLastEndDateTime, locale) + kCrLf + kCrLf;
-  t += "Counting uptime since " + Day(stats.gFirstBootDate, locale);
+  t += std::string(kIndent) + Duration(stats.recordStart, now) + " [" + RecordPlace(stats, locale) +
+       "]" + kCrLf + kCrLf;
+  t += "Turned on " + c.turnedOnCount + " times" + kCrLf;
+  t += "Turned off " + c.turnedOffCount + " times" + kCrLf;
+  t += "Crashed " + c.crashedCount + " times" + kCrLf + kCrLf;
+  t += "Last time was turned on at " + Moment(stats.runStart, locale) + kCrLf;
+  t += "Last time was turned off at " + Moment(stats.lastRunEnd, locale) + kCrLf + kCrLf;
+  t += "Counting uptime since " + Day(stats.firstBootDate, locale);
   return t;
 }
 
@@ -74,12 +74,12 @@ std::string CopyUptimeReport(WinStatistics& stats, const StatisticsServices& ser
 BalloonText UptimeBalloon(const WinStatistics& stats, DateTime now, const LocaleInfo& locale) {
   BalloonText balloon;
   balloon.title = kTrayHintCaption;
-  balloon.text = GetUptimeHint(stats.gStartDateTime, now, false) + kCrLf + kCrLf +
-                 GetTimeHint("Computer turned on: ", stats.gStartDateTime, false, false, locale);
+  balloon.text = GetUptimeHint(stats.runStart, now, false) + kCrLf + kCrLf +
+                 GetTimeHint("Computer turned on: ", stats.runStart, false, false, locale);
   return balloon;
 }
 
-TurnedOffClickAction Label5ClickAction(Registry& registry) {
+TurnedOffClickAction TurnedOffCaptionClickAction(Registry& registry) {
   const auto key = registry.OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, false);
   const bool imported = key && key->ReadBool("WindowsImportExecuted").value_or(false);
   return imported ? TurnedOffClickAction::CopyReport : TurnedOffClickAction::OpenOptionsPage;

@@ -40,6 +40,6 @@ enum class TurnedOffClickAction { CopyReport, OpenOptionsPage };
 // Windows history was imported (registry value WindowsImportExecuted true
 // under the user's product key); until then it leads to the import on the
 // Options page.
-TurnedOffClickAction Label5ClickAction(Registry& registry);
+TurnedOffClickAction TurnedOffCaptionClickAction(Registry& registry);
 
 }  // namespace brenvik

@@ -35,22 +35,22 @@ class BusyScope {
 
 void WriteCaptions(WinStatistics& stats, const SummaryTotals& totals, const LocaleInfo& locale) {
   WinStatisticsCaptions& c = stats.captions;
-  c.label7 = std::to_string(totals.recCount);
+  c.turnedOnCount = std::to_string(totals.recCount);
   // The running entry counts as closed normally, hence the one less; a
   // history without any normally closed entry shows 0, not -1.
-  c.label6 = std::to_string(std::max<std::int64_t>(totals.closedOk - 1, 0));
-  c.label8 = std::to_string(totals.recCount - totals.closedOk);
-  if (!IsNull(stats.gLastEndDateTime)) {
-    c.label5 = GetTimeHint("", stats.gLastEndDateTime, false, true, locale);
-    c.label5Hint = kCopyStatisticsHint;
+  c.turnedOffCount = std::to_string(std::max<std::int64_t>(totals.closedOk - 1, 0));
+  c.crashedCount = std::to_string(totals.recCount - totals.closedOk);
+  if (!IsNull(stats.lastRunEnd)) {
+    c.lastTurnedOff = GetTimeHint("", stats.lastRunEnd, false, true, locale);
+    c.lastTurnedOffHint = kCopyStatisticsHint;
   } else {
-    c.label5 = kImportNowCaption;
-    c.label5Hint = kImportNowHint;
+    c.lastTurnedOff = kImportNowCaption;
+    c.lastTurnedOffHint = kImportNowHint;
   }
-  c.label2 = GetTimeHint("", stats.gStartDateTime, false, true, locale);
-  c.label37 = IsNull(stats.gFirstBootDate)
-                  ? "<b>N/A</b>"
-                  : GetTimeHint("", stats.gFirstBootDate, true, true, locale);
+  c.lastTurnedOn = GetTimeHint("", stats.runStart, false, true, locale);
+  c.trackingSince = IsNull(stats.firstBootDate)
+                        ? "<b>N/A</b>"
+                        : GetTimeHint("", stats.firstBootDate, true, true, locale);
 }
 
 // Dates one second off the run start are the same moment seen through two
@@ -65,17 +65,17 @@ DateTime BootMomentFromCounter(Clock& clock) { return RunStartFromUptime(clock);
 
 WinStatistics InitialWinStatistics(Clock& clock) {
   WinStatistics stats;
-  stats.gStartDateTime = BootMomentFromCounter(clock);
-  stats.gTotalStartDate = stats.gStartDateTime;
-  stats.gMaxUptimeStartDate = stats.gStartDateTime;
+  stats.runStart = BootMomentFromCounter(clock);
+  stats.totalStart = stats.runStart;
+  stats.recordStart = stats.runStart;
   return stats;
 }
 
 SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows, WinStatistics& stats) {
   SummaryTotals totals;
-  const bool findLastEnd = IsNull(stats.gLastEndDateTime);
-  const bool findFirstBoot = IsNull(stats.gFirstBootDate);
-  stats.gMaxUptimeSecs = 0;
+  const bool findLastEnd = IsNull(stats.lastRunEnd);
+  const bool findFirstBoot = IsNull(stats.firstBootDate);
+  stats.recordSeconds = 0;
   totals.recCount = static_cast<std::int64_t>(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const HistorySummaryRow& row = rows[i];
@@ -90,20 +90,20 @@ SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows, WinStatist
       if (row.incomplete) totals.idleSec += RowIdle(row);
     }
     if (findLastEnd && row.isWindows && !row.incomplete &&
-        (IsNull(stats.gLastEndDateTime) || CompareMoments(stats.gLastEndDateTime, end) < 0)) {
-      stats.gLastEndDateTime = end;
+        (IsNull(stats.lastRunEnd) || CompareMoments(stats.lastRunEnd, end) < 0)) {
+      stats.lastRunEnd = end;
     }
-    if (findFirstBoot && (i == 0 || CompareMoments(start, stats.gFirstBootDate) < 0)) {
-      stats.gFirstBootDate = start;
+    if (findFirstBoot && (i == 0 || CompareMoments(start, stats.firstBootDate) < 0)) {
+      stats.firstBootDate = start;
     }
     if (uptime > totals.secMax) {
-      stats.gMaxUptimeSetDate = start;
+      stats.recordSetDate = start;
       totals.secMax = uptime;
-      stats.gMaxUptimeSecs = row.incomplete ? -1 : uptime;
+      stats.recordSeconds = row.incomplete ? -1 : uptime;
     }
   }
-  stats.gIdleSecs = totals.idleSec;
-  stats.gIdleSecsTotal = totals.idleTotal;
+  stats.idleSeconds = totals.idleSec;
+  stats.idleSecondsTotal = totals.idleTotal;
   return totals;
 }
 
@@ -120,14 +120,14 @@ SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows) {
 }
 
 void ApplyRecordRule(WinStatistics& stats, DateTime now, bool updateSessionFlag) {
-  const std::int64_t current = SecondsBetween(stats.gStartDateTime, now);
-  if (stats.gMaxUptimeSecs != -1 && current < stats.gMaxUptimeSecs) {
-    if (updateSessionFlag) stats.gRecordSetInCurSess = false;
-    stats.gMaxUptimeStartDate = AddSeconds(now, -stats.gMaxUptimeSecs);
+  const std::int64_t current = SecondsBetween(stats.runStart, now);
+  if (stats.recordSeconds != -1 && current < stats.recordSeconds) {
+    if (updateSessionFlag) stats.recordSetInCurrentRun = false;
+    stats.recordStart = AddSeconds(now, -stats.recordSeconds);
   } else {
-    stats.gMaxUptimeSecs = -1;
-    stats.gMaxUptimeStartDate = stats.gStartDateTime;
-    if (updateSessionFlag) stats.gRecordSetInCurSess = true;
+    stats.recordSeconds = -1;
+    stats.recordStart = stats.runStart;
+    if (updateSessionFlag) stats.recordSetInCurrentRun = true;
   }
 }
 
@@ -135,21 +135,21 @@ void FetchWinStatistics(WinStatistics& stats, DateTime dateOfCalc,
                         const StatisticsServices& services) {
   BusyScope busy(services.host);
   const DateTime processedStart = services.processing.ProcessTransactions(
-      stats.gServiceStatus, stats.gStartDateTime, dateOfCalc);
-  if (ServiceMessageDue(stats.gServiceStatus)) {
+      stats.serviceFailureCount, stats.runStart, dateOfCalc);
+  if (ServiceMessageDue(stats.serviceFailureCount)) {
     services.host.ShowMessage(kServiceNotRunningMessage);
   }
   services.host.UptimeReportOutOfDate();
-  if (!IsNull(processedStart)) stats.gStartDateTime = processedStart;
+  if (!IsNull(processedStart)) stats.runStart = processedStart;
 
   const SummaryTotals totals = LoadSummary(services.history.WindowsRows(), stats);
   WriteCaptions(stats, totals, services.locale);
 
-  stats.gTotalStartDate = AddSeconds(dateOfCalc, -totals.runningSec);
-  stats.gMaxUptimeStartDate = AddSeconds(dateOfCalc, -totals.secMax);
-  SnapToStart(stats.gFirstBootDate, stats.gStartDateTime);
-  SnapToStart(stats.gMaxUptimeStartDate, stats.gStartDateTime);
-  SnapToStart(stats.gTotalStartDate, stats.gStartDateTime);
+  stats.totalStart = AddSeconds(dateOfCalc, -totals.runningSec);
+  stats.recordStart = AddSeconds(dateOfCalc, -totals.secMax);
+  SnapToStart(stats.firstBootDate, stats.runStart);
+  SnapToStart(stats.recordStart, stats.runStart);
+  SnapToStart(stats.totalStart, stats.runStart);
 }
 
 void RefreshWinStats(WinStatistics& stats, const StatisticsServices& services) {

@@ -66,32 +66,34 @@ struct SummaryTotals {
   std::int64_t activeTotal = 0;
 };
 
-// The label texts a refresh produces, named after the labels they go into.
+// The caption texts a refresh produces; the trailing comment names the label
+// of the Uptime page each one goes into.
 struct WinStatisticsCaptions {
-  std::string label7;  // turned on (count)
-  std::string label6;  // turned off (count)
-  std::string label8;  // crashed (count)
-  std::string label5;  // computer turned off (markup)
-  std::string label5Hint;
-  std::string label2;   // computer turned on (markup)
-  std::string label37;  // tracking uptime since (markup, date only)
+  std::string turnedOnCount;      // Label7
+  std::string turnedOffCount;     // Label6
+  std::string crashedCount;       // Label8
+  std::string lastTurnedOff;      // label5 (markup, or the import link)
+  std::string lastTurnedOffHint;  // label5's hint
+  std::string lastTurnedOn;       // Label2 (markup)
+  std::string trackingSince;      // label37 (markup, date only)
 };
 
-// The statistics members of the main window. Dates are local time; NullDate
-// means "not known". gMaxUptimeSecs is -1 while the current run holds the
-// record.
+// The statistics the main window keeps between refreshes; the trailing
+// comment names the window's variable. Dates are local time; NullDate means
+// "not known". The start moments are set so that now less the moment is the
+// figure shown. recordSeconds is -1 while the current run holds the record.
 struct WinStatistics {
-  DateTime gStartDateTime = NullDate;
-  DateTime gLastEndDateTime = NullDate;
-  DateTime gFirstBootDate = NullDate;
-  DateTime gTotalStartDate = NullDate;
-  DateTime gMaxUptimeStartDate = NullDate;
-  DateTime gMaxUptimeSetDate = NullDate;
-  std::int64_t gMaxUptimeSecs = 0;
-  std::int64_t gIdleSecs = 0;
-  std::int64_t gIdleSecsTotal = 0;
-  bool gRecordSetInCurSess = false;
-  std::int32_t gServiceStatus = 0;
+  DateTime runStart = NullDate;          // gStartDateTime: the current Windows run began
+  DateTime lastRunEnd = NullDate;        // gLastEndDateTime: the previous run ended
+  DateTime firstBootDate = NullDate;     // gFirstBootDate: the oldest run tracked
+  DateTime totalStart = NullDate;        // gTotalStartDate: now less the total uptime
+  DateTime recordStart = NullDate;       // gMaxUptimeStartDate: now less the record uptime
+  DateTime recordSetDate = NullDate;     // gMaxUptimeSetDate: when the record run began
+  std::int64_t recordSeconds = 0;        // gMaxUptimeSecs
+  std::int64_t idleSeconds = 0;          // gIdleSecs: idle time of the current run
+  std::int64_t idleSecondsTotal = 0;     // gIdleSecsTotal
+  bool recordSetInCurrentRun = false;    // gRecordSetInCurSess
+  std::int32_t serviceFailureCount = 0;  // gServiceStatus: see ServiceMessageDue
   WinStatisticsCaptions captions;
 };
 
@@ -99,14 +101,14 @@ struct WinStatistics {
 // performance counter gives (now when the counter is unknown).
 DateTime BootMomentFromCounter(Clock& clock);
 
-// The state at window creation: everything initial, gStartDateTime from the
+// The state at window creation: everything initial, runStart from the
 // performance counter, and the derived start dates at that moment so that
 // the figures make sense before the first refresh.
 WinStatistics InitialWinStatistics(Clock& clock);
 
 // Statistics mode: one pass over the Windows rows in append order. Computes
-// gLastEndDateTime and gFirstBootDate only when they are NullDate on entry,
-// sets gMaxUptimeSecs and gMaxUptimeSetDate from the longest row (the first of
+// lastRunEnd and firstBootDate only when they are NullDate on entry,
+// sets recordSeconds and recordSetDate from the longest row (the first of
 // equal lengths keeps the record). Negative counts in damaged rows are read as
 // zero so that no sum runs backwards.
 SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows, WinStatistics& stats);
@@ -117,7 +119,7 @@ SummaryTotals LoadSummary(const std::vector<HistorySummaryRow>& rows);
 
 // The record rule at now: an earlier run keeps the record while the current
 // uptime is below it; from the moment the current run equals it, the record
-// is the current run. updateSessionFlag also sets gRecordSetInCurSess (the
+// is the current run. updateSessionFlag also sets recordSetInCurrentRun (the
 // refresh does, the display tick does not).
 void ApplyRecordRule(WinStatistics& stats, DateTime now, bool updateSessionFlag);
 

@@ -6,6 +6,7 @@
 #include "datastore/startup/startup.h"
 #include "window/action_guard.h"
 #include "window/main_window.h"
+#include "window/start_up_probe.h"
 #include "window/termination_signals.h"
 #include "window/tray.h"
 
@@ -63,6 +64,7 @@ int RunBrenvik(QApplication& app, Platform& platform, MessageSink& messages, boo
   QObject::connect(window.get(), &TfrmBrenvikMain::closed, &app, &QApplication::quit);
   QObject::connect(window.get(), &TfrmBrenvikMain::exitRequested, &app, &QApplication::quit);
   CloseOnStopSignals(*window);
+  ExitAfterFirstPaintIfAsked(*window);
   ShowAtStart(*window, minimized);
   return app.exec();
 }

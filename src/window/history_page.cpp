@@ -257,12 +257,12 @@ void HistoryPage::Connect() {
   connect(lastFilters_, &QListWidget::itemClicked, this, [this] {
     savedFilters_->clearSelection();
     savedFilters_->setCurrentRow(-1);
-    Run([&] { ShowFilterDescription(kLastUsedFilters); });
+    Run([&] { ShowFilterDescription(FilterFile::LastUsed); });
   });
   connect(savedFilters_, &QListWidget::itemClicked, this, [this] {
     lastFilters_->clearSelection();
     lastFilters_->setCurrentRow(-1);
-    Run([&] { ShowFilterDescription(kSavedFilters); });
+    Run([&] { ShowFilterDescription(FilterFile::Saved); });
   });
 }
 

@@ -120,7 +120,7 @@ class HistoryPage : public QWidget {
   void btFilterSaveClick();
   void btFilterDeleteClick();
   // aType 1 hides the out-of-date notice; 2 closes an open report.
-  void ResetUptimeHistory(int aType);
+  void ResetUptimeHistory(UptimeReportReset reason);
   // The settings shown in the controls again (after a load from a filter).
   void ShowSettings();
   // Stores the settings in force as the pseudo filter (at exit).
@@ -148,7 +148,7 @@ class HistoryPage : public QWidget {
   void ShowChart();
   ChartPicture LayOutChart(double width);
   void TabChanged(int index);
-  void ShowFilterDescription(int number);
+  void ShowFilterDescription(FilterFile file);
   // Runs a handler; an error of the core ends the action with its message.
   template <typename Handler>
   void Run(Handler handler) {

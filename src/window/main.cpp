@@ -6,8 +6,10 @@
 #include "datastore/startup/launch_options.h"
 #include "window/app_main.h"
 #include "window/application.h"
+#include "window/start_up_probe.h"
 
 int main(int argc, char** argv) {
+  brenvik::NoteProcessStart();
   // --version and --help are answered before the toolkit looks for a display.
   const brenvik::LaunchOptions options =
       brenvik::ReadLaunchOptions(std::vector<std::string>(argv + 1, argv + argc));

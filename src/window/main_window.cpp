@@ -47,31 +47,31 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   // 3. An empty watched list; the statistics state: no last end, no first
   // boot, no failures.
   Platform& platform = context_.platform;
-  gWatched = std::make_unique<WatchedPrograms>(
+  watched_ = std::make_unique<WatchedPrograms>(
       WatchedProgramsParts{*platform.registry, *platform.servicePipe, *platform.shell,
                            *platform.versionResources, *platform.files, &programmsPage_->Icons(),
                            context_.folders.settingsFolder, context_.folders.dataFolder});
-  AttachProgramsPage();
-  gStats = WinStatistics{};
+  AttachProgrammsPage();
+  stats_ = WinStatistics{};
   // 5. The seconds cycle starts from nothing; the figures are blank.
-  gCycle = SecondsCycleState{};
+  cycle_ = SecondsCycleState{};
   ShowBlankFigures();
   // 6. The tables with their recovery (the report's calculated fields come
   // from the program directory); the program's date formats.
-  gTables.historyCalcHandler = MakeHistoryCalcHandler(*gProgramDirectory);
-  OpenTables(gTables,
+  tables_.historyCalcHandler = MakeHistoryCalcHandler(*programDirectory_);
+  OpenTables(tables_,
              ServiceLink{*context_.platform.servicePipe, *context_.platform.clock,
                          *context_.platform.files, context_.folders.dataFolder},
              *this);
   InitAppFormatSettings(context_.platform.locale->Current());
-  processing_ = std::make_unique<SessionProcessing>(context_.platform, gTables,
+  processing_ = std::make_unique<SessionProcessing>(context_.platform, tables_,
                                                     context_.folders.dataFolder, diagnostics_);
-  windowsHistory_ = std::make_unique<TableWindowsHistory>(gTables);
+  windowsHistory_ = std::make_unique<TableWindowsHistory>(tables_);
   // 7. The start of the current run from the system's uptime.
-  gStats = InitialWinStatistics(*context_.platform.clock);
+  stats_ = InitialWinStatistics(*context_.platform.clock);
   // 8. The settings of the last run; their load runs the first refresh.
   // Failures are reported and the window still comes up.
-  gColumnsLayout = DefaultHistoryColumns();
+  columnsLayout_ = DefaultHistoryColumns();
   Guarded([&] { LoadEnvironment(true); });
   // The History page over the tables and what the first pass found.
   Guarded([&] { AttachHistoryPage(); });
@@ -93,10 +93,11 @@ void TfrmBrenvikMain::ReleaseTables() {
   if (tablesReleased_) return;
   tablesReleased_ = true;
   timer_->stop();
-  RunGuarded(context_.messages, [&] { historyPage_->ResetUptimeHistory(2); });
+  RunGuarded(context_.messages,
+             [&] { historyPage_->ResetUptimeHistory(UptimeReportReset::OutOfDate); });
   loginsPage_->ClearTree();
   RunGuarded(context_.messages, [&] {
-    CloseTablesAndBackup(gTables, *context_.platform.files, context_.folders.dataFolder);
+    CloseTablesAndBackup(tables_, *context_.platform.files, context_.folders.dataFolder);
   });
 }
 

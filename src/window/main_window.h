@@ -28,11 +28,11 @@
 #include "reports/uptime/program_directory.h"
 #include "reports/uptime/saved_filters.h"
 #include "reports/uptime/uptime_filter.h"
+#include "settings/column_layout.h"
+#include "settings/environment.h"
 #include "statistics/seconds_cycle.h"
 #include "statistics/win_statistics.h"
 #include "window/action_guard.h"
-#include "window/column_layout.h"
-#include "window/environment.h"
 #include "window/messages.h"
 
 class QPushButton;
@@ -112,17 +112,17 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   void SaveEnvironment();
 
   bool LoadingFirstStage() const { return gbLoadingFirstStage; }
-  std::int32_t ServiceStatus() const { return gStats.gServiceStatus; }
-  const WinStatistics& Statistics() const { return gStats; }
-  DataTables& Tables() { return gTables; }
+  std::int32_t ServiceStatus() const { return stats_.serviceFailureCount; }
+  const WinStatistics& Statistics() const { return stats_; }
+  DataTables& Tables() { return tables_; }
   // The table recovery could not reach the service: the program ends once
   // the start-up is over.
-  bool EndAfterStartUp() const { return gTables.endAfterStartUp; }
-  const EnvironmentValues& Environment() const { return gEnvironment; }
-  const ColumnLayout& ColumnsLayout() const { return gColumnsLayout; }
+  bool EndAfterStartUp() const { return tables_.endAfterStartUp; }
+  const EnvironmentValues& Environment() const { return environment_; }
+  const ColumnLayout& ColumnsLayout() const { return columnsLayout_; }
 
   // The watched programs (garrProgramsWatched), restored at start-up.
-  WatchedPrograms& Watched() { return *gWatched; }
+  WatchedPrograms& Watched() { return *watched_; }
   ProgrammsPage* Programms() const { return programmsPage_; }
   // The uptime report's filters, kept by the History page; program tracking
   // keeps its source pick list in step with the watched list.
@@ -175,7 +175,7 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   void ShowFigures(const UptimeFigureTexts& figures);
   void ShowBlankFigures();
   void LoadWatchedPrograms();
-  void AttachProgramsPage();
+  void AttachProgrammsPage();
   void ApplyProgramsSettings();
   void ReadProgramsSettings();
   std::vector<std::string> HistoryProgramPaths();
@@ -212,17 +212,17 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
   bool gbLoadingFirstStage = true;
   bool tablesReleased_ = false;
   DiagnosticLog diagnostics_;  // UptimeLog.dat
-  DataTables gTables;
-  WinStatistics gStats;
-  SecondsCycleState gCycle;
+  DataTables tables_;
+  WinStatistics stats_;
+  SecondsCycleState cycle_;
   std::unique_ptr<SessionProcessing> processing_;
   std::unique_ptr<WindowsHistorySource> windowsHistory_;
-  std::unique_ptr<WatchedPrograms> gWatched;
-  std::unique_ptr<ProgramCache> gProgramCache;
-  std::unique_ptr<TrackedProgramDirectory> gProgramDirectory;
-  std::unique_ptr<FilterStore> gFilterStore;
-  EnvironmentValues gEnvironment;
-  ColumnLayout gColumnsLayout;
+  std::unique_ptr<WatchedPrograms> watched_;
+  std::unique_ptr<ProgramCache> programCache_;
+  std::unique_ptr<TrackedProgramDirectory> programDirectory_;
+  std::unique_ptr<FilterStore> filterStore_;
+  EnvironmentValues environment_;
+  ColumnLayout columnsLayout_;
 };
 
 }  // namespace brenvik

@@ -162,7 +162,7 @@ void TfrmBrenvikMain::dropEvent(QDropEvent* event) {
   const std::vector<std::string> paths = LocalFiles(event->mimeData());
   event->acceptProposedAction();
   Guarded([&] {
-    if (gWatched->ProcessDragDrop(paths)) {
+    if (watched_->ProcessDragDrop(paths)) {
       raise();
       activateWindow();
     }
@@ -172,7 +172,7 @@ void TfrmBrenvikMain::dropEvent(QDropEvent* event) {
 // Every power event starts the service-failure count again; the suspend and
 // standby queries and the suspend itself are granted.
 bool TfrmBrenvikMain::PowerBroadcast(int code) {
-  gStats.gServiceStatus = 0;
+  stats_.serviceFailureCount = 0;
   return code == kPowerQuerySuspend || code == kPowerQueryStandby || code == kPowerSuspend;
 }
 

@@ -20,45 +20,48 @@ HistoryPage* TfrmBrenvikMain::History() const { return historyPage_; }
 // the run's start, with the loading panel shown; after the login report's
 // pass an open uptime report is out of date.
 BrowseHooks TfrmBrenvikMain::ReportBrowseHooks() {
-  BrowseHooks hooks = processing_->Hooks(gStats.gStartDateTime);
+  BrowseHooks hooks = processing_->Hooks(stats_.runStart);
   hooks.showMessage = [this](const std::string& text) { ShowMessage(text); };
   hooks.beginBusy = [this] { BeginBusy(kLoadingPanelCaption); };
   hooks.endBusy = [this] { EndBusy(); };
-  hooks.uptimeReportOutOfDate = [this] { historyPage_->ResetUptimeHistory(2); };
+  hooks.uptimeReportOutOfDate = [this] {
+    historyPage_->ResetUptimeHistory(UptimeReportReset::OutOfDate);
+  };
   return hooks;
 }
 
 // Needs the opened tables and the first processing pass (the pick lists are
 // built from what it found); without the report cursor the page stays idle.
 void TfrmBrenvikMain::AttachHistoryPage() {
-  if (!gTables.DataSetHistoryClone) return;
+  if (!tables_.DataSetHistoryClone) return;
   Platform& platform = context_.platform;
   const LocaleInfo locale = platform.locale->Current();
-  gFilterStore = std::make_unique<FilterStore>(*platform.files, context_.folders.settingsFolder,
-                                               *platform.clock, locale, *gProgramDirectory,
+  filterStore_ = std::make_unique<FilterStore>(*platform.files, context_.folders.settingsFolder,
+                                               *platform.clock, locale, *programDirectory_,
                                                PeriodItems(locale.firstDayOfWeek));
   HistoryPageParts parts;
-  parts.report = gTables.DataSetHistoryClone.get();
-  parts.programs = gProgramDirectory.get();
+  parts.report = tables_.DataSetHistoryClone.get();
+  parts.programs = programDirectory_.get();
   parts.images = &programmsPage_->Icons();
-  parts.filters = gFilterStore.get();
+  parts.filters = filterStore_.get();
   parts.clock = platform.clock.get();
   parts.systemInfo = platform.systemInfo.get();
   parts.shell = platform.shell.get();
   parts.files = platform.files.get();
-  parts.serviceStatus = &gStats.gServiceStatus;
+  parts.serviceStatus = &stats_.serviceFailureCount;
   parts.locale = locale;
   parts.firstDayOfWeek = locale.firstDayOfWeek;
   parts.hooks = ReportBrowseHooks();
   parts.columnsSettingsPath = ColumnsSettingsPath();
   historyPage_->Attach(std::move(parts));
-  historyPage_->ApplyColumnLayout(gColumnsLayout);
+  historyPage_->ApplyColumnLayout(columnsLayout_);
 }
 
 // "See Uptime History" and a refresh of the statistics reach the page.
 void TfrmBrenvikMain::ConnectHistoryPage() {
-  connect(this, &TfrmBrenvikMain::uptimeReportOutOfDate, historyPage_,
-          [this] { Guarded([&] { historyPage_->ResetUptimeHistory(2); }); });
+  connect(this, &TfrmBrenvikMain::uptimeReportOutOfDate, historyPage_, [this] {
+    Guarded([&] { historyPage_->ResetUptimeHistory(UptimeReportReset::OutOfDate); });
+  });
   connect(this, &TfrmBrenvikMain::uptimeHistoryBrowseRequested, historyPage_, [this] {
     Guarded([&] {
       historyPage_->ShowSettings();
@@ -69,16 +72,16 @@ void TfrmBrenvikMain::ConnectHistoryPage() {
 
 // The shown filter tab and the remembered CSV folder.
 void TfrmBrenvikMain::ApplyHistorySettings() {
-  if (gEnvironment.tabUptime >= 0 && gEnvironment.tabUptime < historyPage_->Notebook()->count()) {
-    historyPage_->Notebook()->setCurrentIndex(gEnvironment.tabUptime);
+  if (environment_.tabUptime >= 0 && environment_.tabUptime < historyPage_->Notebook()->count()) {
+    historyPage_->Notebook()->setCurrentIndex(environment_.tabUptime);
   }
-  historyPage_->UptimeCsvPath() = gEnvironment.uptimeCsvPath;
+  historyPage_->UptimeCsvPath() = environment_.uptimeCsvPath;
 }
 
 void TfrmBrenvikMain::ReadHistorySettings() {
-  gEnvironment.tabUptime = historyPage_->Notebook()->currentIndex();
-  gEnvironment.uptimeCsvPath = historyPage_->UptimeCsvPath();
-  if (historyPage_->Attached()) gColumnsLayout = historyPage_->ColumnLayout();
+  environment_.tabUptime = historyPage_->Notebook()->currentIndex();
+  environment_.uptimeCsvPath = historyPage_->UptimeCsvPath();
+  if (historyPage_->Attached()) columnsLayout_ = historyPage_->ColumnLayout();
 }
 
 // At close: the filter in force as the pseudo filter.

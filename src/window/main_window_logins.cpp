@@ -10,8 +10,8 @@ namespace brenvik {
 void TfrmBrenvikMain::AttachLoginsPage() {
   Platform& platform = context_.platform;
   LoginsPageParts parts;
-  parts.runs = &processing_->gArrCompRuns();
-  parts.serviceStatus = &gStats.gServiceStatus;
+  parts.runs = &processing_->ComputerRuns();
+  parts.serviceStatus = &stats_.serviceFailureCount;
   parts.clock = platform.clock.get();
   parts.systemInfo = platform.systemInfo.get();
   parts.shell = platform.shell.get();

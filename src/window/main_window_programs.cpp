@@ -13,27 +13,27 @@
 
 namespace brenvik {
 
-void TfrmBrenvikMain::AttachProgramsPage() {
+void TfrmBrenvikMain::AttachProgrammsPage() {
   Platform& platform = context_.platform;
-  gProgramCache =
+  programCache_ =
       std::make_unique<ProgramCache>(*platform.versionResources, &programmsPage_->Icons());
-  gProgramDirectory = std::make_unique<TrackedProgramDirectory>(*platform.versionResources,
-                                                                *gProgramCache, *gWatched);
-  ProgramsPageParts parts{*gWatched,
-                          *platform.registry,
-                          *platform.shell,
-                          *platform.versionResources,
-                          context_.messages,
-                          {},
-                          {},
-                          {},
-                          {}};
+  programDirectory_ = std::make_unique<TrackedProgramDirectory>(*platform.versionResources,
+                                                                *programCache_, *watched_);
+  ProgrammsPageParts parts{*watched_,
+                           *platform.registry,
+                           *platform.shell,
+                           *platform.versionResources,
+                           context_.messages,
+                           {},
+                           {},
+                           {},
+                           {}};
   parts.loadProgramToListValues = [this](const std::string& path, bool isWatched) {
-    LoadProgramToListValues(UptimeFilter().programs, *gProgramDirectory, path, isWatched);
+    LoadProgramToListValues(UptimeFilter().programs, *programDirectory_, path, isWatched);
     historyPage_->PickListsChanged();
   };
   parts.removeProgramFromListValues = [this](const std::string& path) {
-    RemoveProgramFromListValues(UptimeFilter().programs, *gProgramDirectory, path,
+    RemoveProgramFromListValues(UptimeFilter().programs, *programDirectory_, path,
                                 HistoryProgramPaths());
     historyPage_->PickListsChanged();
   };
@@ -45,7 +45,7 @@ void TfrmBrenvikMain::AttachProgramsPage() {
 std::vector<std::string> TfrmBrenvikMain::HistoryProgramPaths() {
   CaseInsensitiveSet seen;
   std::vector<std::string> paths;
-  Cursor rows(gTables.DataSetHistory);
+  Cursor rows(tables_.DataSetHistory);
   for (rows.First(); !rows.Eof(); rows.Next()) {
     std::string path = rows.AsText(history::kExePath);
     if (!path.empty() && seen.insert(path).second) paths.push_back(std::move(path));
@@ -61,15 +61,15 @@ void TfrmBrenvikMain::SeeUptimeHistory(const std::string& exePath) {
 }
 
 void TfrmBrenvikMain::ApplyProgramsSettings() {
-  programmsPage_->SetTabIndex(gEnvironment.tabProgramms);
-  programmsPage_->SetSearchFolder(gEnvironment.searchInPath);
-  programmsPage_->SetFetchShortcutTargets(gEnvironment.checkBoxTargets);
+  programmsPage_->SetTabIndex(environment_.tabProgramms);
+  programmsPage_->SetSearchFolder(environment_.searchInPath);
+  programmsPage_->SetFetchShortcutTargets(environment_.checkBoxTargets);
 }
 
 void TfrmBrenvikMain::ReadProgramsSettings() {
-  gEnvironment.tabProgramms = programmsPage_->TabIndex();
-  gEnvironment.searchInPath = programmsPage_->SearchFolder();
-  gEnvironment.checkBoxTargets = programmsPage_->FetchShortcutTargets();
+  environment_.tabProgramms = programmsPage_->TabIndex();
+  environment_.searchInPath = programmsPage_->SearchFolder();
+  environment_.checkBoxTargets = programmsPage_->FetchShortcutTargets();
 }
 
 }  // namespace brenvik

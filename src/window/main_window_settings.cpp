@@ -23,7 +23,7 @@ void TfrmBrenvikMain::LoadEnvironment(bool fullLoad) {
     Registry& registry = *context_.platform.registry;
     const DateTime now = NowWholeSeconds(*context_.platform.clock);
     auto key = registry.OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
-    gEnvironment = key ? ReadEnvironment(*key, now) : DefaultEnvironment(now);
+    environment_ = key ? ReadEnvironment(*key, now) : DefaultEnvironment(now);
     ApplyEnvironmentToControls();
     LoadWatchedPrograms();
   }
@@ -31,30 +31,30 @@ void TfrmBrenvikMain::LoadEnvironment(bool fullLoad) {
   // is reported; the rest of the settings are still restored.
   Guarded([&] { FetchStatistics(); });
   // "N/A, import now!" looks like a link while no completed run is known.
-  if (CompareMoments(gStats.gLastEndDateTime, NullDate) == 0) uptimePage_->SetLabel5LinkLook(true);
+  if (CompareMoments(stats_.lastRunEnd, NullDate) == 0) uptimePage_->SetLabel5LinkLook(true);
   if (fullLoad)
-    gColumnsLayout = LoadColumnsSettings(*context_.platform.files, ColumnsSettingsPath());
+    columnsLayout_ = LoadColumnsSettings(*context_.platform.files, ColumnsSettingsPath());
 }
 
 // The controls of this window take the restored values; the tray check box
 // shows or hides the icon at once.
 void TfrmBrenvikMain::ApplyEnvironmentToControls() {
-  optionsPage_->chMinimizetoSystemTray()->setChecked(gEnvironment.minimizeToTray);
+  optionsPage_->chMinimizetoSystemTray()->setChecked(environment_.minimizeToTray);
   chMinimizetoSystemTrayClick();
   optionsPage_->chStartWithSession()->setChecked(context_.platform.autostart->IsOn());
-  const int page = ValidPageIndex(gEnvironment.activePage);
+  const int page = ValidPageIndex(environment_.activePage);
   ShowPage(page);
   ManageDown(navigation_->PageButton(page));
   ApplyProgramsSettings();
   ApplyHistorySettings();
-  loginsPage_->ApplyEnvironment(gEnvironment);
+  loginsPage_->ApplyEnvironment(environment_);
 }
 
 // The watched programs of the registry, in loading mode (nothing written, the
 // service not told). Programs whose version resource could not be read are
 // still watched; the reasons go to the diagnostic log.
 void TfrmBrenvikMain::LoadWatchedPrograms() {
-  const std::vector<std::string> problems = gWatched->LoadFromRegistry();
+  const std::vector<std::string> problems = watched_->LoadFromRegistry();
   if (problems.empty()) return;
   const std::string time = FormatDateTime("yyyy-mm-dd hh:nn:ss", Now(), AppFormatSettings());
   for (const std::string& problem : problems) {
@@ -69,20 +69,20 @@ void TfrmBrenvikMain::LoadEnvironmentSecondStage() {
 }
 
 void TfrmBrenvikMain::ReadEnvironmentFromControls() {
-  gEnvironment.minimizeToTray = optionsPage_->chMinimizetoSystemTray()->isChecked();
-  gEnvironment.activePage = ActivePage();
+  environment_.minimizeToTray = optionsPage_->chMinimizetoSystemTray()->isChecked();
+  environment_.activePage = ActivePage();
   ReadProgramsSettings();
   ReadHistorySettings();
-  loginsPage_->ReadEnvironment(gEnvironment);
+  loginsPage_->ReadEnvironment(environment_);
 }
 
 void TfrmBrenvikMain::SaveEnvironment() {
   ReadEnvironmentFromControls();
   auto key = context_.platform.registry->OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
   if (!key) throw PlatformError("Cannot open the settings key " + std::string(kProductKeyPath));
-  WriteEnvironment(*key, gEnvironment, context_.platform.locale->Current());
+  WriteEnvironment(*key, environment_, context_.platform.locale->Current());
   key.reset();
-  SaveColumnsSettings(*context_.platform.files, ColumnsSettingsPath(), gColumnsLayout);
+  SaveColumnsSettings(*context_.platform.files, ColumnsSettingsPath(), columnsLayout_);
   // Last, so that a failing filter file costs no other setting.
   SaveHistorySettings();
 }

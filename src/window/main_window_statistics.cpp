@@ -33,19 +33,19 @@ StatisticsServices TfrmBrenvikMain::Services() {
 }
 
 void TfrmBrenvikMain::FetchStatistics() {
-  FetchWinStatistics(gStats, Now(), Services());
+  FetchWinStatistics(stats_, Now(), Services());
   ShowCaptions();
 }
 
 void TfrmBrenvikMain::ShowCaptions() {
-  const WinStatisticsCaptions& c = gStats.captions;
-  uptimePage_->Label7()->setText(Text(c.label7));
-  uptimePage_->Label6()->setText(Text(c.label6));
-  uptimePage_->Label8()->setText(Text(c.label8));
-  uptimePage_->label5()->setText(Text(c.label5));
-  uptimePage_->label5()->setToolTip(Text(c.label5Hint));
-  uptimePage_->Label2()->setText(Text(c.label2));
-  uptimePage_->label37()->setText(Text(c.label37));
+  const WinStatisticsCaptions& c = stats_.captions;
+  uptimePage_->Label7()->setText(Text(c.turnedOnCount));
+  uptimePage_->Label6()->setText(Text(c.turnedOffCount));
+  uptimePage_->Label8()->setText(Text(c.crashedCount));
+  uptimePage_->label5()->setText(Text(c.lastTurnedOff));
+  uptimePage_->label5()->setToolTip(Text(c.lastTurnedOffHint));
+  uptimePage_->Label2()->setText(Text(c.lastTurnedOn));
+  uptimePage_->label37()->setText(Text(c.trackingSince));
 }
 
 void TfrmBrenvikMain::ShowFigures(const UptimeFigureTexts& f) {
@@ -82,8 +82,8 @@ void TfrmBrenvikMain::timerSecondsTimer() {
   inputs.minimizeToTray = optionsPage_->chMinimizetoSystemTray()->isChecked();
   inputs.uptimePageActive = ActivePage() == PageUptime;
   inputs.secondsSinceLastInput = SecondsSinceLastInput(*context_.platform.clock);
-  const TickOutput output = RunSecondsTick(gCycle, inputs, gStats, Now(), [this] {
-    RefreshWinStats(gStats, Services());
+  const TickOutput output = RunSecondsTick(cycle_, inputs, stats_, Now(), [this] {
+    RefreshWinStats(stats_, Services());
     ShowCaptions();
   });
   if (output.figuresWritten) ShowFigures(output.figures);
@@ -93,13 +93,14 @@ void TfrmBrenvikMain::timerSecondsTimer() {
 // The report is built after a refresh; a clipboard that refuses the text is
 // not reported.
 void TfrmBrenvikMain::lwuYearsClick() {
-  const std::string report = CopyUptimeReport(gStats, Services());
+  const std::string report = CopyUptimeReport(stats_, Services());
   ShowCaptions();
   if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(Text(report));
 }
 
 void TfrmBrenvikMain::label5Click() {
-  if (Label5ClickAction(*context_.platform.registry) == TurnedOffClickAction::CopyReport) {
+  if (TurnedOffCaptionClickAction(*context_.platform.registry) ==
+      TurnedOffClickAction::CopyReport) {
     lwuYearsClick();
   } else {
     btOptionsHistClick();
@@ -107,11 +108,11 @@ void TfrmBrenvikMain::label5Click() {
 }
 
 void TfrmBrenvikMain::ShowUptime1Click() {
-  const BalloonText balloon = UptimeBalloon(gStats, Now(), context_.platform.locale->Current());
+  const BalloonText balloon = UptimeBalloon(stats_, Now(), context_.platform.locale->Current());
   tray_->ShowBalloon(Text(balloon.title), Text(balloon.text));
 }
 
-void TfrmBrenvikMain::JvTrayIconBalloonShow() { tray_->SetHint(Text(TrayHintText(gStats, Now()))); }
+void TfrmBrenvikMain::JvTrayIconBalloonShow() { tray_->SetHint(Text(TrayHintText(stats_, Now()))); }
 
 }  // namespace brenvik
 
@@ -122,14 +123,14 @@ namespace brenvik {
 void TfrmBrenvikMain::btImportClick() {
   std::exception_ptr failure;
   try {
-    const int result = ImportEventLogHistory(gTables.DataSetHistory, gStats.gFirstBootDate,
+    const int result = ImportEventLogHistory(tables_.DataSetHistory, stats_.firstBootDate,
                                              *context_.platform.registry,
                                              *context_.platform.eventLog, *context_.platform.clock);
     if (result == kImportExecuted) {
       ShowMessage(kImportDoneMessage);
       uptimePage_->SetLabel5LinkLook(false);
       uptimePage_->label5()->setToolTip(kCopyStatisticsHint);
-      gStats.gFirstBootDate = NullDate;
+      stats_.firstBootDate = NullDate;
       ShowPage(PageUptime);
       ManageDown(navigation_->PageButton(PageUptime));
     }

@@ -21,6 +21,7 @@
 #include <exception>
 
 #include "base/file_io.h"
+#include "platform/launcher_folders.h"
 #include "programs/program_search.h"
 #include "window/action_guard.h"
 #include "window/background_search.h"
@@ -199,12 +200,8 @@ QWidget* ProgrammsPage::BuildStartUpTab() {
   grid->addWidget(track, 1, 3);
   grid->setColumnStretch(2, 1);
   connect(search, &QPushButton::clicked, this, [this] { Guarded([&] { BitBtn5Click(); }); });
-  connect(track, &QPushButton::clicked, this, [this] {
-    Guarded([&] {
-      popVSTTag_ = TagStartUp;
-      actAddProgramToWatchListExecute();
-    });
-  });
+  connect(track, &QPushButton::clicked, this,
+          [this] { Guarded([&] { actAddProgramToWatchListExecute(Tag::StartUp); }); });
   connect(edSearchStartup_, &QLineEdit::textChanged, this,
           [this] { Guarded([&] { edSearchStartupChange(); }); });
   return tab;
@@ -248,12 +245,8 @@ QWidget* ProgrammsPage::BuildSearchTab() {
       new DoubleClickFilter(edSearch_, [this] { Guarded([&] { edSearchDblClick(); }); }));
   connect(run, &QPushButton::clicked, this, [this] { Guarded([&] { btnSearch1Click(); }); });
   connect(edMatch_, &QLineEdit::textChanged, this, [this] { Guarded([&] { edMatchChange(); }); });
-  connect(track, &QPushButton::clicked, this, [this] {
-    Guarded([&] {
-      popVSTTag_ = TagSearch;
-      actAddProgramToWatchListExecute();
-    });
-  });
+  connect(track, &QPushButton::clicked, this,
+          [this] { Guarded([&] { actAddProgramToWatchListExecute(Tag::Search); }); });
   return tab;
 }
 
@@ -261,25 +254,27 @@ void ProgrammsPage::BuildMenu() {
   popVST_ = new QMenu(this);
   popVST_->setObjectName("popVST");
   popVST_->setToolTipsVisible(true);
+  // Each item acts on the list of the last press, the menu's tag.
   auto add = [this](const char* name, const char* caption, const char* hint, auto handler) {
     QAction* action = popVST_->addAction(caption);
     action->setObjectName(name);
     action->setToolTip(hint);
     connect(action, &QAction::triggered, this,
-            [this, handler] { Guarded([&] { (this->*handler)(); }); });
+            [this, handler] { Guarded([&] { handler(popVSTTag_); }); });
     return action;
   };
-  using Self = ProgrammsPage;
   cmdWatchSelectedPrograms_ = add("cmdWatchSelectedPrograms", "Start Tracking",
                                   "Add Selected programs to the Watched Programs list",
-                                  &Self::actAddProgramToWatchListExecute);
+                                  [this](Tag tag) { actAddProgramToWatchListExecute(tag); });
   cmdRemoveFromWatchList_ = add("cmdRemoveFromWatchList", "Stop Tracking", "",
-                                &Self::actRemoveProgramFromWatchListExecute);
-  cmdSeeHistory_ = add("cmdSeeHistory", "See Uptime History", "", &Self::cmdSeeHistoryClick);
+                                [this](Tag) { actRemoveProgramFromWatchListExecute(); });
+  cmdSeeHistory_ =
+      add("cmdSeeHistory", "See Uptime History", "", [this](Tag) { cmdSeeHistoryClick(); });
   popVST_->addSeparator()->setObjectName("N1");
-  add("cmdShowInExplorer", "Show in Explorer...", "", &Self::cmdShowInExplorerClick);
+  add("cmdShowInExplorer", "Show in Explorer...", "",
+      [this](Tag tag) { cmdShowInExplorerClick(tag); });
   add("cmdStartNowSelectedProgram", "Start Now", "Execute Selected Program",
-      &Self::actExecuteProgramExecute);
+      [this](Tag tag) { actExecuteProgramExecute(tag); });
 }
 
 void ProgrammsPage::ConnectList(ProgramTreeView* list) {
@@ -288,29 +283,18 @@ void ProgrammsPage::ConnectList(ProgramTreeView* list) {
   connect(list, &ProgramTreeView::customContextMenuRequested, this,
           [this, list](const QPoint& at) { popVST_->popup(list->viewport()->mapToGlobal(at)); });
   if (list == vstWatchedProgram_) {
-    connect(list, &QAbstractItemView::doubleClicked, this, [this] {
-      Guarded([&] {
-        popVSTTag_ = TagWatched;
-        actExecuteProgramExecute();
-      });
-    });
+    connect(list, &QAbstractItemView::doubleClicked, this,
+            [this] { Guarded([&] { actExecuteProgramExecute(Tag::Watched); }); });
     connect(list, &ProgramTreeView::deleteReleased, this,
             [this] { Guarded([&] { actRemoveProgramFromWatchListExecute(); }); });
     connect(list, &ProgramTreeView::droppedFromFinder, this, [this](ProgramTreeView* source) {
-      Guarded([&] {
-        popVSTTag_ = source == vstStartUp_ ? TagStartUp : TagSearch;
-        actAddProgramToWatchListExecute();
-      });
+      Guarded([&] { actAddProgramToWatchListExecute(TagOfList(source)); });
     });
     return;
   }
-  const Tag tag = list == vstStartUp_ ? TagStartUp : TagSearch;
-  connect(list, &QAbstractItemView::doubleClicked, this, [this, tag] {
-    Guarded([&] {
-      popVSTTag_ = tag;
-      actAddProgramToWatchListExecute();
-    });
-  });
+  const Tag tag = TagOfList(list);
+  connect(list, &QAbstractItemView::doubleClicked, this,
+          [this, tag] { Guarded([&] { actAddProgramToWatchListExecute(tag); }); });
   connect(list, &ProgramTreeView::scrollBurst, this, [this, list] { OnScrollBurst(list); });
 }
 
@@ -320,21 +304,11 @@ void ProgrammsPage::Guarded(Handler handler) {
   RunGuarded(parts_->messages, handler);
 }
 
-void ProgrammsPage::Attach(ProgramsPageParts parts) {
-  parts_ = std::make_unique<ProgramsPageParts>(std::move(parts));
+void ProgrammsPage::Attach(ProgrammsPageParts parts) {
+  parts_ = std::make_unique<ProgrammsPageParts>(std::move(parts));
   computerSearch_ = std::make_unique<ComputerProgramsSearch>(parts_->registry, parts_->shell,
                                                              parts_->versionResources);
-  std::vector<std::string> launcherFolders;
-  for (SpecialFolder folder : {SpecialFolder::StartMenuUser, SpecialFolder::StartMenuAllUsers,
-                               SpecialFolder::DesktopDirectory, SpecialFolder::AutostartUser,
-                               SpecialFolder::AutostartAllUsers}) {
-    const std::string path = parts_->shell.FolderPath(folder);
-    if (!path.empty() &&
-        std::find(launcherFolders.begin(), launcherFolders.end(), path) == launcherFolders.end()) {
-      launcherFolders.push_back(path);
-    }
-  }
-  icons_.SetLaunchers(&parts_->shell, std::move(launcherFolders));
+  icons_.SetLaunchers(&parts_->shell, SpecialFolderPaths(parts_->shell, LauncherFolderKinds()));
   WatchedListHooks hooks;
   hooks.added = [this](const TRecProgramme& entry) {
     vstWatchedProgram_->Model()->AppendRecord(entry);
@@ -471,17 +445,22 @@ void ProgrammsPage::edSearchDblClick() {
   if (!chosen.empty()) edSearch_->setText(QString::fromStdString(chosen));
 }
 
-ProgramTreeView* ProgrammsPage::ListOfTag() const {
-  if (popVSTTag_ == TagWatched) return vstWatchedProgram_;
-  return FinderOfTag();
+ProgramTreeView* ProgrammsPage::ListOfTag(Tag tag) const {
+  if (tag == Tag::Watched) return vstWatchedProgram_;
+  return FinderOfTag(tag);
 }
 
-ProgramTreeView* ProgrammsPage::FinderOfTag() const {
-  return popVSTTag_ == TagStartUp ? vstStartUp_ : vstSearchTree_;
+ProgramTreeView* ProgrammsPage::FinderOfTag(Tag tag) const {
+  return tag == Tag::StartUp ? vstStartUp_ : vstSearchTree_;
 }
 
-void ProgrammsPage::actAddProgramToWatchListExecute() {
-  const std::vector<std::string> paths = FinderOfTag()->SelectedPaths();
+ProgrammsPage::Tag ProgrammsPage::TagOfList(const ProgramTreeView* list) const {
+  if (list == vstWatchedProgram_) return Tag::Watched;
+  return list == vstStartUp_ ? Tag::StartUp : Tag::Search;
+}
+
+void ProgrammsPage::actAddProgramToWatchListExecute(Tag finder) {
+  const std::vector<std::string> paths = FinderOfTag(finder)->SelectedPaths();
   if (paths.empty()) return;
   const StartTrackingResult result = parts_->watched.StartTracking(paths);
   if (!result.message.empty()) parts_->messages.ShowMessage(result.message);
@@ -491,14 +470,14 @@ void ProgrammsPage::actRemoveProgramFromWatchListExecute() {
   parts_->watched.StopTracking(vstWatchedProgram_->SelectedPaths());
 }
 
-void ProgrammsPage::actExecuteProgramExecute() {
-  const std::vector<std::string> paths = ListOfTag()->SelectedPaths();
+void ProgrammsPage::actExecuteProgramExecute(Tag list) {
+  const std::vector<std::string> paths = ListOfTag(list)->SelectedPaths();
   if (paths.empty() || !FileExists(paths.front())) return;
   parts_->shell.StartProgram(paths.front());
 }
 
-void ProgrammsPage::cmdShowInExplorerClick() {
-  const std::vector<std::string> paths = ListOfTag()->SelectedPaths();
+void ProgrammsPage::cmdShowInExplorerClick(Tag list) {
+  const std::vector<std::string> paths = ListOfTag(list)->SelectedPaths();
   if (!paths.empty()) parts_->shell.ShowInFileManager(paths.front());
 }
 
@@ -509,8 +488,8 @@ void ProgrammsPage::cmdSeeHistoryClick() {
 }
 
 void ProgrammsPage::vstWatchedProgramMouseDown(ProgramTreeView* list) {
-  const bool watched = list == vstWatchedProgram_;
-  popVSTTag_ = watched ? TagWatched : (list == vstStartUp_ ? TagStartUp : TagSearch);
+  popVSTTag_ = TagOfList(list);
+  const bool watched = popVSTTag_ == Tag::Watched;
   cmdWatchSelectedPrograms_->setVisible(!watched);
   cmdSeeHistory_->setVisible(watched);
   cmdRemoveFromWatchList_->setVisible(watched);

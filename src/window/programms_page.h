@@ -36,7 +36,7 @@ class BackgroundSearch;
 class ProgramTreeView;
 class SearchProgressRow;
 
-struct ProgramsPageParts {
+struct ProgrammsPageParts {
   WatchedPrograms& watched;
   Registry& registry;
   Shell& shell;
@@ -55,8 +55,8 @@ class ProgrammsPage : public QWidget {
   Q_OBJECT
 
  public:
-  // Tags of popVST: the list of the last press.
-  enum Tag { TagNone = 0, TagWatched = 1, TagStartUp = 2, TagSearch = 3 };
+  // The three lists; popVST's tag is the list of the last press.
+  enum class Tag { None = 0, Watched = 1, StartUp = 2, Search = 3 };
 
   explicit ProgrammsPage(QWidget* parent = nullptr);
   ~ProgrammsPage() override;
@@ -64,7 +64,7 @@ class ProgrammsPage : public QWidget {
   // The image lists; the watched list's are handed to WatchedPrograms.
   FileIconImages& Icons() { return icons_; }
   // Connects the page to program tracking and sets the watched list's hooks.
-  void Attach(ProgramsPageParts parts);
+  void Attach(ProgrammsPageParts parts);
 
   // Settings kept between runs.
   int TabIndex() const;
@@ -80,10 +80,12 @@ class ProgrammsPage : public QWidget {
   void btnSearch1Click();
   void edMatchChange();
   void edSearchDblClick();
-  void actAddProgramToWatchListExecute();
+  // The handlers that act on one list are told which: the tab's button, a
+  // drop or a double click names its own list, the menu its tag.
+  void actAddProgramToWatchListExecute(Tag finder);
   void actRemoveProgramFromWatchListExecute();
-  void actExecuteProgramExecute();
-  void cmdShowInExplorerClick();
+  void actExecuteProgramExecute(Tag list);
+  void cmdShowInExplorerClick(Tag list);
   void cmdSeeHistoryClick();
   // The press in a list sets the menu's tag and which items it shows.
   void vstWatchedProgramMouseDown(ProgramTreeView* list);
@@ -98,7 +100,7 @@ class ProgrammsPage : public QWidget {
   BackgroundSearch* StartUpSearch() const { return startUpSearch_; }
   BackgroundSearch* TabSearch() const { return tabSearch_; }
 
-  int popVSTTag() const { return popVSTTag_; }
+  Tag popVSTTag() const { return popVSTTag_; }
   QMenu* popVST() const { return popVST_; }
   bool ImageDrawingDisabled() const { return gbDisableImageDrawing; }
   QTimer* IdleTimer() const { return vstIdleTimer; }
@@ -111,8 +113,9 @@ class ProgrammsPage : public QWidget {
   void BuildMenu();
   void ConnectList(ProgramTreeView* list);
   void OnScrollBurst(ProgramTreeView* list);
-  ProgramTreeView* ListOfTag() const;
-  ProgramTreeView* FinderOfTag() const;
+  ProgramTreeView* ListOfTag(Tag tag) const;
+  ProgramTreeView* FinderOfTag(Tag tag) const;
+  Tag TagOfList(const ProgramTreeView* list) const;
   void ApplyFilter(ProgramTreeView* view, ProgramList& list, const QString& text);
   template <typename Handler>
   void Guarded(Handler handler);
@@ -121,7 +124,7 @@ class ProgrammsPage : public QWidget {
   void StopSearches();
 
   FileIconImages icons_;
-  std::unique_ptr<ProgramsPageParts> parts_;
+  std::unique_ptr<ProgrammsPageParts> parts_;
   std::unique_ptr<ComputerProgramsSearch> computerSearch_;
   ProgramList startUpList_;
   ProgramList searchList_;
@@ -147,7 +150,7 @@ class ProgrammsPage : public QWidget {
   QAction* cmdWatchSelectedPrograms_ = nullptr;
   QAction* cmdRemoveFromWatchList_ = nullptr;
   QAction* cmdSeeHistory_ = nullptr;
-  int popVSTTag_ = TagNone;
+  Tag popVSTTag_ = Tag::None;
 
   bool gbDisableImageDrawing = false;
   int gpntLastVisibleNode = -1;

@@ -64,9 +64,9 @@ TEST(DataGenerator, ATreeOpensAndAPassContinuesIt) {
   std::int32_t failures = 0;
   const DateTime now = AddSeconds(next, 7200);
   DateTime start = now;
-  ProcessTransactions(env, tables.DataSetHistory, tables.DataSetLogins, tables.DataSetTransactions,
-                      false, runs, failures, start, programs, users,
-                      *tables.DataSetTransactionsClone, now);
+  ProcessTransactions(env, PassTablesOf(tables),
+                      PassLists{.runs = runs, .programsFetched = programs, .historyUsers = users},
+                      failures, start, now);
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(tables.DataSetTransactions.RecordCount() > 0, true);
   std::size_t newRows = 0;

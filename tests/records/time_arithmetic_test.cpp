@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "base/errors.h"
@@ -172,6 +173,51 @@ TEST(StringToDateTime, RejectsEmptyIncompleteAndImpossibleTexts) {
   EXPECT_THROW(StringToDateTime("2013-04-30 17"), ConversionError);
   EXPECT_THROW(StringToDateTime("2013-04-30 25:00:00"), ConversionError);
   EXPECT_THROW(StringToDateTime("x2013-04-30"), ConversionError);
+}
+
+// The span as the minute, hour and day steps take it, one date-time a step:
+// the whole-number form must give the same parts for every pair of moments.
+CalendarSpanParts SpanByTimeSteps(DateTime a, DateTime b) {
+  const auto minus = [](DateTime x, int h, int m) {
+    return DropMilliseconds(AddTimeParts(x, h, m, 0, 0));
+  };
+  a = DropMilliseconds(a);
+  b = DropMilliseconds(b);
+  if (a > b) std::swap(a, b);
+  const TimeParts t1 = DecodeTime(a);
+  CalendarSpanParts span;
+  int sec2 = DecodeTime(b).second;
+  if (sec2 < t1.second) sec2 += 60, b = minus(b, 0, -1);
+  span.seconds = static_cast<std::uint16_t>(sec2 - t1.second);
+  int min2 = DecodeTime(b).minute;
+  if (min2 < t1.minute) min2 += 60, b = minus(b, -1, 0);
+  span.minutes = static_cast<std::uint16_t>(min2 - t1.minute);
+  int hour2 = DecodeTime(b).hour;
+  if (hour2 < t1.hour) hour2 += 24, b = minus(b, -24, 0);
+  span.hours = static_cast<std::uint16_t>(hour2 - t1.hour);
+  const DateSpanParts dates = DateSpan(b, a);
+  span.years = dates.years;
+  span.months = dates.months;
+  span.days = dates.days;
+  return span;
+}
+
+TEST(CalendarSpan, IsTheSpanOfTheTimeStepsForRandomMoments) {
+  std::mt19937 random(15);
+  std::uniform_int_distribution<std::int64_t> second(86400, 300LL * 365 * 86400);
+  std::uniform_int_distribution<int> choice(0, 3);
+  for (int i = 0; i < 20000; ++i) {
+    const std::int64_t first = second(random);
+    // Spans of seconds, of about a day, of months and of decades; some end
+    // at the same second of the day as they start, or a second before it.
+    const std::int64_t lengths[] = {second(random) % 120, 86400 - 1 + second(random) % 3,
+                                    second(random) % (90LL * 86400), second(random)};
+    const std::int64_t later = first + lengths[choice(random)];
+    const DateTime a = FromLinearMs(first * 1000 + second(random) % 1000);
+    const DateTime b = FromLinearMs(later * 1000 + second(random) % 1000);
+    ASSERT_EQ(CalendarSpan(a, b), SpanByTimeSteps(a, b)) << a << " " << b;
+    ASSERT_EQ(CalendarSpan(b, a), SpanByTimeSteps(a, b)) << a << " " << b;
+  }
 }
 
 }  // namespace

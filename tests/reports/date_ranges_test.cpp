@@ -80,8 +80,8 @@ TEST(PeriodBounds, MonthsAndYearsFollowTheCalendar) {
 
 TEST(GetDateRangeString, PredefinedPeriodGivesTheOverlapTermAndItsBounds) {
   DateRangeRequest request;
-  request.isPreDefPeriod = true;
-  request.selPerItem = "H)  This Year";
+  request.predefinedPeriod = true;
+  request.periodItem = "H)  This Year";
   const DateRange r = GetDateRangeString(request, At(2013, 6, 1, 10, 0, 0), kMonday);
   EXPECT_EQ(r.term,
             " not((cdsHistoryDateTimeStart>'2013-12-31 23:59:59')"
@@ -89,7 +89,7 @@ TEST(GetDateRangeString, PredefinedPeriodGivesTheOverlapTermAndItsBounds) {
   EXPECT_EQ(r.dateAfter, At(2013, 1, 1));
   EXPECT_EQ(FilterDateTimeText(r.dateBefore), "2013-12-31 23:59:59");
 
-  request.selPerItem = "nothing known";
+  request.periodItem = "nothing known";
   request.dateAfter = At(2000, 1, 1);
   const DateRange none = GetDateRangeString(request, At(2013, 6, 1), kMonday);
   EXPECT_EQ(none.term, "");
@@ -102,20 +102,20 @@ TEST(GetDateRangeString, RangeCombinesDatesWithTimesOfDay) {
   request.timeAfter = At(1999, 9, 9, 8, 0, 0);    // and so is the time picker's date
   request.dateBefore = At(2013, 5, 7);
   request.timeBefore = At(1899, 12, 30, 0, 0, 0);
-  request.chkAfter = true;
+  request.afterTicked = true;
   EXPECT_EQ(GetDateRangeString(request, At(2013, 6, 1), kMonday).term,
             "(cdsHistoryDateTimeEnd >= '2013-05-01 08:00:00')");
-  request.chkAfter = false;
-  request.chkBefore = true;
+  request.afterTicked = false;
+  request.beforeTicked = true;
   EXPECT_EQ(GetDateRangeString(request, At(2013, 6, 1), kMonday).term,
             "(cdsHistoryDateTimeStart <= '2013-05-07 00:00:00')");
-  request.chkAfter = true;
+  request.afterTicked = true;
   const DateRange both = GetDateRangeString(request, At(2013, 6, 1), kMonday);
   EXPECT_EQ(both.term,
             " not((cdsHistoryDateTimeStart>'2013-05-07 00:00:00')"
             "or(cdsHistoryDateTimeEnd<'2013-05-01 08:00:00'))");
   EXPECT_EQ(both.dateAfter, request.dateAfter);  // left as they were
-  request.chkAfter = request.chkBefore = false;
+  request.afterTicked = request.beforeTicked = false;
   EXPECT_EQ(GetDateRangeString(request, At(2013, 6, 1), kMonday).term, "");
 }
 
@@ -146,7 +146,7 @@ TEST_F(DateRangeFilterTest, AfterBoundAdmitsRowsEndingExactlyAtIt) {
   AddRow(At(2013, 4, 30, 22, 0, 0), At(2013, 5, 1, 8, 0, 0));
   AddRow(At(2013, 4, 30, 22, 0, 0), At(2013, 5, 1, 7, 59, 59));
   DateRangeRequest request;
-  request.chkAfter = true;
+  request.afterTicked = true;
   request.dateAfter = At(2013, 5, 1);
   request.timeAfter = At(1899, 12, 30, 8, 0, 0);
   EXPECT_EQ(Passing(GetDateRangeString(request, At(2013, 6, 1), kMonday).term), 1U);
@@ -156,13 +156,13 @@ TEST_F(DateRangeFilterTest, RowCrossingMidnightPassesBothDays) {
   AddRow(At(2013, 5, 14, 23, 0, 0), At(2013, 5, 15, 1, 0, 0));
   AddRow(At(2013, 5, 13, 10, 0, 0), At(2013, 5, 13, 11, 0, 0));
   DateRangeRequest request;
-  request.isPreDefPeriod = true;
+  request.predefinedPeriod = true;
   const DateTime now = At(2013, 5, 15, 12, 0, 0);
-  request.selPerItem = "A)  Today";
+  request.periodItem = "A)  Today";
   EXPECT_EQ(Passing(GetDateRangeString(request, now, kMonday).term), 1U);
-  request.selPerItem = "B)  Yesterday";
+  request.periodItem = "B)  Yesterday";
   EXPECT_EQ(Passing(GetDateRangeString(request, now, kMonday).term), 1U);
-  request.selPerItem = "D)  This Week(Mon-Sun)";
+  request.periodItem = "D)  This Week(Mon-Sun)";
   EXPECT_EQ(Passing(GetDateRangeString(request, now, kMonday).term), 2U);
 }
 

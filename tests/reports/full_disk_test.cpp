@@ -77,14 +77,15 @@ TEST_F(FullDiskReports, AFilterThatCannotBePutInPlaceKeepsTheStoredFilters) {
   programs.fake.clock->local = EncodeDateTime(2013, 4, 30, 12, 0, 0);
   UptimeFilterSettings settings;
   settings.timeEnabled = true;
-  ASSERT_EQ(store.SaveFilter(kLastUsedFilters, settings), "2013-04-30 12:00:00");
-  const std::string stored = ReadFileBytes(store.FileName(kLastUsedFilters));
+  ASSERT_EQ(store.SaveFilter(SaveFilterAs::NewLastUsed, settings), "2013-04-30 12:00:00");
+  const std::string stored = ReadFileBytes(store.FileName(FilterFile::LastUsed));
 
   programs.fake.clock->local = EncodeDateTime(2013, 4, 30, 12, 5, 0);
   files.FailAtomicRenames();
-  EXPECT_EQ(FileErrorOf([&] { store.SaveFilter(kLastUsedFilters, settings); }),
-            "Cannot replace file \"" + store.FileName(kLastUsedFilters) + "\": Permission denied");
-  EXPECT_EQ(ReadFileBytes(store.FileName(kLastUsedFilters)), stored);
+  EXPECT_EQ(
+      FileErrorOf([&] { store.SaveFilter(SaveFilterAs::NewLastUsed, settings); }),
+      "Cannot replace file \"" + store.FileName(FilterFile::LastUsed) + "\": Permission denied");
+  EXPECT_EQ(ReadFileBytes(store.FileName(FilterFile::LastUsed)), stored);
   EXPECT_EQ(FilesIn(dir.path()), 1u);
 }
 

@@ -70,7 +70,7 @@ TEST_F(UptimeBrowse, ProducesTheFilteredReportWithItsSummary) {
   settings_.sourceWindows = false;
   settings_.timeEnabled = true;  // a date range without bounds
   Browse();
-  EXPECT_TRUE(state_.gbBrowseHistoryDone);
+  EXPECT_TRUE(state_.reportOpen);
   EXPECT_TRUE(state_.dataSourceEnabled);
   EXPECT_FALSE(settings_.timeEnabled);
   EXPECT_EQ(report_.FilterText(), "cdsHistoryIsWindows = false");
@@ -80,11 +80,11 @@ TEST_F(UptimeBrowse, ProducesTheFilteredReportWithItsSummary) {
             "Active, but idle: 00:00:00\r\n\r\n____Filters used in report____\r\n\r\n"
             "  *Source filter\r\n    Programs:\r\n\r\n"
             "Report created: Wednesday, 2013-05-01 12:00:00\r\n");
-  EXPECT_TRUE(state_.gStrCompUptime.ends_with(
+  EXPECT_TRUE(state_.summaryHtml.ends_with(
       "Active, but idle: 00:00:00</br></br><b>____Filters used in report____</b></br><b>*Source "
       "filter</b></br><b>Programs:</b></br></br><b>Report created:</b> Wednesday, 2013-05-01 "
       "12:00:00</p>"));
-  const IniFile stored = store_.Load(kLastUsedFilters);
+  const IniFile stored = store_.Load(FilterFile::LastUsed);
   EXPECT_EQ(stored.SectionNames(), std::vector<std::string>{"2013-05-01 12:00:00"});
   EXPECT_FALSE(stored.ReadBool("2013-05-01 12:00:00", "FilterCheckBoxTime", true));
   EXPECT_EQ(busy_, "[]");
@@ -123,7 +123,7 @@ TEST_F(UptimeBrowse, AFailingPassLeavesTheReportDetached) {
   EXPECT_THROW(Browse(), TableError);
   EXPECT_FALSE(state_.dataSourceEnabled);
   EXPECT_EQ(busy_, "[]");
-  EXPECT_EQ(store_.Load(kLastUsedFilters).SectionCount(), 0u);
+  EXPECT_EQ(store_.Load(FilterFile::LastUsed).SectionCount(), 0u);
 }
 
 TEST(SeeUptimeHistory, TicksExactlyThatProgram) {
@@ -167,12 +167,12 @@ TEST(LoginBrowse, EmptiesTheTreeBeforeThePassAndClosesTheUptimeReport) {
     users = {"ann [PC1]"};
   };
   hooks.historyUsers = [&] { return users; };
-  hooks.uptimeReportOutOfDate = [&] { ResetUptimeHistory(uptime, 2); };
+  hooks.uptimeReportOutOfDate = [&] { ResetUptimeHistory(uptime, UptimeReportReset::OutOfDate); };
   LoginReportContext context;
   context.periodItems = PeriodItems(0);
   const LoginBrowseResult result =
       BrowseLoginHistory(settings, runs, tree, status, *fake.clock, context, hooks);
-  EXPECT_FALSE(uptime.gbBrowseHistoryDone);
+  EXPECT_FALSE(uptime.reportOpen);
   EXPECT_TRUE(uptime.noticeVisible);
   EXPECT_FALSE(settings.runsFilterEnabled);
   EXPECT_EQ(settings.users.Size(), 1u);

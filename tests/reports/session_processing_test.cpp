@@ -45,17 +45,17 @@ TEST_F(SessionProcessingTest, OnlyTheLoginReportsPassBuildsTheTree) {
                      {At(6, 10), 3, "C:\\Tools\\editor.exe", "7"}});
   const DateTime start = processing_.ProcessTransactions(status_, At(8, 0), At(14, 0));
   EXPECT_EQ(start, At(8, 0));  // the run's start, local
-  EXPECT_TRUE(processing_.gArrCompRuns().empty());
+  EXPECT_TRUE(processing_.ComputerRuns().empty());
   EXPECT_EQ(processing_.HistoryUsers(), std::vector<std::string>{"ann [PC1]"});
   EXPECT_EQ(processing_.HistoryPrograms(), std::vector<std::string>{"C:\\Tools\\editor.exe"});
 
   DateTime startOfRun = At(8, 0);
   const BrowseHooks hooks = processing_.Hooks(startOfRun);
   hooks.processTransactions(false, status_, At(14, 0));
-  EXPECT_TRUE(processing_.gArrCompRuns().empty());
+  EXPECT_TRUE(processing_.ComputerRuns().empty());
   for (int pass = 0; pass < 2; ++pass) {
     hooks.processTransactions(true, status_, At(14, 0));
-    const TArrRecComputerRun& runs = processing_.gArrCompRuns();
+    const TArrRecComputerRun& runs = processing_.ComputerRuns();
     ASSERT_EQ(runs.size(), 1u) << "pass " << pass;
     EXPECT_TRUE(runs[0]->rRecordIncomplete);
     ASSERT_EQ(runs[0]->rArrOfLogins.size(), 1u);

@@ -18,7 +18,9 @@ cp "$script" "$work/project/scripts/"
 touch "$work/content/qt6-mingw/lib/cmake/Qt6/qt.toolchain.cmake"
 name=qt6-mingw-6.4.2-x86_64-w64-mingw32.tar.xz
 tar -cJf "$work/archive/$name" -C "$work/content" qt6-mingw
-run() { (cd "$work/project" && env BRENVIK_QT_MINGW_ARCHIVE_DIR="$work/archive" "$@" scripts/qt-mingw.sh); }
+# A BRENVIK_QT_MINGW of the caller (a developer pointing at a shared Qt)
+# would win over every case below; each case sets its own.
+run() { (cd "$work/project" && env -u BRENVIK_QT_MINGW BRENVIK_QT_MINGW_ARCHIVE_DIR="$work/archive" "$@" scripts/qt-mingw.sh); }
 
 # A wrong checksum: status 2, the reason, nothing unpacked.
 echo "0000000000000000000000000000000000000000000000000000000000000000  $name" > "$work/archive/SHA256SUMS"

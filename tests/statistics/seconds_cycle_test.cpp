@@ -30,15 +30,15 @@ TEST(DecideTick, LooksForIdlenessOnlyEveryThirtyTicks) {
   const TickDecision thirtieth = DecideTick(state, OnUptimePage());
   EXPECT_TRUE(thirtieth.refresh);
   EXPECT_TRUE(thirtieth.writeFigures);
-  EXPECT_EQ(state.gSecondsPassedForIdleCheck, 0);
-  EXPECT_FALSE(state.GFlagRefreshStatistics);
+  EXPECT_EQ(state.secondsSinceIdleCheck, 0);
+  EXPECT_FALSE(state.refreshDue);
   EXPECT_FALSE(DecideTick(state, OnUptimePage()).refresh);
 }
 
 TEST(DecideTick, BusyUserAtTheLookWaitsThirtyMoreTicks) {
   SecondsCycleState state;
   EXPECT_FALSE(TickThirtyTimes(state, OnUptimePage(0)).refresh);
-  EXPECT_FALSE(state.GFlagRefreshStatistics);
+  EXPECT_FALSE(state.refreshDue);
   // Idle right after the look does not matter until the next look.
   for (int i = 0; i < kTicksPerIdleCheck - 1; ++i) {
     EXPECT_FALSE(DecideTick(state, OnUptimePage(10)).refresh);
@@ -53,7 +53,7 @@ TEST(DecideTick, HiddenWindowWithoutTrayOnlyCounts) {
   EXPECT_FALSE(d.refresh);
   EXPECT_FALSE(d.writeFigures);
   EXPECT_FALSE(d.writeTrayHint);
-  EXPECT_TRUE(state.GFlagRefreshStatistics);  // flagged, waiting for the page
+  EXPECT_TRUE(state.refreshDue);  // flagged, waiting for the page
 }
 
 TEST(DecideTick, FlaggedRefreshWaitsForTheUptimePage) {
@@ -70,10 +70,10 @@ TEST(DecideTick, FlaggedRefreshWaitsForTheUptimePage) {
   EXPECT_TRUE(d.writeTrayHint);
   // Still pending at the next look: it is not looked for again.
   TickThirtyTimes(state, TickInputs{true, true, false, 0});
-  EXPECT_TRUE(state.GFlagRefreshStatistics);
+  EXPECT_TRUE(state.refreshDue);
   d = DecideTick(state, OnUptimePage(0));
   EXPECT_TRUE(d.refresh);
-  EXPECT_FALSE(state.GFlagRefreshStatistics);
+  EXPECT_FALSE(state.refreshDue);
 }
 
 TEST(SecondsSinceLastInput, CountsWholeSecondsAcrossTheTickWrap) {
@@ -96,12 +96,12 @@ TEST(FigureRow, ForcesMonthsAndDaysOnlyBehindAShownLargerUnit) {
 
 WinStatistics RunningStatistics(DateTime now) {
   WinStatistics stats;
-  stats.gStartDateTime = AddSeconds(now, -3600);
-  stats.gTotalStartDate = AddSeconds(now, -40 * 86400);
-  stats.gFirstBootDate = AddSeconds(stats.gTotalStartDate, -86400 - 60);
-  stats.gIdleSecs = 65;
-  stats.gIdleSecsTotal = 2 * 3600;
-  stats.gMaxUptimeSecs = 3601;  // an earlier run, one second longer
+  stats.runStart = AddSeconds(now, -3600);
+  stats.totalStart = AddSeconds(now, -40 * 86400);
+  stats.firstBootDate = AddSeconds(stats.totalStart, -86400 - 60);
+  stats.idleSeconds = 65;
+  stats.idleSecondsTotal = 2 * 3600;
+  stats.recordSeconds = 3601;  // an earlier run, one second longer
   return stats;
 }
 
@@ -122,16 +122,16 @@ TEST(UptimeFigures, RecordSwitchesToTheCurrentRunWhenReachedButKeepsTheSessionFl
   WinStatistics stats = RunningStatistics(now);
   const DateTime oneSecondLater = AddSeconds(now, 1);
   const UptimeFigureTexts f = UptimeFigures(stats, oneSecondLater);
-  EXPECT_EQ(stats.gMaxUptimeSecs, -1);
-  EXPECT_EQ(stats.gMaxUptimeStartDate, stats.gStartDateTime);
-  EXPECT_FALSE(stats.gRecordSetInCurSess);
+  EXPECT_EQ(stats.recordSeconds, -1);
+  EXPECT_EQ(stats.recordStart, stats.runStart);
+  EXPECT_FALSE(stats.recordSetInCurrentRun);
   EXPECT_EQ(f.recordUptime, f.currentUptime);
 }
 
 TEST(UptimeFigures, DowntimeIsBlankWhileTheFirstBootIsUnknown) {
   const DateTime now = At(2013, 5, 15, 12, 0, 0);
   WinStatistics stats = RunningStatistics(now);
-  stats.gFirstBootDate = NullDate;
+  stats.firstBootDate = NullDate;
   EXPECT_EQ(UptimeFigures(stats, now).totalDowntime, BlankFigureRow());
 }
 
@@ -139,11 +139,11 @@ TEST(RunSecondsTick, RefreshesBeforeWritingAndAlwaysWritesTheTrayHint) {
   const DateTime now = At(2013, 5, 15, 12, 0, 0);
   WinStatistics stats = RunningStatistics(now);
   SecondsCycleState state;
-  state.gSecondsPassedForIdleCheck = kTicksPerIdleCheck - 1;
+  state.secondsSinceIdleCheck = kTicksPerIdleCheck - 1;
   int refreshes = 0;
   const TickOutput out = RunSecondsTick(state, OnUptimePage(), stats, now, [&] {
     ++refreshes;
-    stats.gStartDateTime = AddSeconds(now, -120);  // what the refresh found
+    stats.runStart = AddSeconds(now, -120);  // what the refresh found
   });
   EXPECT_EQ(refreshes, 1);
   ASSERT_TRUE(out.figuresWritten);

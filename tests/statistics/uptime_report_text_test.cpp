@@ -22,19 +22,19 @@ LocaleInfo GermanLikeLocale() {
 
 WinStatistics PreparedStatistics(DateTime now) {
   WinStatistics s;
-  s.gStartDateTime = At(2013, 5, 13, 8, 50, 0);   // 2 days 3 hours 10 minutes
-  s.gTotalStartDate = At(2013, 3, 10, 12, 0, 0);  // 2 months 5 days
-  s.gFirstBootDate = At(2013, 1, 1, 9, 0, 0);
-  s.gLastEndDateTime = At(2013, 5, 12, 23, 0, 0);
-  s.gIdleSecs = 180;
-  s.gIdleSecsTotal = 3 * 86400 + 1;
-  s.gMaxUptimeSecs = 5 * 86400;
-  s.gMaxUptimeStartDate = AddSeconds(now, -5 * 86400);
-  s.gMaxUptimeSetDate = At(2013, 2, 4, 7, 30, 0);
-  s.gRecordSetInCurSess = false;
-  s.captions.label7 = "12";
-  s.captions.label6 = "9";
-  s.captions.label8 = "2";
+  s.runStart = At(2013, 5, 13, 8, 50, 0);    // 2 days 3 hours 10 minutes
+  s.totalStart = At(2013, 3, 10, 12, 0, 0);  // 2 months 5 days
+  s.firstBootDate = At(2013, 1, 1, 9, 0, 0);
+  s.lastRunEnd = At(2013, 5, 12, 23, 0, 0);
+  s.idleSeconds = 180;
+  s.idleSecondsTotal = 3 * 86400 + 1;
+  s.recordSeconds = 5 * 86400;
+  s.recordStart = AddSeconds(now, -5 * 86400);
+  s.recordSetDate = At(2013, 2, 4, 7, 30, 0);
+  s.recordSetInCurrentRun = false;
+  s.captions.turnedOnCount = "12";
+  s.captions.turnedOffCount = "9";
+  s.captions.crashedCount = "2";
   return s;
 }
 
@@ -63,9 +63,9 @@ TEST(UptimeReportText, IsWrittenExactlyWithCrLfAndNoFinalBreak) {
 TEST(UptimeReportText, NamesTheCurrentSessionAndUnknownDates) {
   const DateTime now = At(2013, 5, 15, 0, 0, 0);
   WinStatistics s = PreparedStatistics(now);
-  s.gRecordSetInCurSess = true;
-  s.gLastEndDateTime = NullDate;
-  s.gFirstBootDate = NullDate;
+  s.recordSetInCurrentRun = true;
+  s.lastRunEnd = NullDate;
+  s.firstBootDate = NullDate;
   const std::string text = BuildUptimeReportText(s, now, GermanLikeLocale());
   EXPECT_NE(text.find("Uptime report at: 15.05.2013\r\n"), std::string::npos);  // midnight
   EXPECT_NE(text.find(" [Current session]\r\n\r\n"), std::string::npos);
@@ -76,21 +76,21 @@ TEST(UptimeReportText, NamesTheCurrentSessionAndUnknownDates) {
 
 TEST(UptimeBalloon, KeepsTheTrailingSpaceOfTheLongForm) {
   WinStatistics s;
-  s.gStartDateTime = At(2013, 5, 15, 11, 57, 0);
+  s.runStart = At(2013, 5, 15, 11, 57, 0);
   const BalloonText b = UptimeBalloon(s, At(2013, 5, 15, 12, 0, 0), GermanLikeLocale());
   EXPECT_EQ(b.title, "Computer Uptime");
   EXPECT_EQ(b.text, "3 minutes \r\n\r\nComputer turned on: 15.05.2013 - 11:57:00");
   EXPECT_EQ(b.timeoutMs, 9000);
 }
 
-TEST(Label5ClickAction, CopiesOnlyAfterTheImportRan) {
+TEST(TurnedOffCaptionClickAction, CopiesOnlyAfterTheImportRan) {
   auto fake = test::MakeFakePlatform();
-  EXPECT_EQ(Label5ClickAction(*fake.registry), TurnedOffClickAction::OpenOptionsPage);
+  EXPECT_EQ(TurnedOffCaptionClickAction(*fake.registry), TurnedOffClickAction::OpenOptionsPage);
   auto key = fake.registry->OpenKey(RegistryRoot::CurrentUser, kProductKeyPath, true);
   key->WriteBool("WindowsImportExecuted", false);
-  EXPECT_EQ(Label5ClickAction(*fake.registry), TurnedOffClickAction::OpenOptionsPage);
+  EXPECT_EQ(TurnedOffCaptionClickAction(*fake.registry), TurnedOffClickAction::OpenOptionsPage);
   key->WriteBool("WindowsImportExecuted", true);
-  EXPECT_EQ(Label5ClickAction(*fake.registry), TurnedOffClickAction::CopyReport);
+  EXPECT_EQ(TurnedOffCaptionClickAction(*fake.registry), TurnedOffClickAction::CopyReport);
 }
 
 }  // namespace

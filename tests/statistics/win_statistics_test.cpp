@@ -92,22 +92,22 @@ TEST_F(WinStatisticsTest, OnlyTheRunningEntryMakesTheCurrentRunTheRecord) {
   processing_.writtenStart = boot;
   history_.rows = {WindowsRow(boot, now_, true, true, 100, 7000)};
   Refresh();
-  EXPECT_EQ(stats_.gStartDateTime, boot);
-  EXPECT_EQ(stats_.captions.label7, "1");
-  EXPECT_EQ(stats_.captions.label6, "0");
-  EXPECT_EQ(stats_.captions.label8, "0");
-  EXPECT_EQ(stats_.gTotalStartDate, boot);
-  EXPECT_EQ(stats_.gFirstBootDate, boot);
-  EXPECT_EQ(stats_.gMaxUptimeSecs, -1);
-  EXPECT_EQ(stats_.gMaxUptimeStartDate, boot);
-  EXPECT_TRUE(stats_.gRecordSetInCurSess);
-  EXPECT_EQ(stats_.gIdleSecs, 100 + 200);  // idle plus the time without a login
-  EXPECT_EQ(stats_.gIdleSecsTotal, 300);
-  EXPECT_EQ(stats_.gLastEndDateTime, NullDate);
-  EXPECT_EQ(stats_.captions.label5, kImportNowCaption);
-  EXPECT_EQ(stats_.captions.label5Hint, kImportNowHint);
-  EXPECT_EQ(stats_.captions.label2, "<b>15.05.2013 - 10:00:00</b>");
-  EXPECT_EQ(stats_.captions.label37, "<b>15.05.2013</b>");
+  EXPECT_EQ(stats_.runStart, boot);
+  EXPECT_EQ(stats_.captions.turnedOnCount, "1");
+  EXPECT_EQ(stats_.captions.turnedOffCount, "0");
+  EXPECT_EQ(stats_.captions.crashedCount, "0");
+  EXPECT_EQ(stats_.totalStart, boot);
+  EXPECT_EQ(stats_.firstBootDate, boot);
+  EXPECT_EQ(stats_.recordSeconds, -1);
+  EXPECT_EQ(stats_.recordStart, boot);
+  EXPECT_TRUE(stats_.recordSetInCurrentRun);
+  EXPECT_EQ(stats_.idleSeconds, 100 + 200);  // idle plus the time without a login
+  EXPECT_EQ(stats_.idleSecondsTotal, 300);
+  EXPECT_EQ(stats_.lastRunEnd, NullDate);
+  EXPECT_EQ(stats_.captions.lastTurnedOff, kImportNowCaption);
+  EXPECT_EQ(stats_.captions.lastTurnedOffHint, kImportNowHint);
+  EXPECT_EQ(stats_.captions.lastTurnedOn, "<b>15.05.2013 - 10:00:00</b>");
+  EXPECT_EQ(stats_.captions.trackingSince, "<b>15.05.2013</b>");
 }
 
 TEST_F(WinStatisticsTest, CountsTurnedOnOffAndCrashedOverTheWindowsEntries) {
@@ -118,18 +118,18 @@ TEST_F(WinStatisticsTest, CountsTurnedOnOffAndCrashedOverTheWindowsEntries) {
                    WindowsRow(At(2013, 5, 3, 8), At(2013, 5, 3, 20)),
                    WindowsRow(boot, now_, true, true)};
   Refresh();
-  EXPECT_EQ(stats_.captions.label7, "4");
-  EXPECT_EQ(stats_.captions.label6, "2");
-  EXPECT_EQ(stats_.captions.label8, "1");
-  EXPECT_EQ(stats_.gLastEndDateTime, At(2013, 5, 3, 20));
-  EXPECT_EQ(stats_.captions.label5, "<b>03.05.2013 - 20:00:00</b>");
-  EXPECT_EQ(stats_.captions.label5Hint, kCopyStatisticsHint);
-  EXPECT_EQ(stats_.gMaxUptimeSetDate, At(2013, 5, 3, 8));
-  EXPECT_EQ(stats_.gMaxUptimeSecs, 12 * 3600);
-  EXPECT_FALSE(stats_.gRecordSetInCurSess);
-  EXPECT_EQ(stats_.gMaxUptimeStartDate, AddSeconds(now_, -12 * 3600));
+  EXPECT_EQ(stats_.captions.turnedOnCount, "4");
+  EXPECT_EQ(stats_.captions.turnedOffCount, "2");
+  EXPECT_EQ(stats_.captions.crashedCount, "1");
+  EXPECT_EQ(stats_.lastRunEnd, At(2013, 5, 3, 20));
+  EXPECT_EQ(stats_.captions.lastTurnedOff, "<b>03.05.2013 - 20:00:00</b>");
+  EXPECT_EQ(stats_.captions.lastTurnedOffHint, kCopyStatisticsHint);
+  EXPECT_EQ(stats_.recordSetDate, At(2013, 5, 3, 8));
+  EXPECT_EQ(stats_.recordSeconds, 12 * 3600);
+  EXPECT_FALSE(stats_.recordSetInCurrentRun);
+  EXPECT_EQ(stats_.recordStart, AddSeconds(now_, -12 * 3600));
   const std::int64_t total = 10 * 3600 + 3600 + 12 * 3600 + 600;
-  EXPECT_EQ(stats_.gTotalStartDate, AddSeconds(now_, -total));
+  EXPECT_EQ(stats_.totalStart, AddSeconds(now_, -total));
 }
 
 TEST_F(WinStatisticsTest, EqualRecordLengthsKeepTheFirstEntry) {
@@ -139,7 +139,7 @@ TEST_F(WinStatisticsTest, EqualRecordLengthsKeepTheFirstEntry) {
   WinStatistics stats;
   const SummaryTotals totals = LoadSummary(history_.rows, stats);
   EXPECT_EQ(totals.secMax, 36000);
-  EXPECT_EQ(stats.gMaxUptimeSetDate, At(2013, 5, 1, 8));
+  EXPECT_EQ(stats.recordSetDate, At(2013, 5, 1, 8));
 }
 
 TEST_F(WinStatisticsTest, SnapsDerivedStartsExactlyOneSecondFromTheRunStart) {
@@ -148,19 +148,19 @@ TEST_F(WinStatisticsTest, SnapsDerivedStartsExactlyOneSecondFromTheRunStart) {
   // Row start one second before the boot, uptime one second longer.
   history_.rows = {WindowsRow(AddSeconds(boot, -1), now_, true, true)};
   Refresh();
-  EXPECT_EQ(stats_.gFirstBootDate, boot);
-  EXPECT_EQ(stats_.gTotalStartDate, boot);
+  EXPECT_EQ(stats_.firstBootDate, boot);
+  EXPECT_EQ(stats_.totalStart, boot);
 
   WinStatistics twoOff;
   history_.rows = {WindowsRow(AddSeconds(boot, -2), now_, true, true)};
   RefreshWinStats(twoOff, Services());
-  EXPECT_EQ(twoOff.gFirstBootDate, AddSeconds(boot, -2));
-  EXPECT_EQ(twoOff.gTotalStartDate, AddSeconds(boot, -2));
+  EXPECT_EQ(twoOff.firstBootDate, AddSeconds(boot, -2));
+  EXPECT_EQ(twoOff.totalStart, AddSeconds(boot, -2));
 }
 
 TEST_F(WinStatisticsTest, ServiceMessageAppearsOnlyWhenTheCounterReachesMinusFive) {
   processing_.serviceDown = true;
-  stats_.gServiceStatus = -3;
+  stats_.serviceFailureCount = -3;
   Refresh();
   EXPECT_EQ(host_.Count("message:"), 0);
   Refresh();  // -4 -> -5
@@ -168,12 +168,12 @@ TEST_F(WinStatisticsTest, ServiceMessageAppearsOnlyWhenTheCounterReachesMinusFiv
   EXPECT_EQ(host_.events.back(), "idle");
   Refresh();  // -5 -> -6
   EXPECT_EQ(host_.Count("message:"), 1);
-  EXPECT_EQ(stats_.gServiceStatus, -6);
+  EXPECT_EQ(stats_.serviceFailureCount, -6);
 }
 
 TEST_F(WinStatisticsTest, StepsRunInOrderInsideTheBusyNotice) {
   processing_.serviceDown = true;
-  stats_.gServiceStatus = -4;
+  stats_.serviceFailureCount = -4;
   Refresh();
   const std::vector<std::string> expected = {std::string("busy:") + kLoadingPanelCaption, "process",
                                              std::string("message:") + kServiceNotRunningMessage,
@@ -191,38 +191,38 @@ TEST_F(WinStatisticsTest, FailingPassStillEndsTheBusyNotice) {
 TEST_F(WinStatisticsTest, LastTurnedOffIsComputedOncePerProgramRun) {
   history_.rows = {WindowsRow(At(2013, 5, 1, 8), At(2013, 5, 1, 18))};
   Refresh();
-  EXPECT_EQ(stats_.gLastEndDateTime, At(2013, 5, 1, 18));
+  EXPECT_EQ(stats_.lastRunEnd, At(2013, 5, 1, 18));
   history_.rows.push_back(WindowsRow(At(2013, 5, 2, 8), At(2013, 5, 2, 18)));
   Refresh();
-  EXPECT_EQ(stats_.gLastEndDateTime, At(2013, 5, 1, 18));
+  EXPECT_EQ(stats_.lastRunEnd, At(2013, 5, 1, 18));
   // The first boot is recomputed only after it is set back to NullDate.
   history_.rows.insert(history_.rows.begin(), WindowsRow(At(2012, 1, 1, 8), At(2012, 1, 1, 9)));
   Refresh();
-  EXPECT_EQ(stats_.gFirstBootDate, At(2013, 5, 1, 8));
-  stats_.gFirstBootDate = NullDate;
+  EXPECT_EQ(stats_.firstBootDate, At(2013, 5, 1, 8));
+  stats_.firstBootDate = NullDate;
   Refresh();
-  EXPECT_EQ(stats_.gFirstBootDate, At(2012, 1, 1, 8));
+  EXPECT_EQ(stats_.firstBootDate, At(2012, 1, 1, 8));
 }
 
 TEST_F(WinStatisticsTest, ProcessingWithoutAWindowsRowKeepsTheStart) {
-  stats_.gStartDateTime = AddSeconds(now_, -50);
+  stats_.runStart = AddSeconds(now_, -50);
   processing_.writtenStart = NullDate;
   Refresh();
-  EXPECT_EQ(stats_.gStartDateTime, AddSeconds(now_, -50));
+  EXPECT_EQ(stats_.runStart, AddSeconds(now_, -50));
 }
 
 TEST_F(WinStatisticsTest, EmptyHistoryGivesZerosAndNotKnownDates) {
-  stats_.gStartDateTime = AddSeconds(now_, -50);
+  stats_.runStart = AddSeconds(now_, -50);
   Refresh();
-  EXPECT_EQ(stats_.captions.label7, "0");
-  EXPECT_EQ(stats_.captions.label6, "0");
-  EXPECT_EQ(stats_.captions.label8, "0");
-  EXPECT_EQ(stats_.captions.label37, "<b>N/A</b>");
-  EXPECT_EQ(stats_.captions.label5, kImportNowCaption);
-  EXPECT_EQ(stats_.gFirstBootDate, NullDate);
-  EXPECT_EQ(stats_.gTotalStartDate, now_);
-  EXPECT_EQ(stats_.gMaxUptimeStartDate, stats_.gStartDateTime);
-  EXPECT_TRUE(stats_.gRecordSetInCurSess);
+  EXPECT_EQ(stats_.captions.turnedOnCount, "0");
+  EXPECT_EQ(stats_.captions.turnedOffCount, "0");
+  EXPECT_EQ(stats_.captions.crashedCount, "0");
+  EXPECT_EQ(stats_.captions.trackingSince, "<b>N/A</b>");
+  EXPECT_EQ(stats_.captions.lastTurnedOff, kImportNowCaption);
+  EXPECT_EQ(stats_.firstBootDate, NullDate);
+  EXPECT_EQ(stats_.totalStart, now_);
+  EXPECT_EQ(stats_.recordStart, stats_.runStart);
+  EXPECT_TRUE(stats_.recordSetInCurrentRun);
 }
 
 TEST_F(WinStatisticsTest, DamagedRowsNeverMakeSumsRunBackwards) {
@@ -233,10 +233,10 @@ TEST_F(WinStatisticsTest, DamagedRowsNeverMakeSumsRunBackwards) {
   HistorySummaryRow imported = WindowsRow(At(2013, 5, 1, 8), At(2013, 5, 1, 9), true, false, 0, 0);
   history_.rows = {imported, backwards};
   Refresh();
-  EXPECT_EQ(stats_.gIdleSecsTotal, 3600);  // the imported hour has no login
-  EXPECT_EQ(stats_.gTotalStartDate, AddSeconds(now_, -3600));
-  EXPECT_EQ(stats_.gLastEndDateTime, At(2013, 5, 2, 8));
-  EXPECT_EQ(stats_.gFirstBootDate, At(2013, 5, 1, 8));
+  EXPECT_EQ(stats_.idleSecondsTotal, 3600);  // the imported hour has no login
+  EXPECT_EQ(stats_.totalStart, AddSeconds(now_, -3600));
+  EXPECT_EQ(stats_.lastRunEnd, At(2013, 5, 2, 8));
+  EXPECT_EQ(stats_.firstBootDate, At(2013, 5, 1, 8));
 }
 
 TEST(LoadSummaryReport, SumsEveryRowAsStored) {

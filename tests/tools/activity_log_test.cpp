@@ -26,8 +26,9 @@ class ActivityLogTest : public ::testing::Test {
   }
   std::unique_ptr<StateFile> stateFile_ = nullptr;
   std::unique_ptr<ActivityLog> Open() {
-    stateFile_ = std::make_unique<StateFile>(state());
-    auto log = std::make_unique<ActivityLog>(data(), dir_.File(kLogFile), false, *stateFile_);
+    stateFile_ = std::make_unique<StateFile>(test::NativeFiles(), state());
+    auto log = std::make_unique<ActivityLog>(test::NativeFiles(), data(), dir_.File(kLogFile),
+                                             false, *stateFile_);
     log->Open();
     return log;
   }
@@ -115,8 +116,8 @@ TEST_F(ActivityLogTest, AReplayedLogIsReadToItsLastLineWithoutBomOrLineEnd) {
   const std::string file = dir_.Write("replay.log",
                                       "\xEF\xBB\xBF"
                                       "a\nb\n\nc");
-  StateFile stateFile(state());
-  ActivityLog log(data(), file, true, stateFile);
+  StateFile stateFile(test::NativeFiles(), state());
+  ActivityLog log(test::NativeFiles(), data(), file, true, stateFile);
   log.Open();
   EXPECT_EQ(log.HandOver().lines, 3u);
   EXPECT_EQ(Copied(), "a\nb\n\nc");

@@ -257,7 +257,7 @@ class HistoryPageTest : public QObject {
     HistoryPageSetup s;
     s.page.show();
     s.Click("btBrowseUptime");
-    s.page.ResetUptimeHistory(2);
+    s.page.ResetUptimeHistory(UptimeReportReset::OutOfDate);
     QCOMPARE(s.Model()->rowCount(), 0);
     QVERIFY(s.page.findChild<QLabel*>("JvHTLabel8")->isVisible());
     QVERIFY(s.page.findChild<QTextEdit*>("JvRichEditHistory")->toPlainText().isEmpty());

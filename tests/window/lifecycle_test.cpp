@@ -14,9 +14,9 @@
 #include "datastore/import/file_event_log.h"
 #include "programs/program_discovery.h"
 #include "programs/watched_programs.h"
+#include "settings/column_layout.h"
 #include "statistics/win_statistics.h"
 #include "window/app_main.h"
-#include "window/column_layout.h"
 #include "window/uptime_page.h"
 #include "window_fixture.h"
 

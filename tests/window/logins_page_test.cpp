@@ -160,7 +160,7 @@ class LoginsPageTest : public QObject {
     QCOMPARE(s.Users(0), (QStringList{"ann [PC1]", "bob [PC1]"}));  // 31 min, 3 h 25
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, duration);
     QCOMPARE(s.Users(0), (QStringList{"bob [PC1]", "ann [PC1]"}));
-    QCOMPARE(s.page->Tree().SortDirection(), 1);
+    QCOMPARE(s.page->Tree().SortDirection(), SortOrder::Descending);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, duration);
     QCOMPARE(s.page->Tree().SortColumn(), -1);
     QCOMPARE(s.Users(0), (QStringList{"bob [PC1]", "ann [PC1]"}));  // left as it was
@@ -290,7 +290,7 @@ class LoginsPageTest : public QObject {
     s.Open();
     QCOMPARE(s.f.window()->ActivePage(), int{TfrmBrenvikMain::PageLogins});
     QCOMPARE(s.page->Tree().SortColumn(), 5);
-    QCOMPARE(s.page->Tree().SortDirection(), 1);
+    QCOMPARE(s.page->Tree().SortDirection(), SortOrder::Descending);
     QVERIFY(s.f.Find<QCheckBox>("FilterCheckBoxRuns")->isChecked());
     QCOMPARE(s.f.Find<QCheckBox>("FilterCheckBoxRuns")->text(), QString("Filter enabled"));
     QVERIFY(s.f.Find<QRadioButton>("rbComputerRunsEdit")->isChecked());

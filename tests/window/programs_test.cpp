@@ -164,7 +164,7 @@ class ProgramsTest : public QObject {
 
     // Its menu, and Start Tracking from it.
     PressRight(startUp, 2);
-    QCOMPARE(window.Programms()->popVSTTag(), int(ProgrammsPage::TagStartUp));
+    QCOMPARE(window.Programms()->popVSTTag(), ProgrammsPage::Tag::StartUp);
     QCOMPARE(VisibleItems(window.Programms()->popVST()),
              (QStringList{"Start Tracking", "Show in Explorer...", "Start Now"}));
     TriggerMenuItem(window.Programms(), "cmdWatchSelectedPrograms");
@@ -194,7 +194,7 @@ class ProgramsTest : public QObject {
 
     SelectRows(search, {0, 1});
     PressRight(search, 0);  // on a selected entry: the selection stays
-    QCOMPARE(window.Programms()->popVSTTag(), int(ProgrammsPage::TagSearch));
+    QCOMPARE(window.Programms()->popVSTTag(), ProgrammsPage::Tag::Search);
     QCOMPARE(VisibleItems(window.Programms()->popVST()),
              (QStringList{"Start Tracking", "Show in Explorer...", "Start Now"}));
     TriggerMenuItem(window.Programms(), "cmdWatchSelectedPrograms");
@@ -246,7 +246,7 @@ class ProgramsTest : public QObject {
     emit watched->doubleClicked(watched->model()->index(1, 0));
     QCOMPARE(f.shell->started, std::vector<std::string>{player});
     std::filesystem::remove(player);
-    window.Programms()->actExecuteProgramExecute();
+    window.Programms()->actExecuteProgramExecute(ProgrammsPage::Tag::Watched);
     QCOMPARE(f.shell->started.size(), std::size_t{1});
 
     const std::size_t before = Commands3(f);

@@ -91,7 +91,7 @@ GeneratedHistory WriteDataTree(const GeneratorOptions& options, const std::strin
   Table logins("DataSetLogins", LoginsSchema());
   Table transactions("DataSetTransactions", TransactionsSchema());
   for (Table* t : {&history, &logins, &transactions}) t->CreateEmpty();
-  const GeneratedHistory out = GenerateHistory(options, history, logins);
+  GeneratedHistory out = GenerateHistory(options, history, logins);
   // What the pass that read the last stop keeps: that stop alone, whose
   // replay counts the run number up for the next boot.
   if (!out.boots.empty()) {

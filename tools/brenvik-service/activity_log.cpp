@@ -1,30 +1,14 @@
 #include "activity_log.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <ctime>
 
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text_file.h"
-#include "platform/posix/posix_error.h"
+#include "file_identity.h"
 
 namespace brenvik::service {
 namespace {
-
-[[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
-  throw FileError(PosixErrorText(what + " \"" + path + "\"", error));
-}
-
-void FlushFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
 
 std::string WithoutBom(const std::string& text) {
   return text.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0 ? text.substr(kUtf8Bom.size()) : text;
@@ -42,29 +26,6 @@ std::string EventField(const std::string& text, std::size_t from, std::size_t to
   if (end == std::string::npos || end > to) end = to;
   while (end > at && text[end - 1] == '\r') --end;
   return text.substr(at, end - at);
-}
-
-std::string IdOf(const struct stat& info) {
-  return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
-}
-
-void WriteAndSync(const std::string& path, const std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) Fail("Cannot create", path, errno);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int error = errno;
-      ::close(fd);
-      Fail("Cannot write", path, error);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  const bool synced = ::fsync(fd) == 0;
-  ::close(fd);
-  if (!synced) Fail("Cannot flush", path, errno);
 }
 
 }  // namespace
@@ -92,22 +53,21 @@ std::size_t CountLines(const std::string& text) {
   return lines;
 }
 
-ActivityLog::ActivityLog(std::string dataFolder, std::string logPath, bool readOnly,
-                         StateFile& stateFile)
-    : dataFolder_(std::move(dataFolder)),
+ActivityLog::ActivityLog(FileSystem& files, std::string dataFolder, std::string logPath,
+                         bool readOnly, StateFile& stateFile)
+    : files_(files),
+      dataFolder_(std::move(dataFolder)),
       logPath_(std::move(logPath)),
       readOnly_(readOnly),
       stateFile_(stateFile) {}
 
-ActivityLog::~ActivityLog() {
-  if (fd_ >= 0) ::close(fd_);
-}
+ActivityLog::~ActivityLog() = default;
 
 void ActivityLog::Open() {
   if (!stateFile_.state().compactId.empty()) {
     FinishCompaction();
   } else if (!readOnly_) {
-    files_->RemoveFile(logPath_ + kCompactSuffix);  // written, but never noted
+    files_.RemoveFile(logPath_ + kCompactSuffix);  // written, but never noted
   }
   EnsureOpen();
   ServiceState& state = stateFile_.state();
@@ -116,27 +76,22 @@ void ActivityLog::Open() {
     state.pending = false;  // the rename was done before the stop
     stateFile_.Save();
   }
-  if (!state.pending) files_->RemoveFile(next);  // written, but never handed over
+  if (!state.pending) files_.RemoveFile(next);  // written, but never handed over
 }
 
+// Makes the log when it is missing (recording) and takes a log that is not
+// the one the state's mark belongs to as new.
 void ActivityLog::EnsureOpen() {
-  struct stat info;
-  if (fd_ >= 0 && ::stat(logPath_.c_str(), &info) == 0 &&
-      static_cast<std::uint64_t>(info.st_dev) == device_ &&
-      static_cast<std::uint64_t>(info.st_ino) == inode_) {
-    return;
+  if (!readOnly_ && !FileExists(logPath_)) {
+    files_.CreateFolders(dataFolder_);
+    WriteFileAtomic(files_, logPath_, "");
   }
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  if (!readOnly_) files_->CreateFolders(dataFolder_);
-  const int flags = readOnly_ ? O_RDONLY : O_RDWR | O_APPEND | O_CREAT;
-  fd_ = ::open(logPath_.c_str(), flags | O_CLOEXEC, 0644);
-  if (fd_ < 0) Fail("Cannot open", logPath_, errno);
-  ::fstat(fd_, &info);
-  device_ = static_cast<std::uint64_t>(info.st_dev);
-  inode_ = static_cast<std::uint64_t>(info.st_ino);
+  const std::string id = FileIdentity(logPath_);
+  if (id.empty()) throw FileError("Cannot open \"" + logPath_ + "\"");
+  if (id == openId_) return;
+  pin_.Hold(logPath_);
+  openId_ = id;
   ServiceState& state = stateFile_.state();
-  const std::string id = std::to_string(device_) + ":" + std::to_string(inode_);
   bool changed = false;
   if (state.logId != id) {  // a new log: nothing of it was handed over
     state.logId = id;
@@ -151,25 +106,10 @@ void ActivityLog::EnsureOpen() {
   if (!readOnly_) DropTornTail();
 }
 
-std::uint64_t ActivityLog::Size() const {
-  struct stat info;
-  if (::fstat(fd_, &info) != 0) Fail("Cannot read", logPath_, errno);
-  return static_cast<std::uint64_t>(info.st_size);
-}
+std::uint64_t ActivityLog::Size() const { return FileSize(logPath_); }
 
 std::string ActivityLog::ReadRange(std::uint64_t from, std::uint64_t to) const {
-  std::string bytes(to - from, '\0');
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n =
-        ::pread(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(from + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) Fail("Cannot read", logPath_, errno);
-    if (n == 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  bytes.resize(done);
-  return bytes;
+  return from >= to ? std::string() : ReadFileRangeBytes(logPath_, from, to);
 }
 
 void ActivityLog::DropTornTail() {
@@ -179,27 +119,33 @@ void ActivityLog::DropTornTail() {
   const std::string tail = ReadRange(from, size);
   if (tail.empty() || tail.back() == '\n') return;
   const std::size_t lastBreak = tail.rfind('\n');
-  const std::uint64_t keep = from + (lastBreak == std::string::npos ? 0 : lastBreak + 1);
-  if (::ftruncate(fd_, static_cast<off_t>(keep)) != 0) Fail("Cannot repair", logPath_, errno);
+  TruncateFile(files_, logPath_, from + (lastBreak == std::string::npos ? 0 : lastBreak + 1));
 }
 
 void ActivityLog::Append(const std::string& line) {
   if (readOnly_) throw FileError("The replayed log \"" + logPath_ + "\" is not written");
   EnsureOpen();
-  const std::string bytes = line + "\r\n";
   const std::uint64_t before = Size();
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int error = errno;
-      [[maybe_unused]] int ignored = ::ftruncate(fd_, static_cast<off_t>(before));
-      Fail("Cannot write", logPath_, error);
+  try {
+    AppendFileDurable(files_, logPath_, line + "\r\n");
+  } catch (const FileError&) {
+    try {
+      TruncateFile(files_, logPath_, before);  // no part of the line stays behind
+    } catch (const FileError&) {
+      openId_.clear();  // the next start of a line cuts the torn one off
     }
-    done += static_cast<std::size_t>(n);
+    throw;
   }
-  if (::fdatasync(fd_) != 0) Fail("Cannot flush", logPath_, errno);
+}
+
+bool ActivityLog::EndsWithLine(const std::string& line) {
+  EnsureOpen();
+  const std::uint64_t size = Size();
+  const std::uint64_t tail = 64 * 1024;
+  const std::string text = ReadRange(size > tail ? size - tail : 0, size);
+  const std::string whole = line + "\r\n";
+  const std::size_t at = text.rfind(whole);
+  return at != std::string::npos && (at == 0 || text[at - 1] == '\n');
 }
 
 HandOverResult ActivityLog::HandOver() {
@@ -225,12 +171,12 @@ HandOverResult ActivityLog::HandOver() {
   const std::uint64_t end = state.handedOver + bytes.size();
   const std::string text = Trim(state.handedOver == 0 ? WithoutBom(bytes) : bytes);
   if (text.empty()) {
-    WriteFileAtomic(*files_, copy, "");
+    WriteFileAtomic(files_, copy, "");
     state.handedOver = end;
     stateFile_.Save();
     return {0, false};
   }
-  WriteFileAtomic(*files_, next, text);
+  WriteFileAtomic(files_, next, text);
   state.handedOver = end;
   state.pending = true;
   stateFile_.Save();
@@ -240,10 +186,10 @@ HandOverResult ActivityLog::HandOver() {
 
 void ActivityLog::Commit() {
   const std::string next = dataFolder_ + kNextHandOverFile;
-  if (!files_->RenameFile(next, dataFolder_ + kHandOverFile)) {
+  if (!files_.RenameFile(next, dataFolder_ + kHandOverFile)) {
     throw FileError("Cannot rename \"" + next + "\" to " + kHandOverFile);
   }
-  FlushFolder(dataFolder_);
+  files_.SyncFolder(dataFolder_);
   stateFile_.state().pending = false;
   stateFile_.Save();
 }
@@ -259,21 +205,18 @@ bool ActivityLog::Compact(std::uint64_t minimumBytes, const std::function<void(i
   const std::uint64_t cut = CompactionCut(ReadRange(0, state.handedOver));
   if (cut == 0) return false;
   const std::string compact = logPath_ + kCompactSuffix;
-  WriteAndSync(compact, ReadRange(cut, Size()));
-  FlushFolder(dataFolder_);
+  WriteFileAtomic(files_, compact, ReadRange(cut, Size()));
+  files_.SyncFolder(dataFolder_);
   step(1);
-  struct stat info;
-  if (::stat(compact.c_str(), &info) != 0) Fail("Cannot read", compact, errno);
-  state.compactId = IdOf(info);
+  state.compactId = FileIdentity(compact);
+  if (state.compactId.empty()) throw FileError("Cannot read \"" + compact + "\"");
   state.compactCut = cut;
   stateFile_.Save();
   step(2);
-  const std::string archive = ArchivePath();
-  if (::link(logPath_.c_str(), archive.c_str()) != 0) Fail("Cannot archive", logPath_, errno);
-  FlushFolder(dataFolder_);
+  LinkOrCopyFile(files_, logPath_, ArchivePath());
   step(3);
-  if (!files_->RenameFile(compact, logPath_)) throw FileError("Cannot rename \"" + compact + "\"");
-  FlushFolder(dataFolder_);
+  if (!files_.RenameFile(compact, logPath_)) throw FileError("Cannot rename \"" + compact + "\"");
+  files_.SyncFolder(dataFolder_);
   step(4);
   FinishCompaction();
   EnsureOpen();
@@ -285,14 +228,13 @@ bool ActivityLog::Compact(std::uint64_t minimumBytes, const std::function<void(i
 // and the old log stays with its state.
 void ActivityLog::FinishCompaction() {
   ServiceState& state = stateFile_.state();
-  struct stat info;
-  const bool renamed = ::stat(logPath_.c_str(), &info) == 0 && IdOf(info) == state.compactId;
+  const bool renamed = FileIdentity(logPath_) == state.compactId;
   if (renamed) {
     state.logId = state.compactId;
     state.handedOver =
         state.handedOver > state.compactCut ? state.handedOver - state.compactCut : 0;
   } else {
-    files_->RemoveFile(logPath_ + kCompactSuffix);
+    files_.RemoveFile(logPath_ + kCompactSuffix);
   }
   state.compactId.clear();
   state.compactCut = 0;
@@ -303,7 +245,7 @@ void ActivityLog::FinishCompaction() {
 std::string ActivityLog::ArchivePath() const {
   std::string base = logPath_;
   const std::size_t dot = base.rfind('.');
-  const std::size_t slash = base.rfind('/');
+  const std::size_t slash = base.find_last_of("/\\");
   const std::string extension =
       dot != std::string::npos && (slash == std::string::npos || dot > slash) ? base.substr(dot)
                                                                               : "";

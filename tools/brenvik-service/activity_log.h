@@ -30,10 +30,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 
-#include "platform/platform.h"
+#include "file_identity.h"
+#include "platform/file_system.h"
 #include "service_state.h"
 
 namespace brenvik::service {
@@ -52,8 +52,10 @@ struct HandOverResult {
 
 class ActivityLog {
  public:
-  // dataFolder ends with a separator; the state file keeps the mark.
-  ActivityLog(std::string dataFolder, std::string logPath, bool readOnly, StateFile& stateFile);
+  // dataFolder ends with a separator; the state file keeps the mark. Every
+  // write goes through files, which must outlive the log.
+  ActivityLog(FileSystem& files, std::string dataFolder, std::string logPath, bool readOnly,
+              StateFile& stateFile);
   ~ActivityLog();
   ActivityLog(const ActivityLog&) = delete;
   ActivityLog& operator=(const ActivityLog&) = delete;
@@ -64,6 +66,9 @@ class ActivityLog {
   // Appends one line (without line end); FileError on failure, after which
   // the log holds no part of the line.
   void Append(const std::string& line);
+  // Whether one of the last lines of the log is this one (line without line
+  // end); FileError when the log cannot be read.
+  bool EndsWithLine(const std::string& line);
   // Command 2; FileError on failure.
   HandOverResult HandOver();
   // Compacts the log when the lines taken reach minimumBytes and some lie
@@ -82,14 +87,13 @@ class ActivityLog {
   void FinishCompaction();
   std::string ArchivePath() const;
 
+  FileSystem& files_;
   std::string dataFolder_;
   std::string logPath_;
   bool readOnly_;
   StateFile& stateFile_;
-  std::unique_ptr<FileSystem> files_ = CreateNativeFileSystem();
-  int fd_ = -1;
-  std::uint64_t device_ = 0;
-  std::uint64_t inode_ = 0;
+  std::string openId_;  // the identity of the log the mark was checked for
+  IdentityPin pin_;     // keeps that identity from passing to a new log
 };
 
 // Where a compaction cuts the lines taken: the start of the last Windows

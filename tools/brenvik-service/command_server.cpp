@@ -8,42 +8,15 @@
 #include <cerrno>
 #include <iostream>
 
-#include "base/utf8.h"
 #include "platform/posix/posix_error.h"
 #include "platform/posix/posix_service_pipe.h"
 
 namespace brenvik::service {
 namespace {
 
-constexpr std::size_t kMaxMessageBytes = 4096;
 constexpr std::size_t kMaxClients = 64;
 
-std::optional<std::string> Utf16LeToUtf8(const std::string& bytes) {
-  if (bytes.size() % 2 != 0) return std::nullopt;
-  std::u16string units;
-  for (std::size_t i = 0; i < bytes.size(); i += 2) {
-    units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                   static_cast<unsigned char>(bytes[i + 1]) << 8);
-  }
-  return Utf16ToUtf8(units);
-}
-
 }  // namespace
-
-std::optional<ServiceCommand> ParseCommandMessage(const std::string& bytes) {
-  const auto text = Utf16LeToUtf8(bytes);
-  if (!text) return std::nullopt;
-  const std::size_t semicolon = text->find(';');
-  if (semicolon == 0 || semicolon == std::string::npos || semicolon > 3) return std::nullopt;
-  ServiceCommand command;
-  for (std::size_t i = 0; i < semicolon; ++i) {
-    const char c = (*text)[i];
-    if (c < '0' || c > '9') return std::nullopt;
-    command.code = command.code * 10 + (c - '0');
-  }
-  command.param = text->substr(semicolon + 1);
-  return command;
-}
 
 bool PeerAllowed(uid_t peerUid, uid_t ownUid) { return peerUid == ownUid || peerUid == 0; }
 
@@ -144,7 +117,7 @@ void CommandServer::Read(int fd) {
 void CommandServer::Finish(int fd, const std::string& bytes) {
   const auto command = ParseCommandMessage(bytes);
   const bool done = command && handler_(*command);
-  const std::string reply = Utf8ToUtf16LeBytes(done ? "OK" : "NO");
+  const std::string reply = CommandReply(done);
   // The reply fits into an empty socket buffer; a client that does not read
   // it loses nothing of ours.
   [[maybe_unused]] ssize_t sent =

@@ -22,16 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "command_message.h"
+
 namespace brenvik::service {
-
-struct ServiceCommand {
-  int code = 0;
-  std::string param;
-};
-
-// The command in a message; nothing when the bytes are not UTF-16LE text of
-// the form "code;param" with a decimal code.
-std::optional<ServiceCommand> ParseCommandMessage(const std::string& bytes);
 
 // Whether a peer with this user id may send commands to a service running as
 // ownUid.

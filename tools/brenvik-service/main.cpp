@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (options->action == Action::Status) return Status(*platform, folders);
-    ServiceDaemon daemon(*options, folders, *platform->clock, *platform->accounts);
+    ServiceDaemon daemon(*options, folders, *platform->clock, *platform->accounts,
+                         *platform->files);
     return daemon.Run();
   } catch (const Error& e) {
     std::cerr << "brenvik-service: " << e.what() << "\n";

@@ -5,7 +5,6 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
-#include "platform/platform.h"
 
 namespace brenvik::service {
 namespace {
@@ -96,6 +95,7 @@ std::string FormatServiceState(const ServiceState& state) {
         << '\t' << (l.idleSinceUnix ? std::to_string(*l.idleSinceUnix) : "") << '\t'
         << l.lastIdleReportUnix << "\n";
   }
+  for (const std::string& line : state.unwritten) out << "unwritten=" << Escape(line) << "\n";
   return out.str();
 }
 
@@ -127,6 +127,8 @@ ServiceState ParseServiceState(const std::string& text) {
       ParseProgram(value, state);
     } else if (key == "login") {
       ParseLogin(value, state);
+    } else if (key == "unwritten") {
+      state.unwritten.push_back(Unescape(value));
     }
   }
   return state;
@@ -141,9 +143,8 @@ ServiceState LoadServiceState(const std::string& path) {
   }
 }
 
-void SaveServiceState(const std::string& path, const ServiceState& state) {
-  const auto files = CreateNativeFileSystem();
-  WriteFileAtomic(*files, path, FormatServiceState(state));
+void SaveServiceState(FileSystem& files, const std::string& path, const ServiceState& state) {
+  WriteFileAtomic(files, path, FormatServiceState(state));
 }
 
 }  // namespace brenvik::service

@@ -9,6 +9,9 @@
 //   boot-id=5f1c...              the boot in which the service last recorded
 //   run-open=1                   a start of that boot was recorded, no stop
 //   program=PID<TAB>TICKS<TAB>USER<TAB>DOMAIN<TAB>PATH     a tracked program
+//   unwritten=LINE               a line whose state is saved and that is being
+//                                appended to the log (written at the next start
+//                                unless the log already ends with it)
 //   login=USER<TAB>ACTIVE<TAB>LOCKED<TAB>REPORTED<TAB>IDLE-SINCE<TAB>LAST-REPORT
 // Texts escape "%", tab, CR and LF as %XX. Unknown or damaged lines are
 // skipped; a missing file is the state of a fresh data tree.
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "login_tracker.h"
+#include "platform/file_system.h"
 #include "watched_programs.h"
 
 namespace brenvik::service {
@@ -33,6 +37,7 @@ struct ServiceState {
   bool runOpen = false;
   std::vector<TrackedProgram> programs;
   std::vector<LoginState> logins;
+  std::vector<std::string> unwritten;
 };
 
 std::string FormatServiceState(const ServiceState& state);
@@ -40,17 +45,20 @@ ServiceState ParseServiceState(const std::string& text);
 
 // The state in path; the fresh state when the file is missing or unreadable.
 ServiceState LoadServiceState(const std::string& path);
-// Replaces the file atomically; FileError on failure.
-void SaveServiceState(const std::string& path, const ServiceState& state);
+// Replaces the file atomically through files; FileError on failure.
+void SaveServiceState(FileSystem& files, const std::string& path, const ServiceState& state);
 
-// The state with the file it lives in.
+// The state with the file it lives in, saved through files (which must
+// outlive it).
 class StateFile {
  public:
-  explicit StateFile(std::string path) : path_(std::move(path)), state_(LoadServiceState(path_)) {}
+  StateFile(FileSystem& files, std::string path)
+      : files_(files), path_(std::move(path)), state_(LoadServiceState(path_)) {}
   ServiceState& state() { return state_; }
-  void Save() const { SaveServiceState(path_, state_); }
+  void Save() const { SaveServiceState(files_, path_, state_); }
 
  private:
+  FileSystem& files_;
   std::string path_;
   ServiceState state_;
 };

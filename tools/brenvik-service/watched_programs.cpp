@@ -1,13 +1,12 @@
 #include "watched_programs.h"
 
-#include <stdlib.h>
-
 #include <set>
 
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text_file.h"
 #include "base/utf8.h"
+#include "file_identity.h"
 
 namespace brenvik::service {
 namespace {
@@ -15,16 +14,6 @@ namespace {
 std::string_view WithoutBom(std::string_view text) {
   if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
   return text;
-}
-
-// The file a path leads to through symbolic links; empty when it does not
-// exist.
-std::string ResolvedPath(const std::string& path) {
-  char* resolved = ::realpath(path.c_str(), nullptr);
-  if (!resolved) return {};
-  std::string result(resolved);
-  ::free(resolved);
-  return result;
 }
 
 }  // namespace

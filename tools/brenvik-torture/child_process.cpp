@@ -100,6 +100,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& outFile) {
                                    0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
   std::vector<char*> args;
+  args.reserve(argv.size() + 1);
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   pid_t pid = 0;

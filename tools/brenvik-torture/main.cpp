@@ -79,11 +79,12 @@ int main(int argc, char** argv) {
       "%.0f s: %zu pieces, %zu lines fed; %zu runs of brenvik-cli, %zu killed "
       "(%zu after a delay, %zu right after a file change), %zu ended before their kill; "
       "%zu audits of the lines, most pending after a kill %zu, %zu journals left beside fresh "
-      "backups, %zu compactions of the change log; %zu comparisons, the last of "
-      "%zu History, %zu Logins and %zu Transactions rows\n",
+      "backups, %zu journal appends torn after a kill, %zu compactions of the change log; "
+      "%zu comparisons, the last of %zu History, %zu Logins and %zu Transactions rows\n",
       took, f.pieces, f.linesFed, f.runs, f.kills, f.killsAfterDelay, f.killsAfterFileEvent,
-      f.endedBeforeKill, f.audits, f.maxPendingSeen, f.journalsLeftBesideBackups, f.compactions,
-      f.comparisons, f.historyRowsCompared, f.loginRowsCompared, f.transactionRowsCompared);
+      f.endedBeforeKill, f.audits, f.maxPendingSeen, f.journalsLeftBesideBackups,
+      f.tornJournalAppends, f.compactions, f.comparisons, f.historyRowsCompared,
+      f.loginRowsCompared, f.transactionRowsCompared);
   if (!fault.empty()) {
     std::printf("FAULT (seed %u, piece %zu): %s\n", o.seed, f.pieces, fault.c_str());
     return 1;

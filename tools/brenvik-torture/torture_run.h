@@ -44,6 +44,9 @@ struct TortureFigures {
   std::size_t journalsLeftBesideBackups = 0;
   std::size_t compactions = 0;  // of the change log, seen between runs  // lines waiting in the
                                 // hand-over files after a kill
+  // kills during a run that appended to the journal and committed nothing,
+  // after which the append was torn as a crash of the machine would leave it
+  std::size_t tornJournalAppends = 0;
 };
 
 // Returns "" when everything held, else the first fault found (the figures

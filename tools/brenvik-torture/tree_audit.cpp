@@ -10,6 +10,7 @@
 #include "base/text_file.h"
 #include "datastore/pass/processing_pass.h"
 #include "datastore/service_link/hand_over.h"
+#include "datastore/service_link/journal.h"
 #include "datastore/startup/tables.h"
 #include "datastore/tables/change_log.h"
 #include "platform/platform.h"
@@ -179,7 +180,7 @@ LineAccount AccountOnce(const std::string& dataFolder, const std::string& servic
   const std::string journal = dataFolder + "Backup" + PathSeparator() + kJournalFile;
   account.journal = FileExists(journal);
   if (!account.journal) return account;
-  const auto journalled = fed.Places(HandOverFileText(journal));
+  const auto journalled = fed.Places(JournalText(journal));
   if (!journalled || !Contiguous(*journalled) ||
       (!journalled->empty() && journalled->back() >= account.handedOver)) {
     problem = "the journal is not one run of lines handed over, each once";

@@ -21,7 +21,7 @@ inline constexpr int kImportAlreadyDone = 2;
 inline constexpr int kImportExecuted = 3;
 
 // limitDate: the local start of the earliest Windows row the service recorded
-// (gFirstBootDate); runs from then on are not imported, and an imported run
+// (firstBootDate); runs from then on are not imported, and an imported run
 // is cut there. Returns kImportAlreadyDone when the flag is set (nothing else
 // happens), kImportExecuted after an import. An event log or registry that
 // cannot be read or written raises PlatformError; the flag is then not set.

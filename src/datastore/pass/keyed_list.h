@@ -52,6 +52,7 @@ class KeyedList {
     // Just before the first item not less than key: in front of equal keys.
     const auto hint = items_.lower_bound(std::string_view(key));
     index_[&added] = items_.emplace_hint(hint, Item{std::move(key), std::move(object)});
+    // cppcheck-suppress returnReference ; added is the object the list now owns
     return added;
   }
 

@@ -62,7 +62,8 @@ struct TextIgnoreCaseLess {
 };
 using TextKeySet = std::set<std::string, TextIgnoreCaseLess>;
 
-// What the pass is given by its caller.
+// The tables a pass works on: DataSetHistory, DataSetLogins,
+// DataSetTransactions and the clone cursor over the transactions.
 struct PassTables {
   Table& history;
   Table& logins;
@@ -70,18 +71,27 @@ struct PassTables {
   Cursor& transactionsClone;
 };
 
+// The lists a pass fills for its caller: the computer-runs tree (extended
+// only when buildTree is set, untouched otherwise), the paths of the program
+// rows and the users of the login rows.
+struct PassLists {
+  bool buildTree = false;
+  TArrRecComputerRun& runs;
+  SortedTextList& programsFetched;
+  SortedTextList& historyUsers;
+};
+
 struct PassState {
-  PassState(PassTables tablesIn, Clock& clockIn, EventLog& eventLogIn, ListedRows& listedIn,
-            bool buildTreeIn, TArrRecComputerRun& runsIn, SortedTextList& programsFetchedIn,
-            SortedTextList& historyUsersIn, DateTime dateOfCalcIn)
+  PassState(const PassTables& tablesIn, Clock& clockIn, EventLog& eventLogIn, ListedRows& listedIn,
+            const PassLists& lists, DateTime dateOfCalcIn)
       : tables(tablesIn),
         clock(clockIn),
         eventLog(eventLogIn),
         listed(listedIn),
-        buildTree(buildTreeIn),
-        runs(runsIn),
-        programsFetched(programsFetchedIn),
-        historyUsers(historyUsersIn),
+        buildTree(lists.buildTree),
+        runs(lists.runs),
+        programsFetched(lists.programsFetched),
+        historyUsers(lists.historyUsers),
         dateOfCalc(dateOfCalcIn) {}
 
   PassTables tables;

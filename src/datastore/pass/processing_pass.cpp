@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <string_view>
+#include <vector>
 
 #include "base/errors.h"
 #include "base/file_io.h"
@@ -27,12 +28,30 @@ HandOverMark MarkOf(const FetchedLines& fetched, int unprocessedFrom) {
   return fetched.whole.Mark(static_cast<std::uint64_t>(std::max(unprocessedFrom, 1)));
 }
 
-// The three tables and the hand-over text they took in, as one commit of
-// their change log; tables without one are written one after the other.
-void CommitPass(PassTables& tables, const HandOverMark& mark) {
+// The change log the three tables share; null when they have none.
+TableGroup* SharedGroup(const PassTables& tables) {
   TableGroup* group = tables.history.Group();
   if (group && tables.logins.Group() == group && tables.transactions.Group() == group) {
-    group->Commit({&tables.transactions, &tables.history, &tables.logins}, mark);
+    return group;
+  }
+  return nullptr;
+}
+
+std::vector<Table*> AllOf(PassTables& tables) {
+  return {&tables.transactions, &tables.history, &tables.logins};
+}
+
+// The three tables and the hand-over text they took in, as one commit of
+// their change log; tables without one are written one after the other.
+// A pass that took in nothing and found only derived changes before it
+// (keepDerived) writes nothing: its rows wait in memory.
+void CommitPass(PassTables& tables, const HandOverMark& mark, bool keepDerived) {
+  if (TableGroup* group = SharedGroup(tables)) {
+    if (keepDerived) {
+      group->KeepDerivedChanges(AllOf(tables));
+    } else {
+      group->Commit(AllOf(tables), mark);
+    }
     return;
   }
   tables.transactions.Save();
@@ -51,7 +70,8 @@ void SettleCommittedHandOver(const ServiceLink& link, TableGroup* group) {
 // Step 9. When the tables cannot be written, the hand-over file is still
 // settled (the tables in memory hold the lines; handing them over again
 // would count them twice) and the write error is raised afterwards.
-void FinishPass(PassState& state, const ServiceLink& link, const HandOverMark& mark) {
+void FinishPass(PassState& state, const ServiceLink& link, const HandOverMark& mark,
+                bool keepDerived) {
   state.openEntries.Clear();
   state.openLogins.Clear();
   state.hungRowKeys.clear();
@@ -60,7 +80,7 @@ void FinishPass(PassState& state, const ServiceLink& link, const HandOverMark& m
   std::exception_ptr failure;
   try {
     ReduceHeartbeats(state.tables.transactions);
-    CommitPass(state.tables, mark);
+    CommitPass(state.tables, mark, keepDerived);
   } catch (...) {
     failure = std::current_exception();
   }
@@ -106,22 +126,27 @@ void ReduceHeartbeats(Table& transactions) {
   }
 }
 
-void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logins,
-                         Table& transactions, bool buildTree, TArrRecComputerRun& runs,
-                         std::int32_t& failureCount, DateTime& startDateTime,
-                         SortedTextList& programsFetched, SortedTextList& historyUsers,
-                         Cursor& transactionsClone, DateTime dateOfCalc) {
-  SettleCommittedHandOver(env.link, history.Group());
+PassTables PassTablesOf(DataTables& tables) {
+  return PassTables{tables.DataSetHistory, tables.DataSetLogins, tables.DataSetTransactions,
+                    *tables.DataSetTransactionsClone};
+}
+
+void ProcessTransactions(const PassEnvironment& env, const PassTables& tables,
+                         const PassLists& lists, std::int32_t& failureCount,
+                         DateTime& startDateTime, DateTime dateOfCalc) {
+  SettleCommittedHandOver(env.link, tables.history.Group());
   const FetchedLines fetched = FetchLogLines(env.link, failureCount);
   const std::string& text = fetched.text;
   // The saves within the pass (the pre-scans') become part of its commit.
-  TableGroup::PassScope holdSaves(history.Group());
-  PassState state(PassTables{history, logins, transactions, transactionsClone}, env.link.clock,
-                  env.eventLog, env.listedRows, buildTree, runs, programsFetched, historyUsers,
-                  dateOfCalc);
+  TableGroup::PassScope holdSaves(tables.history.Group());
+  PassState state(tables, env.link.clock, env.eventLog, env.listedRows, lists, dateOfCalc);
+  // Nothing new and nothing durable waiting: the pass only rebuilds derived rows.
+  TableGroup* group = SharedGroup(state.tables);
+  const bool keepDerived =
+      fetched.whole.length == 0 && group && group->HoldsOnlyDerivedChanges(AllOf(state.tables));
   state.diagnostics = &env.diagnostics;
-  OpenForPass(history);
-  OpenForPass(transactions);
+  OpenForPass(tables.history);
+  OpenForPass(tables.transactions);
   HistoryPreScan(state);
   LoginsPreScan(state);
 
@@ -133,13 +158,13 @@ void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logi
     // The first error is the one the caller reports; a second one while
     // finishing goes to the diagnostic log.
     try {
-      FinishPass(state, env.link, MarkOf(fetched, progress.UnstoredFrom()));
+      FinishPass(state, env.link, MarkOf(fetched, progress.UnstoredFrom()), keepDerived);
     } catch (const std::exception& second) {
       NoteFinishingError(env, second.what());
     }
     throw;
   }
-  FinishPass(state, env.link, MarkOf(fetched, static_cast<int>(text.size()) + 1));
+  FinishPass(state, env.link, MarkOf(fetched, static_cast<int>(text.size()) + 1), keepDerived);
 }
 
 }  // namespace brenvik

@@ -28,6 +28,7 @@
 namespace brenvik {
 
 class DiagnosticLog;
+struct DataTables;
 
 // What the pass needs from outside the tables: the link to the service (pipe,
 // clock, DataFolder), the event logs (the Application log for the hang
@@ -41,24 +42,22 @@ struct PassEnvironment {
   DiagnosticLog& diagnostics;
 };
 
-// history, logins, transactions: DataSetHistory, DataSetLogins,
-// DataSetTransactions. buildTree: extend runs (untouched otherwise).
-// failureCount: handed to the hand-over (down by one when the service does
-// not answer). startDateTime: in, the computed local start of the current
-// run; out, the local start of the latest Windows row written, when one was.
-// programsFetched / historyUsers receive the paths of program rows and the
-// users of login rows. dateOfCalc: the caller's local now, milliseconds
-// dropped; the end of everything still running.
+// The four tables of a pass as the monitor keeps them.
+PassTables PassTablesOf(DataTables& tables);
+
+// One pass over the tables, filling the lists. failureCount: handed to the
+// hand-over (down by one when the service does not answer). startDateTime:
+// in, the computed local start of the current run; out, the local start of
+// the latest Windows row written, when one was. dateOfCalc: the caller's
+// local now, milliseconds dropped; the end of everything still running.
 //
 // Errors from the hand-over and the two pre-scans end the pass at once, and
 // CopyForMonitor.dat stays for the next hand-over. From the transaction loop
 // on, an error first runs the finishing steps: the tables are written as far
 // as they got, and CopyForMonitor.dat keeps only the lines no table holds.
-void ProcessTransactions(const PassEnvironment& env, Table& history, Table& logins,
-                         Table& transactions, bool buildTree, TArrRecComputerRun& runs,
-                         std::int32_t& failureCount, DateTime& startDateTime,
-                         SortedTextList& programsFetched, SortedTextList& historyUsers,
-                         Cursor& transactionsClone, DateTime dateOfCalc);
+void ProcessTransactions(const PassEnvironment& env, const PassTables& tables,
+                         const PassLists& lists, std::int32_t& failureCount,
+                         DateTime& startDateTime, DateTime dateOfCalc);
 
 // Of every run of consecutive heartbeat rows (event 8) keeps only the last,
 // in one sweep over the rows in append order.

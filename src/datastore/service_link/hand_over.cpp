@@ -9,6 +9,7 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text_file.h"
+#include "datastore/service_link/journal.h"
 #include "datastore/service_link/service_channel.h"
 
 namespace brenvik {
@@ -223,31 +224,29 @@ std::string LeadingWindow(const Part& part, std::uint64_t window) {
   return text;
 }
 
-// The last window bytes of span, without the part of a line it starts in.
-std::string TrailingWindow(const Part& part, std::uint64_t window) {
-  const std::uint64_t begin = part.span.end - window;
-  std::string text = ReadFileRangeBytes(part.path, begin, part.span.end);
-  if (begin > part.span.begin && !IsLineBreak(ReadFileRangeBytes(part.path, begin - 1, begin))) {
-    const std::size_t firstBreak = text.find_first_of("\r\n");
-    text.erase(0, firstBreak == std::string::npos ? text.size() : firstBreak);
-  }
-  return text;
-}
-
 // Where the lines of copy start that the journal does not end with (as an
 // offset into copy's span); nothing when the journal ends with all of them.
-std::optional<std::uint64_t> UnjournalledFrom(const Part& copy, const Part& journal) {
-  const std::uint64_t window =
-      std::min({copy.span.Size(), journal.span.Size(), kJournalWindowBytes});
+std::optional<std::uint64_t> UnjournalledFrom(const Part& copy, const std::string& journal) {
+  const std::string tail =
+      FileExists(journal) ? JournalTail(journal, kJournalWindowBytes) : std::string();
+  const std::uint64_t window = std::min<std::uint64_t>(copy.span.Size(), kJournalWindowBytes);
   const std::string head = LeadingWindow(copy, window);
   const std::vector<std::string_view> lines = LinesOf(head);
-  const std::string tail = TrailingWindow(journal, window);
   const std::size_t k = JournalledLeadingLines(LinesOf(tail), lines);
   if (k == 0) return 0;
   const std::uint64_t after =
       static_cast<std::uint64_t>(lines[k - 1].data() + lines[k - 1].size() - head.data());
   if (k == lines.size() && head.size() == copy.span.Size()) return std::nullopt;
   return after;
+}
+
+// Appends the lines of part to the journal as one append.
+void Journal(const ServiceLink& link, const Part& part) {
+  if (part.span.Size() == 0) return;
+  link.files.CreateFolders(link.dataFolder + "Backup");
+  AppendToJournal(link.files, link.BackupFile(kJournalFile), [&part](const JournalSink& sink) {
+    ReadFileRange(part.path, part.span.begin, part.span.end, sink);
+  });
 }
 
 // A CopyForMonitor.dat found before the command is the text of a pass that
@@ -259,14 +258,9 @@ std::optional<std::uint64_t> UnjournalledFrom(const Part& copy, const Part& jour
 void JournalLeftOverLines(const ServiceLink& link) {
   const Part copy = PartOf(link.DataFile(kCopyForMonitorFile));
   if (copy.span.Size() == 0) return;
-  const std::string journalPath = link.BackupFile(kJournalFile);
-  const Part journal = FileExists(journalPath) ? PartOf(journalPath) : Part{journalPath, {}};
-  const std::optional<std::uint64_t> from = UnjournalledFrom(copy, journal);
+  const std::optional<std::uint64_t> from = UnjournalledFrom(copy, link.BackupFile(kJournalFile));
   if (!from) return;
-  const Part rest{copy.path, TrimmedSpan(copy.path, copy.span.begin + *from, copy.span.end)};
-  if (rest.span.Size() == 0) return;
-  link.files.CreateFolders(link.dataFolder + "Backup");
-  WriteJoined(link.files, journalPath, {journal, rest});
+  Journal(link, Part{copy.path, TrimmedSpan(copy.path, copy.span.begin + *from, copy.span.end)});
 }
 
 // Moves CopyForMonitor.dat aside so that the service can write a new one.
@@ -347,18 +341,14 @@ FetchedLines FetchLogLines(const ServiceLink& link, int& failureCount) {
 
   if (!FileExists(copy2) && !FileExists(copy)) return FetchedLines{};
   Part fresh{copy, {}};
-  if (FileExists(copy)) {
-    fresh = PartOf(copy);
-    const std::string journal = link.BackupFile(kJournalFile);
-    // Joining nothing to a journal leaves it as it is: it is not rewritten.
-    if (fresh.span.Size() > 0 || !FileExists(journal)) {
-      std::vector<Part> journalParts;
-      if (FileExists(journal)) journalParts.push_back(PartOf(journal));
-      journalParts.push_back(fresh);
-      link.files.CreateFolders(link.dataFolder + "Backup");
-      WriteJoined(link.files, journal, journalParts);
-    }
+  if (FileExists(copy)) fresh = PartOf(copy);
+  if (!FileExists(copy2) && fresh.span.Size() == 0) {
+    // Nothing new and nothing left over: the service's empty file goes, and
+    // nothing is written.
+    link.files.RemoveFile(copy);
+    return FetchedLines{};
   }
+  Journal(link, fresh);
   FetchedLines fetched;
   if (FileExists(copy2)) {
     WriteJoined(link.files, copy, {PartOf(copy2), fresh}, &fetched.whole);

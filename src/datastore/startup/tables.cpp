@@ -6,6 +6,7 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text_file.h"
+#include "datastore/service_link/journal.h"
 
 namespace brenvik {
 
@@ -84,6 +85,21 @@ bool TryCopy(FileSystem& files, const std::string& from, const std::string& to) 
   }
 }
 
+// The journalled lines as the service's activity log: its lines, each ended
+// by CR LF, without the journal's seals.
+bool TryWriteServiceLog(FileSystem& files, const std::string& journal,
+                        const std::string& serviceLog) {
+  try {
+    AtomicFileWriter out(files, serviceLog);
+    out.Write(kUtf8Bom);
+    ForEachJournalPiece(journal, [&out](std::string_view piece) { out.Write(piece); });
+    out.Commit();
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
 // The new name is flushed with the others of the backup folder.
 bool TryLink(FileSystem& files, const std::string& from, const std::string& to) {
   try {
@@ -139,7 +155,7 @@ void RestoreFromBackups(const ServiceLink& link) {
   // The service's activity log becomes the journal of every line fetched
   // since the last backup, so the service hands them over again.
   const std::string journal = BackupPath(link.dataFolder, kJournalFile);
-  if (FileExists(journal)) TryCopy(link.files, journal, link.DataFile(kServiceLogFile));
+  if (FileExists(journal)) TryWriteServiceLog(link.files, journal, link.DataFile(kServiceLogFile));
   const char* tableFiles[] = {kLoginsFile, kHistoryFile, kTransactionsFile};
   bool complete = true;
   for (const char* name : tableFiles)
@@ -158,6 +174,13 @@ void RestoreFromBackups(const ServiceLink& link) {
   }
   for (const char* name : tableFiles) link.files.RemoveFile(BackupPath(link.dataFolder, name));
   link.files.RemoveFile(changeLog);
+  link.files.RemoveFile(BackupPath(link.dataFolder, kBackupSetFile));
+}
+
+// Both names are entries of one file.
+bool SameEntry(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(ToFsPath(a), ToFsPath(b), ec) && !ec;
 }
 
 // Both absent, the same file (a backup link), or the same bytes.
@@ -165,8 +188,7 @@ bool SameFile(const std::string& a, const std::string& b) {
   const bool hasA = FileExists(a);
   if (hasA != FileExists(b)) return false;
   if (!hasA) return true;
-  std::error_code ec;
-  if (std::filesystem::equivalent(ToFsPath(a), ToFsPath(b), ec) && !ec) return true;
+  if (SameEntry(a, b)) return true;
   return ReadFileBytes(a) == ReadFileBytes(b);
 }
 
@@ -191,17 +213,41 @@ void RollBackupsForward(FileSystem& files, const std::string& backupFolder) {
     for (const char* name : names) files.RemoveFile(backupFolder + name + kStagedSuffix);
     return;
   }
-  const bool hasLog = ReadFileBytes(marker) == "log";
+  const std::string set = ReadFileBytes(marker);
+  const bool hasLog = set == "log" || set.starts_with("log ");
   for (const char* name : names) {
     const std::string staged = backupFolder + name + kStagedSuffix;
     if (FileExists(staged)) {
       if (!files.RenameFile(staged, backupFolder + name)) {
         throw FileError("Cannot rename \"" + staged + "\"");
       }
+      // A rename onto another link of the same file changes nothing.
+      files.RemoveFile(staged);
     }
   }
   if (!hasLog) files.RemoveFile(backupFolder + kChangeLogFile);
-  files.RemoveFile(marker);
+  if (!files.RenameFile(marker, backupFolder + kBackupSetFile)) {
+    files.RemoveFile(backupFolder + kBackupSetFile);
+    files.RemoveFile(marker);
+  }
+}
+
+std::string DescribeBackupSet(std::uint64_t seq, std::optional<std::uint64_t> logBytes) {
+  if (!logBytes) return "no log";
+  return "log " + std::to_string(seq) + " " + std::to_string(*logBytes);
+}
+
+bool BackupsAreCurrent(const std::string& dataFolder, std::uint64_t seq) {
+  const std::string set = BackupPath(dataFolder, kBackupSetFile);
+  if (!FileExists(set)) return false;
+  const std::string changeLog = dataFolder + kChangeLogFile;
+  std::optional<std::uint64_t> logBytes;
+  if (FileExists(changeLog)) logBytes = FileSize(changeLog);
+  if (ReadFileBytes(set) != DescribeBackupSet(seq, logBytes)) return false;
+  for (const char* name : {kLoginsFile, kHistoryFile, kTransactionsFile}) {
+    if (!SameEntry(dataFolder + name, BackupPath(dataFolder, name))) return false;
+  }
+  return true;
 }
 
 // A stop between the backups of an orderly exit and the deletion of the
@@ -216,8 +262,8 @@ void SettleJournalBesideBackups(const ServiceLink& link) {
   const std::string pending = PendingHandOverLines(link.dataFolder, log.LastHandOver());
   if (pending.empty()) {
     link.files.RemoveFile(journal);
-  } else if (pending != HandOverFileText(journal)) {
-    WriteTextFileWithBom(link.files, journal, pending);
+  } else if (pending != JournalText(journal)) {
+    WriteJournal(link.files, journal, pending);
   }
 }
 
@@ -253,6 +299,7 @@ void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link, Me
 void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages) {
   try {
     RollBackupsForward(link.files, BackupPath(link.dataFolder, ""));
+    CutTornJournalTail(link.files, BackupPath(link.dataFolder, kJournalFile));
     SettleJournalBesideBackups(link);
   } catch (const Error&) {
     // A journal that cannot be settled stays as it is; the tables still open.
@@ -306,6 +353,7 @@ void CloseTablesAndBackup(DataTables& tables, FileSystem& files, const std::stri
   } catch (...) {
     failure = std::current_exception();
   }
+  const std::uint64_t seq = tables.group.Log().Seq();
   close(tables.DataSetLogins);
   tables.DataSetTransactionsClone.reset();
   close(tables.DataSetTransactions);
@@ -315,6 +363,11 @@ void CloseTablesAndBackup(DataTables& tables, FileSystem& files, const std::stri
   // A table that could not be written keeps the old backups and the journal:
   // together they still hold everything.
   if (failure) std::rethrow_exception(failure);
+  try {
+    if (BackupsAreCurrent(dataFolder, seq)) return;
+  } catch (const Error&) {
+    // An unreadable set file: the backups are made again.
+  }
 
   // The new set is put beside the old one under staged names and then
   // renamed into place (RollBackupsForward), so that a stop at any moment
@@ -327,12 +380,15 @@ void CloseTablesAndBackup(DataTables& tables, FileSystem& files, const std::stri
   }
   const std::string changeLog = dataFolder + kChangeLogFile;
   const bool hasLog = FileExists(changeLog);
-  if (hasLog) copied = TryCopy(files, changeLog, backup + kChangeLogFile + kStagedSuffix) && copied;
+  const std::string stagedLog = backup + kChangeLogFile + kStagedSuffix;
+  if (hasLog) copied = TryCopy(files, changeLog, stagedLog) && copied;
   if (copied) {
     try {
       // The staged names are on disk before the marker that says the set is whole.
       files.SyncFolder(dataFolder + kBackupFolderName);
-      WriteFileAtomic(files, backup + kStagedSetFile, hasLog ? "log" : "no log");
+      const std::optional<std::uint64_t> logBytes =
+          hasLog ? std::optional<std::uint64_t>(FileSize(stagedLog)) : std::nullopt;
+      WriteFileAtomic(files, backup + kStagedSetFile, DescribeBackupSet(seq, logBytes));
       RollBackupsForward(files, backup);
     } catch (const Error&) {
       copied = false;

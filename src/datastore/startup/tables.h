@@ -9,7 +9,9 @@
 // checks each against its name).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,9 @@ inline constexpr const char* kServiceLogFile = "LogInformation.dat";
 // set file, written when all of them are there, says the set is complete.
 inline constexpr const char* kStagedSuffix = ".~new";
 inline constexpr const char* kStagedSetFile = "BackupSet.~new";
+// What the backups in place are of: the set file of the last complete set,
+// kept so that a close that changed nothing makes no backups.
+inline constexpr const char* kBackupSetFile = "BackupSet.dat";
 
 inline constexpr const char* kCorruptedNoServiceMessage =
     "Database has been corrupted. Restoring from backup, but service can not be connected. "
@@ -133,11 +138,21 @@ void SettleJournalBesideBackups(const ServiceLink& link);
 void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages);
 // One recovery step after a failed open; attempt is 1 on the first failure.
 void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link, Messages& messages);
+// The text of the set file for backups of a change log at commit seq that
+// was logBytes long (nothing: the tables had no change log).
+std::string DescribeBackupSet(std::uint64_t seq, std::optional<std::uint64_t> logBytes);
+
+// Whether the backups in place are those of the tables as they stand at
+// commit seq: the set file describes the change log as it is, and each table
+// file in Backup is the table's own file (a hard link to it).
+bool BackupsAreCurrent(const std::string& dataFolder, std::uint64_t seq);
+
 // Closes the tables (their changes committed as one, a file written when
 // missing), puts the three files into Backup (as hard links where the file
 // system has them: table files are only ever replaced whole) with a copy of
 // the change log, and deletes the journal, all through files. Failed copies
-// and deletes are not reported.
+// and deletes are not reported. When the backups are already those of the tables as they stand
+// (nothing was committed since), nothing is written.
 void CloseTablesAndBackup(DataTables& tables, FileSystem& files, const std::string& dataFolder);
 
 }  // namespace brenvik

@@ -101,13 +101,12 @@ class FilterParser {
     Advance();
   }
 
+  // Once per parser: the expression is built in the parser and handed out.
   FilterExpression Run() {
-    FilterExpression result;
-    out_ = &result;
-    if (token_.kind == Token::Kind::End) return result;
-    result.root_ = ParseOr();
+    if (token_.kind == Token::Kind::End) return std::move(result_);
+    result_.root_ = ParseOr();
     if (token_.kind != Token::Kind::End) Fail(token_.pos, "unexpected '" + Shown(token_) + "'");
-    return result;
+    return std::move(result_);
   }
 
  private:
@@ -133,8 +132,8 @@ class FilterParser {
     }
   }
   int Add(Node node) {
-    out_->nodes_.push_back(std::move(node));
-    return static_cast<int>(out_->nodes_.size() - 1);
+    result_.nodes_.push_back(std::move(node));
+    return static_cast<int>(result_.nodes_.size() - 1);
   }
   int Binary(Node::Kind kind, int left, int right) {
     Node n;
@@ -288,7 +287,7 @@ class FilterParser {
   Lexer lexer_;
   const TableStore& schema_;
   Token token_;
-  FilterExpression* out_ = nullptr;
+  FilterExpression result_;
 };
 
 FilterExpression FilterExpression::Parse(std::string_view text, const TableStore& schema) {

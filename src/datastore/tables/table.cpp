@@ -14,16 +14,22 @@ namespace brenvik {
 
 // ---- CalculatedValues ----
 
-void CalculatedValues::Set(FieldId id, std::string text) {
+void CalculatedValues::Set(FieldId id, std::string_view text) {
   const FieldDef& def = store_->Def(id);
   if (def.type != FieldType::Calculated) {
     throw TableError("Table " + store_->Name() + ": field " + def.name + " is not calculated");
   }
-  (*values_)[static_cast<std::size_t>(id.index)] = CutToChars(text, def.size);
+  // Text of no more bytes than the field has characters needs no cut (nor a copy).
+  std::string& value = (*values_)[static_cast<std::size_t>(id.index)];
+  if (text.size() > def.size) {
+    value = CutToChars(text, def.size);  // the cut text is a new string: keep it, not a view of it
+  } else {
+    value = text;
+  }
 }
 
-void CalculatedValues::Set(std::string_view name, std::string text) {
-  Set(store_->Field(name), std::move(text));
+void CalculatedValues::Set(std::string_view name, std::string_view text) {
+  Set(store_->Field(name), text);
 }
 
 // ---- Cursor: life ----

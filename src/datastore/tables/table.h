@@ -46,8 +46,8 @@ class TableGroup;
 // Calculated values of the current row, written by a cursor's calc handler.
 class CalculatedValues {
  public:
-  void Set(FieldId id, std::string text);
-  void Set(std::string_view name, std::string text);
+  void Set(FieldId id, std::string_view text);
+  void Set(std::string_view name, std::string_view text);
 
  private:
   friend class Cursor;
@@ -294,6 +294,9 @@ class Table : public Cursor {
   bool replaceWhole_ = false;        // CreateEmpty: the next save writes the file
   std::uint64_t snapshotSeq_ = 0;    // the commit the file was written at
   std::uint64_t snapshotBytes_ = 0;  // its size
+  // The store's version when a pass that took in nothing left its changes
+  // unwritten (TableGroup::KeepDerivedChanges); 0: none.
+  std::uint64_t derivedVersion_ = 0;
 };
 
 // The sort of the report grid: picks FieldName__IdxD when the cursor's

@@ -50,8 +50,27 @@ bool ChangesAreLarge(const TableStore& store) {
 
 }  // namespace
 
+bool TableGroup::HoldsOnlyDerivedChanges(const std::vector<Table*>& tables) const {
+  for (const Table* t : tables) {
+    if (t->replaceWhole_) return false;
+    if (t->Changed() && t->Store().Version() != t->derivedVersion_) return false;
+  }
+  return true;
+}
+
+void TableGroup::KeepDerivedChanges(const std::vector<Table*>& tables) {
+  for (Table* t : tables) t->derivedVersion_ = t->Changed() ? t->Store().Version() : 0;
+}
+
 void TableGroup::Commit(const std::vector<Table*>& tables,
                         const std::optional<HandOverMark>& mark) {
+  // Nothing durable to say: the derived rows wait for a commit that has. A
+  // table whose file is missing (a new tree, one the recovery emptied) is
+  // written all the same, so that the files and their backups exist.
+  const bool filesExist = std::all_of(tables.begin(), tables.end(), [](const Table* t) {
+    return !t->fileName_.empty() && FileExists(t->fileName_);
+  });
+  if (!mark && filesExist && HoldsOnlyDerivedChanges(tables)) return;
   std::vector<TableStore*> stores;
   for (Table* t : tables) {
     t->CheckOpen();

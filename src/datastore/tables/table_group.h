@@ -49,6 +49,20 @@ class TableGroup {
   // group, leaves its changes for the pass's commit.
   void Save(Table& table);
 
+  // A pass that took in no new line changes only rows it derives from what
+  // is already stored (the provisional rows of the run still going, which
+  // every pass deletes and builds again): nothing durable is lost when they
+  // never reach the disk. Such a pass keeps its changes in memory instead
+  // of committing them; they go with the next commit that has something to
+  // say, and a commit without a mark, or a close, of tables that have not
+  // changed since writes nothing (unless a table's file is missing).
+  //
+  // Whether each table has no changes, or only those of such passes (and
+  // is not to be written whole): only then may a pass keep its changes.
+  bool HoldsOnlyDerivedChanges(const std::vector<Table*>& tables) const;
+  // Notes the changes of the tables as derived ones, left unwritten.
+  void KeepDerivedChanges(const std::vector<Table*>& tables);
+
   // While one exists, saves of the members wait for the next Commit.
   class PassScope {
    public:

@@ -152,6 +152,7 @@ std::vector<std::string> RotatedSiblings(const std::string& path) {
       !found.empty() && fs::path(found.front().second).filename().string()[base.size()] == '.';
   if (numbered) std::reverse(found.begin(), found.end());
   std::vector<std::string> paths;
+  paths.reserve(found.size());
   for (auto& [key, p] : found) paths.push_back(p);
   return paths;
 }

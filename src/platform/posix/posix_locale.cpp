@@ -13,7 +13,7 @@ namespace {
 // enumerators, not macros, so the C library is tested instead.
 int FirstDayOfWeek(locale_t loc, int fallback) {
 #ifdef __GLIBC__
-  const int first = nl_langinfo_l(_NL_TIME_FIRST_WEEKDAY, loc)[0];
+  const int first = static_cast<unsigned char>(nl_langinfo_l(_NL_TIME_FIRST_WEEKDAY, loc)[0]);
   if (first < 1 || first > 7) return fallback;
   union {
     const char* string;

@@ -163,7 +163,7 @@ std::string ExecProgram(const std::string& execLine, const std::string& pathVari
   if (word.empty() || word.find('/') != std::string::npos) return word;
   for (const std::string& folder : SplitByChar(pathVariable, ':')) {
     if (folder.empty()) continue;
-    const std::string candidate = Slash(folder) + word;
+    std::string candidate = Slash(folder) + word;
     if (IsExecutableFile(candidate)) return candidate;
   }
   return word;
@@ -183,6 +183,7 @@ bool SpawnDetached(const std::vector<std::string>& argv) {
     ::setsid();
     if (::fork() != 0) ::_exit(0);  // the grandchild is adopted by init
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     ::execvp(args[0], args.data());

@@ -57,7 +57,11 @@ bool PosixSingleInstance::LockDataTree(const std::string& dataFolder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   const std::string path = folder + kDataTreeLockFile;
   if (held_.count(path)) return true;
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  // On a read-only disk the lock file that is there is locked all the same
+  // (a lock needs no write access), so that a look at the tree still works.
+  if (fd < 0 && (errno == EROFS || errno == EACCES))
+    fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);

@@ -59,11 +59,11 @@ void ExportLoginCsv(FileSystem& files, const LoginTree& tree, const LocaleInfo& 
   WriteTextFileWithBom(files, fileName, LoginCsvText(tree, locale));
 }
 
-std::string LoginHtmlDocument(const LoginTree& tree, const std::string& gStrCompLogins,
+std::string LoginHtmlDocument(const LoginTree& tree, const std::string& summaryHtml,
                               const LocaleInfo& locale, DateTime now, const std::string& chartSvg) {
   std::string html =
       "<!DOCTYPE HTML><html><head><title>Brenvik Login History Report</title></head><body>";
-  html += gStrCompLogins;
+  html += summaryHtml;
   html += chartSvg;
   html +=
       "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><caption>Brenvik Login "
@@ -78,12 +78,12 @@ std::string LoginHtmlDocument(const LoginTree& tree, const std::string& gStrComp
 }
 
 std::string ExportLoginHtml(FileSystem& files, const LoginTree& tree,
-                            const std::string& gStrCompLogins, const LocaleInfo& locale,
-                            Clock& clock, SystemInfo& systemInfo, Shell& shell) {
+                            const std::string& summaryHtml, const LocaleInfo& locale, Clock& clock,
+                            SystemInfo& systemInfo, Shell& shell) {
   const DateTime now = NowWholeSeconds(clock);
   const std::string document =
-      LoginHtmlDocument(tree, gStrCompLogins, locale, now, LoginChartSvg(tree, locale, now));
-  const std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
+      LoginHtmlDocument(tree, summaryHtml, locale, now, LoginChartSvg(tree, locale, now));
+  std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
   if (fileName.empty()) return fileName;
   WriteTextFileWithBom(files, fileName, document);
   shell.OpenDocument(fileName);

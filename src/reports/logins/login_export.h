@@ -28,18 +28,18 @@ std::string LoginCsvText(const LoginTree& tree, const LocaleInfo& locale);
 void ExportLoginCsv(FileSystem& files, const LoginTree& tree, const LocaleInfo& locale,
                     const std::string& fileName);
 
-// The document: head, gStrCompLogins, the chart (an inline SVG element, or
+// The document: head, summaryHtml (gStrCompLogins), the chart (an inline SVG element, or
 // nothing), the tree's rows (collapsed ones included) as a table, and the
 // end. Data texts are escaped.
-std::string LoginHtmlDocument(const LoginTree& tree, const std::string& gStrCompLogins,
+std::string LoginHtmlDocument(const LoginTree& tree, const std::string& summaryHtml,
                               const LocaleInfo& locale, DateTime now,
                               const std::string& chartSvg = {});
 // Writes the document, with the timeline of the tree's runs and logins as its
 // chart, to the first free Brenvik<n>~.html of the temporary folder and opens
 // it; the file name, or empty when none was free.
 std::string ExportLoginHtml(FileSystem& files, const LoginTree& tree,
-                            const std::string& gStrCompLogins, const LocaleInfo& locale,
-                            Clock& clock, SystemInfo& systemInfo, Shell& shell);
+                            const std::string& summaryHtml, const LocaleInfo& locale, Clock& clock,
+                            SystemInfo& systemInfo, Shell& shell);
 // The chart of the login export: the timeline of every run and login.
 std::string LoginChartSvg(const LoginTree& tree, const LocaleInfo& locale, DateTime now);
 

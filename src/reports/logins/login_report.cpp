@@ -52,12 +52,12 @@ Bounds MakeBounds(const LoginReportSettings& s, const LoginReportContext& c) {
   if (s.mode == LoginRunsMode::Period) {
     const std::size_t index = s.periodIndex >= 0 ? static_cast<std::size_t>(s.periodIndex) : 0;
     DateRangeRequest request;
-    request.isPreDefPeriod = true;
+    request.predefinedPeriod = true;
     // A stored index outside the list counts as the first period.
     if (index < c.periodItems.size()) {
-      request.selPerItem = c.periodItems[index];
+      request.periodItem = c.periodItems[index];
     } else if (!c.periodItems.empty()) {
-      request.selPerItem = c.periodItems.front();
+      request.periodItem = c.periodItems.front();
     }
     const DateRange range = GetDateRangeString(request, c.now, c.firstDayOfWeek);
     b.after = range.dateAfter;
@@ -164,6 +164,7 @@ void WriteFilters(Summary& out, const LoginReportSettings& s, const Bounds& b,
     }
   } else if (s.runsFilterEnabled) {
     std::vector<std::int64_t> numbers;
+    numbers.reserve(runIds.size());
     for (std::int32_t id : runIds) numbers.push_back(std::int64_t{lastRunID} - id + 1);
     std::sort(numbers.begin(), numbers.end());
     std::string list;

@@ -31,24 +31,28 @@ void LoginTree::AddLogin(TRecComputerRun* login) {
   runs_.back().logins.push_back(login);
 }
 
-void LoginTree::SetSortState(int column, int direction) {
+SortOrder SortOrderFromStored(int stored) {
+  return stored == 1 ? SortOrder::Descending : SortOrder::Ascending;
+}
+
+void LoginTree::SetSortState(int column, SortOrder direction) {
   sortColumn_ = column >= 0 && column < kLoginTreeColumns ? column : -1;
-  sortDirection_ = direction == 1 ? 1 : 0;
+  sortDirection_ = direction;
 }
 
 void LoginTree::HeaderClick(int column, MouseButton button) {
   if (button != MouseButton::Left || column < 0 || column >= kLoginTreeColumns) return;
   if (column == sortColumn_) {
-    if (sortDirection_ == 0) {
-      sortDirection_ = 1;
+    if (sortDirection_ == SortOrder::Ascending) {
+      sortDirection_ = SortOrder::Descending;
     } else {
       sortColumn_ = -1;  // the rows stay as the last sort left them
-      sortDirection_ = 0;
+      sortDirection_ = SortOrder::Ascending;
       return;
     }
   } else {
     sortColumn_ = column;
-    sortDirection_ = 0;
+    sortDirection_ = SortOrder::Ascending;
   }
   Sort();
 }
@@ -56,7 +60,7 @@ void LoginTree::HeaderClick(int column, MouseButton button) {
 void LoginTree::Sort() {
   if (sortColumn_ < 0) return;
   const int column = sortColumn_;
-  const bool descending = sortDirection_ == 1;
+  const bool descending = sortDirection_ == SortOrder::Descending;
   for (LoginTreeRun& run : runs_) {
     std::stable_sort(run.logins.begin(), run.logins.end(),
                      [&](const TRecComputerRun* a, const TRecComputerRun* b) {

@@ -32,6 +32,13 @@ struct CellFont {
   bool operator==(const CellFont&) const = default;
 };
 
+// The order of the sorted column; the values are the numbers the settings
+// store (LoginSortDir).
+enum class SortOrder { Ascending = 0, Descending = 1 };
+// The order a stored number names: 1 descending, anything else ascending.
+SortOrder SortOrderFromStored(int stored);
+inline int StoredSortOrder(SortOrder order) { return static_cast<int>(order); }
+
 class LoginTree {
  public:
   void Clear() { runs_.clear(); }
@@ -41,10 +48,10 @@ class LoginTree {
   void AddLogin(TRecComputerRun* login);
   const std::vector<LoginTreeRun>& Runs() const { return runs_; }
 
-  // Column -1 means no sort; direction 0 ascending, 1 descending.
+  // Column -1 means no sort.
   int SortColumn() const { return sortColumn_; }
-  int SortDirection() const { return sortDirection_; }
-  void SetSortState(int column, int direction);
+  SortOrder SortDirection() const { return sortDirection_; }
+  void SetSortState(int column, SortOrder direction);
   // Current sort column ascending -> descending -> no sort (rows stay);
   // another column -> ascending. Only the left button counts.
   void HeaderClick(int column, MouseButton button);
@@ -60,7 +67,7 @@ class LoginTree {
  private:
   std::vector<LoginTreeRun> runs_;
   int sortColumn_ = 1;
-  int sortDirection_ = 0;
+  SortOrder sortDirection_ = SortOrder::Ascending;
   TextOrder textOrder_;
 };
 

@@ -54,8 +54,8 @@ FilterStore::FilterStore(FileSystem& files, std::string folder, Clock& clock, Lo
       programs_(programs),
       periodItems_(std::move(periodItems)) {}
 
-std::string FilterStore::FileName(int number) const {
-  return folder_ + "filters" + std::to_string(number) + ".ini";
+std::string FilterStore::FileName(FilterFile file) const {
+  return folder_ + "filters" + std::to_string(static_cast<int>(file)) + ".ini";
 }
 
 // Erases the sections with the smallest TimeFilterAdded (the first of equal
@@ -80,7 +80,7 @@ void FilterStore::ApplyLimit(IniFile& ini) const {
 std::string FilterStore::FreeSectionName(const IniFile& ini) {
   for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
     if (attempt > 0) clock_.Sleep(kNameWaitMs);
-    const std::string name = DateTimeToString(clock_.LocalNow(), locale_);
+    std::string name = DateTimeToString(clock_.LocalNow(), locale_);
     if (!ini.HasSection(name)) return name;
   }
   return {};
@@ -114,10 +114,10 @@ void FilterStore::WriteKeys(IniFile& ini, const std::string& section,
     ini.Write(section, "U" + std::to_string(++n), name);
 }
 
-std::string FilterStore::SaveFilter(int type, const UptimeFilterSettings& settings) {
-  IniFile ini = Load(kLastUsedFilters);
+std::string FilterStore::SaveFilter(SaveFilterAs as, const UptimeFilterSettings& settings) {
+  IniFile ini = Load(FilterFile::LastUsed);
   std::string name;
-  if (type == kLastUsedFilters) {
+  if (as == SaveFilterAs::NewLastUsed) {
     ApplyLimit(ini);
     name = FreeSectionName(ini);
     if (name.empty()) return name;
@@ -127,7 +127,7 @@ std::string FilterStore::SaveFilter(int type, const UptimeFilterSettings& settin
     ini.WriteBool(name, "NotRealFilter", true);
   }
   WriteKeys(ini, name, settings);
-  ini.Save(files_, FileName(kLastUsedFilters));
+  ini.Save(files_, FileName(FilterFile::LastUsed));
   return name;
 }
 
@@ -148,9 +148,9 @@ void FilterStore::LoadBound(const IniFile& ini, const std::string& name, bool af
   time = storedTime ? *storedTime : (after ? 0.0 : kLastSecondOfDay);
 }
 
-void FilterStore::ApplyFilterSettings(const std::string& name, int number,
+void FilterStore::ApplyFilterSettings(const std::string& name, FilterFile file,
                                       UptimeFilterSettings& s) const {
-  const IniFile ini = Load(number);
+  const IniFile ini = Load(file);
   if (!ini.HasSection(name)) return;
   s.sourceEnabled = ini.ReadBool(name, "FilterCheckBoxSource", false);
   s.sourceWindows = ini.ReadBool(name, "IsWind", true);
@@ -188,9 +188,9 @@ std::string FilterStore::Bound(const IniFile& ini, const std::string& name, cons
   return DateTimeToString(DateOnly(*date) + TimeOfDay(*time), locale_);
 }
 
-FilterDescription FilterStore::SelectFilter(const std::string& name, int number,
+FilterDescription FilterStore::SelectFilter(const std::string& name, FilterFile file,
                                             bool simpleForm) const {
-  const IniFile ini = Load(number);
+  const IniFile ini = Load(file);
   FilterDescription d;
   if (simpleForm) {
     Line(d.plain, 0, "Filter: " + name);
@@ -281,10 +281,10 @@ int ReloadedSelection(int formerIndex, std::size_t count) {
 
 FilterLists FilterStore::RefreshFilters(int formerLastUsed, int formerSaved) const {
   FilterLists lists;
-  const IniFile last = Load(kLastUsedFilters);
+  const IniFile last = Load(FilterFile::LastUsed);
   for (const std::string& name : last.SectionNames())
     if (!last.ReadBool(name, "NotRealFilter", false)) lists.lastUsed.push_back(name);
-  lists.saved = Load(kSavedFilters).SectionNames();
+  lists.saved = Load(FilterFile::Saved).SectionNames();
   lists.savedSelected = ReloadedSelection(formerSaved, lists.saved.size());
   // A reloaded list has lost its selection; the last-used list gets one only
   // when the saved list has none.
@@ -295,8 +295,8 @@ FilterLists FilterStore::RefreshFilters(int formerLastUsed, int formerSaved) con
 
 MoveFilterResult FilterStore::MoveToSaved(const std::string& oldName, const std::string& newName) {
   if (Trim(newName).empty()) return MoveFilterResult::EmptyName;
-  IniFile last = Load(kLastUsedFilters);
-  IniFile saved = Load(kSavedFilters);
+  IniFile last = Load(FilterFile::LastUsed);
+  IniFile saved = Load(FilterFile::Saved);
   if (!last.HasSection(oldName)) return MoveFilterResult::NoSuchFilter;
   if (!EqualsIgnoreCase(oldName, newName) && saved.HasSection(newName))
     return MoveFilterResult::NameInUse;
@@ -304,16 +304,16 @@ MoveFilterResult FilterStore::MoveToSaved(const std::string& oldName, const std:
   saved.AddSection(newName);
   for (const auto& [key, value] : last.Entries(oldName)) saved.Write(newName, key, value);
   last.EraseSection(oldName);
-  saved.Save(files_, FileName(kSavedFilters));
-  last.Save(files_, FileName(kLastUsedFilters));
+  saved.Save(files_, FileName(FilterFile::Saved));
+  last.Save(files_, FileName(FilterFile::LastUsed));
   return MoveFilterResult::Moved;
 }
 
 bool FilterStore::DeleteSaved(const std::string& name) {
-  IniFile saved = Load(kSavedFilters);
+  IniFile saved = Load(FilterFile::Saved);
   if (!saved.HasSection(name)) return false;
   saved.EraseSection(name);
-  saved.Save(files_, FileName(kSavedFilters));
+  saved.Save(files_, FileName(FilterFile::Saved));
   return true;
 }
 
@@ -321,10 +321,10 @@ FilterChoice ChooseFilterToApply(const FilterLists& lists, int lastUsedSelected,
                                  int savedSelected) {
   FilterChoice choice;
   if (savedSelected >= 0 && savedSelected < static_cast<int>(lists.saved.size())) {
-    choice.number = kSavedFilters;
+    choice.file = FilterFile::Saved;
     choice.name = lists.saved[static_cast<std::size_t>(savedSelected)];
   } else if (lastUsedSelected >= 0 && lastUsedSelected < static_cast<int>(lists.lastUsed.size())) {
-    choice.number = kLastUsedFilters;
+    choice.file = FilterFile::LastUsed;
     choice.name = lists.lastUsed[static_cast<std::size_t>(lastUsedSelected)];
   }
   return choice;

@@ -25,8 +25,11 @@
 namespace brenvik {
 
 inline constexpr const char* kPseudoFilterName = "Viltus_filtrs_kas_glaba_settingus";
-inline constexpr int kLastUsedFilters = 1;  // filters1.ini
-inline constexpr int kSavedFilters = 2;     // filters2.ini
+// The two files of stored filters, valued by the number in their names.
+enum class FilterFile { LastUsed = 1, Saved = 2 };  // filters1.ini, filters2.ini
+// How SaveFilter stores the settings: as a new last-used filter, or as the
+// pseudo filter that carries the settings in force to the next start.
+enum class SaveFilterAs { NewLastUsed, SettingsAtExit };
 inline constexpr std::size_t kMaxLastUsedSections = 10;
 
 struct FilterDescription {
@@ -52,23 +55,23 @@ class FilterStore {
   FilterStore(FileSystem& files, std::string folder, Clock& clock, LocaleInfo locale,
               ProgramDirectory& programs, std::vector<std::string> periodItems);
 
-  std::string FileName(int number) const;
-  IniFile Load(int number) const { return IniFile::Load(FileName(number)); }
+  std::string FileName(FilterFile file) const;
+  IniFile Load(FilterFile file) const { return IniFile::Load(FileName(file)); }
 
-  // Stores the settings: type 1 as a new last-used filter, any other type as
-  // the pseudo filter. Returns the section name, empty when no free name was
-  // found (nothing is written then).
-  std::string SaveFilter(int type, const UptimeFilterSettings& settings);
+  // Stores the settings in filters1.ini. Returns the section name, empty when
+  // no free name was found for a new last-used filter (nothing is written
+  // then).
+  std::string SaveFilter(SaveFilterAs as, const UptimeFilterSettings& settings);
 
   // Loads a stored filter into the settings (the pick lists must be built).
   // Nothing changes when the section does not exist.
-  void ApplyFilterSettings(const std::string& name, int number,
+  void ApplyFilterSettings(const std::string& name, FilterFile file,
                            UptimeFilterSettings& settings) const;
 
   // The description of a stored filter: the simple form heads it with
   // "Filter: name"; the report form with the report heading, and also
   // builds the HTML fragment.
-  FilterDescription SelectFilter(const std::string& name, int number, bool simpleForm) const;
+  FilterDescription SelectFilter(const std::string& name, FilterFile file, bool simpleForm) const;
 
   // The list box contents after a reload, with the selection rule applied to
   // the former selections.
@@ -103,9 +106,9 @@ class FilterStore {
 int ReloadedSelection(int formerIndex, std::size_t count);
 
 // Which stored filter the apply buttons load: the saved one when selected,
-// else the last-used one; none (number 0) without a selection.
+// else the last-used one; none (no file) without a selection.
 struct FilterChoice {
-  int number = 0;
+  std::optional<FilterFile> file;
   std::string name;
 };
 FilterChoice ChooseFilterToApply(const FilterLists& lists, int lastUsedSelected, int savedSelected);

@@ -1,6 +1,7 @@
 #include "reports/uptime/uptime_export.h"
 
 #include <algorithm>
+#include <charconv>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "base/utf8.h"
 #include "datastore/startup/startup.h"
 #include "datastore/startup/tables.h"
+#include "records/compiled_date_format.h"
 #include "records/date_format.h"
 #include "records/time_arithmetic.h"
 #include "reports/chart/chart_svg.h"
@@ -36,40 +38,13 @@ class KeepRow {
   std::size_t recNo_;
 };
 
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
-
-std::string CsvValue(const Cursor& row, const std::optional<FieldId>& id,
-                     const LocaleInfo& locale) {
-  if (!id || row.IsNull(*id)) return {};
-  switch (row.Fields()[static_cast<std::size_t>(id->index)].type) {
-    case FieldType::DateTime:
-      return Quoted(DateTimeToString(row.AsDateTime(*id), locale));
-    case FieldType::Boolean:
-      return Quoted(row.AsBoolean(*id) ? "True" : "False");
-    case FieldType::Integer:
-    case FieldType::Largeint:
-      return Quoted(std::to_string(row.AsLargeint(*id)));
-    case FieldType::Text:
-    case FieldType::Calculated:
-      return Quoted(row.AsText(*id));
-  }
-  return {};
-}
-
 constexpr const char* kHeaderCell100 =
     "</th><th class=\"c1\" height=\"17px\" align=\"left\" width=\"100px\">";
 constexpr const char* kHeaderCell126 =
     "</th><th class=\"c1\" height=\"17px\" align=\"left\" width=\"126px\">";
 constexpr const char* kRowCell = "</td><td class=\"normalborder\" height=\"18px\" align=\"left\">";
 
-std::string HtmlHead(const std::string& gStrCompUptime, const std::string& chartSvg) {
+std::string HtmlHead(const std::string& summaryHtml, const std::string& chartSvg) {
   std::string html =
       "<!DOCTYPE HTML><html><head><title>Brenvik Uptime History Report</title><meta "
       "http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"><style type=\"text/css\">";
@@ -83,7 +58,7 @@ std::string HtmlHead(const std::string& gStrCompUptime, const std::string& chart
       "table.c4 {background-color: #FFFFFF} td.c3{font: bold 8pt}tr.c2 "
       "{padding-left:4px;padding-right:4px;}th.c1 {background-color: #ECE9D8}";
   html += "</style></head><body>";
-  html += gStrCompUptime;
+  html += summaryHtml;
   html += chartSvg;
   html += "</br><table class=\"default c4\" caption=\"";
   html += "Brenvik";
@@ -150,24 +125,99 @@ std::vector<GridColumn> WithExportColumns(std::vector<GridColumn> layout) {
 
 namespace {
 
+// Appends text in quotes, its quotes doubled.
+void AppendQuoted(std::string& out, std::string_view text) {
+  out += '"';
+  for (std::size_t start = 0;;) {
+    const std::size_t quote = text.find('"', start);
+    if (quote == std::string_view::npos) {
+      out.append(text.substr(start));
+      break;
+    }
+    out.append(text.substr(start, quote - start + 1));
+    out += '"';
+    start = quote + 1;
+  }
+  out += '"';
+}
+
+// Writes the cells of the CSV's rows into one buffer: the fields are looked
+// up once, date-times go through the locale's default form read once, and
+// numbers are written without temporary strings.
+class CsvRowWriter {
+ public:
+  CsvRowWriter(const Cursor& report, const std::vector<const GridColumn*>& visible,
+               const LocaleInfo& locale)
+      : dates_("c", locale) {
+    for (const GridColumn* column : visible) {
+      const std::optional<FieldId> id = report.FindField(column->field);
+      columns_.push_back(
+          {id, id ? report.Fields()[static_cast<std::size_t>(id->index)].type : FieldType::Text});
+    }
+  }
+
+  // A null value or a column without a field writes nothing; every value is
+  // followed by a tab, the line by CR LF.
+  void AppendRow(std::string& out, const Cursor& row) {
+    for (const Column& column : columns_) {
+      if (column.id && !row.IsNull(*column.id)) AppendValue(out, row, *column.id, column.type);
+      out += '\t';
+    }
+    out += "\r\n";
+  }
+
+ private:
+  struct Column {
+    std::optional<FieldId> id;
+    FieldType type;
+  };
+
+  void AppendValue(std::string& out, const Cursor& row, FieldId id, FieldType type) {
+    switch (type) {
+      case FieldType::DateTime:
+        cell_.clear();
+        dates_.AppendTo(cell_, row.AsDateTime(id));
+        AppendQuoted(out, cell_);  // a locale's names or literals may hold quotes
+        return;
+      case FieldType::Boolean:
+        out += row.AsBoolean(id) ? "\"True\"" : "\"False\"";
+        return;
+      case FieldType::Integer:
+      case FieldType::Largeint: {
+        char digits[24];
+        const char* end = std::to_chars(digits, digits + sizeof digits, row.AsLargeint(id)).ptr;
+        out += '"';
+        out.append(digits, static_cast<std::size_t>(end - digits));
+        out += '"';
+        return;
+      }
+      case FieldType::Text:
+      case FieldType::Calculated:
+        AppendQuoted(out, row.AsText(id));
+        return;
+    }
+  }
+
+  CompiledDateFormat dates_;
+  std::vector<Column> columns_;
+  std::string cell_;
+};
+
 // The CSV in pieces of about a quarter megabyte, handed to put as they fill.
 void WriteUptimeCsv(Cursor& report, const std::vector<GridColumn>& columns,
                     const LocaleInfo& locale, const std::function<void(std::string_view)>& put) {
   constexpr std::size_t kPiece = 256 * 1024;
   std::vector<const GridColumn*> visible;
-  std::vector<std::optional<FieldId>> fields;  // looked up once, not per row
-  for (const GridColumn& column : columns) {
-    if (!column.visible) continue;
-    visible.push_back(&column);
-    fields.push_back(report.FindField(column.field));
-  }
+  for (const GridColumn& column : columns)
+    if (column.visible) visible.push_back(&column);
+  CsvRowWriter writer(report, visible, locale);
   std::string text;
+  text.reserve(kPiece + 4096);
   for (std::size_t i = 0; i < visible.size(); ++i) text += (i == 0 ? "" : "\t") + visible[i]->title;
   text += "\r\n";
   KeepRow keep(report);
   for (report.First(); !report.Eof(); report.Next()) {
-    for (const auto& field : fields) text += CsvValue(report, field, locale) + "\t";
-    text += "\r\n";
+    writer.AppendRow(text, report);
     if (text.size() >= kPiece) {
       put(text);
       text.clear();
@@ -198,11 +248,11 @@ void ExportUptimeCsv(FileSystem& files, Cursor& report, const std::vector<GridCo
 namespace {
 
 // The HTML document in pieces, as the CSV.
-void WriteUptimeHtml(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
+void WriteUptimeHtml(Cursor& report, const std::string& summaryHtml, Clock& clock,
                      const LocaleInfo& locale, const std::string& chartSvg,
                      const std::function<void(std::string_view)>& put) {
   constexpr std::size_t kPiece = 256 * 1024;
-  std::string html = HtmlHead(gStrCompUptime, chartSvg);
+  std::string html = HtmlHead(summaryHtml, chartSvg);
   KeepRow keep(report);
   for (report.First(); !report.Eof(); report.Next()) {
     html += HtmlRow(report, NowWholeSeconds(clock), locale);
@@ -217,10 +267,10 @@ void WriteUptimeHtml(Cursor& report, const std::string& gStrCompUptime, Clock& c
 
 }  // namespace
 
-std::string UptimeHtmlDocument(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
+std::string UptimeHtmlDocument(Cursor& report, const std::string& summaryHtml, Clock& clock,
                                const LocaleInfo& locale, const std::string& chartSvg) {
   std::string html;
-  WriteUptimeHtml(report, gStrCompUptime, clock, locale, chartSvg,
+  WriteUptimeHtml(report, summaryHtml, clock, locale, chartSvg,
                   [&](std::string_view piece) { html += piece; });
   return html;
 }
@@ -231,22 +281,22 @@ std::string UptimeChartSvg(Cursor& report, const LocaleInfo& locale, DateTime no
                                       locale, now));
 }
 
-void WriteUptimeHtmlFile(FileSystem& files, Cursor& report, const std::string& gStrCompUptime,
+void WriteUptimeHtmlFile(FileSystem& files, Cursor& report, const std::string& summaryHtml,
                          Clock& clock, const LocaleInfo& locale, const std::string& fileName) {
   const std::string chartSvg = UptimeChartSvg(report, locale, NowWholeSeconds(clock));
   AtomicFileWriter file(files, fileName);
   file.Write(kUtf8Bom);
-  WriteUptimeHtml(report, gStrCompUptime, clock, locale, chartSvg,
+  WriteUptimeHtml(report, summaryHtml, clock, locale, chartSvg,
                   [&](std::string_view piece) { file.Write(piece); });
   file.Commit();
 }
 
-std::string ExportUptimeHtml(FileSystem& files, Cursor& report, const std::string& gStrCompUptime,
+std::string ExportUptimeHtml(FileSystem& files, Cursor& report, const std::string& summaryHtml,
                              Clock& clock, const LocaleInfo& locale, SystemInfo& systemInfo,
                              Shell& shell) {
-  const std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
+  std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
   if (fileName.empty()) return fileName;
-  WriteUptimeHtmlFile(files, report, gStrCompUptime, clock, locale, fileName);
+  WriteUptimeHtmlFile(files, report, summaryHtml, clock, locale, fileName);
   shell.OpenDocument(fileName);
   return fileName;
 }

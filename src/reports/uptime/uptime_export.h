@@ -48,21 +48,22 @@ std::string UptimeCsvText(Cursor& report, const std::vector<GridColumn>& columns
 void ExportUptimeCsv(FileSystem& files, Cursor& report, const std::vector<GridColumn>& layout,
                      const LocaleInfo& locale, const std::string& fileName);
 
-// The HTML document: the report's fixed head and styles, gStrCompUptime,
+// The HTML document: the report's fixed head and styles, the summary
+// (summaryHtml of the report's state),
 // the chart (an inline SVG element, or nothing) right above the table, and a
 // table of every row. The current time is read for each row, as the
 // durations are spans ending now.
-std::string UptimeHtmlDocument(Cursor& report, const std::string& gStrCompUptime, Clock& clock,
+std::string UptimeHtmlDocument(Cursor& report, const std::string& summaryHtml, Clock& clock,
                                const LocaleInfo& locale, const std::string& chartSvg = {});
 // Writes the document with the report's chart (UTF-8 with a byte-order
 // mark) to fileName, replacing the file, as the rows are read.
-void WriteUptimeHtmlFile(FileSystem& files, Cursor& report, const std::string& gStrCompUptime,
+void WriteUptimeHtmlFile(FileSystem& files, Cursor& report, const std::string& summaryHtml,
                          Clock& clock, const LocaleInfo& locale, const std::string& fileName);
 // Writes the document with the report's chart (UTF-8 with a byte-order
 // mark) to the first free Brenvik<n>~.html of the temporary folder and opens
 // it. Returns the file name, empty when no free name was found (nothing is
 // written then).
-std::string ExportUptimeHtml(FileSystem& files, Cursor& report, const std::string& gStrCompUptime,
+std::string ExportUptimeHtml(FileSystem& files, Cursor& report, const std::string& summaryHtml,
                              Clock& clock, const LocaleInfo& locale, SystemInfo& systemInfo,
                              Shell& shell);
 // The chart of the export: the report's bars (weeks start on the locale's

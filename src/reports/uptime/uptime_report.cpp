@@ -68,15 +68,15 @@ UptimeSummary ShowSummary(Cursor& report, const std::string& filtersPlain,
   return summary;
 }
 
-void ResetUptimeHistory(UptimeReportState& state, int aType) {
-  if (aType == 1) {
+void ResetUptimeHistory(UptimeReportState& state, UptimeReportReset reason) {
+  if (reason == UptimeReportReset::BrowseBegins) {
     state.noticeVisible = false;
-  } else if (aType == 2 && state.gbBrowseHistoryDone) {
+  } else if (reason == UptimeReportReset::OutOfDate && state.reportOpen) {
     state.dataSourceEnabled = false;
     state.summaryText.clear();
     state.noticeVisible = true;
-    state.gbBrowseHistoryDone = false;
-    state.gStrCompUptime.clear();
+    state.reportOpen = false;
+    state.summaryHtml.clear();
   }
 }
 
@@ -160,15 +160,15 @@ std::optional<SelectionSummary> ProcessDBGridSelection(Cursor& report,
   }
   if (n < 2) return summary;
   summary.visible = true;
-  summary.label35 = "Uptime: " + SecondsToUptimeHint(seconds, now, false);
+  summary.uptimeText = "Uptime: " + SecondsToUptimeHint(seconds, now, false);
   const std::string count = " (" + std::to_string(n) + ")";
   if (paths.size() > 1) {
-    summary.label36 = "Selected Records" + count;
+    summary.sourceText = "Selected Records" + count;
   } else if (lastWindows) {
-    summary.label36 = "Windows (My Computer)" + count;
+    summary.sourceText = "Windows (My Computer)" + count;
     summary.image = SelectionSummary::Image::None;
   } else {
-    summary.label36 = FileNamePart(lastPath) + count;
+    summary.sourceText = FileNamePart(lastPath) + count;
     const TRecProgramme* watched = programs.FindWatched(lastPath);
     summary.image = watched ? SelectionSummary::Image::Program : SelectionSummary::Image::None;
     summary.imageIndex = watched ? watched->rIcon : -1;

@@ -40,16 +40,19 @@ inline constexpr const char* kReportOutOfDateNotice =
 
 // The report's state on the "Uptime history" tab.
 struct UptimeReportState {
-  bool gbBrowseHistoryDone = false;  // a report is open
-  bool dataSourceEnabled = false;    // the grid shows the report cursor
-  bool noticeVisible = false;        // JvHTLabel8 and Image8
-  std::string summaryText;           // JvRichEditHistory
-  std::string gStrCompUptime;        // the HTML summary for the export
+  bool reportOpen = false;         // gbBrowseHistoryDone
+  bool dataSourceEnabled = false;  // the grid shows the report cursor
+  bool noticeVisible = false;      // JvHTLabel8 and Image8
+  std::string summaryText;         // JvRichEditHistory
+  std::string summaryHtml;         // gStrCompUptime: the HTML summary for the export
 };
 
-// aType 1 hides the notice (a browse begins); aType 2 closes an open report
-// as out of date.
-void ResetUptimeHistory(UptimeReportState& state, int aType);
+// Why the report's state is reset: a browse begins (the out-of-date notice is
+// hidden), or the tables changed under an open report (it is closed as out of
+// date and the notice shown).
+enum class UptimeReportReset { BrowseBegins = 1, OutOfDate = 2 };
+
+void ResetUptimeHistory(UptimeReportState& state, UptimeReportReset reason);
 
 // The key fields a grid column sorts by: durations by their seconds, the
 // title by the path, every other column by its own field.
@@ -93,11 +96,11 @@ class GridRangeSelection {
   std::optional<std::size_t> bm2_;
 };
 
-// What Label35 and Label36 show for a selection.
+// What the labels under the grid show for a selection.
 struct SelectionSummary {
   bool visible = false;
-  std::string label35;
-  std::string label36;
+  std::string uptimeText;  // Label35: the uptime of the selected rows together
+  std::string sourceText;  // Label36: what the rows are of, with their count
   enum class Image { Keep, None, Program } image = Image::Keep;
   int imageIndex = -1;  // with Image::Program
 };

@@ -18,8 +18,8 @@
 #include "base/file_io.h"
 #include "records/time_arithmetic.h"
 #include "reports/date_ranges.h"
+#include "settings/column_layout.h"
 #include "window/chart_view.h"
-#include "window/column_layout.h"
 #include "window/csv_save_dialog.h"
 #include "window/history/filter_name_dialog.h"
 #include "window/history/history_grid.h"
@@ -69,7 +69,7 @@ void HistoryPage::Attach(HistoryPageParts parts) {
     settings_.programs.RebuildPrograms(*parts_.programs, parts_.hooks.historyPrograms());
   }
   if (parts_.hooks.historyUsers) settings_.users.RebuildUsers(parts_.hooks.historyUsers());
-  parts_.filters->ApplyFilterSettings(kPseudoFilterName, kLastUsedFilters, settings_);
+  parts_.filters->ApplyFilterSettings(kPseudoFilterName, FilterFile::LastUsed, settings_);
   RefreshFilters();
   ShowSettings();
   ShowReport();
@@ -223,8 +223,8 @@ void HistoryPage::ShowSelectionLabels() {
   const auto summary =
       ProcessDBGridSelection(*model_->Report(), grid_->SelectedRecNos(), *parts_.programs, Now());
   if (!summary) return;
-  label35_->setText(QString::fromStdString(summary->label35));
-  label36_->setText(QString::fromStdString(summary->label36));
+  label35_->setText(QString::fromStdString(summary->uptimeText));
+  label36_->setText(QString::fromStdString(summary->sourceText));
   if (summary->image == SelectionSummary::Image::None) label36Image_->clear();
   if (summary->image == SelectionSummary::Image::Program) {
     label36Image_->setPixmap(WatchedListImage(parts_.images, summary->imageIndex).pixmap(16, 16));
@@ -234,13 +234,13 @@ void HistoryPage::ShowSelectionLabels() {
   label36Image_->setVisible(summary->visible && !label36Image_->pixmap().isNull());
 }
 
-void HistoryPage::ResetUptimeHistory(int aType) {
-  brenvik::ResetUptimeHistory(state_, aType);
+void HistoryPage::ResetUptimeHistory(UptimeReportReset reason) {
+  brenvik::ResetUptimeHistory(state_, reason);
   ShowReport();
 }
 
 void HistoryPage::btExportUptimeClick() {
-  if (!Attached() || !state_.gbBrowseHistoryDone) return;
+  if (!Attached() || !state_.reportOpen) return;
   const std::string fileName = dialogs_.askCsvFile(csvPath_);
   if (fileName.empty()) return;
   csvPath_ = FolderOfFile(fileName);
@@ -258,9 +258,9 @@ void HistoryPage::btExportUptimeClick() {
 }
 
 void HistoryPage::btExportUptimeHTMLClick() {
-  if (!Attached() || !state_.gbBrowseHistoryDone) return;
-  ExportUptimeHtml(*parts_.files, *parts_.report, state_.gStrCompUptime, *parts_.clock,
-                   parts_.locale, *parts_.systemInfo, *parts_.shell);
+  if (!Attached() || !state_.reportOpen) return;
+  ExportUptimeHtml(*parts_.files, *parts_.report, state_.summaryHtml, *parts_.clock, parts_.locale,
+                   *parts_.systemInfo, *parts_.shell);
 }
 
 void HistoryPage::RefreshFilters() {
@@ -275,11 +275,11 @@ void HistoryPage::RefreshFilters() {
   fill(savedFilters_, lists_.saved, lists_.savedSelected);
 }
 
-void HistoryPage::ShowFilterDescription(int number) {
-  QListWidget* box = number == kLastUsedFilters ? lastFilters_ : savedFilters_;
+void HistoryPage::ShowFilterDescription(FilterFile file) {
+  QListWidget* box = file == FilterFile::LastUsed ? lastFilters_ : savedFilters_;
   if (!Attached() || box->currentRow() < 0) return;
   const FilterDescription description =
-      parts_.filters->SelectFilter(box->currentItem()->text().toStdString(), number, true);
+      parts_.filters->SelectFilter(box->currentItem()->text().toStdString(), file, true);
   filterMemo_->setPlainText(QString::fromStdString(description.plain));
 }
 
@@ -287,10 +287,10 @@ void HistoryPage::ButtonApplyFilterClick() {
   if (!Attached()) return;
   const FilterChoice choice =
       ChooseFilterToApply(lists_, lastFilters_->currentRow(), savedFilters_->currentRow());
-  if (choice.number == 0) return;
+  if (!choice.file) return;
   if (savedFilters_->currentRow() >= 0) lastFilters_->setCurrentRow(-1);
-  parts_.filters->ApplyFilterSettings(choice.name, choice.number, settings_);
-  state_.gStrCompUptime = parts_.filters->SelectFilter(choice.name, choice.number, false).html;
+  parts_.filters->ApplyFilterSettings(choice.name, *choice.file, settings_);
+  state_.summaryHtml = parts_.filters->SelectFilter(choice.name, *choice.file, false).html;
   ShowSettings();
 }
 
@@ -325,7 +325,7 @@ void HistoryPage::PickListsChanged() {
 void HistoryPage::SaveSettingsFilter() {
   if (!Attached()) return;
   ReadControls();
-  parts_.filters->SaveFilter(2, settings_);
+  parts_.filters->SaveFilter(SaveFilterAs::SettingsAtExit, settings_);
 }
 
 void HistoryPage::TabbedNotebookUptimeClick() {

@@ -18,9 +18,9 @@
 #include "reports/date_ranges.h"
 #include "reports/logins/login_export.h"
 #include "reports/uptime/pick_list.h"
+#include "settings/environment.h"
 #include "window/chart_view.h"
 #include "window/csv_save_dialog.h"
-#include "window/environment.h"
 #include "window/history/pick_list_view.h"
 #include "window/history/qt_dates.h"
 #include "window/logins/login_tree_view.h"
@@ -121,7 +121,7 @@ void LoginsPage::ManageLoginControls() {
 
 void LoginsPage::ApplyEnvironment(const EnvironmentValues& values) {
   csvPath_ = values.loginsCsvPath;
-  tree_.SetSortState(values.loginSortCol, values.loginSortDir);
+  tree_.SetSortState(values.loginSortCol, SortOrderFromStored(values.loginSortDir));
   settings_.runNumbers = values.computerRuns;
   settings_.runsFilterEnabled = values.filterRuns;
   settings_.usersFilterEnabled = values.filterRunUsers;
@@ -146,7 +146,7 @@ void LoginsPage::ReadEnvironment(EnvironmentValues& values) {
   values.tabLogins = notebook_->currentIndex();
   values.loginsCsvPath = csvPath_;
   values.loginSortCol = tree_.SortColumn();
-  values.loginSortDir = tree_.SortDirection();
+  values.loginSortDir = StoredSortOrder(tree_.SortDirection());
   values.computerRuns = settings_.runNumbers;
   values.filterRuns = settings_.runsFilterEnabled;
   values.filterRunUsers = settings_.usersFilterEnabled;

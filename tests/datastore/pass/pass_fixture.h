@@ -129,10 +129,11 @@ class PassFixture {
     const std::int64_t counter = Fake().clock->counter;
     PassEnvironment env{Link(), *fake_.eventLog, *fake_.accounts, listed, diagnostics};
     DateTime start = startDateTime;
-    ProcessTransactions(env, tables.DataSetHistory, tables.DataSetLogins,
-                        tables.DataSetTransactions, buildTree, runs, failureCount, start,
-                        programsFetched, historyUsers, *tables.DataSetTransactionsClone,
-                        dateOfCalc);
+    const PassLists lists{.buildTree = buildTree,
+                          .runs = runs,
+                          .programsFetched = programsFetched,
+                          .historyUsers = historyUsers};
+    ProcessTransactions(env, PassTablesOf(tables), lists, failureCount, start, dateOfCalc);
     Fake().clock->counter = counter;
     returnedStart = start;
   }

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "datastore/pass/pass_fixture.h"
+#include "datastore/service_link/journal.h"
 #include "datastore/service_link/log_line_reader.h"
 #include "support/failing_file_system.h"
 
@@ -56,7 +57,7 @@ TEST(MisbehavingHandOver, ALongTextIsTakenInOverSeveralPassesWithoutLossOrDoubli
   EXPECT_EQ(capped.History(), whole.History());
   EXPECT_EQ(capped.StoredEvents(), whole.StoredEvents());
   // The journal holds every line once: the service handed them over once.
-  EXPECT_EQ(ReadTrimmed(capped.Link().BackupFile(kJournalFile)), Trim(text));
+  EXPECT_EQ(JournalText(capped.Link().BackupFile(kJournalFile)), Trim(text));
   EXPECT_TRUE(capped.diagnostics.Entries().empty());
 }
 

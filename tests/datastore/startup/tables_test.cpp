@@ -11,6 +11,7 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text_file.h"
+#include "datastore/service_link/journal.h"
 #include "datastore/tables/table_file.h"
 #include "records/date_time.h"
 #include "support/fakes.h"
@@ -62,6 +63,11 @@ class TablesTest : public ::testing::Test {
   void SetUp() override { test::NativeFiles().CreateFolders(dir.path() + "Backup"); }
 
   std::string Backup(const char* name) const { return dir.File("Backup/") + name; }
+  // What the service's log is to hold after a restore: the journalled lines,
+  // each ended by CR LF, without the journal's seals.
+  std::string ServiceLogOfJournal() const {
+    return std::string(kUtf8Bom) + JournalText(Backup(kJournalFile)) + "\r\n";
+  }
   // Tables of run 2 in the data folder, their backups of run 1.
   void WriteTablesAndBackups() {
     dir.Write(kLoginsFile, LoginsFileBytes(2));
@@ -153,7 +159,7 @@ TEST_F(TablesTest, ADamagedHistoryIsRestoredWithAllTablesFromTheBackups) {
   EXPECT_EQ(Encoded(tables.DataSetHistory), HistoryFileBytes(1));
   ExpectClonesOverTheirTables();
   // The service's log is now the journal, with the lines just fetched.
-  EXPECT_EQ(ReadFileBytes(dir.File(kServiceLogFile)), ReadFileBytes(Backup(kJournalFile)));
+  EXPECT_EQ(ReadFileBytes(dir.File(kServiceLogFile)), ServiceLogOfJournal());
   EXPECT_NE(ReadFileBytes(dir.File(kServiceLogFile)).find(fetched), std::string::npos);
   for (const char* name : {kProcessNextTimeFile, kCopyForMonitorFile, kCopyForMonitor2File}) {
     EXPECT_FALSE(Exists(name)) << name;
@@ -171,7 +177,7 @@ TEST_F(TablesTest, WithoutTheServiceTheRestoreRunsAndTheProgramIsToEnd) {
   EXPECT_TRUE(tables.endAfterStartUp);
   EXPECT_EQ(Encoded(tables.DataSetLogins), LoginsFileBytes(1));
   EXPECT_EQ(Encoded(tables.DataSetHistory), HistoryFileBytes(1));
-  EXPECT_EQ(ReadFileBytes(dir.File(kServiceLogFile)), ReadFileBytes(Backup(kJournalFile)));
+  EXPECT_EQ(ReadFileBytes(dir.File(kServiceLogFile)), ServiceLogOfJournal());
   EXPECT_FALSE(Exists(kCopyForMonitor2File));
 }
 

@@ -4,6 +4,7 @@
 #include "base/file_io.h"
 #include "base/text_file.h"
 #include "datastore/service_link/hand_over.h"
+#include "datastore/service_link/journal.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_service_pipe.h"
 #include "support/failing_file_system.h"
@@ -35,8 +36,7 @@ TEST(PosixHandOver, TakesTheServicesLinesAndKeepsThemWhenTheServiceIsGone) {
   EXPECT_FALSE(FileExists(dir.File(kCopyForMonitorFile)));
   EXPECT_EQ(ReadTextFile(dir.File(kCopyForMonitor2File)),
             std::string(kUtf8Bom) + kStart + "\r\n" + kProgram);
-  EXPECT_EQ(ReadTextFile(link.BackupFile(kJournalFile)),
-            std::string(kUtf8Bom) + kStart + "\r\n" + kProgram);
+  EXPECT_EQ(JournalText(link.BackupFile(kJournalFile)), kStart + "\r\n" + kProgram);
 }
 
 }  // namespace

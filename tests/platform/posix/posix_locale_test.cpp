@@ -52,7 +52,7 @@ TEST_F(PosixLocaleTest, TheLoginTreeSortsUsersByTheLocale) {
   tree.SetTextOrder(locale_.Order());
   tree.AddRun(&run);
   for (TRecComputerRun* login : {&bob, &carl, &ann}) tree.AddLogin(login);
-  tree.SetSortState(0, 0);
+  tree.SetSortState(0, SortOrder::Ascending);
   tree.Sort();
   std::string order;
   for (const TRecComputerRun* login : tree.Runs()[0].logins) order += login->rUserName + " ";

@@ -257,7 +257,7 @@ TEST_F(LoginReport, HeaderClicksSortAscendingDescendingThenNone) {
   tree_.HeaderClick(5, MouseButton::Left);  // Locked: ann 0, carl 5200
   EXPECT_EQ(run4(), "ann carl ");
   tree_.HeaderClick(5, MouseButton::Left);
-  EXPECT_EQ(tree_.SortDirection(), 1);
+  EXPECT_EQ(tree_.SortDirection(), SortOrder::Descending);
   EXPECT_EQ(run4(), "carl ann ");
   tree_.HeaderClick(5, MouseButton::Right);
   EXPECT_EQ(tree_.SortColumn(), 5);
@@ -265,6 +265,12 @@ TEST_F(LoginReport, HeaderClicksSortAscendingDescendingThenNone) {
   EXPECT_EQ(tree_.SortColumn(), -1);
   EXPECT_EQ(run4(), "carl ann ");             // stays as the descending sort left it
   EXPECT_EQ(tree_.Runs()[0].run->rRunID, 1);  // runs keep their order
+}
+
+TEST(LoginSortOrder, OnlyAStoredOneMeansDescending) {
+  EXPECT_EQ(SortOrderFromStored(1), SortOrder::Descending);
+  for (int stored : {0, 2, -1}) EXPECT_EQ(SortOrderFromStored(stored), SortOrder::Ascending);
+  EXPECT_EQ(StoredSortOrder(SortOrderFromStored(1)), 1);
 }
 
 TEST_F(LoginReport, CsvOfTwoRunsWithThreeLoginsEach) {
@@ -276,7 +282,7 @@ TEST_F(LoginReport, CsvOfTwoRunsWithThreeLoginsEach) {
       AddLogin(*run, i == 1 ? "q\"u\tote" : "ann", run->rStartDateTime + i / 24.0,
                run->rStartDateTime + (i + 1) / 24.0, 600 * i);
   b.rArrOfLogins[2]->rClosedOk = false;
-  tree_.SetSortState(-1, 0);
+  tree_.SetSortState(-1, SortOrder::Ascending);
   BuildLoginReport(runs, settings_, context_, tree_);
   const std::string csv = LoginCsvText(tree_, LocaleInfo{});
   EXPECT_EQ(csv.substr(0, std::string(kLoginCsvHeader).size()), kLoginCsvHeader);

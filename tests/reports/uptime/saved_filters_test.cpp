@@ -30,7 +30,7 @@ class SavedFilters : public ::testing::Test {
     clock_.local = EncodeDateTime(2013, 4, 30, 12, 0, 0);  // a Tuesday
   }
 
-  std::string File(int n) { return ReadFileBytes(store_.FileName(n)); }
+  std::string File(FilterFile file) { return ReadFileBytes(store_.FileName(file)); }
 
   test::TempDir dir_;
   test::ProgramsFixture programs_;
@@ -57,8 +57,8 @@ TEST_F(SavedFilters, StoresEveryKeyInOrder) {
 
   // The seconds since 1900 in 32-bit arithmetic, as every stored filter has
   // them: negative, but in order until 2104.
-  EXPECT_EQ(store_.SaveFilter(kLastUsedFilters, s), "2013-04-30 12:00:00");
-  EXPECT_EQ(File(1),
+  EXPECT_EQ(store_.SaveFilter(SaveFilterAs::NewLastUsed, s), "2013-04-30 12:00:00");
+  EXPECT_EQ(File(FilterFile::LastUsed),
             "[2013-04-30 12:00:00]\r\nTimeFilterAdded=-718655296\r\nFilterCheckBoxSource=1\r\n"
             "IsWind=0\r\nP1=C:\\a.exe\r\nP2=C:\\c.exe\r\nFilterCheckBoxTime=1\r\n"
             "rbFilterPredefinedPeriod=0\r\ncmbbPeriod=8\r\nchkbHistEventAfter=1\r\n"
@@ -86,9 +86,9 @@ TEST_F(SavedFilters, SettingsComeBackWhenApplied) {
   stored.beforeTime = EncodeDateTime(2013, 4, 30, 18, 30, 0);
   stored.userEnabled = true;
   stored.users.ClickSelectAll(true);
-  const std::string name = store_.SaveFilter(kLastUsedFilters, stored);
+  const std::string name = store_.SaveFilter(SaveFilterAs::NewLastUsed, stored);
 
-  store_.ApplyFilterSettings(name, kLastUsedFilters, s);
+  store_.ApplyFilterSettings(name, FilterFile::LastUsed, s);
   EXPECT_TRUE(s.sourceEnabled);
   EXPECT_FALSE(s.sourceWindows);
   EXPECT_EQ(s.programs.TickedKeys(), std::vector<std::string>{"C:\\b.exe"});
@@ -105,14 +105,14 @@ TEST_F(SavedFilters, SettingsComeBackWhenApplied) {
 }
 
 TEST_F(SavedFilters, HandEditedValuesFallBackInsteadOfFailing) {
-  WriteFileAtomic(test::NativeFiles(), store_.FileName(1),
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::LastUsed),
                   "[x]\nTimeFilterAdded=soon\nFilterCheckBoxTime=1\nrbFilterPredefinedPeriod=1\n"
                   "cmbbPeriod=42\nchkbHistEventBefore=1\nTimeBeforeDate=garbage\n"
                   "P1=C:\\unknown.exe\nFilterCheckBoxUser=1\n");
   UptimeFilterSettings s;
   s.sourceWindows = false;
   s.programs.Append({"C:\\a.exe", "a", "", 0, true});
-  store_.ApplyFilterSettings("X", kLastUsedFilters, s);
+  store_.ApplyFilterSettings("X", FilterFile::LastUsed, s);
   EXPECT_TRUE(s.sourceWindows);  // IsWind missing
   EXPECT_EQ(s.programs.TickedCount(), 0u);
   EXPECT_EQ(s.periodIndex, 0);
@@ -120,9 +120,9 @@ TEST_F(SavedFilters, HandEditedValuesFallBackInsteadOfFailing) {
   EXPECT_EQ(s.beforeTime, 86399.0 / 86400.0);
   EXPECT_FALSE(s.eventClosedOk);
 
-  const std::string plain = store_.SelectFilter("x", kLastUsedFilters, true).plain;
+  const std::string plain = store_.SelectFilter("x", FilterFile::LastUsed, true).plain;
   EXPECT_NE(plain.find("    A)  Today\r\n"), std::string::npos);
-  EXPECT_NE(store_.SaveFilter(kLastUsedFilters, s), "");  // the store is not blocked
+  EXPECT_NE(store_.SaveFilter(SaveFilterAs::NewLastUsed, s), "");  // the store is not blocked
 }
 
 TEST_F(SavedFilters, TenSectionLimitErasesTheSmallestTimeFilterAdded) {
@@ -132,18 +132,19 @@ TEST_F(SavedFilters, TenSectionLimitErasesTheSmallestTimeFilterAdded) {
                                           "-800000600", "-800000400"};
   for (std::size_t i = 0; i < added.size(); ++i)
     text += "[f" + std::to_string(i) + "]\nTimeFilterAdded=" + added[i] + "\n";
-  WriteFileAtomic(test::NativeFiles(), store_.FileName(1), text);
-  store_.SaveFilter(kLastUsedFilters, UptimeFilterSettings{});
-  IniFile ini = store_.Load(1);
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::LastUsed), text);
+  store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
+  IniFile ini = store_.Load(FilterFile::LastUsed);
   EXPECT_EQ(ini.SectionCount(), 10u);
   EXPECT_FALSE(ini.HasSection("f2"));
   EXPECT_TRUE(ini.HasSection("f3"));  // "zz" counts as 0, the newest here
 
-  store_.SaveFilter(2, UptimeFilterSettings{});  // the pseudo filter: no limit
-  EXPECT_EQ(store_.Load(1).SectionCount(), 11u);
+  store_.SaveFilter(SaveFilterAs::SettingsAtExit,
+                    UptimeFilterSettings{});  // the pseudo filter: no limit
+  EXPECT_EQ(store_.Load(FilterFile::LastUsed).SectionCount(), 11u);
   clock_.Advance(5000);
-  store_.SaveFilter(kLastUsedFilters, UptimeFilterSettings{});
-  ini = store_.Load(1);
+  store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
+  ini = store_.Load(FilterFile::LastUsed);
   EXPECT_EQ(ini.SectionCount(), 10u);  // back within the limit after one store
   EXPECT_FALSE(ini.HasSection("f5"));
   EXPECT_FALSE(ini.HasSection("f4"));
@@ -154,15 +155,17 @@ TEST_F(SavedFilters, LimitMayEraseThePseudoFilter) {
   std::string text =
       "[Viltus_filtrs_kas_glaba_settingus]\nNotRealFilter=1\nTimeFilterAdded=-900000000\n";
   for (int i = 0; i < 9; ++i) text += "[f" + std::to_string(i) + "]\nTimeFilterAdded=-900000000\n";
-  WriteFileAtomic(test::NativeFiles(), store_.FileName(1), text);
-  store_.SaveFilter(kLastUsedFilters, UptimeFilterSettings{});
-  EXPECT_FALSE(store_.Load(1).HasSection(kPseudoFilterName));
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::LastUsed), text);
+  store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
+  EXPECT_FALSE(store_.Load(FilterFile::LastUsed).HasSection(kPseudoFilterName));
 }
 
 TEST_F(SavedFilters, TwoBrowsesWithinOneSecondGetDifferentNames) {
   clock_.local = EncodeDateTime(2013, 4, 30, 12, 0, 0, 400);
-  EXPECT_EQ(store_.SaveFilter(kLastUsedFilters, UptimeFilterSettings{}), "2013-04-30 12:00:00");
-  EXPECT_EQ(store_.SaveFilter(kLastUsedFilters, UptimeFilterSettings{}), "2013-04-30 12:00:01");
+  EXPECT_EQ(store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{}),
+            "2013-04-30 12:00:00");
+  EXPECT_EQ(store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{}),
+            "2013-04-30 12:00:01");
   EXPECT_EQ(clock_.sleptMs, 1000);  // twice 500 ms
   EXPECT_EQ(store_.RefreshFilters(-1, -1).lastUsed,
             (std::vector<std::string>{"2013-04-30 12:00:00", "2013-04-30 12:00:01"}));
@@ -170,10 +173,10 @@ TEST_F(SavedFilters, TwoBrowsesWithinOneSecondGetDifferentNames) {
 
 TEST_F(SavedFilters, PseudoFilterIsRewrittenAndNotListed) {
   UptimeFilterSettings s;
-  store_.SaveFilter(2, s);
+  store_.SaveFilter(SaveFilterAs::SettingsAtExit, s);
   s.eventEnabled = true;
-  store_.SaveFilter(2, s);
-  const IniFile ini = store_.Load(1);
+  store_.SaveFilter(SaveFilterAs::SettingsAtExit, s);
+  const IniFile ini = store_.Load(FilterFile::LastUsed);
   EXPECT_EQ(ini.SectionCount(), 1u);
   EXPECT_EQ(ini.Entries(kPseudoFilterName).front(), (IniFile::Entry{"NotRealFilter", "1"}));
   EXPECT_TRUE(ini.ReadBool(kPseudoFilterName, "FilterCheckBoxEvent", false));
@@ -181,8 +184,8 @@ TEST_F(SavedFilters, PseudoFilterIsRewrittenAndNotListed) {
 }
 
 TEST_F(SavedFilters, NameInUseInOtherCaseBringsTheDialogBack) {
-  const std::string last = store_.SaveFilter(kLastUsedFilters, UptimeFilterSettings{});
-  WriteFileAtomic(test::NativeFiles(), store_.FileName(2),
+  const std::string last = store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::Saved),
                   "[My filter]\r\nFilterCheckBoxUser=1\r\n");
   std::vector<std::string> shown;
   std::vector<std::string> messages;
@@ -200,26 +203,29 @@ TEST_F(SavedFilters, NameInUseInOtherCaseBringsTheDialogBack) {
   EXPECT_EQ(shown, (std::vector<std::string>{last, "MY FILTER"}));
   EXPECT_EQ(messages, std::vector<std::string>{
                           "Name 'MY FILTER' is already used. Please choose another name."});
-  EXPECT_EQ(store_.Load(2).SectionNames(), (std::vector<std::string>{"My filter", "Other"}));
-  EXPECT_EQ(store_.Load(2).Entries("Other").front().first, "TimeFilterAdded");
-  EXPECT_EQ(store_.Load(1).SectionCount(), 0u);
+  EXPECT_EQ(store_.Load(FilterFile::Saved).SectionNames(),
+            (std::vector<std::string>{"My filter", "Other"}));
+  EXPECT_EQ(store_.Load(FilterFile::Saved).Entries("Other").front().first, "TimeFilterAdded");
+  EXPECT_EQ(store_.Load(FilterFile::LastUsed).SectionCount(), 0u);
 }
 
 TEST_F(SavedFilters, ItsOwnNameInAnyCaseIsAccepted) {
-  WriteFileAtomic(test::NativeFiles(), store_.FileName(1), "[Work]\nFilterCheckBoxEvent=1\n");
-  WriteFileAtomic(test::NativeFiles(), store_.FileName(2), "[WORK]\nFilterCheckBoxUser=1\n");
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::LastUsed),
+                  "[Work]\nFilterCheckBoxEvent=1\n");
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::Saved),
+                  "[WORK]\nFilterCheckBoxUser=1\n");
   EXPECT_EQ(store_.MoveToSaved("Work", "work"), MoveFilterResult::Moved);
-  const IniFile saved = store_.Load(2);
+  const IniFile saved = store_.Load(FilterFile::Saved);
   EXPECT_EQ(saved.SectionNames(), std::vector<std::string>{"work"});
   EXPECT_EQ(saved.Entries("work"), (std::vector<IniFile::Entry>{{"FilterCheckBoxEvent", "1"}}));
   EXPECT_EQ(store_.MoveToSaved("gone", "x"), MoveFilterResult::NoSuchFilter);
 }
 
 TEST_F(SavedFilters, CancellingTheNameDialogLeavesBothFilesUnchanged) {
-  const std::string last = store_.SaveFilter(kLastUsedFilters, UptimeFilterSettings{});
-  WriteFileAtomic(test::NativeFiles(), store_.FileName(2), "[Kept]\nx=1\n");
-  const std::string before1 = File(1);
-  const std::string before2 = File(2);
+  const std::string last = store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::Saved), "[Kept]\nx=1\n");
+  const std::string before1 = File(FilterFile::LastUsed);
+  const std::string before2 = File(FilterFile::Saved);
   int asked = 0;
   EXPECT_FALSE(RenameLastUsedFilter(
       store_, last,
@@ -228,15 +234,15 @@ TEST_F(SavedFilters, CancellingTheNameDialogLeavesBothFilesUnchanged) {
       },
       [](const std::string&) {}));
   EXPECT_EQ(asked, 2);  // an empty name brings the dialog back
-  EXPECT_EQ(File(1), before1);
-  EXPECT_EQ(File(2), before2);
+  EXPECT_EQ(File(FilterFile::LastUsed), before1);
+  EXPECT_EQ(File(FilterFile::Saved), before2);
 }
 
 TEST_F(SavedFilters, DeletingTheLastSavedFilterSelectsTheLastUsedOnes) {
-  store_.SaveFilter(kLastUsedFilters, UptimeFilterSettings{});
+  store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
   clock_.Advance(2000);
-  store_.SaveFilter(kLastUsedFilters, UptimeFilterSettings{});
-  WriteFileAtomic(test::NativeFiles(), store_.FileName(2), "[Only]\nx=1\n");
+  store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::Saved), "[Only]\nx=1\n");
   FilterLists lists = store_.RefreshFilters(-1, 0);
   EXPECT_EQ(lists.savedSelected, 0);
   EXPECT_EQ(lists.lastUsedSelected, -1);
@@ -247,7 +253,7 @@ TEST_F(SavedFilters, DeletingTheLastSavedFilterSelectsTheLastUsedOnes) {
   EXPECT_TRUE(lists.saved.empty());
   EXPECT_EQ(lists.savedSelected, -1);
   EXPECT_EQ(lists.lastUsedSelected, 1);
-  EXPECT_EQ(File(2), "");
+  EXPECT_EQ(File(FilterFile::Saved), "");
 }
 
 TEST(ReloadedSelection, PicksTheLastEntryUnlessTheFormerLayBeyondTheEnd) {
@@ -263,16 +269,16 @@ TEST(ChooseFilterToApply, PrefersTheSavedFilter) {
   lists.lastUsed = {"l0", "l1"};
   lists.saved = {"s0"};
   EXPECT_EQ(ChooseFilterToApply(lists, 1, 0).name, "s0");
-  EXPECT_EQ(ChooseFilterToApply(lists, 1, 0).number, kSavedFilters);
+  EXPECT_EQ(ChooseFilterToApply(lists, 1, 0).file, FilterFile::Saved);
   EXPECT_EQ(ChooseFilterToApply(lists, 1, -1).name, "l1");
-  EXPECT_EQ(ChooseFilterToApply(lists, -1, -1).number, 0);
+  EXPECT_FALSE(ChooseFilterToApply(lists, -1, -1).file.has_value());
 }
 
 TEST_F(SavedFilters, DescribesAPredefinedPeriodWithItsItemText) {
-  WriteFileAtomic(test::NativeFiles(), store_.FileName(2),
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::Saved),
                   "[Year]\nFilterCheckBoxSource=1\nIsWind=1\nFilterCheckBoxTime=1\n"
                   "rbFilterPredefinedPeriod=1\ncmbbPeriod=8\n");
-  const FilterDescription d = store_.SelectFilter("Year", kSavedFilters, false);
+  const FilterDescription d = store_.SelectFilter("Year", FilterFile::Saved, false);
   EXPECT_EQ(d.plain,
             "\r\n____Filters used in report____\r\n"
             "\r\n  *Source filter\r\n    Windows (My Computer)\r\n"
@@ -286,25 +292,25 @@ TEST_F(SavedFilters, DescribesAPredefinedPeriodWithItsItemText) {
 
 TEST_F(SavedFilters, DescribesARangeWithOnlyABeforeBound) {
   WriteFileAtomic(
-      test::NativeFiles(), store_.FileName(1),
+      test::NativeFiles(), store_.FileName(FilterFile::LastUsed),
       "[r]\nFilterCheckBoxTime=1\nchkbHistEventAfter=0\nTimeAfterDate=2013-01-01\n"
       "TimeAfterDateTime=2013-01-01 00:00:00\nchkbHistEventBefore=1\n"
       "TimeBeforeDate=2013-04-02\nTimeBeforeDateTime=2013-04-30 17:30:00\n"
       "FilterCheckBoxEvent=1\nrbHistEventTerminatedOk=1\nrbHistEventTerminatedCrash=0\n");
-  EXPECT_EQ(store_.SelectFilter("r", kLastUsedFilters, true).plain,
+  EXPECT_EQ(store_.SelectFilter("r", FilterFile::LastUsed, true).plain,
             "Filter: r\r\n\r\n  *Time filter\r\n      Before: 2013-04-02 17:30:00\r\n"
             "\r\n  *Event type filter\r\n    Closed normally\r\n"
             "\r\nReport created: Tuesday, 2013-04-30 12:00:00\r\n");
-  EXPECT_EQ(store_.SelectFilter("r", kLastUsedFilters, true).html, "");
+  EXPECT_EQ(store_.SelectFilter("r", FilterFile::LastUsed, true).html, "");
 }
 
 TEST_F(SavedFilters, DescriptionTitlesProgramsAndEscapesNamesInHtml) {
   programs_.directory.CacheEntry("C:\\Tools\\<b>.exe");
-  WriteFileAtomic(test::NativeFiles(), store_.FileName(1),
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::LastUsed),
                   "[p]\nFilterCheckBoxSource=1\nIsWind=0\nP1=C:\\Tools\\<b>.exe\nP2=/no/such.exe\n"
                   "FilterCheckBoxUser=1\nU1=Tom & Jerry [PC1]\nFilterCheckBoxTime=1\n"
                   "chkbHistEventAfter=1\nTimeAfterDate=bad\n");
-  const FilterDescription d = store_.SelectFilter("p", kLastUsedFilters, false);
+  const FilterDescription d = store_.SelectFilter("p", FilterFile::LastUsed, false);
   EXPECT_NE(d.plain.find("    Programs:\r\n      <b>.exe\r\n      /no/such.exe\r\n"),
             std::string::npos);
   EXPECT_NE(d.plain.find("      After:  error \r\n"), std::string::npos);

@@ -123,16 +123,16 @@ TEST_F(UptimeReport, SummaryOfThreeRowsWithOneCrash) {
 
 TEST_F(UptimeReport, OutOfDateClosesOnlyAnOpenReport) {
   UptimeReportState state;
-  ResetUptimeHistory(state, 2);
+  ResetUptimeHistory(state, UptimeReportReset::OutOfDate);
   EXPECT_FALSE(state.noticeVisible);
   state = {true, true, false, "summary", "<p>"};
-  ResetUptimeHistory(state, 2);
-  EXPECT_FALSE(state.gbBrowseHistoryDone);
+  ResetUptimeHistory(state, UptimeReportReset::OutOfDate);
+  EXPECT_FALSE(state.reportOpen);
   EXPECT_FALSE(state.dataSourceEnabled);
   EXPECT_TRUE(state.noticeVisible);
   EXPECT_EQ(state.summaryText, "");
-  EXPECT_EQ(state.gStrCompUptime, "");
-  ResetUptimeHistory(state, 1);
+  EXPECT_EQ(state.summaryHtml, "");
+  ResetUptimeHistory(state, UptimeReportReset::BrowseBegins);
   EXPECT_FALSE(state.noticeVisible);
 }
 
@@ -185,8 +185,8 @@ TEST_F(UptimeReport, SelectionSummaryNamesOneProgramOrCountsRecords) {
 
   auto summary = ProcessDBGridSelection(report, {2, 4}, programs_.directory, kNow);
   EXPECT_TRUE(summary->visible);
-  EXPECT_EQ(summary->label35, "Uptime: 1 hours 30 minutes ");
-  EXPECT_EQ(summary->label36, "EDIT.exe (2)");
+  EXPECT_EQ(summary->uptimeText, "Uptime: 1 hours 30 minutes ");
+  EXPECT_EQ(summary->sourceText, "EDIT.exe (2)");
   EXPECT_EQ(summary->image, SelectionSummary::Image::None);  // not watched
 
   programs_.Watch("C:\\Apps\\edit.exe");
@@ -195,7 +195,7 @@ TEST_F(UptimeReport, SelectionSummaryNamesOneProgramOrCountsRecords) {
   EXPECT_EQ(summary->imageIndex, 0);
 
   summary = ProcessDBGridSelection(report, {1, 2, 3}, programs_.directory, kNow);
-  EXPECT_EQ(summary->label36, "Selected Records (3)");
+  EXPECT_EQ(summary->sourceText, "Selected Records (3)");
   EXPECT_EQ(summary->image, SelectionSummary::Image::Keep);
   EXPECT_EQ(report.RecNo(), 3u);
 
@@ -204,7 +204,7 @@ TEST_F(UptimeReport, SelectionSummaryNamesOneProgramOrCountsRecords) {
   windowsOnly.SetFiltered(true);
   AppendHistoryRow(*table_, {.user = "", .start = kDay + 20 / 24.0, .end = kDay + 21 / 24.0});
   summary = ProcessDBGridSelection(windowsOnly, {1, 2}, programs_.directory, kNow);
-  EXPECT_EQ(summary->label36, "Windows (My Computer) (2)");
+  EXPECT_EQ(summary->sourceText, "Windows (My Computer) (2)");
 
   Cursor empty(*table_);
   empty.SetFilter("cdsHistoryExePath = 'none'");

@@ -1,4 +1,4 @@
-#include "window/environment.h"
+#include "settings/environment.h"
 
 #include "base/errors.h"
 #include "base/text_file.h"

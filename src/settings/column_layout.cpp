@@ -1,4 +1,4 @@
-#include "window/column_layout.h"
+#include "settings/column_layout.h"
 
 #include <charconv>
 
