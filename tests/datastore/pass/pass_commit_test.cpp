@@ -375,6 +375,7 @@ TEST(PassCommit, APassThatTakesInNothingWritesNothingAndACloseAfterItNoBackups) 
   const Folder before = ReadFolder(tree.dir.path());
   for (const auto& [name, bytes] : before) EXPECT_FALSE(name.ends_with(kStagedSuffix)) << name;
   std::vector<Recorder::Moment> moments;
+  tree.Files().ResetCalls();
   {
     bool handedOver = true;
     Recorder recorder(tree.Files(), tree.dir.path(), &handedOver);
@@ -385,6 +386,11 @@ TEST(PassCommit, APassThatTakesInNothingWritesNothingAndACloseAfterItNoBackups) 
     moments = recorder.moments;
   }
   EXPECT_EQ(moments.size(), 0u);
+  // Not even a write that is not flushed, a delete or a rename.
+  const FileSystemCalls& calls = tree.Files().Calls();
+  EXPECT_EQ(calls.createNewFile + calls.openForAppend + calls.write + calls.linkFile +
+                calls.removeFile + calls.renameFile + calls.truncateFile,
+            0);
   EXPECT_EQ(ReadFolder(tree.dir.path()), before);
 
   // The next pass that brings lines commits the rows kept in memory with its
