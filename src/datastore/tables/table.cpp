@@ -657,9 +657,10 @@ void Table::OpenFromFile() {
     if (group_ && !FileExists(fileName_)) {
       StartEmpty();
     } else {
+      if (!files_) throw TableError("Table " + Name() + " has no file name");
       // The columns read the file in place: the view lives as long as they
       // do. Files are replaced whole, never written over, so it stays valid.
-      auto file = std::make_shared<const FileView>(fileName_);
+      auto file = std::make_shared<const FileView>(*files_, fileName_);
       const std::string_view bytes = file->Bytes();
       snapshotSeq_ = DecodeTable(bytes, Store(), std::move(file));
       snapshotBytes_ = bytes.size();
@@ -703,7 +704,7 @@ void Table::Save() {
 
 void Table::WriteSnapshot(std::uint64_t seq) {
   const std::string bytes = EncodeTable(Store(), seq);
-  WriteFileAtomic(fileName_, bytes);
+  WriteFileAtomic(*files_, fileName_, bytes);
   Store().MarkSaved();
   savedVersion_ = Store().Version();
   snapshotSeq_ = seq;
