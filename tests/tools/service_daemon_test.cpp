@@ -21,6 +21,7 @@
 #include "base/text_file.h"
 #include "datastore/service_link/service_channel.h"
 #include "platform/posix/posix_service_pipe.h"
+#include "service_state.h"
 #include "support/posix/private_bus.h"
 #include "support/posix/sd_bus.h"
 #include "support/posix/service_process.h"
@@ -370,6 +371,25 @@ TEST(ServiceDaemon, AShutdownRecordsTheStopAndTheNextStartANewRun) {
   service = tree.Start({"--on-term", "exit"});
   EXPECT_EQ(service->Stop(SIGTERM), 0);
   EXPECT_EQ(Events(tree.Recorded()), (std::vector<int>{1, 2, 1}));
+}
+
+// A kill between appending a program's end and saving the state that no
+// longer tracks it: the state notes the line, and the next start writes it
+// only when the log does not already hold it.
+TEST(ServiceDaemon, ANotedLineIsWrittenOnceByTheNextStart) {
+  ServiceTree tree;
+  auto service = tree.Start();
+  service->Stop(SIGKILL);
+  const std::string statePath = tree.data() + "BrenvikService.state";
+  const std::string start = tree.Recorded().back().raw;
+  const std::string end = "2013-04-30 10:00:05;7200;PC1|ann;4;/opt/tool;4242";
+  service::ServiceState state = service::LoadServiceState(statePath);
+  state.unwritten = {start, end};  // the start made it into the log, the end did not
+  service::SaveServiceState(statePath, state);
+  service = tree.Start();
+  service->Stop(SIGKILL);
+  EXPECT_EQ(Raw(tree.Recorded()), (std::vector<std::string>{start, end}));
+  EXPECT_TRUE(service::LoadServiceState(statePath).unwritten.empty());
 }
 
 TEST(ServiceDaemon, RecordsTheStartAndEndOfAWatchedProgram) {

@@ -77,6 +77,7 @@ Recorder::Recorder(DataFolders folders, Clock& clock, Accounts& accounts, Record
       hooks_(std::move(hooks)),
       stateFile_(folders_.dataFolder + kWinStateFile),
       log_(folders_.dataFolder, folders_.dataFolder + kLogFile, false, stateFile_),
+      lines_(log_, stateFile_, &Warn),
       programs_(accounts) {}
 
 std::int64_t Recorder::UnixNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
@@ -85,7 +86,7 @@ void Recorder::Start() {
   std::lock_guard<std::mutex> lock(mutex_);
   ForceDirectories(folders_.settingsFolder);
   log_.Open();
-  FinishUnwritten();
+  lines_.FinishUnwritten();
   const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile);
   if (list) programs_.SetWatched(*list);
   ServiceState& state = stateFile_.state();
@@ -98,7 +99,7 @@ void Recorder::Start() {
   state.bootId = boot;
   state.runOpen = true;
   state.programs.clear();
-  WriteWithState({SelfLine(kEventWindowsStart, "", uptime)});
+  lines_.WriteWithState({SelfLine(kEventWindowsStart, "", uptime)});
   RecordOpenSessions();
 }
 
@@ -126,7 +127,7 @@ void Recorder::CheckFolders() {
   if (!DirectoryExists(folders_.dataFolder)) {
     Warn("the data folder was gone; making it again");
     ForceDirectories(folders_.dataFolder + "Backup");
-    SaveState();
+    lines_.SaveState();
   }
 }
 
@@ -145,7 +146,7 @@ void Recorder::ScanPrograms() {
                            p.path, p.pid));
   }
   stateFile_.state().programs = programs_.Tracked();
-  WriteWithState(lines);
+  lines_.WriteWithState(lines);
 }
 
 bool Recorder::OnCommand(const ServiceCommand& command) {
@@ -186,7 +187,7 @@ void Recorder::OnShutdown() {
   if (!state.runOpen) return;
   state.runOpen = false;
   state.programs.clear();
-  WriteWithState({SelfLine(kEventWindowsStop, "", std::nullopt)});
+  lines_.WriteWithState({SelfLine(kEventWindowsStop, "", std::nullopt)});
 }
 
 // Asleep the computer does not run: the run ends before the sleep and a new
@@ -196,7 +197,7 @@ void Recorder::OnSuspend() {
   ServiceState& state = stateFile_.state();
   if (!state.runOpen) return;
   state.runOpen = false;
-  WriteWithState({SelfLine(kEventWindowsStop, kResumeMark, std::nullopt)});
+  lines_.WriteWithState({SelfLine(kEventWindowsStop, kResumeMark, std::nullopt)});
 }
 
 void Recorder::OnResume() {
@@ -206,7 +207,7 @@ void Recorder::OnResume() {
   const std::int64_t uptime = hooks_.secondsSinceBoot();
   state.bootId = BootIdAt(UnixNow(), uptime);
   state.runOpen = true;
-  WriteWithState({SelfLine(kEventWindowsStart, kResumeMark, uptime)});
+  lines_.WriteWithState({SelfLine(kEventWindowsStart, kResumeMark, uptime)});
 }
 
 void Recorder::OnSessionChange(std::uint32_t wtsEvent, std::uint32_t sessionId) {
@@ -246,46 +247,7 @@ void Recorder::RecordSelf(int event, const std::string& parameter,
 
 void Recorder::Record(int event, const std::string& user, const std::string& domain,
                       const std::string& parameter, std::optional<std::int64_t> handle) {
-  Append(LineOf(event, user, domain, parameter, handle));
-}
-
-void Recorder::Append(const std::string& line) {
-  try {
-    log_.Append(line);
-  } catch (const Error& e) {
-    Warn("a line was not recorded: " + std::string(e.what()));
-  }
-}
-
-// Lines that go with a change of the state (a run opened or closed, programs
-// tracked or no longer): the state is saved with the lines noted as
-// unwritten, the lines appended, and the note cleared. A stop anywhere
-// between repeats no line and loses none: the next start writes the noted
-// lines the log does not end with.
-void Recorder::WriteWithState(const std::vector<std::string>& lines) {
-  stateFile_.state().unwritten = lines;
-  SaveState();
-  for (const std::string& line : lines) Append(line);
-  stateFile_.state().unwritten.clear();
-  SaveState();
-}
-
-void Recorder::FinishUnwritten() {
-  ServiceState& state = stateFile_.state();
-  if (state.unwritten.empty()) return;
-  for (const std::string& line : state.unwritten) {
-    if (!log_.EndsWithLine(line)) Append(line);
-  }
-  state.unwritten.clear();
-  SaveState();
-}
-
-void Recorder::SaveState() {
-  try {
-    stateFile_.Save();
-  } catch (const Error& e) {
-    Warn(e.what());
-  }
+  lines_.Append(LineOf(event, user, domain, parameter, handle));
 }
 
 }  // namespace brenvik::service

@@ -24,6 +24,7 @@
 #include "platform/clock.h"
 #include "records/date_time.h"
 #include "service_state.h"
+#include "state_lines.h"
 #include "watched_programs.h"
 
 namespace brenvik::service {
@@ -92,10 +93,6 @@ class Recorder {
   std::string LineOf(int event, const std::string& user, const std::string& domain,
                      const std::string& parameter, std::optional<std::int64_t> handle);
   std::string SelfLine(int event, const std::string& parameter, std::optional<std::int64_t> handle);
-  void Append(const std::string& line);
-  void WriteWithState(const std::vector<std::string>& lines);
-  void FinishUnwritten();
-  void SaveState();
   std::int64_t UnixNow();
 
   std::mutex mutex_;
@@ -105,6 +102,7 @@ class Recorder {
   RecorderHooks hooks_;
   StateFile stateFile_;
   ActivityLog log_;
+  StateLines lines_;
   ProgramTracker programs_;
 };
 

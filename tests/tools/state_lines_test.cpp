@@ -1,0 +1,71 @@
+#include "state_lines.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "base/file_io.h"
+#include "support/temp_dir.h"
+
+namespace brenvik::service {
+namespace {
+
+// The log and state of one data folder as a (re)started service opens them.
+class StateLinesTest : public ::testing::Test {
+ protected:
+  void Start() {
+    lines_.reset();
+    log_.reset();
+    stateFile_ = std::make_unique<StateFile>(dir_.File("state"));
+    log_ = std::make_unique<ActivityLog>(dir_.path(), dir_.File(kLogFile), false, *stateFile_);
+    log_->Open();
+    lines_ = std::make_unique<StateLines>(*log_, *stateFile_,
+                                          [this](const std::string& w) { warnings_.push_back(w); });
+    lines_->FinishUnwritten();
+  }
+  std::string Log() const { return ReadFileBytes(dir_.File(kLogFile)); }
+  ServiceState& state() { return stateFile_->state(); }
+
+  // Runs the service's side in a child process that dies at once after the
+  // lines are appended, before the note is cleared.
+  void WriteAndDieAfterAppend(const std::vector<std::string>& lines) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      lines_->afterAppend = [] { ::_exit(0); };
+      state().runOpen = true;
+      lines_->WriteWithState(lines);
+      ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+
+  test::TempDir dir_;
+  std::unique_ptr<StateFile> stateFile_;
+  std::unique_ptr<ActivityLog> log_;
+  std::unique_ptr<StateLines> lines_;
+  std::vector<std::string> warnings_;
+};
+
+TEST_F(StateLinesTest, AStopBetweenAppendAndStateNeitherRepeatsNorLosesALine) {
+  Start();
+  lines_->Append("heartbeat");
+  WriteAndDieAfterAppend({"end of a", "start of b"});
+  Start();
+  EXPECT_EQ(Log(), "heartbeat\r\nend of a\r\nstart of b\r\n");
+  EXPECT_TRUE(state().runOpen);  // the state saved with the note stands
+  EXPECT_TRUE(state().unwritten.empty());
+
+  // Stopped after the state was saved, before the lines were appended.
+  state().unwritten = {"end of b"};
+  lines_->SaveState();
+  Start();
+  EXPECT_EQ(Log(), "heartbeat\r\nend of a\r\nstart of b\r\nend of b\r\n");
+  Start();  // nothing left to finish
+  EXPECT_EQ(Log(), "heartbeat\r\nend of a\r\nstart of b\r\nend of b\r\n");
+  EXPECT_TRUE(warnings_.empty());
+}
+
+}  // namespace
+}  // namespace brenvik::service
