@@ -235,7 +235,7 @@ void ServiceDaemon::CheckFolders() {
 }
 
 void ServiceDaemon::ReloadWatchedList() {
-  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile);
+  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile, &Warn);
   if (!list) {
     Warn("cannot read the watched list; keeping the one in use");
     return;

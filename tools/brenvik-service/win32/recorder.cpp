@@ -87,8 +87,12 @@ void Recorder::Start() {
   ForceDirectories(folders_.settingsFolder);
   log_.Open();
   lines_.FinishUnwritten();
-  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile);
-  if (list) programs_.SetWatched(*list);
+  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile, &Warn);
+  if (list) {
+    programs_.SetWatched(*list);
+  } else {
+    Warn("cannot read the watched list; no program is watched until command 3");
+  }
   ServiceState& state = stateFile_.state();
   const std::int64_t uptime = hooks_.secondsSinceBoot();
   const std::string boot = BootIdAt(UnixNow(), uptime);
@@ -173,7 +177,7 @@ bool Recorder::OnCommand(const ServiceCommand& command) {
 
 void Recorder::ReloadWatchedList() {
   std::lock_guard<std::mutex> lock(mutex_);
-  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile);
+  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile, &Warn);
   if (!list) {
     Warn("cannot read the watched list; keeping the one in use");
     return;
