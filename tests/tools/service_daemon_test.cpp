@@ -5,6 +5,7 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -492,6 +493,36 @@ TEST(ServiceDaemon, MakesTheDataTreeAgainWhenItVanishes) {
   EXPECT_EQ(CountEvent(lines, 8), lines.size());
   EXPECT_TRUE(DirectoryExists(tree.settings()));
   EXPECT_TRUE(DirectoryExists(tree.data() + "Backup"));
+}
+
+// A full disk, as a file size limit put on the running service: the lines
+// that find no room are not recorded and said so, the log keeps whole lines
+// only, the service serves on and records again once there is room.
+TEST(ServiceDaemon, AFullDiskCostsOnlyTheLinesThatFindNoRoom) {
+  ServiceTree tree;
+  const std::string log = tree.data() + "LogInformation.dat";
+  // Earlier lines, so that the service's error output fits in the room too.
+  std::string earlier;
+  for (int i = 0; i < 40; ++i) earlier += "2013-04-30 10:00:00;7200;PC1|ann;8;;\r\n";
+  ForceDirectories(tree.data());
+  WriteFileAtomic(log, earlier);
+  auto service = tree.Start({"--heartbeat", "1"});
+  const rlim_t room = FileSize(log) + 100;
+  rlimit limit{room, RLIM_INFINITY};
+  ASSERT_EQ(::prlimit(service->pid(), RLIMIT_FSIZE, &limit, nullptr), 0);
+  ASSERT_TRUE(
+      WaitFor([&] { return service->Errors().find("not recorded") != std::string::npos; }, 10000));
+  const auto handed = tree.HandOver();
+  EXPECT_GT(handed.size(), 41u);
+  const std::string text = ReadFileBytes(log);
+  EXPECT_LE(text.size(), room);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  EXPECT_EQ(Raw(handed), Raw(ParseLines(text)));
+
+  limit = {RLIM_INFINITY, RLIM_INFINITY};
+  ASSERT_EQ(::prlimit(service->pid(), RLIMIT_FSIZE, &limit, nullptr), 0);
+  ASSERT_TRUE(tree.WaitForRecorded([&](const auto& l) { return l.size() > handed.size(); }));
+  EXPECT_EQ(Events(tree.HandOver()).back(), 8);
 }
 
 TEST(ServiceDaemon, ReplaysAPreparedLogOnce) {

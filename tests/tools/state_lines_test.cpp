@@ -1,6 +1,8 @@
 #include "state_lines.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,6 +67,46 @@ TEST_F(StateLinesTest, AStopBetweenAppendAndStateNeitherRepeatsNorLosesALine) {
   Start();  // nothing left to finish
   EXPECT_EQ(Log(), "heartbeat\r\nend of a\r\nstart of b\r\nend of b\r\n");
   EXPECT_TRUE(warnings_.empty());
+}
+
+// A file size limit stands for a full disk: the write fails part way.
+class RoomLeft {
+ public:
+  explicit RoomLeft(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limited{bytes, saved_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~RoomLeft() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  sighandler_t oldHandler_;
+};
+
+TEST_F(StateLinesTest, ALineThatFindsNoRoomLeavesNoPartAndRecordingGoesOn) {
+  Start();
+  lines_->Append("first");
+  {
+    RoomLeft room(FileSize(dir_.File(kLogFile)) + 10);
+    EXPECT_FALSE(lines_->Append("a line longer than the room that is left"));
+    state().runOpen = true;
+    lines_->WriteWithState({"a start that finds no room either"});
+  }
+  EXPECT_EQ(Log(), "first\r\n");
+  ASSERT_FALSE(warnings_.empty());
+  EXPECT_NE(warnings_[0].find("not recorded"), std::string::npos) << warnings_[0];
+  // Neither did the state get ahead of the log: a start finds both as they
+  // were, with no note to write.
+  Start();
+  EXPECT_FALSE(state().runOpen);
+  EXPECT_EQ(Log(), "first\r\n");
+  EXPECT_TRUE(lines_->Append("room again"));
+  EXPECT_EQ(Log(), "first\r\nroom again\r\n");
 }
 
 }  // namespace

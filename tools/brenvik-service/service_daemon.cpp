@@ -91,6 +91,9 @@ int ServiceDaemon::Run() {
   for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&signals, s);
   ::sigprocmask(SIG_BLOCK, &signals, nullptr);
   ::signal(SIGPIPE, SIG_IGN);
+  // A write beyond a file size limit fails like one to a full disk (the line
+  // is not recorded, and said so) instead of ending the service.
+  ::signal(SIGXFSZ, SIG_IGN);
   signalFd_ = ::signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
   try {
     log_.Open();
