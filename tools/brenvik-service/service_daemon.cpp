@@ -254,6 +254,7 @@ void ServiceDaemon::ScanPrograms() {
   const auto changes = programs_.Update(scan);
   if (changes.empty()) return;
   std::vector<std::string> lines;
+  lines.reserve(changes.size());
   for (const ProgramChange& change : changes) {
     const TrackedProgram& p = change.program;
     lines.push_back(LineOf(change.started ? kEventProgramStart : kEventProgramEnd, p.user, p.domain,
@@ -286,6 +287,7 @@ void ServiceDaemon::FollowLogins() {
   const auto events = logins_.Update(*sessions, now);
   if (events.empty()) return;
   std::vector<std::string> lines;
+  lines.reserve(events.size());
   for (const LoginEvent& e : events) {
     lines.push_back(LineOf(e.event, e.user, self_.domain, e.parameter, std::nullopt));
   }

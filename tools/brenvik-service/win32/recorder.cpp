@@ -144,6 +144,7 @@ void Recorder::ScanPrograms() {
   const auto changes = programs_.Update(scan);
   if (changes.empty()) return;
   std::vector<std::string> lines;
+  lines.reserve(changes.size());
   for (const ProgramChange& change : changes) {
     const TrackedProgram& p = change.program;
     lines.push_back(LineOf(change.started ? kEventProgramStart : kEventProgramEnd, p.user, p.domain,
