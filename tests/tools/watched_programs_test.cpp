@@ -64,6 +64,10 @@ TEST(ReadWatchedList, ReadsWhatIsUsableOfADamagedOrHugeFile) {
   EXPECT_EQ((*list)[1].size(), kWatchedListMaxBytes - 15);  // the x line, whole
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].find("larger than"), std::string::npos) << warnings[0];
+
+  // Not a file at all: unreadable, so the caller keeps the list it has.
+  std::filesystem::create_directory(dir.File("folder.ini"));
+  EXPECT_EQ(ReadWatchedList(dir.File("folder.ini"), warn), std::nullopt);
 }
 
 class ProgramTrackerTest : public ::testing::Test {
