@@ -184,6 +184,10 @@ TEST_F(RecorderTest, AHugeOrDamagedListStillWatchesWhatItNames) {
   recorder->Tick(false);
   EXPECT_EQ(Lines().back(), "PC1|;3;" + tool + ";4242");
   EXPECT_EQ(Lines().size(), 3u);
+  // A service has no console: what was cut and skipped is in its warnings file.
+  const std::string warnings = ReadFileBytes(folders_.dataFolder + kWarningsFile);
+  EXPECT_NE(warnings.find("larger than"), std::string::npos) << warnings;
+  EXPECT_NE(warnings.find("1 damaged line"), std::string::npos) << warnings;
 }
 
 TEST_F(RecorderTest, CommandsHandOverAndReadTheListAgain) {
@@ -211,6 +215,8 @@ TEST_F(RecorderTest, ADeletedDataFolderIsMadeAgainAndRecordingGoesOn) {
   std::filesystem::remove_all(ToFsPath(folders_.dataFolder), ignored);
   recorder->Tick(true);
   EXPECT_EQ(Lines(), std::vector<std::string>{"PC1|ann;8;;"});
+  const std::string warnings = ReadFileBytes(folders_.dataFolder + kWarningsFile);
+  EXPECT_NE(warnings.find("the data folder was gone"), std::string::npos) << warnings;
   EXPECT_TRUE(recorder->OnCommand({2, ""}));
   EXPECT_EQ(CountLines(ReadFileBytes(folders_.dataFolder + "CopyForMonitor.dat")), 1u);
 }

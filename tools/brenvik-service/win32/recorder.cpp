@@ -77,7 +77,7 @@ Recorder::Recorder(DataFolders folders, Clock& clock, Accounts& accounts, Record
       hooks_(std::move(hooks)),
       stateFile_(folders_.dataFolder + kWinStateFile),
       log_(folders_.dataFolder, folders_.dataFolder + kLogFile, false, stateFile_),
-      lines_(log_, stateFile_, &Warn),
+      lines_(log_, stateFile_, [this](const std::string& text) { Warn(text); }),
       programs_(accounts) {}
 
 std::int64_t Recorder::UnixNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
@@ -85,9 +85,15 @@ std::int64_t Recorder::UnixNow() { return static_cast<std::int64_t>(std::time(nu
 void Recorder::Start() {
   std::lock_guard<std::mutex> lock(mutex_);
   ForceDirectories(folders_.settingsFolder);
+  try {
+    warnings_.SetLogFile(folders_.dataFolder + kWarningsFile);
+  } catch (const Error& e) {
+    service::Warn(std::string("the warnings file cannot be read: ") + e.what());
+  }
   log_.Open();
   lines_.FinishUnwritten();
-  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile, &Warn);
+  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile,
+                                    [this](const std::string& text) { Warn(text); });
   if (list) {
     programs_.SetWatched(*list);
   } else {
@@ -129,8 +135,8 @@ void Recorder::Tick(bool heartbeatDue) {
 void Recorder::CheckFolders() {
   if (!DirectoryExists(folders_.settingsFolder)) ForceDirectories(folders_.settingsFolder);
   if (!DirectoryExists(folders_.dataFolder)) {
-    Warn("the data folder was gone; making it again");
     ForceDirectories(folders_.dataFolder + "Backup");
+    Warn("the data folder was gone; made it again");
     lines_.SaveState();
   }
 }
@@ -178,7 +184,8 @@ bool Recorder::OnCommand(const ServiceCommand& command) {
 
 void Recorder::ReloadWatchedList() {
   std::lock_guard<std::mutex> lock(mutex_);
-  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile, &Warn);
+  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile,
+                                    [this](const std::string& text) { Warn(text); });
   if (!list) {
     Warn("cannot read the watched list; keeping the one in use");
     return;
@@ -232,6 +239,15 @@ void Recorder::OnTimeChange(DateTime oldUtc, DateTime newUtc) {
   if (std::fabs(newUtc - oldUtc) * kSecondsPerDay < 1.0) return;
   std::lock_guard<std::mutex> lock(mutex_);
   RecordSelf(kEventClockChanged, FormatLogDateTime(oldUtc), std::nullopt);
+}
+
+void Recorder::Warn(const std::string& text) {
+  service::Warn(text);
+  try {
+    warnings_.AddLogEntry(FormatLogDateTime(clock_.LocalNow()), "brenvik-service", text);
+  } catch (const Error& e) {
+    service::Warn(std::string("the warning was not kept: ") + e.what());
+  }
 }
 
 std::string Recorder::LineOf(int event, const std::string& user, const std::string& domain,

@@ -19,6 +19,7 @@
 
 #include "activity_log.h"
 #include "command_message.h"
+#include "datastore/service_link/diagnostic_log.h"
 #include "datastore/startup/startup.h"
 #include "platform/accounts.h"
 #include "platform/clock.h"
@@ -31,6 +32,9 @@ namespace brenvik::service {
 
 inline constexpr const char* kWinStateFile = "BrenvikService.state";
 inline constexpr const char* kResumeMark = "pmWindowReceivedPCResume";
+// What the recorder could not do, for a service that has no console: the
+// newest entries, in the diagnostic log's format.
+inline constexpr const char* kWarningsFile = "BrenvikService.log";
 
 struct RecorderHooks {
   // Seconds since the computer started (GetTickCount64).
@@ -94,6 +98,8 @@ class Recorder {
                      const std::string& parameter, std::optional<std::int64_t> handle);
   std::string SelfLine(int event, const std::string& parameter, std::optional<std::int64_t> handle);
   std::int64_t UnixNow();
+  // To standard error and to the warnings file.
+  void Warn(const std::string& text);
 
   std::mutex mutex_;
   DataFolders folders_;
@@ -104,10 +110,12 @@ class Recorder {
   ActivityLog log_;
   StateLines lines_;
   ProgramTracker programs_;
+  DiagnosticLog warnings_;
 };
 
-// Writes a warning to the service's diagnostic output (standard error, and
-// the console in --console mode).
+// Writes a warning to standard error (the console in --console mode; a
+// service run by the service control manager has none, so the recorder also
+// keeps its warnings in kWarningsFile).
 void Warn(const std::string& text);
 
 }  // namespace brenvik::service
