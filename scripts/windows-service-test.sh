@@ -138,6 +138,8 @@ expect "one start line across the restarts, one run of the computer" \
 state_mark=$(sed -n 's/^handed-over=//p' "$data/BrenvikService.state")
 expect "the hand-over mark is at the end of the log" test "$state_mark" -eq "$(stat -c %s "$log")"
 
+expect "the service kept no warning" test ! -s "$data/BrenvikService.log"
+
 lines_before=$(wc -l < "$log")
 expect "net stop stops it" quiet net stop BrenvikService
 expect "a stop of the service alone writes no line" test "$(wc -l < "$log")" -eq "$lines_before"
@@ -151,6 +153,8 @@ if [[ ${BRENVIK_SHOW:-0} == 1 || $failures -gt 0 ]]; then
   tr -d '\r' < "$drive_c/programs.csv"
   echo "--- uptime report"
   cat "$scratch/report"
+  echo "--- the service's warnings"
+  tr -d '\r' < "$data/BrenvikService.log" 2> /dev/null || true
 fi
 echo "-- the service test took $((SECONDS - started)) s"
 if [[ $failures -gt 0 ]]; then
