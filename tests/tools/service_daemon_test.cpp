@@ -23,6 +23,7 @@
 #include "datastore/service_link/service_channel.h"
 #include "platform/posix/posix_service_pipe.h"
 #include "service_state.h"
+#include "support/failing_file_system.h"
 #include "support/posix/private_bus.h"
 #include "support/posix/sd_bus.h"
 #include "support/posix/service_process.h"
@@ -122,7 +123,9 @@ std::int64_t BootTimeUnix() {
 // A data tree in a temporary folder with the service run on it.
 class ServiceTree {
  public:
-  explicit ServiceTree(std::string sub = {}) : root_(dir_.path() + sub) { ForceDirectories(root_); }
+  explicit ServiceTree(std::string sub = {}) : root_(dir_.path() + sub) {
+    test::NativeFiles().CreateFolders(root_);
+  }
   std::string root() const { return root_; }
   std::string data() const { return root_ + "Data/"; }
   std::string settings() const { return root_ + "Settings/"; }
@@ -159,15 +162,15 @@ class ServiceTree {
     EXPECT_TRUE(FileExists(file));
     if (!FileExists(file)) return {};
     const auto lines = ParseLines(ReadFileBytes(file));
-    DeleteFileIfExists(file);
+    test::NativeFiles().RemoveFile(file);
     return lines;
   }
 
   void WriteWatchedList(const std::vector<std::string>& paths) const {
     std::string text;
     for (const std::string& path : paths) text += (text.empty() ? "" : "\r\n") + path;
-    ForceDirectories(settings());
-    WriteTextFileWithBom(settings() + "ProgrammsToWatch.ini", text);
+    test::NativeFiles().CreateFolders(settings());
+    WriteTextFileWithBom(test::NativeFiles(), settings() + "ProgrammsToWatch.ini", text);
   }
 
  private:
@@ -184,7 +187,7 @@ std::size_t CountEvent(const std::vector<Line>& lines, int event) {
 class WatchedTool {
  public:
   explicit WatchedTool(const std::string& folder) : path_(folder + "bin/Watched Tool") {
-    ForceDirectories(folder + "bin");
+    test::NativeFiles().CreateFolders(folder + "bin");
     std::filesystem::copy_file("/bin/sleep", path_);
     ::chmod(path_.c_str(), 0755);
   }
@@ -386,7 +389,7 @@ TEST(ServiceDaemon, ANotedLineIsWrittenOnceByTheNextStart) {
   const std::string end = "2013-04-30 10:00:05;7200;PC1|ann;4;/opt/tool;4242";
   service::ServiceState state = service::LoadServiceState(statePath);
   state.unwritten = {start, end};  // the start made it into the log, the end did not
-  service::SaveServiceState(statePath, state);
+  service::SaveServiceState(test::NativeFiles(), statePath, state);
   service = tree.Start();
   service->Stop(SIGKILL);
   EXPECT_EQ(Raw(tree.Recorded()), (std::vector<std::string>{start, end}));
@@ -485,7 +488,7 @@ TEST(ServiceDaemon, MakesTheDataTreeAgainWhenItVanishes) {
   EXPECT_EQ(tree.HandOver().size(), 1u);
   std::filesystem::remove_all(tree.root());
   ASSERT_TRUE(WaitFor([&] { return tree.Send(kCommandHandOverLines); })) << service->Errors();
-  DeleteFileIfExists(tree.data() + "CopyForMonitor.dat");
+  test::NativeFiles().RemoveFile(tree.data() + "CopyForMonitor.dat");
   const std::size_t before = CountEvent(tree.Recorded(), 8);
   ASSERT_TRUE(tree.WaitForRecorded([&](const auto& l) { return CountEvent(l, 8) > before; }));
   const auto lines = tree.HandOver();
@@ -504,8 +507,8 @@ TEST(ServiceDaemon, AFullDiskCostsOnlyTheLinesThatFindNoRoom) {
   // Earlier lines, so that the service's error output fits in the room too.
   std::string earlier;
   for (int i = 0; i < 40; ++i) earlier += "2013-04-30 10:00:00;7200;PC1|ann;8;;\r\n";
-  ForceDirectories(tree.data());
-  WriteFileAtomic(log, earlier);
+  test::NativeFiles().CreateFolders(tree.data());
+  WriteFileAtomic(test::NativeFiles(), log, earlier);
   auto service = tree.Start({"--heartbeat", "1"});
   const rlim_t room = FileSize(log) + 100;
   rlimit limit{room, RLIM_INFINITY};

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "base/file_io.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik::service {
@@ -18,8 +19,9 @@ class StateLinesTest : public ::testing::Test {
   void Start() {
     lines_.reset();
     log_.reset();
-    stateFile_ = std::make_unique<StateFile>(dir_.File("state"));
-    log_ = std::make_unique<ActivityLog>(dir_.path(), dir_.File(kLogFile), false, *stateFile_);
+    stateFile_ = std::make_unique<StateFile>(test::NativeFiles(), dir_.File("state"));
+    log_ = std::make_unique<ActivityLog>(test::NativeFiles(), dir_.path(), dir_.File(kLogFile),
+                                         false, *stateFile_);
     log_->Open();
     lines_ = std::make_unique<StateLines>(*log_, *stateFile_,
                                           [this](const std::string& w) { warnings_.push_back(w); });

@@ -70,13 +70,15 @@ bool SameBoot(const std::string& a, const std::string& b) {
   return std::llabs(x - y) <= kBootRounding;
 }
 
-Recorder::Recorder(DataFolders folders, Clock& clock, Accounts& accounts, RecorderHooks hooks)
+Recorder::Recorder(DataFolders folders, Clock& clock, Accounts& accounts, FileSystem& files,
+                   RecorderHooks hooks)
     : folders_(std::move(folders)),
       clock_(clock),
+      files_(files),
       self_(accounts.CurrentUser()),
       hooks_(std::move(hooks)),
-      stateFile_(folders_.dataFolder + kWinStateFile),
-      log_(folders_.dataFolder, folders_.dataFolder + kLogFile, false, stateFile_),
+      stateFile_(files_, folders_.dataFolder + kWinStateFile),
+      log_(files_, folders_.dataFolder, folders_.dataFolder + kLogFile, false, stateFile_),
       lines_(log_, stateFile_, [this](const std::string& text) { Warn(text); }),
       programs_(accounts) {}
 
@@ -84,9 +86,9 @@ std::int64_t Recorder::UnixNow() { return static_cast<std::int64_t>(std::time(nu
 
 void Recorder::Start() {
   std::lock_guard<std::mutex> lock(mutex_);
-  ForceDirectories(folders_.settingsFolder);
+  files_.CreateFolders(folders_.settingsFolder);
   try {
-    warnings_.SetLogFile(folders_.dataFolder + kWarningsFile);
+    warnings_.SetLogFile(files_, folders_.dataFolder + kWarningsFile);
   } catch (const Error& e) {
     service::Warn(std::string("the warnings file cannot be read: ") + e.what());
   }
@@ -133,9 +135,9 @@ void Recorder::Tick(bool heartbeatDue) {
 // The data tree may be removed under the service: it is made again, and the
 // log starts anew with its next line.
 void Recorder::CheckFolders() {
-  if (!DirectoryExists(folders_.settingsFolder)) ForceDirectories(folders_.settingsFolder);
+  if (!DirectoryExists(folders_.settingsFolder)) files_.CreateFolders(folders_.settingsFolder);
   if (!DirectoryExists(folders_.dataFolder)) {
-    ForceDirectories(folders_.dataFolder + "Backup");
+    files_.CreateFolders(folders_.dataFolder + "Backup");
     Warn("the data folder was gone; made it again");
     lines_.SaveState();
   }
