@@ -2,7 +2,8 @@
 # The Windows variant: cross-builds the core, the Win32 backend, the window
 # (brenvik.exe, against Qt for MinGW) and every test program with MinGW-w64
 # into build/windows, then runs the tests under Wine in a fresh prefix
-# (build/windows/wine-prefix). Without a Qt for MinGW (scripts/qt-mingw.sh)
+# (build/windows/wine-prefix), and the service end to end in a prefix of its
+# own. Without a Qt for MinGW (scripts/qt-mingw.sh)
 # everything but the window and its tests is built and tested, and it says
 # so. Exits non-zero on any failure.
 #   scripts/test-variants/windows.sh [jobs]
@@ -60,6 +61,11 @@ ctest --test-dir "$build" --output-on-failure -j"$jobs"
 # The prefix takes about 700 MB; it is kept only when a test failed.
 "$wineserver" -k 2> /dev/null || true
 rm -rf "$WINEPREFIX"
+
+# The service installed, started and killed through the service control
+# manager of a prefix of its own, with the command line's hand-overs (it
+# prints its time).
+scripts/windows-service-test.sh "$build"
 
 if [[ $qt_status -ne 0 ]]; then
   echo "** The window (brenvik.exe), its tests and the installer were NOT built: no Qt for MinGW was found."

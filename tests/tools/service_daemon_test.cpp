@@ -5,6 +5,7 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -21,6 +22,7 @@
 #include "base/text_file.h"
 #include "datastore/service_link/service_channel.h"
 #include "platform/posix/posix_service_pipe.h"
+#include "service_state.h"
 #include "support/failing_file_system.h"
 #include "support/posix/private_bus.h"
 #include "support/posix/sd_bus.h"
@@ -375,6 +377,25 @@ TEST(ServiceDaemon, AShutdownRecordsTheStopAndTheNextStartANewRun) {
   EXPECT_EQ(Events(tree.Recorded()), (std::vector<int>{1, 2, 1}));
 }
 
+// A kill between appending a program's end and saving the state that no
+// longer tracks it: the state notes the line, and the next start writes it
+// only when the log does not already hold it.
+TEST(ServiceDaemon, ANotedLineIsWrittenOnceByTheNextStart) {
+  ServiceTree tree;
+  auto service = tree.Start();
+  service->Stop(SIGKILL);
+  const std::string statePath = tree.data() + "BrenvikService.state";
+  const std::string start = tree.Recorded().back().raw;
+  const std::string end = "2013-04-30 10:00:05;7200;PC1|ann;4;/opt/tool;4242";
+  service::ServiceState state = service::LoadServiceState(statePath);
+  state.unwritten = {start, end};  // the start made it into the log, the end did not
+  service::SaveServiceState(test::NativeFiles(), statePath, state);
+  service = tree.Start();
+  service->Stop(SIGKILL);
+  EXPECT_EQ(Raw(tree.Recorded()), (std::vector<std::string>{start, end}));
+  EXPECT_TRUE(service::LoadServiceState(statePath).unwritten.empty());
+}
+
 TEST(ServiceDaemon, RecordsTheStartAndEndOfAWatchedProgram) {
   ServiceTree tree;
   WatchedTool tool(tree.dir().path());
@@ -475,6 +496,36 @@ TEST(ServiceDaemon, MakesTheDataTreeAgainWhenItVanishes) {
   EXPECT_EQ(CountEvent(lines, 8), lines.size());
   EXPECT_TRUE(DirectoryExists(tree.settings()));
   EXPECT_TRUE(DirectoryExists(tree.data() + "Backup"));
+}
+
+// A full disk, as a file size limit put on the running service: the lines
+// that find no room are not recorded and said so, the log keeps whole lines
+// only, the service serves on and records again once there is room.
+TEST(ServiceDaemon, AFullDiskCostsOnlyTheLinesThatFindNoRoom) {
+  ServiceTree tree;
+  const std::string log = tree.data() + "LogInformation.dat";
+  // Earlier lines, so that the service's error output fits in the room too.
+  std::string earlier;
+  for (int i = 0; i < 40; ++i) earlier += "2013-04-30 10:00:00;7200;PC1|ann;8;;\r\n";
+  test::NativeFiles().CreateFolders(tree.data());
+  WriteFileAtomic(test::NativeFiles(), log, earlier);
+  auto service = tree.Start({"--heartbeat", "1"});
+  const rlim_t room = FileSize(log) + 100;
+  rlimit limit{room, RLIM_INFINITY};
+  ASSERT_EQ(::prlimit(service->pid(), RLIMIT_FSIZE, &limit, nullptr), 0);
+  ASSERT_TRUE(
+      WaitFor([&] { return service->Errors().find("not recorded") != std::string::npos; }, 10000));
+  const auto handed = tree.HandOver();
+  EXPECT_GT(handed.size(), 41u);
+  const std::string text = ReadFileBytes(log);
+  EXPECT_LE(text.size(), room);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  EXPECT_EQ(Raw(handed), Raw(ParseLines(text)));
+
+  limit = {RLIM_INFINITY, RLIM_INFINITY};
+  ASSERT_EQ(::prlimit(service->pid(), RLIMIT_FSIZE, &limit, nullptr), 0);
+  ASSERT_TRUE(tree.WaitForRecorded([&](const auto& l) { return l.size() > handed.size(); }));
+  EXPECT_EQ(Events(tree.HandOver()).back(), 8);
 }
 
 TEST(ServiceDaemon, ReplaysAPreparedLogOnce) {

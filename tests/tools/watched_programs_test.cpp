@@ -32,7 +32,42 @@ TEST(ParseWatchedList, ReadsTheWindowsFileFormat) {
 
 TEST(ReadWatchedList, AMissingFileIsAnEmptyList) {
   test::TempDir dir;
-  EXPECT_EQ(ReadWatchedList(dir.File("ProgrammsToWatch.ini")), Strings{});
+  Strings warnings;
+  EXPECT_EQ(ReadWatchedList(dir.File("ProgrammsToWatch.ini"),
+                            [&](const std::string& w) { warnings.push_back(w); }),
+            Strings{});
+  EXPECT_TRUE(warnings.empty());
+}
+
+// A damaged or huge file: what can be a path is read, the rest is skipped
+// and said so, and the line cut at the size limit is not taken for a path
+// (its start could name another program).
+TEST(ReadWatchedList, ReadsWhatIsUsableOfADamagedOrHugeFile) {
+  test::TempDir dir;
+  Strings warnings;
+  const auto warn = [&](const std::string& w) { warnings.push_back(w); };
+  const std::string nul("/usr/bin/sleep\0junk", 19);
+  dir.Write("damaged.ini", "/opt/a\r\n" + nul + "\r\n\xFF\xFE/opt/b\r\n");
+  EXPECT_EQ(ReadWatchedList(dir.File("damaged.ini"), warn), (Strings{"/opt/a", "\xFF\xFE/opt/b"}));
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find("1 damaged line"), std::string::npos) << warnings[0];
+
+  warnings.clear();
+  std::string huge = "/opt/first\r\n";
+  huge += std::string(kWatchedListMaxBytes - huge.size() - 3, 'x') + "\r\n";
+  huge += "/opt/cut-at-the-limit-and-beyond\r\n" + std::string(2 << 20, 'y');
+  dir.Write("huge.ini", huge);
+  const auto list = ReadWatchedList(dir.File("huge.ini"), warn);
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->size(), 2u);
+  EXPECT_EQ((*list)[0], "/opt/first");
+  EXPECT_EQ((*list)[1].size(), kWatchedListMaxBytes - 15);  // the x line, whole
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find("larger than"), std::string::npos) << warnings[0];
+
+  // Not a file at all: unreadable, so the caller keeps the list it has.
+  std::filesystem::create_directory(dir.File("folder.ini"));
+  EXPECT_EQ(ReadWatchedList(dir.File("folder.ini"), warn), std::nullopt);
 }
 
 class ProgramTrackerTest : public ::testing::Test {

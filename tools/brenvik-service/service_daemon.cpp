@@ -59,6 +59,7 @@ ServiceDaemon::ServiceDaemon(const Options& options, DataFolders folders, Clock&
       stateFile_(files_, folders_.dataFolder + StateFileName(options)),
       log_(files_, folders_.dataFolder,
            replay_ ? options.replayFile : folders_.dataFolder + kLogFile, replay_, stateFile_),
+      lines_(log_, stateFile_, &Warn),
       server_(folders_.dataFolder + kServicePipeName, options.clientTimeoutMs,
               [this](const ServiceCommand& command) { return OnCommand(command); }),
       programs_(accounts),
@@ -91,6 +92,9 @@ int ServiceDaemon::Run() {
   for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&signals, s);
   ::sigprocmask(SIG_BLOCK, &signals, nullptr);
   ::signal(SIGPIPE, SIG_IGN);
+  // A write beyond a file size limit fails like one to a full disk (the line
+  // is not recorded, and said so) instead of ending the service.
+  ::signal(SIGXFSZ, SIG_IGN);
   signalFd_ = ::signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
   try {
     log_.Open();
@@ -98,6 +102,7 @@ int ServiceDaemon::Run() {
     Warn(e.what());
     return 1;
   }
+  if (!replay_) lines_.FinishUnwritten();
   if (replay_) {
     std::cerr << "brenvik-service: replaying " << options_.replayFile << " for "
               << folders_.dataFolder << std::endl;
@@ -209,7 +214,7 @@ void ServiceDaemon::Tick() {
   FollowLogins();
   if (SteadyClock::now() >= nextHeartbeat_) {
     nextHeartbeat_ += std::chrono::seconds(options_.heartbeatSeconds);
-    Record(kEventHeartbeat, self_.user, self_.domain, "", std::nullopt);
+    RecordSelf(kEventHeartbeat, "");
   }
   clockTrack_.Remember(RealtimeSeconds(), BootClockSeconds());
 }
@@ -222,7 +227,7 @@ void ServiceDaemon::CheckFolders() {
     Warn("the data folder was gone; making it again");
     files_.CreateFolders(folders_.dataFolder + "Backup");
     if (!Lock()) Warn("another brenvik-service took over " + folders_.dataFolder);
-    SaveState();
+    lines_.SaveState();
   }
   if (!server_.SocketFileIsOurs()) {
     try {
@@ -234,7 +239,7 @@ void ServiceDaemon::CheckFolders() {
 }
 
 void ServiceDaemon::ReloadWatchedList() {
-  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile);
+  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile, &Warn);
   if (!list) {
     Warn("cannot read the watched list; keeping the one in use");
     return;
@@ -248,14 +253,16 @@ void ServiceDaemon::ScanPrograms() {
     scan = ScanProcesses([this](const std::string& exe) { return programs_.IsWatched(exe); });
   }
   const auto changes = programs_.Update(scan);
+  if (changes.empty()) return;
+  std::vector<std::string> lines;
+  lines.reserve(changes.size());
   for (const ProgramChange& change : changes) {
     const TrackedProgram& p = change.program;
-    Record(change.started ? kEventProgramStart : kEventProgramEnd, p.user, p.domain, p.path, p.pid);
+    lines.push_back(LineOf(change.started ? kEventProgramStart : kEventProgramEnd, p.user, p.domain,
+                           p.path, p.pid));
   }
-  if (!changes.empty()) {
-    stateFile_.state().programs = programs_.Tracked();
-    SaveState();
-  }
+  stateFile_.state().programs = programs_.Tracked();
+  lines_.WriteWithState(lines);
 }
 
 // A display that comes up after the service (a login after boot) or logind
@@ -279,11 +286,14 @@ void ServiceDaemon::FollowLogins() {
   const auto sessions = sessions_->Sessions(now);
   if (!sessions) return;
   const auto events = logins_.Update(*sessions, now);
-  for (const LoginEvent& e : events) Record(e.event, e.user, self_.domain, e.parameter, {});
-  if (!events.empty()) {
-    stateFile_.state().logins = logins_.States();
-    SaveState();
+  if (events.empty()) return;
+  std::vector<std::string> lines;
+  lines.reserve(events.size());
+  for (const LoginEvent& e : events) {
+    lines.push_back(LineOf(e.event, e.user, self_.domain, e.parameter, std::nullopt));
   }
+  stateFile_.state().logins = logins_.States();
+  lines_.WriteWithState(lines);
 }
 
 void ServiceDaemon::OnClockSet() {
@@ -292,8 +302,7 @@ void ServiceDaemon::OnClockSet() {
   const auto expected = clockTrack_.ExpectedRealtime(boot);
   clockTrack_.Remember(real, boot);
   if (replay_ || !expected || std::fabs(real - *expected) < 1.0) return;
-  Record(kEventClockChanged, self_.user, self_.domain,
-         FormatLogDateTime(UnixSecondsToDateTime(*expected)), std::nullopt);
+  RecordSelf(kEventClockChanged, FormatLogDateTime(UnixSecondsToDateTime(*expected)));
 }
 
 void ServiceDaemon::RecordStart() {
@@ -306,25 +315,25 @@ void ServiceDaemon::RecordStart() {
     logins_.Restore(state.logins);
     return;
   }
-  Record(kEventWindowsStart, self_.user, self_.domain, "", SecondsSinceBoot());
   state.bootId = boot;
   state.runOpen = true;
   state.programs.clear();
   state.logins.clear();
-  SaveState();
+  lines_.WriteWithState({SelfLine(kEventWindowsStart, "", SecondsSinceBoot())});
 }
 
 void ServiceDaemon::RecordStop() {
   bool shutdown = options_.onTerm == TermMeaning::Shutdown;
   if (options_.onTerm == TermMeaning::Auto) shutdown = SystemIsShuttingDown().value_or(true);
   ServiceState& state = stateFile_.state();
-  if (shutdown) {
-    Record(kEventWindowsStop, self_.user, self_.domain, "", std::nullopt);
-    state.runOpen = false;
-    state.programs.clear();
-    state.logins.clear();
+  if (!shutdown) {
+    lines_.SaveState();
+    return;
   }
-  SaveState();
+  state.runOpen = false;
+  state.programs.clear();
+  state.logins.clear();
+  lines_.WriteWithState({SelfLine(kEventWindowsStop, "", std::nullopt)});
 }
 
 // Asleep the computer does not run: the run ends before the sleep and a new
@@ -332,33 +341,30 @@ void ServiceDaemon::RecordStop() {
 void ServiceDaemon::OnSleep(bool sleeping) {
   ServiceState& state = stateFile_.state();
   if (sleeping && state.runOpen) {
-    Record(kEventWindowsStop, self_.user, self_.domain, kResumeMarkParameter, std::nullopt);
     state.runOpen = false;
-    SaveState();
+    lines_.WriteWithState({SelfLine(kEventWindowsStop, kResumeMarkParameter, std::nullopt)});
   } else if (!sleeping && !state.runOpen) {
-    Record(kEventWindowsStart, self_.user, self_.domain, kResumeMarkParameter, SecondsSinceBoot());
     state.bootId = CurrentBootId();
     state.runOpen = true;
-    SaveState();
+    lines_.WriteWithState({SelfLine(kEventWindowsStart, kResumeMarkParameter, SecondsSinceBoot())});
   }
 }
 
-void ServiceDaemon::Record(int event, const std::string& user, const std::string& domain,
-                           const std::string& parameter, std::optional<std::int64_t> handle) {
-  LogLine line{clock_.UtcNow(), clock_.UtcOffsetSeconds(), domain, user, event, parameter, handle};
-  try {
-    log_.Append(FormatLogLine(line));
-  } catch (const Error& e) {
-    Warn(e.what());
-  }
+std::string ServiceDaemon::LineOf(int event, const std::string& user, const std::string& domain,
+                                  const std::string& parameter,
+                                  std::optional<std::int64_t> handle) {
+  return FormatLogLine(
+      LogLine{clock_.UtcNow(), clock_.UtcOffsetSeconds(), domain, user, event, parameter, handle});
 }
 
-void ServiceDaemon::SaveState() {
-  try {
-    stateFile_.Save();
-  } catch (const Error& e) {
-    Warn(e.what());
-  }
+std::string ServiceDaemon::SelfLine(int event, const std::string& parameter,
+                                    std::optional<std::int64_t> handle) {
+  return LineOf(event, self_.user, self_.domain, parameter, handle);
+}
+
+// A line that goes with no change of the state.
+void ServiceDaemon::RecordSelf(int event, const std::string& parameter) {
+  lines_.Append(SelfLine(event, parameter, std::nullopt));
 }
 
 }  // namespace brenvik::service

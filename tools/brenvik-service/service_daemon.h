@@ -33,6 +33,7 @@
 #include "service_state.h"
 #include "session_sources.h"
 #include "sleep_watch.h"
+#include "state_lines.h"
 #include "watched_programs.h"
 
 namespace brenvik::service {
@@ -75,9 +76,10 @@ class ServiceDaemon {
   void OnClockSet();
   void RecordStart();
   void RecordStop();
-  void Record(int event, const std::string& user, const std::string& domain,
-              const std::string& parameter, std::optional<std::int64_t> handle);
-  void SaveState();
+  std::string LineOf(int event, const std::string& user, const std::string& domain,
+                     const std::string& parameter, std::optional<std::int64_t> handle);
+  std::string SelfLine(int event, const std::string& parameter, std::optional<std::int64_t> handle);
+  void RecordSelf(int event, const std::string& parameter);
 
   Options options_;
   DataFolders folders_;
@@ -87,6 +89,7 @@ class ServiceDaemon {
   bool replay_;
   StateFile stateFile_;
   ActivityLog log_;
+  StateLines lines_;
   CommandServer server_;
   ProgramTracker programs_;
   LoginTracker logins_;

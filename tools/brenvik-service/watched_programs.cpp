@@ -18,7 +18,7 @@ std::string_view WithoutBom(std::string_view text) {
 
 }  // namespace
 
-std::vector<std::string> ParseWatchedList(std::string_view text) {
+std::vector<std::string> ParseWatchedList(std::string_view text, std::size_t* damagedLines) {
   text = WithoutBom(text);
   std::vector<std::string> paths;
   std::set<std::string> seen;
@@ -27,19 +27,52 @@ std::vector<std::string> ParseWatchedList(std::string_view text) {
     std::size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = text.size();
     std::string path = Trim(text.substr(start, end - start));
-    if (!path.empty() && seen.insert(AsciiLower(path)).second) paths.push_back(std::move(path));
     start = end + 1;
+    if (path.find('\0') != std::string::npos) {
+      if (damagedLines) ++*damagedLines;
+      continue;
+    }
+    if (!path.empty() && seen.insert(AsciiLower(path)).second) paths.push_back(std::move(path));
   }
   return paths;
 }
 
-std::optional<std::vector<std::string>> ReadWatchedList(const std::string& path) {
+namespace {
+
+// The first kWatchedListMaxBytes of the file, without the line cut there.
+std::string ReadListText(const std::string& path, bool& cut) {
+  const std::uint64_t size = FileSize(path);
+  cut = size > kWatchedListMaxBytes;
+  if (!cut) return ReadTextFile(path);
+  std::string text = ReadFileRangeBytes(path, 0, kWatchedListMaxBytes);
+  const std::size_t lastEnd = text.find_last_of("\r\n");
+  text.resize(lastEnd == std::string::npos ? 0 : lastEnd);
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> ReadWatchedList(
+    const std::string& path, const std::function<void(const std::string&)>& warn) {
   if (!PathExists(path)) return std::vector<std::string>{};
+  bool cut = false;
+  std::string text;
   try {
-    return ParseWatchedList(ReadTextFile(path));
+    text = ReadListText(path, cut);
   } catch (const FileError&) {
     return std::nullopt;
   }
+  if (cut) {
+    warn("the watched list " + path + " is larger than " + std::to_string(kWatchedListMaxBytes) +
+         " bytes; only its first lines are read");
+  }
+  std::size_t damaged = 0;
+  auto paths = ParseWatchedList(text, &damaged);
+  if (damaged > 0) {
+    warn("the watched list " + path + " has " + std::to_string(damaged) +
+         " damaged line(s); they are skipped");
+  }
+  return paths;
 }
 
 void ProgramTracker::SetWatched(const std::vector<std::string>& paths) {

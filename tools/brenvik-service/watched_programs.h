@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,13 +26,23 @@ namespace brenvik::service {
 
 inline constexpr const char* kWatchedListFile = "ProgrammsToWatch.ini";
 
+// The most of the list that is read: the window's list names a handful of
+// programs; a larger file is damaged, and the service reads no more of it.
+inline constexpr std::uint64_t kWatchedListMaxBytes = 1 << 20;
+
 // The paths of the list: byte-order mark and blanks around each line dropped,
 // empty lines skipped, a path listed twice (in any letter case) taken once.
-std::vector<std::string> ParseWatchedList(std::string_view text);
+// A line with a NUL byte is damaged (no path holds one) and is skipped;
+// damagedLines, when given, counts such lines.
+std::vector<std::string> ParseWatchedList(std::string_view text,
+                                          std::size_t* damagedLines = nullptr);
 
 // The list in the file; empty when there is no file. Nothing when the file
-// exists but cannot be read (the caller keeps the list it has).
-std::optional<std::vector<std::string>> ReadWatchedList(const std::string& path);
+// exists but cannot be read (the caller keeps the list it has). Of a file
+// larger than kWatchedListMaxBytes only the whole lines within that size are
+// read. What was cut or skipped is told to warn.
+std::optional<std::vector<std::string>> ReadWatchedList(
+    const std::string& path, const std::function<void(const std::string&)>& warn);
 
 // A process as one scan sees it. startTicks (the start time in clock ticks
 // since boot) tells a process from a later one that reuses its id.

@@ -7,6 +7,7 @@
 #include <wtsapi32.h>
 // clang-format on
 
+#include <chrono>
 #include <filesystem>
 
 #include "base/file_io.h"
@@ -169,6 +170,29 @@ TEST_F(RecorderTest, WatchedProgramsStartAndEndWithTheirPid) {
   EXPECT_EQ(lines[4], "PC1|ann;8;;");
 }
 
+// A list grown past its size limit (here by 1 MiB of missing programs) or
+// with damaged lines: the service starts, each path is looked up once, and
+// the programs it can read are watched.
+TEST_F(RecorderTest, AHugeOrDamagedListStillWatchesWhatItNames) {
+  const std::string tool = "C:\\Apps\\Tool.exe";
+  std::string list = "\xEF\xBB\xBF" + tool + "\r\n" + std::string("C:\\Apps\0x.exe\r\n", 15);
+  for (int i = 0; list.size() < kWatchedListMaxBytes + 4096; ++i) {
+    list += "C:\\Missing\\program-" + std::to_string(i) + ".exe\r\n";
+  }
+  WriteFileAtomic(test::NativeFiles(), folders_.settingsFolder + kWatchedListFile, list);
+  const auto started = std::chrono::steady_clock::now();
+  auto recorder = Started();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  processes_ = {{4242, 99, tool}, {17, 5, "C:\\Apps\\x.exe"}};
+  recorder->Tick(false);
+  EXPECT_EQ(Lines().back(), "PC1|;3;" + tool + ";4242");
+  EXPECT_EQ(Lines().size(), 3u);
+  // A service has no console: what was cut and skipped is in its warnings file.
+  const std::string warnings = ReadFileBytes(folders_.dataFolder + kWarningsFile);
+  EXPECT_NE(warnings.find("larger than"), std::string::npos) << warnings;
+  EXPECT_NE(warnings.find("1 damaged line"), std::string::npos) << warnings;
+}
+
 TEST_F(RecorderTest, CommandsHandOverAndReadTheListAgain) {
   auto recorder = Started();
   EXPECT_TRUE(recorder->OnCommand({2, ""}));
@@ -195,6 +219,8 @@ TEST_F(RecorderTest, ADeletedDataFolderIsMadeAgainAndRecordingGoesOn) {
   std::filesystem::remove_all(ToFsPath(folders_.dataFolder), ignored);
   recorder->Tick(true);
   EXPECT_EQ(Lines(), std::vector<std::string>{"PC1|ann;8;;"});
+  const std::string warnings = ReadFileBytes(folders_.dataFolder + kWarningsFile);
+  EXPECT_NE(warnings.find("the data folder was gone"), std::string::npos) << warnings;
   EXPECT_TRUE(recorder->OnCommand({2, ""}));
   EXPECT_EQ(CountLines(ReadFileBytes(folders_.dataFolder + "CopyForMonitor.dat")), 1u);
 }

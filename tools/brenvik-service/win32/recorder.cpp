@@ -79,6 +79,7 @@ Recorder::Recorder(DataFolders folders, Clock& clock, Accounts& accounts, FileSy
       hooks_(std::move(hooks)),
       stateFile_(files_, folders_.dataFolder + kWinStateFile),
       log_(files_, folders_.dataFolder, folders_.dataFolder + kLogFile, false, stateFile_),
+      lines_(log_, stateFile_, [this](const std::string& text) { Warn(text); }),
       programs_(accounts) {}
 
 std::int64_t Recorder::UnixNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
@@ -86,10 +87,20 @@ std::int64_t Recorder::UnixNow() { return static_cast<std::int64_t>(std::time(nu
 void Recorder::Start() {
   std::lock_guard<std::mutex> lock(mutex_);
   files_.CreateFolders(folders_.settingsFolder);
+  try {
+    warnings_.SetLogFile(files_, folders_.dataFolder + kWarningsFile);
+  } catch (const Error& e) {
+    service::Warn(std::string("the warnings file cannot be read: ") + e.what());
+  }
   log_.Open();
-  FinishUnwritten();
-  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile);
-  if (list) programs_.SetWatched(*list);
+  lines_.FinishUnwritten();
+  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile,
+                                    [this](const std::string& text) { Warn(text); });
+  if (list) {
+    programs_.SetWatched(*list);
+  } else {
+    Warn("cannot read the watched list; no program is watched until command 3");
+  }
   ServiceState& state = stateFile_.state();
   const std::int64_t uptime = hooks_.secondsSinceBoot();
   const std::string boot = BootIdAt(UnixNow(), uptime);
@@ -100,7 +111,7 @@ void Recorder::Start() {
   state.bootId = boot;
   state.runOpen = true;
   state.programs.clear();
-  WriteWithState({SelfLine(kEventWindowsStart, "", uptime)});
+  lines_.WriteWithState({SelfLine(kEventWindowsStart, "", uptime)});
   RecordOpenSessions();
 }
 
@@ -126,9 +137,9 @@ void Recorder::Tick(bool heartbeatDue) {
 void Recorder::CheckFolders() {
   if (!DirectoryExists(folders_.settingsFolder)) files_.CreateFolders(folders_.settingsFolder);
   if (!DirectoryExists(folders_.dataFolder)) {
-    Warn("the data folder was gone; making it again");
     files_.CreateFolders(folders_.dataFolder + "Backup");
-    SaveState();
+    Warn("the data folder was gone; made it again");
+    lines_.SaveState();
   }
 }
 
@@ -141,13 +152,14 @@ void Recorder::ScanPrograms() {
   const auto changes = programs_.Update(scan);
   if (changes.empty()) return;
   std::vector<std::string> lines;
+  lines.reserve(changes.size());
   for (const ProgramChange& change : changes) {
     const TrackedProgram& p = change.program;
     lines.push_back(LineOf(change.started ? kEventProgramStart : kEventProgramEnd, p.user, p.domain,
                            p.path, p.pid));
   }
   stateFile_.state().programs = programs_.Tracked();
-  WriteWithState(lines);
+  lines_.WriteWithState(lines);
 }
 
 bool Recorder::OnCommand(const ServiceCommand& command) {
@@ -174,7 +186,8 @@ bool Recorder::OnCommand(const ServiceCommand& command) {
 
 void Recorder::ReloadWatchedList() {
   std::lock_guard<std::mutex> lock(mutex_);
-  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile);
+  const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile,
+                                    [this](const std::string& text) { Warn(text); });
   if (!list) {
     Warn("cannot read the watched list; keeping the one in use");
     return;
@@ -188,7 +201,7 @@ void Recorder::OnShutdown() {
   if (!state.runOpen) return;
   state.runOpen = false;
   state.programs.clear();
-  WriteWithState({SelfLine(kEventWindowsStop, "", std::nullopt)});
+  lines_.WriteWithState({SelfLine(kEventWindowsStop, "", std::nullopt)});
 }
 
 // Asleep the computer does not run: the run ends before the sleep and a new
@@ -198,7 +211,7 @@ void Recorder::OnSuspend() {
   ServiceState& state = stateFile_.state();
   if (!state.runOpen) return;
   state.runOpen = false;
-  WriteWithState({SelfLine(kEventWindowsStop, kResumeMark, std::nullopt)});
+  lines_.WriteWithState({SelfLine(kEventWindowsStop, kResumeMark, std::nullopt)});
 }
 
 void Recorder::OnResume() {
@@ -208,7 +221,7 @@ void Recorder::OnResume() {
   const std::int64_t uptime = hooks_.secondsSinceBoot();
   state.bootId = BootIdAt(UnixNow(), uptime);
   state.runOpen = true;
-  WriteWithState({SelfLine(kEventWindowsStart, kResumeMark, uptime)});
+  lines_.WriteWithState({SelfLine(kEventWindowsStart, kResumeMark, uptime)});
 }
 
 void Recorder::OnSessionChange(std::uint32_t wtsEvent, std::uint32_t sessionId) {
@@ -230,6 +243,15 @@ void Recorder::OnTimeChange(DateTime oldUtc, DateTime newUtc) {
   RecordSelf(kEventClockChanged, FormatLogDateTime(oldUtc), std::nullopt);
 }
 
+void Recorder::Warn(const std::string& text) {
+  service::Warn(text);
+  try {
+    warnings_.AddLogEntry(FormatLogDateTime(clock_.LocalNow()), "brenvik-service", text);
+  } catch (const Error& e) {
+    service::Warn(std::string("the warning was not kept: ") + e.what());
+  }
+}
+
 std::string Recorder::LineOf(int event, const std::string& user, const std::string& domain,
                              const std::string& parameter, std::optional<std::int64_t> handle) {
   return FormatLogLine(
@@ -248,46 +270,7 @@ void Recorder::RecordSelf(int event, const std::string& parameter,
 
 void Recorder::Record(int event, const std::string& user, const std::string& domain,
                       const std::string& parameter, std::optional<std::int64_t> handle) {
-  Append(LineOf(event, user, domain, parameter, handle));
-}
-
-void Recorder::Append(const std::string& line) {
-  try {
-    log_.Append(line);
-  } catch (const Error& e) {
-    Warn("a line was not recorded: " + std::string(e.what()));
-  }
-}
-
-// Lines that go with a change of the state (a run opened or closed, programs
-// tracked or no longer): the state is saved with the lines noted as
-// unwritten, the lines appended, and the note cleared. A stop anywhere
-// between repeats no line and loses none: the next start writes the noted
-// lines the log does not end with.
-void Recorder::WriteWithState(const std::vector<std::string>& lines) {
-  stateFile_.state().unwritten = lines;
-  SaveState();
-  for (const std::string& line : lines) Append(line);
-  stateFile_.state().unwritten.clear();
-  SaveState();
-}
-
-void Recorder::FinishUnwritten() {
-  ServiceState& state = stateFile_.state();
-  if (state.unwritten.empty()) return;
-  for (const std::string& line : state.unwritten) {
-    if (!log_.EndsWithLine(line)) Append(line);
-  }
-  state.unwritten.clear();
-  SaveState();
-}
-
-void Recorder::SaveState() {
-  try {
-    stateFile_.Save();
-  } catch (const Error& e) {
-    Warn(e.what());
-  }
+  lines_.Append(LineOf(event, user, domain, parameter, handle));
 }
 
 }  // namespace brenvik::service

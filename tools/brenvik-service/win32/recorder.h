@@ -19,18 +19,23 @@
 
 #include "activity_log.h"
 #include "command_message.h"
+#include "datastore/service_link/diagnostic_log.h"
 #include "datastore/startup/startup.h"
 #include "platform/accounts.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "records/date_time.h"
 #include "service_state.h"
+#include "state_lines.h"
 #include "watched_programs.h"
 
 namespace brenvik::service {
 
 inline constexpr const char* kWinStateFile = "BrenvikService.state";
 inline constexpr const char* kResumeMark = "pmWindowReceivedPCResume";
+// What the recorder could not do, for a service that has no console: the
+// newest entries, in the diagnostic log's format.
+inline constexpr const char* kWarningsFile = "BrenvikService.log";
 
 struct RecorderHooks {
   // Seconds since the computer started (GetTickCount64).
@@ -95,11 +100,9 @@ class Recorder {
   std::string LineOf(int event, const std::string& user, const std::string& domain,
                      const std::string& parameter, std::optional<std::int64_t> handle);
   std::string SelfLine(int event, const std::string& parameter, std::optional<std::int64_t> handle);
-  void Append(const std::string& line);
-  void WriteWithState(const std::vector<std::string>& lines);
-  void FinishUnwritten();
-  void SaveState();
   std::int64_t UnixNow();
+  // To standard error and to the warnings file.
+  void Warn(const std::string& text);
 
   std::mutex mutex_;
   DataFolders folders_;
@@ -109,11 +112,14 @@ class Recorder {
   RecorderHooks hooks_;
   StateFile stateFile_;
   ActivityLog log_;
+  StateLines lines_;
   ProgramTracker programs_;
+  DiagnosticLog warnings_;
 };
 
-// Writes a warning to the service's diagnostic output (standard error, and
-// the console in --console mode).
+// Writes a warning to standard error (the console in --console mode; a
+// service run by the service control manager has none, so the recorder also
+// keeps its warnings in kWarningsFile).
 void Warn(const std::string& text);
 
 }  // namespace brenvik::service
