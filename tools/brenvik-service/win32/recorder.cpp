@@ -1,5 +1,6 @@
 #include "recorder.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -73,6 +74,7 @@ bool SameBoot(const std::string& a, const std::string& b) {
 Recorder::Recorder(DataFolders folders, Clock& clock, Accounts& accounts, RecorderHooks hooks)
     : folders_(std::move(folders)),
       clock_(clock),
+      accounts_(accounts),
       self_(accounts.CurrentUser()),
       hooks_(std::move(hooks)),
       stateFile_(folders_.dataFolder + kWinStateFile),
@@ -166,6 +168,27 @@ bool Recorder::OnCommand(const ServiceCommand& command) {
     log_.Compact(kCompactionBytes);
   } catch (const Error& e) {
     Warn(std::string("the activity log was not compacted: ") + e.what());
+  }
+  return true;
+}
+
+bool Recorder::OnIdleReport(const std::string& param, const CommandClient& client) {
+  const auto report = ParseIdleReport(param);
+  std::optional<std::string> refusal =
+      report ? IdleReportRefusal(*report, client) : "it is not one";
+  const auto user = refusal ? std::nullopt : accounts_.ProcessOwner(client.processId);
+  if (!refusal && !user) refusal = "the user of the client's process is not known";
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch())
+                         .count();
+  if (!refusal && !idleGate_.Admit(report->session, nowMs)) refusal = "too soon after the last";
+  if (refusal) {
+    Warn("an idle report was refused: " + *refusal);
+    return false;
+  }
+  for (const std::string& parameter : IdleLineParameters(*report)) {
+    Record(kEventIdle, user->user, user->domain, parameter, std::nullopt);
   }
   return true;
 }

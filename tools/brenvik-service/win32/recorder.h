@@ -20,6 +20,7 @@
 #include "activity_log.h"
 #include "command_message.h"
 #include "datastore/startup/startup.h"
+#include "idle_report.h"
 #include "platform/accounts.h"
 #include "platform/clock.h"
 #include "records/date_time.h"
@@ -77,6 +78,11 @@ class Recorder {
   void OnSessionChange(std::uint32_t wtsEvent, std::uint32_t sessionId);
   // The system time was set from oldUtc to newUtc.
   void OnTimeChange(DateTime oldUtc, DateTime newUtc);
+  // The idle agent's command: the lines of event 9 for the user of the
+  // client's process. False, with a warning, when the report is refused
+  // (not a report, from another session than its own, too soon after the
+  // last one of its session, or from a process whose user is not known).
+  bool OnIdleReport(const std::string& param, const CommandClient& client);
   // Command 3 and the start: the watched list read again.
   void ReloadWatchedList();
 
@@ -101,11 +107,13 @@ class Recorder {
   std::mutex mutex_;
   DataFolders folders_;
   Clock& clock_;
+  Accounts& accounts_;
   AccountName self_;
   RecorderHooks hooks_;
   StateFile stateFile_;
   ActivityLog log_;
   ProgramTracker programs_;
+  IdleReportGate idleGate_;
 };
 
 // Writes a warning to the service's diagnostic output (standard error, and
