@@ -11,10 +11,11 @@
 # service (the real one set to start on demand meanwhile) and the installed
 # window (one copy only, closes on WM_CLOSE); an installer over the
 # installation upgrades it, keeps the data and the activity log's bytes and
-# makes the service start automatically again; an uninstaller facing a copy
-# that will not close refuses and changes nothing; an uninstaller facing a
-# running brenvik.exe closes it and removes the program, service, Run entry,
-# shortcut and uninstall entry, leaving the data tree with the log.
+# updates the service's registration in place to start automatically again;
+# an uninstaller facing a copy that will not close refuses and changes
+# nothing; an uninstaller facing a running brenvik.exe closes it and removes
+# the program, service, Run entry, shortcut and uninstall entry, leaving the
+# data tree with the log.
 # Round 2: install and uninstall folders with blanks and non-ASCII letters.
 # BRENVIK_REUSE_INSTALLER=1 skips building the installer again.
 set -euo pipefail
@@ -116,8 +117,11 @@ expect_service() { # DIR DATA_ROOT (Windows paths)
 }
 # The stand-in service of installed_check needs the pipe: the real service
 # starts on demand only until an installer registers it again.
+# The mark shows whether an upgrade kept the registration or made it anew.
 hold_service() {
-  run_wine reg add "$service_key" /v Start /t REG_DWORD /d 3 /f
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"Start"=dword:00000003\r\n"KeptMark"="1"\r\n' \
+    "$service_key" > "$scratch/hold.reg"
+  run_wine regedit /S "Z:${scratch//\//\\}\\hold.reg"
   settle
 }
 
@@ -171,6 +175,8 @@ log_bytes=$(stat -c %s "$scratch/log-before")
 expect "install over the installation (upgrade in place)" install
 expect_installed "$program_dir"
 expect_service "$program_dir" "$data_root"
+expect "upgrade updated the service's registration in place" \
+  test "$(value_of "$service_key" KeptMark)" = 1
 expect "upgrade kept the data tree" test "$(monitor_files)" = "$tables_before"
 expect "upgrade kept the activity log's $log_bytes bytes" \
   cmp -s -n "$log_bytes" "$scratch/log-before" "$data_dir/Data/LogInformation.dat"

@@ -16,8 +16,9 @@
 ; (brenvik-service.exe --idle-agent) at every user's login. /S installs
 ; silently.
 ;
-; The uninstaller stops and removes the service, ends the idle agents and
-; removes their Run entry, the program, its shortcut and its uninstall entry.
+; The uninstaller stops and removes the service (only stops it when an
+; upgrade runs it with /UPGRADE), ends the idle agents and removes their Run
+; entry, the program, its shortcut and its uninstall entry.
 ; It leaves the data tree (with the service's activity log and state),
 ; FolderDataPath and the user's settings, so that a later installation finds
 ; the history again and an upgrade goes on recording where it stopped. A running Brenvik is asked to
@@ -251,10 +252,11 @@ Section "Brenvik" SecMain
   Call CloseRunningCopy
   ; An upgrade in place: the installed version's own uninstaller removes its
   ; files first (by its own list, so that nothing the new version no longer
-  ; ships stays behind); the data tree and the settings stay.
+  ; ships stays behind); the data tree and the settings stay. Told /UPGRADE,
+  ; it only stops the service: its registration stays and is updated below.
   ${If} ${FileExists} "$INSTDIR\uninstall.exe"
     DetailPrint "Removing the installed version's program files"
-    ExecWait '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR' $0
+    ExecWait '"$INSTDIR\uninstall.exe" /S /UPGRADE _?=$INSTDIR' $0
     ${If} $0 != 0
       MessageBox MB_OK|MB_ICONSTOP "The installed version of Brenvik could not be removed (code $0)." /SD IDOK
       SetErrorLevel 2
@@ -283,12 +285,22 @@ Section "Uninstall"
   SetRegView 64
   Call un.CloseRunningCopy
   ; The service stops (it keeps its log and state in the data tree) and is
-  ; removed; the idle agents hold no data and are ended.
-  ${If} ${FileExists} "$INSTDIR\${SERVICE_EXE}"
-    nsExec::ExecToLog '"$INSTDIR\${SERVICE_EXE}" --uninstall'
+  ; removed, with the agents' Run entry; for an upgrade (/UPGRADE) both stay
+  ; and the service is only stopped. The idle agents hold no data and are
+  ; ended.
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/UPGRADE" $2
+  ${If} ${Errors}
+    ${If} ${FileExists} "$INSTDIR\${SERVICE_EXE}"
+      nsExec::ExecToLog '"$INSTDIR\${SERVICE_EXE}" --uninstall'
+      Pop $0
+    ${EndIf}
+    DeleteRegValue HKLM "${RUN_KEY}" "${AGENT_VALUE}"
+  ${Else}
+    nsExec::ExecToLog '"$SYSDIR\net.exe" stop ${SERVICE_NAME}'
     Pop $0
   ${EndIf}
-  DeleteRegValue HKLM "${RUN_KEY}" "${AGENT_VALUE}"
   nsExec::Exec '"$SYSDIR\taskkill.exe" /F /IM ${SERVICE_EXE}'
   Pop $0
   !include "${UNFILES_NSH}"
