@@ -178,19 +178,21 @@ bool Recorder::OnIdleReport(const std::string& param, const CommandClient& clien
       report ? IdleReportRefusal(*report, client) : "it is not one";
   const auto user = refusal ? std::nullopt : accounts_.ProcessOwner(client.processId);
   if (!refusal && !user) refusal = "the user of the client's process is not known";
-  std::lock_guard<std::mutex> lock(mutex_);
-  const auto nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                         std::chrono::steady_clock::now().time_since_epoch())
-                         .count();
-  if (!refusal && !idleGate_.Admit(report->session, nowMs)) refusal = "too soon after the last";
-  if (refusal) {
-    Warn("an idle report was refused: " + *refusal);
-    return false;
+  if (!refusal) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now().time_since_epoch())
+                           .count();
+    if (idleGate_.Admit(report->session, nowMs)) {
+      for (const std::string& parameter : IdleLineParameters(*report)) {
+        Record(kEventIdle, user->user, user->domain, parameter, std::nullopt);
+      }
+      return true;
+    }
+    refusal = "too soon after the last";
   }
-  for (const std::string& parameter : IdleLineParameters(*report)) {
-    Record(kEventIdle, user->user, user->domain, parameter, std::nullopt);
-  }
-  return true;
+  Warn("an idle report was refused: " + *refusal);
+  return false;
 }
 
 void Recorder::ReloadWatchedList() {

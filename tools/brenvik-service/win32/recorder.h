@@ -105,6 +105,7 @@ class Recorder {
   std::int64_t UnixNow();
 
   std::mutex mutex_;
+  IdleReportGate idleGate_;
   DataFolders folders_;
   Clock& clock_;
   Accounts& accounts_;
@@ -113,7 +114,6 @@ class Recorder {
   StateFile stateFile_;
   ActivityLog log_;
   ProgramTracker programs_;
-  IdleReportGate idleGate_;
 };
 
 // Writes a warning to the service's diagnostic output (standard error, and
