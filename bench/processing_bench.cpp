@@ -78,15 +78,18 @@ const char* kPaths[] = {"C:\\Apps\\Tool.exe", "C:\\Apps\\Editor.exe", "C:\\Games
 class Bench {
  public:
   Bench() : fake_(test::MakeFakePlatform()) {
-    ForceDirectories(dir_.path() + "Backup");
+    test::NativeFiles().CreateFolders(dir_.path() + "Backup");
     fake_.servicePipe->onMessage = [this](const std::string&) {
-      if (!handOver_.empty()) WriteTextFileWithBom(dir_.File(kCopyForMonitorFile), handOver_);
+      if (!handOver_.empty())
+        WriteTextFileWithBom(test::NativeFiles(), dir_.File(kCopyForMonitorFile), handOver_);
       handOver_.clear();
     };
     OpenTables(tables_, Link(), messages_);
   }
 
-  ServiceLink Link() { return ServiceLink{*fake_.servicePipe, *fake_.clock, dir_.path()}; }
+  ServiceLink Link() {
+    return ServiceLink{*fake_.servicePipe, *fake_.clock, *fake_.files, dir_.path()};
+  }
   DataTables& Tables() { return tables_; }
 
   double Pass(std::string lines, DateTime dateOfCalc) {
@@ -229,7 +232,6 @@ void LongRun(std::size_t transactions) {
 int main(int argc, char** argv) {
   const std::size_t historyRows = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1'000'000;
   const std::size_t runTransactions = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 100'000;
-  brenvik::CreateNativePlatform();  // installs the durable file operations
   brenvik::LargeHistory(historyRows);
   brenvik::LongRun(runTransactions);
   return 0;

@@ -56,7 +56,7 @@ void MeasureReports(std::size_t rows) {
   datagen::GeneratorOptions options;
   options.boots = std::max<std::size_t>(rows / 10, 1);
   options.programsPerBoot = 9;
-  const DataFolders folders = InitDataFoldersAt(root);
+  const DataFolders folders = InitDataFoldersAt(test::NativeFiles(), root);
   const datagen::GeneratedHistory generated = datagen::WriteDataTree(options, folders.dataFolder);
 
   test::FakePlatform fake = test::MakeFakePlatform();
@@ -89,8 +89,10 @@ void MeasureReports(std::size_t rows) {
   Cursor& report = *session.tables().DataSetHistoryClone;
   // Processor time too: on a machine shared with other work it moves less.
   const std::clock_t cpuBefore = std::clock();
-  const double exportMs = MedianMs(
-      3, [&] { ExportUptimeCsv(report, DefaultHistoryColumns(), session.locale(), *csv.csvFile); });
+  const double exportMs = MedianMs(3, [&] {
+    ExportUptimeCsv(session.files(), report, DefaultHistoryColumns(), session.locale(),
+                    *csv.csvFile);
+  });
   const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuBefore) / CLOCKS_PER_SEC / 3;
   const auto perRow = [&](double ms) {
     return ms * 1000.0 / static_cast<double>(report.RecordCount());
@@ -112,7 +114,6 @@ int main(int argc, char** argv) {
   std::vector<std::size_t> sizes;
   for (int i = 1; i < argc; ++i) sizes.push_back(std::strtoul(argv[i], nullptr, 10));
   if (sizes.empty()) sizes = {10'000, 100'000, 1'000'000};
-  brenvik::CreateNativePlatform();  // installs the durable file operations
   for (std::size_t rows : sizes) brenvik::MeasureReports(rows);
   return 0;
 }

@@ -127,7 +127,7 @@ class DataTree {
     options.boots = std::max<std::size_t>(historyRows / (programsPerBoot + 1), 1);
     options.programsPerBoot = programsPerBoot;
     generated_ = datagen::WriteDataTree(options, dir_.path());
-    ForceDirectories(dir_.path() + "Backup");
+    test::NativeFiles().CreateFolders(dir_.path() + "Backup");
     fake_.servicePipe->onMessage = [this](const std::string&) {
       // The service is another program: its write is not timed as ours.
       if (!handOver_.empty()) {
@@ -142,14 +142,16 @@ class DataTree {
   }
 
   const std::string& Folder() const { return dir_.path(); }
-  ServiceLink Link() { return ServiceLink{*fake_.servicePipe, *fake_.clock, dir_.path()}; }
+  ServiceLink Link() {
+    return ServiceLink{*fake_.servicePipe, *fake_.clock, *fake_.files, dir_.path()};
+  }
 
   double Open() {
     tables_ = std::make_unique<DataTables>();
     return Seconds([&] { OpenTables(*tables_, Link(), messages_); });
   }
   double Close() {
-    return Seconds([&] { CloseTablesAndBackup(*tables_, dir_.path()); });
+    return Seconds([&] { CloseTablesAndBackup(*tables_, test::NativeFiles(), dir_.path()); });
   }
   // A pass over `lines` new lines of the running session.
   double Pass(std::size_t lines, bool startRun) {
@@ -301,7 +303,6 @@ int main(int argc, char** argv) {
     }
   }
   if (sizes.empty()) sizes = {10'000, 100'000, 1'000'000};
-  brenvik::CreateNativePlatform();  // installs the durable file operations
   for (std::size_t rows : sizes) brenvik::MeasureSize(rows);
   brenvik::MeasureLongRun(sizes.front(), runTransactions);
   brenvik::MeasureStatisticsRefresh(sizes.front());

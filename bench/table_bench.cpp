@@ -42,8 +42,9 @@ void FillHistory(Table& history) {
 }
 
 void BM_SaveHistory(benchmark::State& state) {
+  const auto files = CreateNativeFileSystem();
   Table history("DataSetHistory", HistorySchema());
-  history.SetFileName(BenchFolder() + "History.cds");
+  history.SetFileName(*files, BenchFolder() + "History.cds");
   FillHistory(history);
   for (auto _ : state) history.Save();
   const auto bytes = std::filesystem::file_size(ToFsPath(history.FileName()));
@@ -53,8 +54,9 @@ void BM_SaveHistory(benchmark::State& state) {
 }
 
 void BM_OpenHistory(benchmark::State& state) {
+  const auto files = CreateNativeFileSystem();
   Table history("DataSetHistory", HistorySchema());
-  history.SetFileName(BenchFolder() + "History.cds");
+  history.SetFileName(*files, BenchFolder() + "History.cds");
   FillHistory(history);
   history.Save();
   for (auto _ : state) {
@@ -79,10 +81,7 @@ void BM_ScanHistory(benchmark::State& state) {
   }
 }
 
-const bool kDurableOps = [] {
-  CreateNativePlatform();  // installs the durable file operations
-  return true;
-}();
+const bool kDurableOps = [] { return true; }();
 
 BENCHMARK(BM_SaveHistory)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_OpenHistory)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -10,6 +10,7 @@
 #include "datastore/startup/tables.h"
 #include "datastore/tables/change_log.h"
 #include "fuzz_support.h"
+#include "support/failing_file_system.h"
 
 using namespace brenvik;
 
@@ -36,7 +37,7 @@ bool Apply(ChangeLog& log, Stores& stores) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = fuzz::WriteScratchFile("TableChanges.cdl", fuzz::AsText(data, size));
-  ChangeLog log(path);
+  ChangeLog log(test::NativeFiles(), path);
   log.Load();
   Stores stores;
   if (!Apply(log, stores)) return 0;
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const HandOverMark mark = HandOverMark::Of("2013-04-30 10:00:00;7200;PC1|ann;1;;", 1);
   fuzz::Check(log.Commit(stores.All(), mark) == seq + 1, "a commit does not follow the last");
 
-  ChangeLog reread(path);
+  ChangeLog reread(test::NativeFiles(), path);
   reread.Load();
   Stores again;
   fuzz::Check(Apply(reread, again), "a log cannot be read after a commit");

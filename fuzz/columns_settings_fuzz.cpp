@@ -9,6 +9,7 @@
 #include "base/file_io.h"
 #include "fuzz_support.h"
 #include "settings/column_layout.h"
+#include "support/failing_file_system.h"
 
 using namespace brenvik;
 
@@ -27,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const std::string path = fuzz::WriteScratchFile(kColumnsSettingsFile, text);
-  const ColumnLayout loaded = LoadColumnsSettings(path);
+  const ColumnLayout loaded = LoadColumnsSettings(test::NativeFiles(), path);
   fuzz::Check(!loaded.empty() && loaded.front().title == kFirstColumnTitle,
               "a layout without the first column is used");
   fuzz::Check(readable == FileExists(path),

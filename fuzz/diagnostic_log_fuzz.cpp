@@ -7,13 +7,14 @@
 #include "base/utf8.h"
 #include "datastore/service_link/diagnostic_log.h"
 #include "fuzz_support.h"
+#include "support/failing_file_system.h"
 
 using namespace brenvik;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = fuzz::WriteScratchFile("UptimeLog.dat", fuzz::AsText(data, size));
   DiagnosticLog log;
-  log.SetLogFile(path);
+  log.SetLogFile(test::NativeFiles(), path);
   for (const LogEntry& entry : log.Entries()) {
     std::string line = DiagnosticLog::FormatLine(entry);
     line.resize(line.size() - 2);  // the CR LF
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               "older entries beyond the size limit are kept");
 
   DiagnosticLog reread;
-  reread.SetLogFile(path);
+  reread.SetLogFile(test::NativeFiles(), path);
   fuzz::Check(reread.Entries() == log.Entries(), "the saved log reads back otherwise");
   return 0;
 }

@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   test::ProgramsFixture programs;
   test::FakeClock& clock = *programs.fake.clock;
   clock.local = EncodeDateTime(2013, 4, 30, 12, 0, 0);
-  FilterStore store(fuzz::ScratchFolder(), clock, LocaleInfo{}, programs.directory, kPeriods);
+  FilterStore store(*programs.fake.files, fuzz::ScratchFolder(), clock, LocaleInfo{},
+                    programs.directory, kPeriods);
   fuzz::WriteScratchFile("filters1.ini", parts[0]);
   fuzz::WriteScratchFile("filters2.ini", parts.size() > 1 ? parts[1] : std::string_view());
 

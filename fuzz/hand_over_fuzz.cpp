@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto parts = fuzz::SplitInput(fuzz::AsText(data, size), 4);
   const std::string folder = fuzz::ScratchFolder() + "data/";
   std::filesystem::remove_all(folder);
-  ForceDirectories(folder);
+  test::NativeFiles().CreateFolders(folder);
   const char* names[] = {kProcessNextTimeFile, kCopyForMonitorFile, kCopyForMonitor2File};
   for (std::size_t i = 0; i < parts.size() && i < 3; ++i) {
     if (!parts[i].empty()) fuzz::WriteScratchFile(std::string("data/") + names[i], parts[i]);
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   test::FakeClock clock;
   const std::uint64_t limit = size % 2 == 0 ? kHandOverPassLimit : 16 + size / 4;
-  const ServiceLink link{pipe, clock, folder, limit};
+  const ServiceLink link{pipe, clock, test::NativeFiles(), folder, limit};
   int failures = 0;
   const FetchedLines fetched = FetchLogLines(link, failures);
 

@@ -8,32 +8,9 @@
 
 #include "base/errors.h"
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#define BRENVIK_MAP_FILES 1
-#endif
-
 namespace brenvik {
 namespace fs = std::filesystem;
 namespace {
-
-void PortableReplace(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  fs::rename(ToFsPath(from), ToFsPath(to), ec);
-  if (ec) {
-    fs::remove(ToFsPath(to), ec);
-    fs::rename(ToFsPath(from), ToFsPath(to), ec);
-  }
-  if (ec) throw FileError("Cannot replace file \"" + to + "\": " + ec.message());
-}
-
-DurableFileOps& Ops() {
-  static DurableFileOps ops{nullptr, &PortableReplace, nullptr};
-  return ops;
-}
 
 // Temporary names carry a token of this process, so that a name planted in
 // the folder beforehand cannot be predicted (the no-follow open refuses an
@@ -44,11 +21,11 @@ std::string TempNameFor(const std::string& path) {
   return path + ".~tmp" + std::to_string(token % 1000000u) + "-" + std::to_string(++counter);
 }
 
+}  // namespace
+
 std::string ParentFolder(const std::string& path) {
   return FromFsPath(ToFsPath(path).parent_path());
 }
-
-}  // namespace
 
 fs::path ToFsPath(std::string_view utf8Path) {
   std::u8string u8(utf8Path.begin(), utf8Path.end());
@@ -97,86 +74,61 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-FileView::FileView(const std::string& path) {
-#ifdef BRENVIK_MAP_FILES
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw FileError("Cannot open file \"" + path + "\" for reading");
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-    void* map =
-        ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    if (map != MAP_FAILED) {
-      map_ = map;
-      mapSize_ = static_cast<std::size_t>(info.st_size);
-      // Read once from the start to the end.
-      ::madvise(map_, mapSize_, MADV_SEQUENTIAL);
-      bytes_ = std::string_view(static_cast<const char*>(map_), mapSize_);
-    }
-  }
-  ::close(fd);
-  if (map_ != nullptr) return;
-#endif
-  read_ = ReadFileBytes(path);
-  bytes_ = read_;
+FileView::FileView(FileSystem& files, const std::string& path) {
+  std::string reason;
+  file_ = files.MapFile(path, reason);
+  if (!file_) throw FileError("Cannot open file \"" + path + "\" for reading: " + reason);
 }
 
-FileView::~FileView() {
-#ifdef BRENVIK_MAP_FILES
-  if (map_ != nullptr) ::munmap(map_, mapSize_);
-#endif
-}
-
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-  AtomicFileWriter writer(path);
+void WriteFileAtomic(FileSystem& files, const std::string& path, std::string_view bytes) {
+  AtomicFileWriter writer(files, path);
   writer.Write(bytes);
   writer.Commit();
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
+AtomicFileWriter::AtomicFileWriter(FileSystem& files, std::string path)
+    : files_(files), path_(std::move(path)) {
   temp_ = TempNameFor(path_);
-  if (Ops().openNoFollow) {
-    file_ = Ops().openNoFollow(temp_, true);
-    if (!file_) throw FileError("Cannot create file \"" + path_ + "\"");
-    return;
-  }
-  stream_.open(ToFsPath(temp_), std::ios::binary | std::ios::trunc);
-  if (!stream_) throw FileError("Cannot create file \"" + path_ + "\"");
+  std::string reason;
+  file_ = files_.CreateNewFile(temp_, reason);
+  if (!file_) throw FileError("Cannot create file \"" + path_ + "\": " + reason);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
   if (done_) return;
-  Close();
-  std::error_code ec;
-  fs::remove(ToFsPath(temp_), ec);
+  if (file_) (void)file_->Close();
+  files_.RemoveFile(temp_);
+}
+
+// The temporary file goes at once; the writer is then spent.
+void AtomicFileWriter::Fail(const std::string& reason) {
+  if (file_) (void)file_->Close();
+  file_.reset();
+  files_.RemoveFile(temp_);
+  done_ = true;
+  throw FileError("Cannot write file \"" + path_ + "\": " + reason);
 }
 
 void AtomicFileWriter::Write(std::string_view bytes) {
-  if (file_) {
-    failed_ = failed_ || std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size();
-  } else {
-    stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    failed_ = failed_ || !stream_;
-  }
-  if (failed_) throw FileError("Cannot write file \"" + path_ + "\"");
-}
-
-void AtomicFileWriter::Close() {
-  if (file_) {
-    failed_ = std::fclose(file_) != 0 || failed_;
-    file_ = nullptr;
-  } else if (stream_.is_open()) {
-    stream_.close();
-    failed_ = failed_ || !stream_;
-  }
+  if (!file_) throw FileError("Cannot write file \"" + path_ + "\": it was already written");
+  const std::string reason = file_->Write(bytes);
+  if (!reason.empty()) Fail(reason);
 }
 
 void AtomicFileWriter::Commit() {
-  Close();
-  if (failed_) throw FileError("Cannot write file \"" + path_ + "\"");
-  if (Ops().syncFile) Ops().syncFile(temp_);
-  Ops().replaceFile(temp_, path_);
+  if (!file_) throw FileError("Cannot write file \"" + path_ + "\": it was already written");
+  std::string reason = file_->Close();
+  file_.reset();
+  if (reason.empty()) reason = files_.SyncFile(temp_);
+  if (!reason.empty()) Fail(reason);
+  reason = files_.AtomicRename(temp_, path_);
+  if (!reason.empty()) {
+    files_.RemoveFile(temp_);
+    done_ = true;
+    throw FileError("Cannot replace file \"" + path_ + "\": " + reason);
+  }
   done_ = true;
-  if (Ops().syncFolder) Ops().syncFolder(ParentFolder(path_));
+  files_.SyncFolder(ParentFolder(path_));
 }
 
 void ReadFileRange(const std::string& path, std::uint64_t begin, std::uint64_t end,
@@ -203,31 +155,15 @@ std::string ReadFileRangeBytes(const std::string& path, std::uint64_t begin, std
   return bytes;
 }
 
-bool DeleteFileIfExists(const std::string& path) {
-  std::error_code ec;
-  return fs::remove(ToFsPath(path), ec) && !ec;
-}
-
-bool RenameFile(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  fs::rename(ToFsPath(from), ToFsPath(to), ec);
-  return !ec;
-}
-
-void AppendFileDurable(const std::string& path, std::string_view bytes) {
-  if (Ops().openNoFollow) {
-    std::FILE* file = Ops().openNoFollow(path, false);
-    if (!file) throw FileError("Cannot open file \"" + path + "\" for appending");
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (std::fclose(file) != 0 || !written) throw FileError("Cannot write file \"" + path + "\"");
-  } else {
-    std::ofstream out(ToFsPath(path), std::ios::binary | std::ios::app);
-    if (!out) throw FileError("Cannot open file \"" + path + "\" for appending");
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) throw FileError("Cannot write file \"" + path + "\"");
-  }
-  if (Ops().syncFile) Ops().syncFile(path);
+void AppendFileDurable(FileSystem& files, const std::string& path, std::string_view bytes) {
+  std::string reason;
+  auto file = files.OpenForAppend(path, reason);
+  if (!file) throw FileError("Cannot open file \"" + path + "\" for appending: " + reason);
+  reason = file->Write(bytes);
+  const std::string closed = file->Close();
+  if (reason.empty()) reason = closed;
+  if (reason.empty()) reason = files.SyncFile(path);
+  if (!reason.empty()) throw FileError("Cannot write file \"" + path + "\": " + reason);
 }
 
 std::uint64_t FileSize(const std::string& path) {
@@ -237,48 +173,30 @@ std::uint64_t FileSize(const std::string& path) {
   return size;
 }
 
-void TruncateFile(const std::string& path, std::uint64_t size) {
-  std::error_code ec;
-  fs::resize_file(ToFsPath(path), size, ec);
-  if (ec) throw FileError("Cannot cut file \"" + path + "\": " + ec.message());
+void TruncateFile(FileSystem& files, const std::string& path, std::uint64_t size) {
+  const std::string reason = files.TruncateFile(path, size);
+  if (!reason.empty()) throw FileError("Cannot cut file \"" + path + "\": " + reason);
 }
 
-void SyncFolder(const std::string& folder) {
-  if (Ops().syncFolder) Ops().syncFolder(folder);
-}
-
-void LinkOrCopyFile(const std::string& from, const std::string& to, bool syncFolder) {
+void LinkOrCopyFile(FileSystem& files, const std::string& from, const std::string& to,
+                    bool syncFolder) {
   std::error_code ec;
   if (fs::equivalent(ToFsPath(from), ToFsPath(to), ec) && !ec) return;  // already the same file
   const std::string temp = TempNameFor(to);
-  fs::create_hard_link(ToFsPath(from), ToFsPath(temp), ec);
-  if (ec) {
-    CopyFileOverwrite(from, to);
+  if (!files.LinkFile(from, temp)) {
+    CopyFileOverwrite(files, from, to);
     return;
   }
-  try {
-    Ops().replaceFile(temp, to);
-  } catch (...) {
-    fs::remove(ToFsPath(temp), ec);
-    throw;
+  const std::string reason = files.AtomicRename(temp, to);
+  if (!reason.empty()) {
+    files.RemoveFile(temp);
+    throw FileError("Cannot replace file \"" + to + "\": " + reason);
   }
-  if (syncFolder) SyncFolder(ParentFolder(to));
+  if (syncFolder) files.SyncFolder(ParentFolder(to));
 }
 
-void CopyFileOverwrite(const std::string& from, const std::string& to) {
-  WriteFileAtomic(to, ReadFileBytes(from));
-}
-
-bool ForceDirectories(const std::string& path) {
-  std::error_code ec;
-  fs::create_directories(ToFsPath(path), ec);
-  return DirectoryExists(path);
-}
-
-void InstallDurableFileOps(const DurableFileOps& ops) {
-  DurableFileOps merged = ops;
-  if (!merged.replaceFile) merged.replaceFile = &PortableReplace;
-  Ops() = merged;
+void CopyFileOverwrite(FileSystem& files, const std::string& from, const std::string& to) {
+  WriteFileAtomic(files, to, ReadFileBytes(from));
 }
 
 }  // namespace brenvik

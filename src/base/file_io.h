@@ -1,11 +1,12 @@
 // File helpers shared by every unit that keeps data on disk.
 //
-// Paths are UTF-8 texts. Every file that holds data is replaced atomically:
-// the new content goes to a temporary file in the same folder, is flushed to
-// disk, and is then renamed over the old file, so a crash leaves either the old
-// or the new content, never a torn file. The platform backend installs the
-// durable flush and replace operations (fsync / FlushFileBuffers, rename /
-// MoveFileEx); until it does, a portable fallback without the disk flush runs.
+// Paths are UTF-8 texts. Reads are plain. Writes go through the FileSystem
+// the caller was handed (platform/file_system.h), and every file that holds
+// data is replaced atomically: the new content goes to a temporary file in
+// the same folder, is flushed to disk, and is then renamed over the old file,
+// so a crash leaves either the old or the new content, never a torn file.
+// A failed write raises FileError naming the file and the system's reason,
+// and leaves the old file as it was.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/file_system.h"
 
 namespace brenvik {
 
@@ -35,30 +38,20 @@ bool PathExists(const std::string& path);  // anything at all, a plain file incl
 // Whole-file reads; FileError when the file cannot be read.
 std::string ReadFileBytes(const std::string& path);
 
-// A whole file's bytes for one reading, without copying them where the
-// system can map the file into memory (a table file is tens of megabytes:
-// reading it into a fresh buffer cost more than decoding it); elsewhere,
-// and for an empty file, the bytes are read. The file must not be cut
-// while the view exists: data files are only ever replaced whole, which
-// leaves a mapped old file intact. FileError when it cannot be read.
+// A whole file's bytes for one reading, mapped by files where the system
+// can (FileSystem::MapFile). FileError when it cannot be read.
 class FileView {
  public:
-  explicit FileView(const std::string& path);
-  ~FileView();
-  FileView(const FileView&) = delete;
-  FileView& operator=(const FileView&) = delete;
-  std::string_view Bytes() const { return bytes_; }
+  FileView(FileSystem& files, const std::string& path);
+  std::string_view Bytes() const { return file_->Bytes(); }
 
  private:
-  void* map_ = nullptr;
-  std::size_t mapSize_ = 0;
-  std::string read_;
-  std::string_view bytes_;
+  std::unique_ptr<MappedFile> file_;
 };
 
 // Replaces the file with bytes atomically; FileError on failure (the old file
 // is then untouched and no temporary file is left behind).
-void WriteFileAtomic(const std::string& path, std::string_view bytes);
+void WriteFileAtomic(FileSystem& files, const std::string& path, std::string_view bytes);
 
 // A replacement of a file written piece by piece, for content too large to
 // hold at once: the pieces go to a new temporary file beside it, and Commit
@@ -66,8 +59,9 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes);
 // without Commit removes its temporary file and leaves the file untouched.
 class AtomicFileWriter {
  public:
-  // FileError when the temporary file cannot be created.
-  explicit AtomicFileWriter(std::string path);
+  // FileError when the temporary file cannot be created. files must
+  // outlive the writer.
+  AtomicFileWriter(FileSystem& files, std::string path);
   ~AtomicFileWriter();
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -76,13 +70,12 @@ class AtomicFileWriter {
   void Commit();                       // FileError
 
  private:
-  void Close();
+  [[noreturn]] void Fail(const std::string& reason);
 
+  FileSystem& files_;
   std::string path_;
   std::string temp_;
-  std::FILE* file_ = nullptr;  // through the platform's no-follow open
-  std::ofstream stream_;       // the portable fallback
-  bool failed_ = false;
+  std::unique_ptr<WritableFile> file_;
   bool done_ = false;
 };
 
@@ -98,44 +91,24 @@ std::string ReadFileRangeBytes(const std::string& path, std::uint64_t begin, std
 
 // Appends bytes to the end of an existing file and flushes them to disk;
 // FileError on failure (part of the bytes may then be in the file).
-void AppendFileDurable(const std::string& path, std::string_view bytes);
+void AppendFileDurable(FileSystem& files, const std::string& path, std::string_view bytes);
 // The size of a file in bytes; FileError when it cannot be found.
 std::uint64_t FileSize(const std::string& path);
 // Cuts a file to size bytes; FileError on failure.
-void TruncateFile(const std::string& path, std::uint64_t size);
+void TruncateFile(FileSystem& files, const std::string& path, std::uint64_t size);
 // Puts a file of from's content at to, replacing what is there atomically:
 // a hard link to from where the file system has them (no bytes are copied),
 // else a copy. Only for files that are replaced whole and never changed in
 // place, since both names then share one file. FileError on failure.
 // syncFolder false leaves the flush of the folder's new entry to the
-// caller (SyncFolder once after linking several files into one folder).
-void LinkOrCopyFile(const std::string& from, const std::string& to, bool syncFolder = true);
-// Flushes a folder's entries to disk (nothing before the backend installs
-// the durable operations).
-void SyncFolder(const std::string& folder);
+// caller (FileSystem::SyncFolder once after linking several files into one
+// folder).
+void LinkOrCopyFile(FileSystem& files, const std::string& from, const std::string& to,
+                    bool syncFolder = true);
+// Replaces to with a copy of from, atomically; FileError on failure.
+void CopyFileOverwrite(FileSystem& files, const std::string& from, const std::string& to);
 
-// Plain file operations. Delete/Rename/Copy return false on failure, as the
-// callers that ignore failures expect; the throwing forms raise FileError.
-bool DeleteFileIfExists(const std::string& path);
-bool RenameFile(const std::string& from, const std::string& to);
-void CopyFileOverwrite(const std::string& from, const std::string& to);
-// Creates the folder and every missing parent; false when it cannot.
-bool ForceDirectories(const std::string& path);
-
-// What a platform backend provides for durable replacement.
-struct DurableFileOps {
-  // Flushes an open-and-closed file's data to the disk; throws FileError.
-  void (*syncFile)(const std::string& path) = nullptr;
-  // Renames from over to, replacing to; throws FileError.
-  void (*replaceFile)(const std::string& from, const std::string& to) = nullptr;
-  // Makes a rename inside folder durable (POSIX directory fsync); may be null.
-  void (*syncFolder)(const std::string& folder) = nullptr;
-  // Opens a file for writing without following a symbolic link at path:
-  // a new file that must not exist yet (createNew), else an existing or new
-  // file for appending; private to the user. nullptr on failure. May be
-  // null: the portable streams are used then.
-  std::FILE* (*openNoFollow)(const std::string& path, bool createNew) = nullptr;
-};
-void InstallDurableFileOps(const DurableFileOps& ops);
+// The folder a path lies in.
+std::string ParentFolder(const std::string& path);
 
 }  // namespace brenvik

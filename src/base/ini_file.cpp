@@ -80,7 +80,9 @@ std::string IniFile::ToText() const {
   return text;
 }
 
-void IniFile::Save(const std::string& path) const { WriteFileAtomic(path, ToText()); }
+void IniFile::Save(FileSystem& files, const std::string& path) const {
+  WriteFileAtomic(files, path, ToText());
+}
 
 IniFile::Section* IniFile::Find(std::string_view section) {
   for (Section& s : sections_)

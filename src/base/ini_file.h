@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace brenvik {
 
 class IniFile {
@@ -29,7 +31,7 @@ class IniFile {
   // "[name]" and "key=value" lines, each ended by CR LF.
   std::string ToText() const;
   // Replaces the file atomically (UTF-8, no byte-order mark).
-  void Save(const std::string& path) const;
+  void Save(FileSystem& files, const std::string& path) const;
 
   std::vector<std::string> SectionNames() const;
   bool HasSection(std::string_view section) const;

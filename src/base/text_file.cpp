@@ -11,10 +11,10 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 std::string ReadTextFile(const std::string& path) { return ReadFileBytes(path); }
 
-void WriteTextFileWithBom(const std::string& path, std::string_view text) {
+void WriteTextFileWithBom(FileSystem& files, const std::string& path, std::string_view text) {
   std::string bytes(kUtf8Bom);
   bytes += text;
-  WriteFileAtomic(path, bytes);
+  WriteFileAtomic(files, path, bytes);
 }
 
 std::string TrimLeft(std::string_view text) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace brenvik {
 
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -18,7 +20,7 @@ inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 std::string ReadTextFile(const std::string& path);
 
 // Writes the byte-order mark and text, replacing the file atomically.
-void WriteTextFileWithBom(const std::string& path, std::string_view text);
+void WriteTextFileWithBom(FileSystem& files, const std::string& path, std::string_view text);
 
 // Removes spaces and control characters (code 32 and below) at both ends / at
 // the start only.

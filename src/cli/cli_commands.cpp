@@ -128,8 +128,8 @@ void RunHistory(Session& session, const HistoryOptions& options, std::ostream& o
 
   const int firstDay = session.locale().firstDayOfWeek;
   const std::vector<std::string> periods = PeriodItems(firstDay);
-  FilterStore filters(session.folders().settingsFolder, session.filterClock(), session.locale(),
-                      session.programs(), periods);
+  FilterStore filters(session.files(), session.folders().settingsFolder, session.filterClock(),
+                      session.locale(), session.programs(), periods);
   Cursor& report = *session.tables().DataSetHistoryClone;
   UptimeReportState& state = session.uptimeReport();
   BrowseUptimeHistory(
@@ -141,10 +141,11 @@ void RunHistory(Session& session, const HistoryOptions& options, std::ostream& o
   else
     out << state.summaryText;
   if (options.csvFile)
-    ExportUptimeCsv(report, DefaultHistoryColumns(), session.locale(), *options.csvFile);
+    ExportUptimeCsv(session.files(), report, DefaultHistoryColumns(), session.locale(),
+                    *options.csvFile);
   if (options.htmlFile) {
-    WriteUptimeHtmlFile(report, state.summaryHtml, session.clock(), session.locale(),
-                        *options.htmlFile);
+    WriteUptimeHtmlFile(session.files(), report, state.summaryHtml, session.clock(),
+                        session.locale(), *options.htmlFile);
   }
 }
 
@@ -206,10 +207,10 @@ void RunLogins(Session& session, const LoginsOptions& options, std::ostream& out
     out << DumpJson(LoginsJson(tree, NowWholeSeconds(session.clock()), session.clock()));
   else
     out << result.plain << kLineBreak;
-  if (options.csvFile) ExportLoginCsv(tree, session.locale(), *options.csvFile);
+  if (options.csvFile) ExportLoginCsv(session.files(), tree, session.locale(), *options.csvFile);
   if (options.htmlFile) {
     const DateTime now = NowWholeSeconds(session.clock());
-    WriteTextFileWithBom(*options.htmlFile,
+    WriteTextFileWithBom(session.files(), *options.htmlFile,
                          LoginHtmlDocument(tree, result.html, session.locale(), now,
                                            LoginChartSvg(tree, session.locale(), now)));
   }

@@ -101,8 +101,9 @@ void RunCommand(const CommandLine& line, Session& session, std::ostream& out, st
 
 int RunOnTree(const CommandLine& line, Platform& platform, std::ostream& out, std::ostream& err) {
   PlatformOverrides overrides(platform, line.global);
-  const DataFolders folders = line.global.root ? InitDataFoldersAt(RootFolder(*line.global.root))
-                                               : InitDataFolders(platform);
+  const DataFolders folders =
+      line.global.root ? InitDataFoldersAt(*platform.files, RootFolder(*line.global.root))
+                       : InitDataFolders(platform);
   if (!DirectoryExists(folders.dataFolder))
     throw FileError("Cannot create the data folder \"" + folders.dataFolder + "\"");
   if (!platform.singleInstance->LockDataTree(folders.dataFolder)) {

@@ -130,29 +130,29 @@ MetricsFigures CollectMetrics(Session& session) {
   return f;
 }
 
-void WriteMetricsFile(const std::string& path, const std::string& text) {
+void WriteMetricsFile(FileSystem& files, const std::string& path, const std::string& text) {
   // The node exporter usually runs as a user of its own, so the file is made
   // readable for all before it takes the old one's place; the staged name
   // does not end in .prom, so the collector never reads it half made.
   const std::string staged = path + ".~staged";
-  WriteFileAtomic(staged, text);
+  WriteFileAtomic(files, staged, text);
   namespace fs = std::filesystem;
   std::error_code ignored;
   fs::permissions(ToFsPath(staged),
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                       fs::perms::others_read,
                   fs::perm_options::replace, ignored);
-  if (!RenameFile(staged, path)) {
-    DeleteFileIfExists(staged);
+  if (!files.RenameFile(staged, path)) {
+    files.RemoveFile(staged);
     throw FileError("Cannot replace file \"" + path + "\"");
   }
-  SyncFolder(FromFsPath(ToFsPath(path).parent_path()));
+  files.SyncFolder(ParentFolder(path));
 }
 
 void RunMetrics(Session& session, const MetricsOptions& options, std::ostream& out) {
   const std::string text = MetricsText(CollectMetrics(session));
   if (options.outputFile)
-    WriteMetricsFile(*options.outputFile, text);
+    WriteMetricsFile(session.files(), *options.outputFile, text);
   else
     out << text;
 }

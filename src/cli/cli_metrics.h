@@ -52,7 +52,7 @@ MetricsFigures CollectMetrics(Session& session);
 
 // Replaces the file atomically with the text, readable for every user (the
 // collector's). FileError when it cannot be written; the old file then stays.
-void WriteMetricsFile(const std::string& path, const std::string& text);
+void WriteMetricsFile(FileSystem& files, const std::string& path, const std::string& text);
 
 void RunMetrics(Session& session, const MetricsOptions& options, std::ostream& out);
 

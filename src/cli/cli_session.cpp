@@ -19,11 +19,11 @@ Session::Session(Platform& platform, DataFolders folders, std::ostream& messages
       folders_(std::move(folders)),
       messages_(messages),
       locale_(platform.locale->Current()),
-      processing_(platform, tables_, folders_.dataFolder),
+      processing_(platform, tables_, folders_.dataFolder, diagnostics_),
       cache_(*platform.versionResources, nullptr),
       watched_(WatchedProgramsParts{*platform.registry, *platform.servicePipe, *platform.shell,
-                                    *platform.versionResources, nullptr, folders_.settingsFolder,
-                                    folders_.dataFolder}),
+                                    *platform.versionResources, *platform.files, nullptr,
+                                    folders_.settingsFolder, folders_.dataFolder}),
       directory_(*platform.versionResources, cache_, watched_),
       windowsHistory_(tables_) {
   if (clockStandsStill) steppingClock_ = std::make_unique<SteppingClock>(*platform_.clock);
@@ -40,10 +40,11 @@ Session::~Session() {
 
 // The data steps of window creation, in its order.
 void Session::Start(bool refreshStatistics) {
-  ProcessDiagnosticLog().SetLogFile(folders_.dataFolder + kDiagnosticLogFile);
+  diagnostics_.SetLogFile(files(), folders_.dataFolder + kDiagnosticLogFile);
   stats_ = WinStatistics{};
   tables_.historyCalcHandler = MakeHistoryCalcHandler(directory_);
-  OpenTables(tables_, ServiceLink{*platform_.servicePipe, clock(), folders_.dataFolder}, *this);
+  OpenTables(tables_, ServiceLink{*platform_.servicePipe, clock(), files(), folders_.dataFolder},
+             *this);
   // Only tables that opened are written back: a failed open must not put
   // empty tables over the backups.
   open_ = true;
@@ -55,16 +56,15 @@ void Session::Start(bool refreshStatistics) {
 
 void Session::Close() {
   open_ = false;
-  CloseTablesAndBackup(tables_, folders_.dataFolder);
+  CloseTablesAndBackup(tables_, files(), folders_.dataFolder);
 }
 
 // Programs whose version resource cannot be read are still watched; what
 // went wrong goes to the diagnostic log, as nothing is shown at start-up.
 void Session::LoadWatchedPrograms() {
   for (const std::string& problem : watched_.LoadFromRegistry()) {
-    ProcessDiagnosticLog().AddLogEntry(
-        DateTimeToString(NowWholeSeconds(clock()), AppFormatSettings()),
-        "procedure LoadEnvironment", problem);
+    diagnostics_.AddLogEntry(DateTimeToString(NowWholeSeconds(clock()), AppFormatSettings()),
+                             "procedure LoadEnvironment", problem);
   }
 }
 

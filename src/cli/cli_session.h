@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "datastore/service_link/diagnostic_log.h"
 #include "datastore/startup/startup.h"
 #include "datastore/startup/tables.h"
 #include "platform/platform.h"
@@ -53,6 +54,7 @@ class Session : private StatisticsHost, private Messages {
 
   Platform& platform() { return platform_; }
   Clock& clock() { return *platform_.clock; }
+  FileSystem& files() { return *platform_.files; }
   // The clock for the store of last-used filters (see cli_clock.h).
   Clock& filterClock();
   const LocaleInfo& locale() const { return locale_; }
@@ -91,6 +93,7 @@ class Session : private StatisticsHost, private Messages {
   std::unique_ptr<Clock> steppingClock_;
   bool open_ = false;
 
+  DiagnosticLog diagnostics_;  // UptimeLog.dat
   DataTables tables_;
   WinStatistics stats_;
   UptimeReportState uptimeReport_;

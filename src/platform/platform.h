@@ -1,6 +1,8 @@
 // The bundle of platform interfaces the core receives. It owns its parts;
 // every part is always present. CreateNativePlatform() builds the bundle of the
-// backend this program was built with; tests build one from fakes.
+// backend this program was built with; tests build one from fakes. Nothing
+// is installed process-wide: a unit reaches the system only through the
+// parts it is handed.
 #pragma once
 
 #include <memory>
@@ -8,6 +10,7 @@
 #include "platform/accounts.h"
 #include "platform/clock.h"
 #include "platform/event_log.h"
+#include "platform/file_system.h"
 #include "platform/locale.h"
 #include "platform/registry.h"
 #include "platform/service_pipe.h"
@@ -31,10 +34,13 @@ struct Platform {
   std::unique_ptr<SingleInstance> singleInstance;
   std::unique_ptr<SystemInfo> systemInfo;
   std::unique_ptr<SessionAutostart> autostart;
+  std::unique_ptr<FileSystem> files;
 };
 
-// Implemented by the backend that is linked (POSIX or Win32). Also installs
-// the backend's durable file operations.
+// Implemented by the backend that is linked (POSIX or Win32).
 std::unique_ptr<Platform> CreateNativePlatform();
+// The backend's file operations alone, for programs and tests that write
+// files but need no other part of the system.
+std::unique_ptr<FileSystem> CreateNativeFileSystem();
 
 }  // namespace brenvik

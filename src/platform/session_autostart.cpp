@@ -88,12 +88,13 @@ bool DesktopEntryAutostart::IsOn() {
 void DesktopEntryAutostart::Set(bool on) {
   const std::string path = folder_ + kAutostartFileName;
   if (!on) {
-    if (PathExists(path) && !DeleteFileIfExists(path))
+    if (PathExists(path) && !files_.RemoveFile(path))
       throw FileError("Cannot delete \"" + path + "\"");
     return;
   }
-  if (!ForceDirectories(folder_)) throw FileError("Cannot create the folder \"" + folder_ + "\"");
-  WriteFileAtomic(path, EntryText());
+  if (!files_.CreateFolders(folder_))
+    throw FileError("Cannot create the folder \"" + folder_ + "\"");
+  WriteFileAtomic(files_, path, EntryText());
 }
 
 }  // namespace brenvik

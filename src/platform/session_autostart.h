@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "platform/file_system.h"
 #include "platform/registry.h"
 
 namespace brenvik {
@@ -47,13 +48,14 @@ class RunKeyAutostart : public SessionAutostart {
 // (Hidden=true, X-GNOME-Autostart-enabled=false) counts as off.
 class DesktopEntryAutostart : public SessionAutostart {
  public:
-  DesktopEntryAutostart(std::string folder, std::string programPath)
-      : folder_(std::move(folder)), programPath_(std::move(programPath)) {}
+  DesktopEntryAutostart(FileSystem& files, std::string folder, std::string programPath)
+      : files_(files), folder_(std::move(folder)), programPath_(std::move(programPath)) {}
   bool IsOn() override;
   void Set(bool on) override;
   std::string EntryText() const;
 
  private:
+  FileSystem& files_;
   std::string folder_;
   std::string programPath_;
 };

@@ -180,7 +180,7 @@ bool WatchedPrograms::ProcessDragDrop(const std::vector<std::string>& droppedPat
 }
 
 void WatchedPrograms::NotifyServiceProgrammsRefreshed() {
-  WriteFileAtomic(parts_.settingsFolder + kProgramsToWatchFile,
+  WriteFileAtomic(parts_.files, parts_.settingsFolder + kProgramsToWatchFile,
                   ProgramsToWatchFileBytes(garrProgramsWatched_));
   SendServiceCommand(parts_.servicePipe, parts_.dataFolder, kCommandReloadWatchedPrograms, "");
 }

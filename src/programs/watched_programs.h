@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/service_pipe.h"
 #include "platform/shell.h"
@@ -58,6 +59,7 @@ struct WatchedProgramsParts {
   ServicePipe& servicePipe;
   Shell& shell;
   VersionResources& versionResources;
+  FileSystem& files;              // writes ProgrammsToWatch.ini
   IconProvider* icons = nullptr;  // may be null: no icons (rIcon 0)
   std::string settingsFolder;     // with a trailing separator
   std::string dataFolder;         // with a trailing separator

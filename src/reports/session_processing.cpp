@@ -10,8 +10,12 @@ std::vector<std::string> Items(const SortedTextList& list) { return {list.begin(
 
 }  // namespace
 
-SessionProcessing::SessionProcessing(Platform& platform, DataTables& tables, std::string dataFolder)
-    : platform_(platform), tables_(tables), dataFolder_(std::move(dataFolder)) {}
+SessionProcessing::SessionProcessing(Platform& platform, DataTables& tables, std::string dataFolder,
+                                     DiagnosticLog& diagnostics)
+    : platform_(platform),
+      tables_(tables),
+      dataFolder_(std::move(dataFolder)),
+      diagnostics_(diagnostics) {}
 
 DateTime SessionProcessing::ProcessTransactions(std::int32_t& failureCount, DateTime startDateTime,
                                                 DateTime dateOfCalc) {
@@ -20,9 +24,9 @@ DateTime SessionProcessing::ProcessTransactions(std::int32_t& failureCount, Date
 
 DateTime SessionProcessing::RunPass(bool buildTree, std::int32_t& failureCount,
                                     DateTime startDateTime, DateTime dateOfCalc) {
-  const PassEnvironment env{ServiceLink{*platform_.servicePipe, *platform_.clock, dataFolder_},
-                            *platform_.eventLog, *platform_.accounts, listedRows_,
-                            ProcessDiagnosticLog()};
+  const PassEnvironment env{
+      ServiceLink{*platform_.servicePipe, *platform_.clock, *platform_.files, dataFolder_},
+      *platform_.eventLog, *platform_.accounts, listedRows_, diagnostics_};
   DateTime latestStart = startDateTime;
   const PassLists lists{.buildTree = buildTree,
                         .runs = buildTree ? runs_ : spareRuns_,

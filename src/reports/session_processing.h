@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "datastore/pass/pass_state.h"
+#include "datastore/service_link/diagnostic_log.h"
 #include "datastore/startup/tables.h"
 #include "platform/platform.h"
 #include "records/records.h"
@@ -29,9 +30,10 @@ namespace brenvik {
 
 class SessionProcessing : public StatisticsProcessing {
  public:
-  // platform and tables must outlive the unit; dataFolder ends with a
-  // separator.
-  SessionProcessing(Platform& platform, DataTables& tables, std::string dataFolder);
+  // platform, tables and diagnostics (where the passes note the lines they
+  // could not read) must outlive the unit; dataFolder ends with a separator.
+  SessionProcessing(Platform& platform, DataTables& tables, std::string dataFolder,
+                    DiagnosticLog& diagnostics);
   SessionProcessing(const SessionProcessing&) = delete;
   SessionProcessing& operator=(const SessionProcessing&) = delete;
 
@@ -58,6 +60,7 @@ class SessionProcessing : public StatisticsProcessing {
   Platform& platform_;
   DataTables& tables_;
   std::string dataFolder_;
+  DiagnosticLog& diagnostics_;
   ListedRows listedRows_;
   SortedTextList historyUsers_;
   SortedTextList programsFetched_;

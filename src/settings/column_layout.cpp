@@ -89,21 +89,21 @@ ColumnLayout DecodeColumnLayout(const std::string& text) {
   return layout;
 }
 
-ColumnLayout LoadColumnsSettings(const std::string& path) {
+ColumnLayout LoadColumnsSettings(FileSystem& files, const std::string& path) {
   if (!FileExists(path)) return DefaultHistoryColumns();
   ColumnLayout layout;
   try {
     layout = DecodeColumnLayout(ReadFileBytes(path));
   } catch (const Error&) {
-    DeleteFileIfExists(path);
+    files.RemoveFile(path);
     return DefaultHistoryColumns();
   }
   if (layout.front().title != kFirstColumnTitle) return DefaultHistoryColumns();
   return layout;
 }
 
-void SaveColumnsSettings(const std::string& path, const ColumnLayout& layout) {
-  WriteFileAtomic(path, EncodeColumnLayout(layout));
+void SaveColumnsSettings(FileSystem& files, const std::string& path, const ColumnLayout& layout) {
+  WriteFileAtomic(files, path, EncodeColumnLayout(layout));
 }
 
 }  // namespace brenvik

@@ -30,8 +30,8 @@ ColumnLayout DecodeColumnLayout(const std::string& text);
 // The layout to use at start-up: the file's when it exists, reads and starts
 // with the "Computer user" column; otherwise the default. A file that exists
 // but cannot be read or decoded is deleted.
-ColumnLayout LoadColumnsSettings(const std::string& path);
+ColumnLayout LoadColumnsSettings(FileSystem& files, const std::string& path);
 // Replaces the file atomically; FileError when it cannot be written.
-void SaveColumnsSettings(const std::string& path, const ColumnLayout& layout);
+void SaveColumnsSettings(FileSystem& files, const std::string& path, const ColumnLayout& layout);
 
 }  // namespace brenvik

@@ -56,6 +56,7 @@ struct HistoryPageParts {
   Clock* clock = nullptr;
   SystemInfo* systemInfo = nullptr;
   Shell* shell = nullptr;
+  FileSystem* files = nullptr;            // the exports and ColumnsSettings.ini
   std::int32_t* serviceStatus = nullptr;  // gServiceStatus
   LocaleInfo locale;
   int firstDayOfWeek = 0;

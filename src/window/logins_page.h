@@ -48,6 +48,7 @@ struct LoginsPageParts {
   Clock* clock = nullptr;
   SystemInfo* systemInfo = nullptr;
   Shell* shell = nullptr;
+  FileSystem* files = nullptr;  // the exports
   LocaleInfo locale;
   TextOrder textOrder;  // the user column's sort
   // The pass with tree building, the known users, the message box, the

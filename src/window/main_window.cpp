@@ -39,7 +39,7 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
                                    [this](int code) { return PowerBroadcast(code); });
 
   // 1. The diagnostic log, the caption.
-  ProcessDiagnosticLog().SetLogFile(context_.folders.dataFolder + "UptimeLog.dat");
+  diagnostics_.SetLogFile(*context_.platform.files, context_.folders.dataFolder + "UptimeLog.dat");
   setWindowTitle(kApplicationTitle);
   // 2. The first settings stage begins; files may be dropped on the window.
   gbLoadingFirstStage = true;
@@ -47,9 +47,10 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   // 3. An empty watched list; the statistics state: no last end, no first
   // boot, no failures.
   Platform& platform = context_.platform;
-  watched_ = std::make_unique<WatchedPrograms>(WatchedProgramsParts{
-      *platform.registry, *platform.servicePipe, *platform.shell, *platform.versionResources,
-      &programmsPage_->Icons(), context_.folders.settingsFolder, context_.folders.dataFolder});
+  watched_ = std::make_unique<WatchedPrograms>(
+      WatchedProgramsParts{*platform.registry, *platform.servicePipe, *platform.shell,
+                           *platform.versionResources, *platform.files, &programmsPage_->Icons(),
+                           context_.folders.settingsFolder, context_.folders.dataFolder});
   AttachProgrammsPage();
   stats_ = WinStatistics{};
   // 5. The seconds cycle starts from nothing; the figures are blank.
@@ -60,11 +61,11 @@ TfrmBrenvikMain::TfrmBrenvikMain(WindowContext context, QWidget* parent)
   tables_.historyCalcHandler = MakeHistoryCalcHandler(*programDirectory_);
   OpenTables(tables_,
              ServiceLink{*context_.platform.servicePipe, *context_.platform.clock,
-                         context_.folders.dataFolder},
+                         *context_.platform.files, context_.folders.dataFolder},
              *this);
   InitAppFormatSettings(context_.platform.locale->Current());
-  processing_ =
-      std::make_unique<SessionProcessing>(context_.platform, tables_, context_.folders.dataFolder);
+  processing_ = std::make_unique<SessionProcessing>(context_.platform, tables_,
+                                                    context_.folders.dataFolder, diagnostics_);
   windowsHistory_ = std::make_unique<TableWindowsHistory>(tables_);
   // 7. The start of the current run from the system's uptime.
   stats_ = InitialWinStatistics(*context_.platform.clock);
@@ -95,8 +96,9 @@ void TfrmBrenvikMain::ReleaseTables() {
   RunGuarded(context_.messages,
              [&] { historyPage_->ResetUptimeHistory(UptimeReportReset::OutOfDate); });
   loginsPage_->ClearTree();
-  RunGuarded(context_.messages,
-             [&] { CloseTablesAndBackup(tables_, context_.folders.dataFolder); });
+  RunGuarded(context_.messages, [&] {
+    CloseTablesAndBackup(tables_, *context_.platform.files, context_.folders.dataFolder);
+  });
 }
 
 void TfrmBrenvikMain::EndSession() {

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "datastore/service_link/diagnostic_log.h"
 #include "datastore/startup/startup.h"
 #include "datastore/startup/tables.h"
 #include "platform/platform.h"
@@ -210,6 +211,7 @@ class TfrmBrenvikMain : public QWidget, private StatisticsHost, private Messages
 
   bool gbLoadingFirstStage = true;
   bool tablesReleased_ = false;
+  DiagnosticLog diagnostics_;  // UptimeLog.dat
   DataTables tables_;
   WinStatistics stats_;
   SecondsCycleState cycle_;

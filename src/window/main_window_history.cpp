@@ -36,9 +36,9 @@ void TfrmBrenvikMain::AttachHistoryPage() {
   if (!tables_.DataSetHistoryClone) return;
   Platform& platform = context_.platform;
   const LocaleInfo locale = platform.locale->Current();
-  filterStore_ =
-      std::make_unique<FilterStore>(context_.folders.settingsFolder, *platform.clock, locale,
-                                    *programDirectory_, PeriodItems(locale.firstDayOfWeek));
+  filterStore_ = std::make_unique<FilterStore>(*platform.files, context_.folders.settingsFolder,
+                                               *platform.clock, locale, *programDirectory_,
+                                               PeriodItems(locale.firstDayOfWeek));
   HistoryPageParts parts;
   parts.report = tables_.DataSetHistoryClone.get();
   parts.programs = programDirectory_.get();
@@ -47,6 +47,7 @@ void TfrmBrenvikMain::AttachHistoryPage() {
   parts.clock = platform.clock.get();
   parts.systemInfo = platform.systemInfo.get();
   parts.shell = platform.shell.get();
+  parts.files = platform.files.get();
   parts.serviceStatus = &stats_.serviceFailureCount;
   parts.locale = locale;
   parts.firstDayOfWeek = locale.firstDayOfWeek;

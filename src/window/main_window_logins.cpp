@@ -15,6 +15,7 @@ void TfrmBrenvikMain::AttachLoginsPage() {
   parts.clock = platform.clock.get();
   parts.systemInfo = platform.systemInfo.get();
   parts.shell = platform.shell.get();
+  parts.files = platform.files.get();
   parts.locale = platform.locale->Current();
   parts.textOrder = platform.locale->Order();
   parts.hooks = ReportBrowseHooks();

@@ -32,7 +32,8 @@ void TfrmBrenvikMain::LoadEnvironment(bool fullLoad) {
   Guarded([&] { FetchStatistics(); });
   // "N/A, import now!" looks like a link while no completed run is known.
   if (CompareMoments(stats_.lastRunEnd, NullDate) == 0) uptimePage_->SetLabel5LinkLook(true);
-  if (fullLoad) columnsLayout_ = LoadColumnsSettings(ColumnsSettingsPath());
+  if (fullLoad)
+    columnsLayout_ = LoadColumnsSettings(*context_.platform.files, ColumnsSettingsPath());
 }
 
 // The controls of this window take the restored values; the tray check box
@@ -57,7 +58,7 @@ void TfrmBrenvikMain::LoadWatchedPrograms() {
   if (problems.empty()) return;
   const std::string time = FormatDateTime("yyyy-mm-dd hh:nn:ss", Now(), AppFormatSettings());
   for (const std::string& problem : problems) {
-    ProcessDiagnosticLog().AddLogEntry(time, "LoadEnvironment", problem);
+    diagnostics_.AddLogEntry(time, "LoadEnvironment", problem);
   }
 }
 
@@ -81,7 +82,7 @@ void TfrmBrenvikMain::SaveEnvironment() {
   if (!key) throw PlatformError("Cannot open the settings key " + std::string(kProductKeyPath));
   WriteEnvironment(*key, environment_, context_.platform.locale->Current());
   key.reset();
-  SaveColumnsSettings(ColumnsSettingsPath(), columnsLayout_);
+  SaveColumnsSettings(*context_.platform.files, ColumnsSettingsPath(), columnsLayout_);
   // Last, so that a failing filter file costs no other setting.
   SaveHistorySettings();
 }

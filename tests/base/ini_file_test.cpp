@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik {
@@ -66,7 +67,7 @@ TEST(IniFile, SavesAndLoadsUtf8TextsAndMakesLineBreaksBlanks) {
   IniFile ini;
   ini.Write("Jürgen's filter", "U1", "Jürgen [PC1]");
   ini.Write("Jürgen's filter", "P1", "C:\\a\r\nb.exe");
-  ini.Save(dir.File("f.ini"));
+  ini.Save(test::NativeFiles(), dir.File("f.ini"));
   const IniFile back = IniFile::Load(dir.File("f.ini"));
   EXPECT_EQ(back.Read("jürgen's filter", "u1"), "Jürgen [PC1]");
   EXPECT_EQ(back.Read("Jürgen's filter", "P1"), "C:\\a  b.exe");

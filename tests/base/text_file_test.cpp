@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik {
@@ -12,7 +13,7 @@ namespace {
 TEST(TextFile, WritesAByteOrderMarkAndKeepsItOnReading) {
   test::TempDir dir;
   const std::string file = dir.File("CopyForMonitor.dat");
-  WriteTextFileWithBom(file, "line \xC3\xA4");
+  WriteTextFileWithBom(test::NativeFiles(), file, "line \xC3\xA4");
   EXPECT_EQ(ReadFileBytes(file), "\xEF\xBB\xBFline \xC3\xA4");
   EXPECT_EQ(ReadTextFile(file), std::string(kUtf8Bom) + "line \xC3\xA4");
 }
@@ -20,8 +21,8 @@ TEST(TextFile, WritesAByteOrderMarkAndKeepsItOnReading) {
 TEST(TextFile, ReplacesAtomicallyAndLeavesNoTemporaryFile) {
   test::TempDir dir;
   const std::string file = dir.File("History.cds");
-  WriteFileAtomic(file, "old");
-  WriteFileAtomic(file, "new");
+  WriteFileAtomic(test::NativeFiles(), file, "old");
+  WriteFileAtomic(test::NativeFiles(), file, "new");
   EXPECT_EQ(ReadFileBytes(file), "new");
   int entries = 0;
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(ToFsPath(dir.path()))) {
@@ -32,7 +33,8 @@ TEST(TextFile, ReplacesAtomicallyAndLeavesNoTemporaryFile) {
 
 TEST(TextFile, AFailedWriteKeepsTheOldFile) {
   test::TempDir dir;
-  EXPECT_THROW(WriteFileAtomic(dir.File("missing-folder/x.dat"), "x"), FileError);
+  EXPECT_THROW(WriteFileAtomic(test::NativeFiles(), dir.File("missing-folder/x.dat"), "x"),
+               FileError);
   EXPECT_THROW(ReadFileBytes(dir.File("nothing")), FileError);
 }
 
@@ -46,9 +48,9 @@ int EntriesIn(const std::string& folder) {
 TEST(AtomicFileWriter, PutsThePiecesInPlaceOnlyOnCommit) {
   test::TempDir dir;
   const std::string file = dir.File("export.csv");
-  WriteFileAtomic(file, "old");
+  WriteFileAtomic(test::NativeFiles(), file, "old");
   {
-    AtomicFileWriter writer(file);
+    AtomicFileWriter writer(test::NativeFiles(), file);
     writer.Write("new ");
     writer.Write("text");
     EXPECT_EQ(ReadFileBytes(file), "old");
@@ -56,40 +58,40 @@ TEST(AtomicFileWriter, PutsThePiecesInPlaceOnlyOnCommit) {
   }
   EXPECT_EQ(ReadFileBytes(file), "new text");
   {
-    AtomicFileWriter abandoned(file);
+    AtomicFileWriter abandoned(test::NativeFiles(), file);
     abandoned.Write("half");
   }
   EXPECT_EQ(ReadFileBytes(file), "new text");
   EXPECT_EQ(EntriesIn(dir.path()), 1);
-  EXPECT_THROW(AtomicFileWriter(dir.File("missing-folder/x.csv")), FileError);
+  EXPECT_THROW(AtomicFileWriter(test::NativeFiles(), dir.File("missing-folder/x.csv")), FileError);
 }
 
 TEST(FileView, HoldsTheBytesOfAFileAndOfAnEmptyOne) {
   test::TempDir dir;
   std::string bytes(100000, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
-  WriteFileAtomic(dir.File("History.cds"), bytes);
-  WriteFileAtomic(dir.File("empty"), "");
+  WriteFileAtomic(test::NativeFiles(), dir.File("History.cds"), bytes);
+  WriteFileAtomic(test::NativeFiles(), dir.File("empty"), "");
   {
-    const FileView view(dir.File("History.cds"));
+    const FileView view(test::NativeFiles(), dir.File("History.cds"));
     // Replacing the file whole leaves the view on the old bytes.
-    WriteFileAtomic(dir.File("History.cds"), "other");
+    WriteFileAtomic(test::NativeFiles(), dir.File("History.cds"), "other");
     EXPECT_EQ(view.Bytes(), bytes);
   }
-  EXPECT_EQ(FileView(dir.File("empty")).Bytes(), "");
-  EXPECT_THROW(FileView(dir.File("nothing")), FileError);
+  EXPECT_EQ(FileView(test::NativeFiles(), dir.File("empty")).Bytes(), "");
+  EXPECT_THROW(FileView(test::NativeFiles(), dir.File("nothing")), FileError);
 }
 
 TEST(TextFile, NonAsciiPathsWork) {
   test::TempDir dir;
   const std::string folder = dir.File("B\xC3\xBCro/Daten");
-  ASSERT_TRUE(ForceDirectories(folder));
-  WriteTextFileWithBom(folder + "/x.txt", "y");
+  ASSERT_TRUE(test::NativeFiles().CreateFolders(folder));
+  WriteTextFileWithBom(test::NativeFiles(), folder + "/x.txt", "y");
   EXPECT_TRUE(FileExists(folder + "/x.txt"));
-  EXPECT_TRUE(RenameFile(folder + "/x.txt", folder + "/z.txt"));
+  EXPECT_TRUE(test::NativeFiles().RenameFile(folder + "/x.txt", folder + "/z.txt"));
   EXPECT_FALSE(FileExists(folder + "/x.txt"));
-  EXPECT_TRUE(DeleteFileIfExists(folder + "/z.txt"));
-  EXPECT_FALSE(DeleteFileIfExists(folder + "/z.txt"));
+  EXPECT_TRUE(test::NativeFiles().RemoveFile(folder + "/z.txt"));
+  EXPECT_FALSE(test::NativeFiles().RemoveFile(folder + "/z.txt"));
 }
 
 TEST(TrimAndJoin, FollowTheHandOverRules) {

@@ -28,7 +28,7 @@ TEST(DataGenerator, ATreeOpensAndAPassContinuesIt) {
   ASSERT_EQ(made.boots.size(), 40u);
 
   auto fake = test::MakeFakePlatform();
-  ServiceLink link{*fake.servicePipe, *fake.clock, dir.path()};
+  ServiceLink link{*fake.servicePipe, *fake.clock, *fake.files, dir.path()};
   DataTables tables;
   Silent silent;
   OpenTables(tables, link, silent);
@@ -53,7 +53,7 @@ TEST(DataGenerator, ATreeOpensAndAPassContinuesIt) {
   const DateTime utc = AddSeconds(made.boots.back().end, 3600 - 7200);
   const std::string lines = datagen::SessionLines(utc, 60, 7, true, next);
   fake.servicePipe->onMessage = [&](const std::string&) {
-    WriteTextFileWithBom(dir.File(kCopyForMonitorFile), lines);
+    WriteTextFileWithBom(test::NativeFiles(), dir.File(kCopyForMonitorFile), lines);
   };
   ListedRows listed;
   DiagnosticLog diagnostics;

@@ -18,6 +18,7 @@
 
 #include "base/file_io.h"
 #include "base/text_file.h"
+#include "support/failing_file_system.h"
 #include "support/posix/fake_service.h"
 #include "support/temp_dir.h"
 
@@ -82,8 +83,8 @@ inline CliResult RunCliProcess(const std::vector<std::string>& args,
 class CliTree {
  public:
   CliTree() {
-    ForceDirectories(DataFolder() + "Backup");
-    ForceDirectories(SettingsFolder());
+    test::NativeFiles().CreateFolders(DataFolder() + "Backup");
+    test::NativeFiles().CreateFolders(SettingsFolder());
     service_ = std::make_unique<FakeService>(DataFolder());
     env["XDG_CONFIG_HOME"] = dir_.path() + "config";
     env["TZ"] = "UTC";

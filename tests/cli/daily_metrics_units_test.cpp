@@ -134,14 +134,15 @@ TEST(ProgramFigures, SumsTheRunsOfEachWatchedPathIgnoringLetterCase) {
 TEST(WriteMetricsFile, ReplacesTheFileReadableForAllAndKeepsItWhenItCannot) {
   test::TempDir dir;
   const std::string file = dir.path() + "brenvik.prom";
-  WriteMetricsFile(file, "old\n");
-  WriteMetricsFile(file, "new\n");
+  WriteMetricsFile(test::NativeFiles(), file, "old\n");
+  WriteMetricsFile(test::NativeFiles(), file, "new\n");
   EXPECT_EQ(ReadFileBytes(file), "new\n");
 #ifndef _WIN32
   const auto perms = std::filesystem::status(ToFsPath(file)).permissions();
   EXPECT_NE(perms & std::filesystem::perms::others_read, std::filesystem::perms::none);
 #endif
-  EXPECT_THROW(WriteMetricsFile(file + PathSeparator() + "x.prom", "x\n"), FileError);
+  EXPECT_THROW(WriteMetricsFile(test::NativeFiles(), file + PathSeparator() + "x.prom", "x\n"),
+               FileError);
   EXPECT_EQ(ReadFileBytes(file), "new\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(ToFsPath(dir.path())),
                           std::filesystem::directory_iterator()),

@@ -9,6 +9,7 @@
 #include "base/version.h"
 #include "cli_process.h"
 #include "platform/posix/posix_system.h"
+#include "support/failing_file_system.h"
 
 namespace brenvik::test {
 namespace {
@@ -38,7 +39,8 @@ class CliCommands : public ::testing::Test {
 
 TEST_F(CliCommands, ImportRunsOnceAndTheRefreshCountsTheImportedRun) {
   const std::string events = tree_.File("system.txt");
-  WriteFileAtomic(events, "2013-04-20 08:00:00;6005\n2013-04-20 17:00:00;6006\n");
+  WriteFileAtomic(test::NativeFiles(), events,
+                  "2013-04-20 08:00:00;6005\n2013-04-20 17:00:00;6006\n");
   const CliResult first = Run({"--events", events, "import-eventlog"});
   EXPECT_EQ(first.status, 0);
   EXPECT_EQ(first.out, "The Import Procedure has been executed succesfully.\n");
@@ -70,7 +72,7 @@ TEST_F(CliCommands, AnUnreadableEventLogIsAnErrorAndTheImportCanBeTriedAgain) {
   EXPECT_TRUE(failed.err.starts_with("brenvik-cli: ")) << failed.err;
   EXPECT_EQ(failed.out, "");
   const std::string events = tree_.File("system.txt");
-  WriteFileAtomic(events, "");
+  WriteFileAtomic(test::NativeFiles(), events, "");
   EXPECT_EQ(Run({"--events", events, "import-eventlog"}).out,
             "The Import Procedure has been executed succesfully.\n");
 }
@@ -159,7 +161,7 @@ TEST_F(CliCommands, AnUnknownUserIsAnErrorAndTheTablesAreStillSaved) {
 TEST_F(CliCommands, ADamagedTableIsRestoredFromTheBackupsOfTheLastRun) {
   const CliResult before = Run({"uptime-report"});
   ASSERT_EQ(before.status, 0);
-  WriteFileAtomic(tree_.DataFolder() + "History.cds", "not a table");
+  WriteFileAtomic(test::NativeFiles(), tree_.DataFolder() + "History.cds", "not a table");
   const CliResult after = Run({"uptime-report"});
   EXPECT_EQ(after.status, 0);
   EXPECT_EQ(after.err, "");

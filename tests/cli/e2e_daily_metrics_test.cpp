@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli_process.h"
+#include "support/failing_file_system.h"
 
 namespace brenvik::test {
 namespace {
@@ -68,7 +69,7 @@ CliResult RunTool(const std::string& command, const std::string& scratch) {
 // The document, after the schema's validator has accepted it.
 Json SchemaValidJson(const std::string& text, const CliTree& tree) {
   const std::string file = tree.File("document.json");
-  WriteFileAtomic(file, text);
+  WriteFileAtomic(test::NativeFiles(), file, text);
   const CliResult check = RunTool(
       "python3 -c 'import json, sys, jsonschema; "
       "jsonschema.validate(json.load(open(sys.argv[1])),"
@@ -95,7 +96,7 @@ class CliDailyMetrics : public ::testing::Test {
 
   void ExpectPromtoolAccepts(const std::string& text) {
     const std::string file = tree_.File("metrics.prom");
-    WriteFileAtomic(file, text);
+    WriteFileAtomic(test::NativeFiles(), file, text);
     const CliResult check = RunTool("promtool check metrics < '" + file + "'", tree_.File(""));
     EXPECT_EQ(check.status, 0) << check.out << text;
   }
@@ -211,7 +212,7 @@ TEST_F(CliDailyMetrics, MetricsPassPromtoolWithTheFiguresAndAnEscapedLabel) {
 
 TEST_F(CliDailyMetrics, MetricsFileIsReplacedWholeAndKeptWhenItsFolderRefuses) {
   const std::string folder = tree_.File("textfile/");
-  ForceDirectories(folder);
+  test::NativeFiles().CreateFolders(folder);
   const std::string file = folder + "brenvik.prom";
   ASSERT_EQ(Run({"metrics", "--output", file}).out, "");
   const std::string written = ReadFileBytes(file);

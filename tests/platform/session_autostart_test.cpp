@@ -46,7 +46,7 @@ class DesktopEntryAutostartTest : public ::testing::Test {
   TempDir dir_;
   std::string folder_ = dir_.path() + "config" + PathSeparator() + "autostart" + PathSeparator();
   std::string entry_ = folder_ + kAutostartFileName;
-  DesktopEntryAutostart autostart_{folder_, "/usr/bin/brenvik"};
+  DesktopEntryAutostart autostart_{test::NativeFiles(), folder_, "/usr/bin/brenvik"};
 };
 
 TEST_F(DesktopEntryAutostartTest, TurningItOnWritesALauncherInAFolderMadeForIt) {
@@ -65,8 +65,8 @@ TEST_F(DesktopEntryAutostartTest, TurningItOnWritesALauncherInAFolderMadeForIt) 
 
 TEST_F(DesktopEntryAutostartTest, ALauncherTheDesktopSwitchedOffCountsAsOffUntilTurnedOnAgain) {
   for (const char* off : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
-    ForceDirectories(folder_);
-    WriteFileAtomic(entry_,
+    test::NativeFiles().CreateFolders(folder_);
+    WriteFileAtomic(test::NativeFiles(), entry_,
                     "[Desktop Entry]\nType=Application\nExec=brenvik\n" + std::string(off) + "\n");
     EXPECT_FALSE(autostart_.IsOn()) << off;
     autostart_.Set(true);

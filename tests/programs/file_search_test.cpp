@@ -34,7 +34,7 @@ class FileSearch : public ::testing::Test {
   void SetUp() override {
     root = dir.path() + "tree";
     other = dir.path() + "elsewhere";
-    ForceDirectories(In("docs"));
+    test::NativeFiles().CreateFolders(In("docs"));
     monitor =
         Write("tree/Monitor.exe", test::PeWithVersionBlock(test::BuildVersionInfo(
                                       test::SimpleVersionInfo("Brenvik Monitor", 3, 1, 0, 2))));

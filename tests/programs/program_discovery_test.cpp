@@ -36,7 +36,7 @@ class Discovery : public ::testing::Test {
         {SpecialFolder::DesktopDirectory, "desk"},    {SpecialFolder::AutostartAllUsers, "xdg"},
     };
     for (const auto& [folder, name] : folders) {
-      ForceDirectories(File(name));
+      test::NativeFiles().CreateFolders(File(name));
       fake.shell->folders[folder] = File(name) + PathSeparator();
     }
   }

@@ -26,7 +26,7 @@ class RefusingRegistry : public Registry {
 class WatchedList : public ::testing::Test {
  protected:
   void SetUp() override {
-    ForceDirectories(dir.File("Settings"));
+    test::NativeFiles().CreateFolders(dir.File("Settings"));
     a = dir.Write("A.exe", test::PeWithVersionBlock(test::BuildVersionInfo(
                                test::SimpleVersionInfo("Program A", 1, 0, 0, 5))));
     b = dir.Write("B.exe", "x");
@@ -41,8 +41,8 @@ class WatchedList : public ::testing::Test {
     };
   }
   WatchedPrograms Make(Registry& registry) {
-    WatchedPrograms list(
-        {registry, *fake.servicePipe, *fake.shell, pe, &icons, dir.File("Settings/"), dir.path()});
+    WatchedPrograms list({registry, *fake.servicePipe, *fake.shell, pe, *fake.files, &icons,
+                          dir.File("Settings/"), dir.path()});
     list.SetHooks(hooks);
     return list;
   }
@@ -249,7 +249,7 @@ TEST_F(WatchedList, StoreAndServiceFailures) {
   // A settings folder that cannot be written to: the error of the file layer,
   // and no command.
   fake.servicePipe->running = true;
-  WatchedPrograms orphan({*fake.registry, *fake.servicePipe, *fake.shell, pe, nullptr,
+  WatchedPrograms orphan({*fake.registry, *fake.servicePipe, *fake.shell, pe, *fake.files, nullptr,
                           dir.File("no such folder/"), dir.path()});
   EXPECT_THROW(orphan.StartTracking({b}), FileError);
   EXPECT_TRUE(fake.servicePipe->messages.empty());

@@ -22,8 +22,8 @@ class UptimeBrowse : public ::testing::Test {
   UptimeBrowse()
       : table_(test::MakeHistoryTable()),
         report_(*table_),
-        store_(dir_.path(), *programs_.fake.clock, LocaleInfo{}, programs_.directory,
-               PeriodItems(0)) {
+        store_(*programs_.fake.files, dir_.path(), *programs_.fake.clock, LocaleInfo{},
+               programs_.directory, PeriodItems(0)) {
     programs_.fake.clock->local = kDay + 0.5;
     report_.SetCalcHandler(MakeHistoryCalcHandler(programs_.directory));
     test::AppendHistoryRow(*table_, {.user = "", .start = kDay + 0.25, .end = kDay + 0.3});

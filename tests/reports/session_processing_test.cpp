@@ -10,6 +10,7 @@
 #include "base/text_file.h"
 #include "datastore/pass/pass_fixture.h"
 #include "datastore/service_link/hand_over.h"
+#include "support/failing_file_system.h"
 
 namespace brenvik::test {
 namespace {
@@ -17,12 +18,14 @@ namespace {
 class SessionProcessingTest : public ::testing::Test {
  protected:
   SessionProcessingTest() : fake_(MakeFakePlatform()) {
-    ForceDirectories(dir_.path() + "Backup");
+    test::NativeFiles().CreateFolders(dir_.path() + "Backup");
     fake_.servicePipe->onMessage = [this](const std::string&) {
-      if (!handOver_.empty()) WriteTextFileWithBom(dir_.File(kCopyForMonitorFile), handOver_);
+      if (!handOver_.empty())
+        WriteTextFileWithBom(test::NativeFiles(), dir_.File(kCopyForMonitorFile), handOver_);
       handOver_.clear();
     };
-    OpenTables(tables_, ServiceLink{*fake_.servicePipe, *fake_.clock, dir_.path()}, messages_);
+    OpenTables(tables_, ServiceLink{*fake_.servicePipe, *fake_.clock, *fake_.files, dir_.path()},
+               messages_);
     fake_.clock->local = At(14, 0);
   }
 
@@ -31,7 +34,8 @@ class SessionProcessingTest : public ::testing::Test {
   NoMessages messages_;
   std::string handOver_;
   DataTables tables_;
-  SessionProcessing processing_{*fake_.platform, tables_, dir_.path()};
+  DiagnosticLog diagnostics_;
+  SessionProcessing processing_{*fake_.platform, tables_, dir_.path(), diagnostics_};
   std::int32_t status_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/file_io.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik {
@@ -19,8 +20,8 @@ TEST(ColumnLayout, AColumnLayoutSurvivesTheFile) {
   layout[4].title = "Tab\there 100% \r\n";
   layout[6].title = "";
   const std::string path = dir.File(kColumnsSettingsFile);
-  SaveColumnsSettings(path, layout);
-  EXPECT_TRUE(LoadColumnsSettings(path) == layout);
+  SaveColumnsSettings(test::NativeFiles(), path, layout);
+  EXPECT_TRUE(LoadColumnsSettings(test::NativeFiles(), path) == layout);
 }
 
 TEST(ColumnLayout, ADamagedLayoutFileIsDeletedAndTheDefaultUsed) {
@@ -30,7 +31,7 @@ TEST(ColumnLayout, ADamagedLayoutFileIsDeletedAndTheDefaultUsed) {
         std::string("BrenvikColumnLayout 1\nf\twide\t1\tT\t\n"),
         std::string("BrenvikColumnLayout 1\nf\t10\t1\tT%4\t\n")}) {
     const std::string path = dir.Write(kColumnsSettingsFile, bytes);
-    EXPECT_TRUE(LoadColumnsSettings(path) == DefaultHistoryColumns());
+    EXPECT_TRUE(LoadColumnsSettings(test::NativeFiles(), path) == DefaultHistoryColumns());
     EXPECT_FALSE(FileExists(path));
   }
 }
@@ -40,8 +41,8 @@ TEST(ColumnLayout, ALayoutNotStartingWithTheUserColumnIsNotUsed) {
   ColumnLayout layout = DefaultHistoryColumns();
   std::swap(layout[0], layout[3]);
   const std::string path = dir.File(kColumnsSettingsFile);
-  SaveColumnsSettings(path, layout);
-  EXPECT_TRUE(LoadColumnsSettings(path) == DefaultHistoryColumns());
+  SaveColumnsSettings(test::NativeFiles(), path, layout);
+  EXPECT_TRUE(LoadColumnsSettings(test::NativeFiles(), path) == DefaultHistoryColumns());
   EXPECT_TRUE(FileExists(path));  // readable: kept until the close overwrites it
 }
 

@@ -226,6 +226,7 @@ FakePlatform MakeFakePlatform() {
   auto versions = std::make_unique<FakeVersionResources>();
   auto single = std::make_unique<FakeSingleInstance>();
   auto system = std::make_unique<FakeSystemInfo>();
+  auto files = std::make_unique<FailingFileSystem>();
   fake.registry = registry.get();
   fake.clock = clock.get();
   fake.locale = locale.get();
@@ -236,6 +237,8 @@ FakePlatform MakeFakePlatform() {
   fake.versionResources = versions.get();
   fake.singleInstance = single.get();
   fake.systemInfo = system.get();
+  fake.files = files.get();
+  p.files = std::move(files);
   p.registry = std::move(registry);
   p.clock = std::move(clock);
   p.locale = std::move(locale);

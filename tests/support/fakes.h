@@ -1,7 +1,8 @@
 // Fakes of every platform interface, for tests of the core: an in-memory
 // registry, a clock that stands still until advanced (and sleeps by
 // advancing), a scripted event log, an in-process service pipe, and plain
-// value holders for the rest. MakeFakePlatform bundles them and keeps typed
+// value holders for the rest, and real files behind a failing variant
+// (failing_file_system.h). MakeFakePlatform bundles them and keeps typed
 // pointers so that a test can script them.
 #pragma once
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/failing_file_system.h"
 
 namespace brenvik::test {
 
@@ -166,6 +168,7 @@ struct FakePlatform {
   FakeVersionResources* versionResources;
   FakeSingleInstance* singleInstance;
   FakeSystemInfo* systemInfo;
+  FailingFileSystem* files;  // real files, faults on request, calls counted
 };
 
 FakePlatform MakeFakePlatform();

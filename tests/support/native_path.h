@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/file_io.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik::test {
@@ -20,7 +21,7 @@ inline std::string WriteNative(const TempDir& dir, const std::string& name,
                                const std::string& bytes) {
   const std::string native = NativePath(name);
   const std::size_t cut = native.rfind(PathSeparator());
-  if (cut != std::string::npos) ForceDirectories(dir.File(native.substr(0, cut)));
+  if (cut != std::string::npos) test::NativeFiles().CreateFolders(dir.File(native.substr(0, cut)));
   return dir.Write(native, bytes);
 }
 

@@ -6,8 +6,9 @@ ProgramsFixture::ProgramsFixture()
     : fake(MakeFakePlatform()),
       cache(*fake.platform->versionResources, nullptr),
       watched(WatchedProgramsParts{*fake.platform->registry, *fake.platform->servicePipe,
-                                   *fake.platform->shell, *fake.platform->versionResources, nullptr,
-                                   "/nonexistent/settings/", "/nonexistent/data/"}),
+                                   *fake.platform->shell, *fake.platform->versionResources,
+                                   *fake.platform->files, nullptr, "/nonexistent/settings/",
+                                   "/nonexistent/data/"}),
       directory(*fake.platform->versionResources, cache, watched) {}
 
 void ProgramsFixture::Watch(const std::string& path) {

@@ -8,6 +8,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik::service {
@@ -20,13 +21,14 @@ class ActivityLogTest : public ::testing::Test {
   std::string copy() const { return dir_.File(kHandOverFile); }
   std::string Copied() {
     const std::string text = ReadFileBytes(copy());
-    DeleteFileIfExists(copy());
+    test::NativeFiles().RemoveFile(copy());
     return text;
   }
   std::unique_ptr<StateFile> stateFile_ = nullptr;
   std::unique_ptr<ActivityLog> Open() {
-    stateFile_ = std::make_unique<StateFile>(state());
-    auto log = std::make_unique<ActivityLog>(data(), dir_.File(kLogFile), false, *stateFile_);
+    stateFile_ = std::make_unique<StateFile>(test::NativeFiles(), state());
+    auto log = std::make_unique<ActivityLog>(test::NativeFiles(), data(), dir_.File(kLogFile),
+                                             false, *stateFile_);
     log->Open();
     return log;
   }
@@ -114,8 +116,8 @@ TEST_F(ActivityLogTest, AReplayedLogIsReadToItsLastLineWithoutBomOrLineEnd) {
   const std::string file = dir_.Write("replay.log",
                                       "\xEF\xBB\xBF"
                                       "a\nb\n\nc");
-  StateFile stateFile(state());
-  ActivityLog log(data(), file, true, stateFile);
+  StateFile stateFile(test::NativeFiles(), state());
+  ActivityLog log(test::NativeFiles(), data(), file, true, stateFile);
   log.Open();
   EXPECT_EQ(log.HandOver().lines, 3u);
   EXPECT_EQ(Copied(), "a\nb\n\nc");
@@ -157,7 +159,8 @@ TEST(LogCompaction, TheCutIsTheLastRunStartTaken) {
 TEST_F(ActivityLogTest, ACompactionStoppedAtAnyStepLosesAndRepeatsNoLine) {
   for (int stopAt = 1; stopAt <= 5; ++stopAt) {
     SCOPED_TRACE("stopped after step " + std::to_string(stopAt));
-    for (const char* name : {kLogFile, kHandOverFile, "state"}) DeleteFileIfExists(dir_.File(name));
+    for (const char* name : {kLogFile, kHandOverFile, "state"})
+      test::NativeFiles().RemoveFile(dir_.File(name));
     std::vector<std::string> expected;
     {
       auto log = Open();

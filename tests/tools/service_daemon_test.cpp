@@ -21,6 +21,7 @@
 #include "base/text_file.h"
 #include "datastore/service_link/service_channel.h"
 #include "platform/posix/posix_service_pipe.h"
+#include "support/failing_file_system.h"
 #include "support/posix/private_bus.h"
 #include "support/posix/sd_bus.h"
 #include "support/posix/service_process.h"
@@ -120,7 +121,9 @@ std::int64_t BootTimeUnix() {
 // A data tree in a temporary folder with the service run on it.
 class ServiceTree {
  public:
-  explicit ServiceTree(std::string sub = {}) : root_(dir_.path() + sub) { ForceDirectories(root_); }
+  explicit ServiceTree(std::string sub = {}) : root_(dir_.path() + sub) {
+    test::NativeFiles().CreateFolders(root_);
+  }
   std::string root() const { return root_; }
   std::string data() const { return root_ + "Data/"; }
   std::string settings() const { return root_ + "Settings/"; }
@@ -157,15 +160,15 @@ class ServiceTree {
     EXPECT_TRUE(FileExists(file));
     if (!FileExists(file)) return {};
     const auto lines = ParseLines(ReadFileBytes(file));
-    DeleteFileIfExists(file);
+    test::NativeFiles().RemoveFile(file);
     return lines;
   }
 
   void WriteWatchedList(const std::vector<std::string>& paths) const {
     std::string text;
     for (const std::string& path : paths) text += (text.empty() ? "" : "\r\n") + path;
-    ForceDirectories(settings());
-    WriteTextFileWithBom(settings() + "ProgrammsToWatch.ini", text);
+    test::NativeFiles().CreateFolders(settings());
+    WriteTextFileWithBom(test::NativeFiles(), settings() + "ProgrammsToWatch.ini", text);
   }
 
  private:
@@ -182,7 +185,7 @@ std::size_t CountEvent(const std::vector<Line>& lines, int event) {
 class WatchedTool {
  public:
   explicit WatchedTool(const std::string& folder) : path_(folder + "bin/Watched Tool") {
-    ForceDirectories(folder + "bin");
+    test::NativeFiles().CreateFolders(folder + "bin");
     std::filesystem::copy_file("/bin/sleep", path_);
     ::chmod(path_.c_str(), 0755);
   }
@@ -464,7 +467,7 @@ TEST(ServiceDaemon, MakesTheDataTreeAgainWhenItVanishes) {
   EXPECT_EQ(tree.HandOver().size(), 1u);
   std::filesystem::remove_all(tree.root());
   ASSERT_TRUE(WaitFor([&] { return tree.Send(kCommandHandOverLines); })) << service->Errors();
-  DeleteFileIfExists(tree.data() + "CopyForMonitor.dat");
+  test::NativeFiles().RemoveFile(tree.data() + "CopyForMonitor.dat");
   const std::size_t before = CountEvent(tree.Recorded(), 8);
   ASSERT_TRUE(tree.WaitForRecorded([&](const auto& l) { return CountEvent(l, 8) > before; }));
   const auto lines = tree.HandOver();

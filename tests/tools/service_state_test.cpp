@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik::service {
@@ -24,7 +25,7 @@ TEST(ServiceState, ComesBackAsItWasSaved) {
   login.lastIdleReportUnix = 1700000060;
   state.logins.push_back(login);
   state.logins.push_back({"bob", false, true, true, std::nullopt, 0});
-  SaveServiceState(dir.File("state"), state);
+  SaveServiceState(test::NativeFiles(), dir.File("state"), state);
 
   const ServiceState back = LoadServiceState(dir.File("state"));
   EXPECT_EQ(FormatServiceState(back), FormatServiceState(state));

@@ -32,7 +32,8 @@ struct HistoryPageSetup {
   HistoryPageSetup()
       : table(test::MakeHistoryTable()),
         report(*table),
-        store(dir.path(), *programs.fake.clock, LocaleInfo{}, programs.directory, PeriodItems(0)) {
+        store(*programs.fake.files, dir.path(), *programs.fake.clock, LocaleInfo{},
+              programs.directory, PeriodItems(0)) {
     report.SetCalcHandler(MakeHistoryCalcHandler(programs.directory));
     test::AppendHistoryRow(
         *table,
@@ -53,6 +54,7 @@ struct HistoryPageSetup {
     parts.clock = programs.fake.clock;
     parts.systemInfo = programs.fake.systemInfo;
     parts.shell = programs.fake.shell;
+    parts.files = programs.fake.files;
     parts.serviceStatus = &serviceStatus;
     parts.columnsSettingsPath = dir.path() + "ColumnsSettings.ini";
     parts.hooks.processTransactions = [this](bool, std::int32_t&, DateTime) { ++passes; };

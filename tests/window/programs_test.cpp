@@ -21,6 +21,7 @@
 #include "base/file_io.h"
 #include "base/utf8.h"
 #include "programs/watched_programs.h"
+#include "support/failing_file_system.h"
 #include "support/native_path.h"
 #include "window/background_search.h"
 #include "window/history/history_grid.h"
@@ -111,7 +112,7 @@ std::string MakeTree(test::WindowFixture& f, const std::string& name,
   const std::string root = f.dir.File(name) + PathSeparator();
   for (const std::string& file : files) {
     const std::string path = root + test::NativePath(file);
-    ForceDirectories(std::filesystem::path(path).parent_path().string());
+    test::NativeFiles().CreateFolders(std::filesystem::path(path).parent_path().string());
     f.dir.Write(name + "/" + file, "MZ");
   }
   return root;
@@ -468,8 +469,8 @@ class ProgramsTest : public QObject {
   void IconsComeFromTheLauncherOrTheFileType() {
     test::WindowFixture f;
     const QString theme = QString::fromStdString(f.dir.File("icons"));
-    ForceDirectories(f.dir.File("icons/brenviktest/16x16/apps"));
-    ForceDirectories(f.dir.File("icons/brenviktest/16x16/mimetypes"));
+    test::NativeFiles().CreateFolders(f.dir.File("icons/brenviktest/16x16/apps"));
+    test::NativeFiles().CreateFolders(f.dir.File("icons/brenviktest/16x16/mimetypes"));
     f.dir.Write("icons/brenviktest/index.theme",
                 "[Icon Theme]\nName=brenviktest\nDirectories=16x16/apps,16x16/mimetypes\n\n"
                 "[16x16/apps]\nSize=16\nType=Fixed\n\n[16x16/mimetypes]\nSize=16\nType=Fixed\n");
@@ -485,7 +486,7 @@ class ProgramsTest : public QObject {
     const std::string editor = f.dir.Write("editor.exe", "MZ");
     const std::string player = f.dir.Write("player.exe", "MZ");
     f.shell->folders[SpecialFolder::StartMenuUser] = f.dir.File("menu") + "/";
-    ForceDirectories(f.dir.File("menu/tools"));
+    test::NativeFiles().CreateFolders(f.dir.File("menu/tools"));
     const std::string launcher = f.dir.Write("menu/tools/editor.desktop", "[Desktop Entry]");
     f.shell->shortcuts[launcher] = {editor, "", "Edits", "brenvik-editor"};
     auto key = f.platform->registry->OpenKey(RegistryRoot::CurrentUser, kWatchedProgramsKey, true);

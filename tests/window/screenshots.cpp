@@ -10,6 +10,7 @@
 
 #include "base/file_io.h"
 #include "programs/watched_programs.h"
+#include "support/failing_file_system.h"
 #include "support/pe_writer.h"
 #include "window/main_window.h"
 #include "window/programms_page.h"
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
   });
   // Programs for the Programms page, with titles and versions: two watched,
   // a folder to search.
-  brenvik::ForceDirectories(fixture.dir.File("programs"));
+  brenvik::test::NativeFiles().CreateFolders(fixture.dir.File("programs"));
   auto program = [&](const char* name, const char* title, std::uint16_t major,
                      std::uint16_t minor) {
     using namespace brenvik::test;
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
   program("notes.exe", "Notes", 3, 2);
   program("viewer.exe", "Picture Viewer", 5, 1);
   // A slow folder of the computer's programs, to show a search under way.
-  brenvik::ForceDirectories(fixture.dir.File("pf"));
+  brenvik::test::NativeFiles().CreateFolders(fixture.dir.File("pf"));
   for (int i = 0; i < 400; ++i) fixture.dir.Write("pf/tool" + std::to_string(i) + ".exe", "MZ");
   fixture.shell->folders[brenvik::SpecialFolder::ProgramFiles] = fixture.dir.File("pf") + "/";
   fixture.shell->onIsShortcut = [](const std::string&) {

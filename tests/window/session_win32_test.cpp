@@ -16,6 +16,7 @@
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 #include "window/app_main.h"
 #include "window_fixture.h"
@@ -182,7 +183,7 @@ class SessionWin32Test : public QObject {
     test::TempDir root;
     Installed installed(root.path());
     const std::string dataFolder = root.path() + "Data\\";
-    ForceDirectories(dataFolder);
+    test::NativeFiles().CreateFolders(dataFolder);
     test::FakeService service(dataFolder, kServicePipeName);
 
     Copy first;

@@ -3,13 +3,14 @@
 #include "base/file_io.h"
 #include "datastore/startup/tables.h"
 #include "records/time_arithmetic.h"
+#include "support/failing_file_system.h"
 
 namespace brenvik::test {
 
 WindowFixture::WindowFixture() {
-  folders = InitDataFoldersAt(dir.path() + "tree/");
+  folders = InitDataFoldersAt(test::NativeFiles(), dir.path() + "tree/");
   markerFolder = dir.path() + "tmp/";
-  ForceDirectories(markerFolder);
+  test::NativeFiles().CreateFolders(markerFolder);
   FakePlatform fake = MakeFakePlatform();
   clock = fake.clock;
   locale = fake.locale;
@@ -49,7 +50,9 @@ class NoMessages : public Messages {
 void WindowFixture::PrepareHistory(const std::vector<PreparedRun>& runs) {
   DataTables tables;
   NoMessages messages;
-  OpenTables(tables, ServiceLink{*platform->servicePipe, *clock, folders.dataFolder}, messages);
+  OpenTables(tables,
+             ServiceLink{*platform->servicePipe, *clock, *platform->files, folders.dataFolder},
+             messages);
   for (const PreparedRun& run : runs) {
     const std::int64_t uptime = SecondsBetween(run.start, run.end);
     const bool windows = run.exePath == "Windows";
@@ -60,7 +63,7 @@ void WindowFixture::PrepareHistory(const std::vector<PreparedRun>& runs) {
          FieldValue(run.activeSeconds < 0 ? uptime : run.activeSeconds), FieldValue(windows),
          FieldValue(run.closedOk), FieldValue(false), FieldValue(false)});
   }
-  CloseTablesAndBackup(tables, folders.dataFolder);
+  CloseTablesAndBackup(tables, test::NativeFiles(), folders.dataFolder);
 }
 
 std::unique_ptr<RegistryKey> WindowFixture::ProductKey() {

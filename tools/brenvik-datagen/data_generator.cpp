@@ -9,6 +9,7 @@
 #include "datastore/service_link/event_codes.h"
 #include "datastore/service_link/log_line_reader.h"
 #include "datastore/startup/tables.h"
+#include "platform/platform.h"
 #include "records/time_arithmetic.h"
 
 namespace brenvik::datagen {
@@ -85,6 +86,7 @@ GeneratedHistory GenerateHistory(const GeneratorOptions& options, Table& history
 }
 
 GeneratedHistory WriteDataTree(const GeneratorOptions& options, const std::string& dataFolder) {
+  const auto files = CreateNativeFileSystem();  // outlives the tables
   Table history("DataSetHistory", HistorySchema());
   Table logins("DataSetLogins", LoginsSchema());
   Table transactions("DataSetTransactions", TransactionsSchema());
@@ -95,10 +97,10 @@ GeneratedHistory WriteDataTree(const GeneratorOptions& options, const std::strin
   if (!out.boots.empty()) {
     AppendTransaction(transactions, out.boots.back().end, 0, kEventWindowsStop, "", "", 0, "");
   }
-  ForceDirectories(dataFolder);
-  history.SetFileName(dataFolder + kHistoryFile);
-  logins.SetFileName(dataFolder + kLoginsFile);
-  transactions.SetFileName(dataFolder + kTransactionsFile);
+  files->CreateFolders(dataFolder);
+  history.SetFileName(*files, dataFolder + kHistoryFile);
+  logins.SetFileName(*files, dataFolder + kLoginsFile);
+  transactions.SetFileName(*files, dataFolder + kTransactionsFile);
   for (Table* t : {&history, &logins, &transactions}) t->Save();
   return out;
 }

@@ -14,6 +14,7 @@
 
 #include "base/file_io.h"
 #include "data_generator.h"
+#include "platform/platform.h"
 #include "records/date_time.h"
 
 int main(int argc, char** argv) {
@@ -55,7 +56,8 @@ int main(int argc, char** argv) {
   if (!log.empty()) {
     try {
       WriteFileAtomic(
-          log, datagen::ActivityLog(options.firstBoot, sessions, linesPerSession, options.seed));
+          *CreateNativeFileSystem(), log,
+          datagen::ActivityLog(options.firstBoot, sessions, linesPerSession, options.seed));
     } catch (const std::exception& error) {
       std::fprintf(stderr, "brenvik-datagen: %s\n", error.what());
       return 1;
@@ -71,7 +73,7 @@ int main(int argc, char** argv) {
   try {
     const std::string data = root + PathSeparator() + "Data" + PathSeparator();
     const datagen::GeneratedHistory made = datagen::WriteDataTree(options, data);
-    if (!csv.empty()) WriteFileAtomic(csv, datagen::BootsCsv(made));
+    if (!csv.empty()) WriteFileAtomic(*CreateNativeFileSystem(), csv, datagen::BootsCsv(made));
     std::printf("%zu boots, %zu program rows, %zu logins, %zu crashes\n", made.boots.size(),
                 made.programRows, made.loginRows, made.crashes);
   } catch (const std::exception& error) {

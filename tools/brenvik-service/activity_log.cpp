@@ -53,9 +53,10 @@ std::size_t CountLines(const std::string& text) {
   return lines;
 }
 
-ActivityLog::ActivityLog(std::string dataFolder, std::string logPath, bool readOnly,
-                         StateFile& stateFile)
-    : dataFolder_(std::move(dataFolder)),
+ActivityLog::ActivityLog(FileSystem& files, std::string dataFolder, std::string logPath,
+                         bool readOnly, StateFile& stateFile)
+    : files_(files),
+      dataFolder_(std::move(dataFolder)),
       logPath_(std::move(logPath)),
       readOnly_(readOnly),
       stateFile_(stateFile) {}
@@ -66,7 +67,7 @@ void ActivityLog::Open() {
   if (!stateFile_.state().compactId.empty()) {
     FinishCompaction();
   } else if (!readOnly_) {
-    DeleteFileIfExists(logPath_ + kCompactSuffix);  // written, but never noted
+    files_.RemoveFile(logPath_ + kCompactSuffix);  // written, but never noted
   }
   EnsureOpen();
   ServiceState& state = stateFile_.state();
@@ -75,15 +76,15 @@ void ActivityLog::Open() {
     state.pending = false;  // the rename was done before the stop
     stateFile_.Save();
   }
-  if (!state.pending) DeleteFileIfExists(next);  // written, but never handed over
+  if (!state.pending) files_.RemoveFile(next);  // written, but never handed over
 }
 
 // Makes the log when it is missing (recording) and takes a log that is not
 // the one the state's mark belongs to as new.
 void ActivityLog::EnsureOpen() {
   if (!readOnly_ && !FileExists(logPath_)) {
-    ForceDirectories(dataFolder_);
-    WriteFileAtomic(logPath_, "");
+    files_.CreateFolders(dataFolder_);
+    WriteFileAtomic(files_, logPath_, "");
   }
   const std::string id = FileIdentity(logPath_);
   if (id.empty()) throw FileError("Cannot open \"" + logPath_ + "\"");
@@ -118,7 +119,7 @@ void ActivityLog::DropTornTail() {
   const std::string tail = ReadRange(from, size);
   if (tail.empty() || tail.back() == '\n') return;
   const std::size_t lastBreak = tail.rfind('\n');
-  TruncateFile(logPath_, from + (lastBreak == std::string::npos ? 0 : lastBreak + 1));
+  TruncateFile(files_, logPath_, from + (lastBreak == std::string::npos ? 0 : lastBreak + 1));
 }
 
 void ActivityLog::Append(const std::string& line) {
@@ -126,10 +127,10 @@ void ActivityLog::Append(const std::string& line) {
   EnsureOpen();
   const std::uint64_t before = Size();
   try {
-    AppendFileDurable(logPath_, line + "\r\n");
+    AppendFileDurable(files_, logPath_, line + "\r\n");
   } catch (const FileError&) {
     try {
-      TruncateFile(logPath_, before);  // no part of the line stays behind
+      TruncateFile(files_, logPath_, before);  // no part of the line stays behind
     } catch (const FileError&) {
       openId_.clear();  // the next start of a line cuts the torn one off
     }
@@ -170,12 +171,12 @@ HandOverResult ActivityLog::HandOver() {
   const std::uint64_t end = state.handedOver + bytes.size();
   const std::string text = Trim(state.handedOver == 0 ? WithoutBom(bytes) : bytes);
   if (text.empty()) {
-    WriteFileAtomic(copy, "");
+    WriteFileAtomic(files_, copy, "");
     state.handedOver = end;
     stateFile_.Save();
     return {0, false};
   }
-  WriteFileAtomic(next, text);
+  WriteFileAtomic(files_, next, text);
   state.handedOver = end;
   state.pending = true;
   stateFile_.Save();
@@ -185,10 +186,10 @@ HandOverResult ActivityLog::HandOver() {
 
 void ActivityLog::Commit() {
   const std::string next = dataFolder_ + kNextHandOverFile;
-  if (!RenameFile(next, dataFolder_ + kHandOverFile)) {
+  if (!files_.RenameFile(next, dataFolder_ + kHandOverFile)) {
     throw FileError("Cannot rename \"" + next + "\" to " + kHandOverFile);
   }
-  SyncFolder(dataFolder_);
+  files_.SyncFolder(dataFolder_);
   stateFile_.state().pending = false;
   stateFile_.Save();
 }
@@ -204,18 +205,18 @@ bool ActivityLog::Compact(std::uint64_t minimumBytes, const std::function<void(i
   const std::uint64_t cut = CompactionCut(ReadRange(0, state.handedOver));
   if (cut == 0) return false;
   const std::string compact = logPath_ + kCompactSuffix;
-  WriteFileAtomic(compact, ReadRange(cut, Size()));
-  SyncFolder(dataFolder_);
+  WriteFileAtomic(files_, compact, ReadRange(cut, Size()));
+  files_.SyncFolder(dataFolder_);
   step(1);
   state.compactId = FileIdentity(compact);
   if (state.compactId.empty()) throw FileError("Cannot read \"" + compact + "\"");
   state.compactCut = cut;
   stateFile_.Save();
   step(2);
-  LinkOrCopyFile(logPath_, ArchivePath());
+  LinkOrCopyFile(files_, logPath_, ArchivePath());
   step(3);
-  if (!RenameFile(compact, logPath_)) throw FileError("Cannot rename \"" + compact + "\"");
-  SyncFolder(dataFolder_);
+  if (!files_.RenameFile(compact, logPath_)) throw FileError("Cannot rename \"" + compact + "\"");
+  files_.SyncFolder(dataFolder_);
   step(4);
   FinishCompaction();
   EnsureOpen();
@@ -233,7 +234,7 @@ void ActivityLog::FinishCompaction() {
     state.handedOver =
         state.handedOver > state.compactCut ? state.handedOver - state.compactCut : 0;
   } else {
-    DeleteFileIfExists(logPath_ + kCompactSuffix);
+    files_.RemoveFile(logPath_ + kCompactSuffix);
   }
   state.compactId.clear();
   state.compactCut = 0;

@@ -33,6 +33,7 @@
 #include <string>
 
 #include "file_identity.h"
+#include "platform/file_system.h"
 #include "service_state.h"
 
 namespace brenvik::service {
@@ -51,8 +52,10 @@ struct HandOverResult {
 
 class ActivityLog {
  public:
-  // dataFolder ends with a separator; the state file keeps the mark.
-  ActivityLog(std::string dataFolder, std::string logPath, bool readOnly, StateFile& stateFile);
+  // dataFolder ends with a separator; the state file keeps the mark. Every
+  // write goes through files, which must outlive the log.
+  ActivityLog(FileSystem& files, std::string dataFolder, std::string logPath, bool readOnly,
+              StateFile& stateFile);
   ~ActivityLog();
   ActivityLog(const ActivityLog&) = delete;
   ActivityLog& operator=(const ActivityLog&) = delete;
@@ -84,6 +87,7 @@ class ActivityLog {
   void FinishCompaction();
   std::string ArchivePath() const;
 
+  FileSystem& files_;
   std::string dataFolder_;
   std::string logPath_;
   bool readOnly_;

@@ -60,14 +60,16 @@ int main(int argc, char** argv) {
     }
     if (options->action == Action::InstallUserKey) return InstallUserKey();
     auto platform = CreateNativePlatform();
-    const DataFolders folders =
-        options->root.empty() ? InitDataFolders(*platform) : InitDataFoldersAt(options->root);
+    const DataFolders folders = options->root.empty()
+                                    ? InitDataFolders(*platform)
+                                    : InitDataFoldersAt(*platform->files, options->root);
     if (options->action == Action::PrintDataFolder) {
       std::cout << folders.dataFolder << "\n";
       return 0;
     }
     if (options->action == Action::Status) return Status(*platform, folders);
-    ServiceDaemon daemon(*options, folders, *platform->clock, *platform->accounts);
+    ServiceDaemon daemon(*options, folders, *platform->clock, *platform->accounts,
+                         *platform->files);
     return daemon.Run();
   } catch (const Error& e) {
     std::cerr << "brenvik-service: " << e.what() << "\n";

@@ -49,15 +49,16 @@ std::optional<long> RunningServicePid(const std::string& dataFolder) {
 }
 
 ServiceDaemon::ServiceDaemon(const Options& options, DataFolders folders, Clock& clock,
-                             Accounts& accounts)
+                             Accounts& accounts, FileSystem& files)
     : options_(options),
       folders_(std::move(folders)),
       clock_(clock),
+      files_(files),
       self_(accounts.CurrentUser()),
       replay_(!options.replayFile.empty()),
-      stateFile_(folders_.dataFolder + StateFileName(options)),
-      log_(folders_.dataFolder, replay_ ? options.replayFile : folders_.dataFolder + kLogFile,
-           replay_, stateFile_),
+      stateFile_(files_, folders_.dataFolder + StateFileName(options)),
+      log_(files_, folders_.dataFolder,
+           replay_ ? options.replayFile : folders_.dataFolder + kLogFile, replay_, stateFile_),
       server_(folders_.dataFolder + kServicePipeName, options.clientTimeoutMs,
               [this](const ServiceCommand& command) { return OnCommand(command); }),
       programs_(accounts),
@@ -216,10 +217,10 @@ void ServiceDaemon::Tick() {
 // The data tree or the socket file may be removed under the service; both
 // are made again, and the log starts anew on its next line.
 void ServiceDaemon::CheckFolders() {
-  if (!DirectoryExists(folders_.settingsFolder)) ForceDirectories(folders_.settingsFolder);
+  if (!DirectoryExists(folders_.settingsFolder)) files_.CreateFolders(folders_.settingsFolder);
   if (!DirectoryExists(folders_.dataFolder)) {
     Warn("the data folder was gone; making it again");
-    ForceDirectories(folders_.dataFolder + "Backup");
+    files_.CreateFolders(folders_.dataFolder + "Backup");
     if (!Lock()) Warn("another brenvik-service took over " + folders_.dataFolder);
     SaveState();
   }

@@ -29,6 +29,7 @@
 #include "options.h"
 #include "platform/accounts.h"
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "service_state.h"
 #include "session_sources.h"
 #include "sleep_watch.h"
@@ -46,7 +47,9 @@ std::optional<long> RunningServicePid(const std::string& dataFolder);
 
 class ServiceDaemon {
  public:
-  ServiceDaemon(const Options& options, DataFolders folders, Clock& clock, Accounts& accounts);
+  // Every file it writes goes through files, which must outlive it.
+  ServiceDaemon(const Options& options, DataFolders folders, Clock& clock, Accounts& accounts,
+                FileSystem& files);
   ~ServiceDaemon();
   ServiceDaemon(const ServiceDaemon&) = delete;
   ServiceDaemon& operator=(const ServiceDaemon&) = delete;
@@ -79,6 +82,7 @@ class ServiceDaemon {
   Options options_;
   DataFolders folders_;
   Clock& clock_;
+  FileSystem& files_;
   AccountName self_;
   bool replay_;
   StateFile stateFile_;

@@ -143,8 +143,8 @@ ServiceState LoadServiceState(const std::string& path) {
   }
 }
 
-void SaveServiceState(const std::string& path, const ServiceState& state) {
-  WriteFileAtomic(path, FormatServiceState(state));
+void SaveServiceState(FileSystem& files, const std::string& path, const ServiceState& state) {
+  WriteFileAtomic(files, path, FormatServiceState(state));
 }
 
 }  // namespace brenvik::service

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "login_tracker.h"
+#include "platform/file_system.h"
 #include "watched_programs.h"
 
 namespace brenvik::service {
@@ -44,17 +45,20 @@ ServiceState ParseServiceState(const std::string& text);
 
 // The state in path; the fresh state when the file is missing or unreadable.
 ServiceState LoadServiceState(const std::string& path);
-// Replaces the file atomically; FileError on failure.
-void SaveServiceState(const std::string& path, const ServiceState& state);
+// Replaces the file atomically through files; FileError on failure.
+void SaveServiceState(FileSystem& files, const std::string& path, const ServiceState& state);
 
-// The state with the file it lives in.
+// The state with the file it lives in, saved through files (which must
+// outlive it).
 class StateFile {
  public:
-  explicit StateFile(std::string path) : path_(std::move(path)), state_(LoadServiceState(path_)) {}
+  StateFile(FileSystem& files, std::string path)
+      : files_(files), path_(std::move(path)), state_(LoadServiceState(path_)) {}
   ServiceState& state() { return state_; }
-  void Save() const { SaveServiceState(path_, state_); }
+  void Save() const { SaveServiceState(files_, path_, state_); }
 
  private:
+  FileSystem& files_;
   std::string path_;
   ServiceState state_;
 };

@@ -17,6 +17,7 @@
 #include "data_generator.h"
 #include "datastore/service_link/journal.h"
 #include "datastore/startup/tables.h"
+#include "platform/platform.h"
 #include "records/date_time.h"
 #include "records/text_helpers.h"
 #include "tree_audit.h"
@@ -45,8 +46,9 @@ Tree MakeTree(const std::string& work, const std::string& name, const TortureOpt
   t.data = t.root + "Data/";
   t.log = work + name + ".log";
   t.output = work + name + ".out";
-  ForceDirectories(t.data + "Backup");
-  ForceDirectories(t.root + "Settings");
+  const auto files = CreateNativeFileSystem();
+  files->CreateFolders(t.data + "Backup");
+  files->CreateFolders(t.root + "Settings");
   datagen::GeneratorOptions g;
   g.boots = o.historyBoots;
   g.programsPerBoot = 4;
@@ -177,7 +179,7 @@ class Torture {
 std::string Torture::Run() {
   const std::string work = o_.workFolder + "/";
   fs::remove_all(work);
-  ForceDirectories(work);
+  fs::create_directories(work);
   reference_ = MakeTree(work, "reference", o_);
   tortured_ = MakeTree(work, "tortured", o_);
   StartService(reference_, o_);
@@ -300,7 +302,8 @@ bool TearJournalAppend(const Tree& t, const JournalMoment& before, Random& rando
   if (!FileExists(journal)) return false;
   const std::uint64_t size = FileSize(journal);
   if (size <= before.journalBytes || JournalMomentOf(t).log != before.log) return false;
-  TruncateFile(journal, before.journalBytes + random() % (size - before.journalBytes));
+  TruncateFile(*CreateNativeFileSystem(), journal,
+               before.journalBytes + random() % (size - before.journalBytes));
   return true;
 }
 
@@ -361,7 +364,7 @@ std::string Torture::Audit(bool afterFinishedRun) {
   const std::string backup = o_.workFolder + "/backup-view/";
   fs::remove_all(backup);
   fs::copy(tortured_.data + "Backup", backup);
-  RollBackupsForward(backup);
+  RollBackupsForward(*CreateNativeFileSystem(), backup);
   bool backupsCurrent = false;
   // An incomplete set is not restored by the recovery.
   if (fs::exists(backup + kHistoryFile) && fs::exists(backup + kLoginsFile) &&

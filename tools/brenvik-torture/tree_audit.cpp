@@ -13,6 +13,7 @@
 #include "datastore/service_link/journal.h"
 #include "datastore/startup/tables.h"
 #include "datastore/tables/change_log.h"
+#include "platform/platform.h"
 
 namespace brenvik::torture {
 namespace {
@@ -87,13 +88,14 @@ bool Contiguous(const std::vector<std::size_t>& places) {
 }  // namespace
 
 TreeRows ReadTreeRows(const std::string& folder) {
+  const auto fileSystem = CreateNativeFileSystem();
   DataTables tables;
-  tables.group.OpenLog(folder + kChangeLogFile);
+  tables.group.OpenLog(*fileSystem, folder + kChangeLogFile);
   const std::pair<Table*, const char*> files[] = {{&tables.DataSetHistory, kHistoryFile},
                                                   {&tables.DataSetLogins, kLoginsFile},
                                                   {&tables.DataSetTransactions, kTransactionsFile}};
   for (const auto& [table, name] : files) {
-    table->SetFileName(folder + name);
+    table->SetFileName(*fileSystem, folder + name);
     table->OpenFromFile();
   }
   return TreeRows{RowsOf(tables.DataSetHistory.Rows()), RowsOf(tables.DataSetLogins.Rows()),
@@ -148,7 +150,8 @@ std::optional<std::vector<std::size_t>> FedLines::Places(const std::string& text
 }
 
 std::string PendingText(const std::string& dataFolder) {
-  ChangeLog log(dataFolder + kChangeLogFile);
+  const auto files = CreateNativeFileSystem();
+  ChangeLog log(*files, dataFolder + kChangeLogFile);
   log.Load();
   return PendingHandOverLines(dataFolder, log.LastHandOver());
 }

@@ -29,14 +29,12 @@ namespace brenvik {
 class DiagnosticLog;
 
 // The row numbers up to which history and login rows have been entered into
-// the program and user lists; kept between passes.
+// the program and user lists; kept between passes by whoever runs them (the
+// session's processing unit).
 struct ListedRows {
   std::int64_t history = 0;
   std::int64_t logins = 0;
 };
-
-// The counters of this process (0 at program start).
-ListedRows& ProcessListedRows();
 
 inline constexpr const char* kWindowsParam = "Windows";
 inline constexpr const char* kWindowsKey = "Windows0";

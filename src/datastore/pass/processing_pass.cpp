@@ -168,12 +168,3 @@ void ProcessTransactions(const PassEnvironment& env, const PassTables& tables,
 }
 
 }  // namespace brenvik
-
-namespace brenvik {
-
-ListedRows& ProcessListedRows() {
-  static ListedRows rows;
-  return rows;
-}
-
-}  // namespace brenvik

@@ -44,9 +44,10 @@ bool DiagnosticLog::ParseLine(const std::string& line, LogEntry& entry) {
   return true;
 }
 
-void DiagnosticLog::SetLogFile(const std::string& path) {
+void DiagnosticLog::SetLogFile(FileSystem& files, const std::string& path) {
   entries_.clear();
   path_.clear();
+  files_ = &files;
   if (FileExists(path)) {
     const std::string text = ReadFileBytes(path);
     std::size_t start = 0;
@@ -86,12 +87,7 @@ void DiagnosticLog::ApplySizeLimit() {
 void DiagnosticLog::Save() const {
   std::string text;
   for (const LogEntry& entry : entries_) text += FormatLine(entry);
-  WriteFileAtomic(path_, text);
-}
-
-DiagnosticLog& ProcessDiagnosticLog() {
-  static DiagnosticLog log;
-  return log;
+  WriteFileAtomic(*files_, path_, text);
 }
 
 }  // namespace brenvik

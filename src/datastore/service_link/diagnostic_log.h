@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace brenvik {
 
 struct LogEntry {
@@ -25,8 +27,9 @@ class DiagnosticLog {
   static constexpr std::size_t kSizeLimit = 100'000;
 
   // Loads the entries of an existing file (replacing any held), then saves
-  // automatically after every change. A missing file leaves the list empty.
-  void SetLogFile(const std::string& path);
+  // automatically after every change, through files (which must outlive the
+  // log). A missing file leaves the list empty.
+  void SetLogFile(FileSystem& files, const std::string& path);
   // Appends, applies the size limit and, with a file set, rewrites it; a file
   // that cannot be written raises FileError.
   void AddLogEntry(const std::string& time, const std::string& title,
@@ -43,10 +46,8 @@ class DiagnosticLog {
   void Save() const;
 
   std::vector<LogEntry> entries_;
+  FileSystem* files_ = nullptr;  // set with the path
   std::string path_;
 };
-
-// The process-wide log that the line reader writes to.
-DiagnosticLog& ProcessDiagnosticLog();
 
 }  // namespace brenvik

@@ -102,9 +102,9 @@ void ForEachJoinedPiece(const std::vector<Part>& parts, const Put& put) {
 // Writes the byte-order mark and the join of the parts (the non-empty ones,
 // separated by CR LF), replacing path atomically; a part may be path itself.
 // digest, when given, receives the text after the mark.
-void WriteJoined(const std::string& path, const std::vector<Part>& parts,
+void WriteJoined(FileSystem& files, const std::string& path, const std::vector<Part>& parts,
                  HandOverDigest* digest = nullptr) {
-  AtomicFileWriter out(path);
+  AtomicFileWriter out(files, path);
   out.Write(kUtf8Bom);
   ForEachJoinedPiece(parts, [&](std::string_view bytes) {
     out.Write(bytes);
@@ -168,11 +168,11 @@ std::vector<Part> JoinedOnce(const Part& front, const Part& back) {
 
 // Puts the lines of the file front in front of those of CopyForMonitor.dat
 // (once), then deletes front.
-void JoinInFront(const std::string& front, const std::string& copy) {
+void JoinInFront(FileSystem& files, const std::string& front, const std::string& copy) {
   std::vector<Part> parts{PartOf(front)};
   if (FileExists(copy)) parts = JoinedOnce(parts.front(), PartOf(copy));
-  if (parts.size() > 1 || parts.front().path != copy) WriteJoined(copy, parts);
-  DeleteFileIfExists(front);
+  if (parts.size() > 1 || parts.front().path != copy) WriteJoined(files, copy, parts);
+  files.RemoveFile(front);
 }
 
 // Held-back lines first, then whatever CopyForMonitor.dat holds.
@@ -180,7 +180,7 @@ void TakeInHeldBackLines(const ServiceLink& link) {
   const std::string nextTime = link.DataFile(kProcessNextTimeFile);
   const std::string copy = link.DataFile(kCopyForMonitorFile);
   if (!FileExists(nextTime)) return;
-  JoinInFront(nextTime, copy);
+  JoinInFront(link.files, nextTime, copy);
 }
 
 // The lines of a pass that did not finish go in front of CopyForMonitor.dat.
@@ -188,7 +188,7 @@ void TakeInRemainder(const ServiceLink& link) {
   const std::string copy = link.DataFile(kCopyForMonitorFile);
   const std::string copy2 = link.DataFile(kCopyForMonitor2File);
   if (!FileExists(copy2)) return;
-  JoinInFront(copy2, copy);
+  JoinInFront(link.files, copy2, copy);
 }
 
 // The number of leading lines of `lines` that the journal already ends with.
@@ -243,8 +243,8 @@ std::optional<std::uint64_t> UnjournalledFrom(const Part& copy, const std::strin
 // Appends the lines of part to the journal as one append.
 void Journal(const ServiceLink& link, const Part& part) {
   if (part.span.Size() == 0) return;
-  ForceDirectories(link.dataFolder + "Backup");
-  AppendToJournal(link.BackupFile(kJournalFile), [&part](const JournalSink& sink) {
+  link.files.CreateFolders(link.dataFolder + "Backup");
+  AppendToJournal(link.files, link.BackupFile(kJournalFile), [&part](const JournalSink& sink) {
     ReadFileRange(part.path, part.span.begin, part.span.end, sink);
   });
 }
@@ -271,8 +271,8 @@ void MakeRoomForService(const ServiceLink& link) {
   const std::string copy2 = link.DataFile(kCopyForMonitor2File);
   if (!FileExists(copy)) return;
   JournalLeftOverLines(link);
-  if (!RenameFile(copy, copy2)) WriteJoined(copy2, {PartOf(copy)});
-  DeleteFileIfExists(copy);
+  if (!link.files.RenameFile(copy, copy2)) WriteJoined(link.files, copy2, {PartOf(copy)});
+  link.files.RemoveFile(copy);
 }
 
 void WaitForHandOverFile(const ServiceLink& link) {
@@ -328,7 +328,7 @@ FetchedLines FetchLogLines(const ServiceLink& link, int& failureCount) {
   const std::string copy2 = link.DataFile(kCopyForMonitor2File);
   // A data folder removed behind the program's back is made again, so that
   // the service has a place to write to and the pass a place for its tables.
-  ForceDirectories(link.dataFolder + "Backup");
+  link.files.CreateFolders(link.dataFolder + "Backup");
   TakeInHeldBackLines(link);
   TakeInRemainder(link);
   MakeRoomForService(link);
@@ -345,19 +345,19 @@ FetchedLines FetchLogLines(const ServiceLink& link, int& failureCount) {
   if (!FileExists(copy2) && fresh.span.Size() == 0) {
     // Nothing new and nothing left over: the service's empty file goes, and
     // nothing is written.
-    DeleteFileIfExists(copy);
+    link.files.RemoveFile(copy);
     return FetchedLines{};
   }
   Journal(link, fresh);
   FetchedLines fetched;
   if (FileExists(copy2)) {
-    WriteJoined(copy, {PartOf(copy2), fresh}, &fetched.whole);
-    DeleteFileIfExists(copy2);
+    WriteJoined(link.files, copy, {PartOf(copy2), fresh}, &fetched.whole);
+    link.files.RemoveFile(copy2);
   } else if (IsWrittenForm(copy, fresh.span)) {
     ReadFileRange(copy, fresh.span.begin, fresh.span.end,
                   [&fetched](std::string_view piece) { fetched.whole.Add(piece); });
   } else {
-    WriteJoined(copy, {fresh}, &fetched.whole);
+    WriteJoined(link.files, copy, {fresh}, &fetched.whole);
   }
   fetched.text = FirstLines(copy, fetched.whole.length, link.passLimit);
   return fetched;
@@ -368,9 +368,9 @@ bool SettleHandOverFile(const ServiceLink& link, const HandOverMark& mark, bool 
   const std::optional<FileSpan> rest = UnsettledSpan(path, mark, mayHaveGrown);
   if (!rest) return false;
   if (rest->Size() == 0) {
-    DeleteFileIfExists(path);
+    link.files.RemoveFile(path);
   } else if (rest->begin != HandOverFileSpan(path).begin) {
-    WriteJoined(path, {Part{path, *rest}});
+    WriteJoined(link.files, path, {Part{path, *rest}});
   }
   return true;
 }

@@ -21,6 +21,7 @@
 
 #include "datastore/tables/change_log.h"
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "platform/service_pipe.h"
 
 namespace brenvik {
@@ -34,11 +35,12 @@ inline constexpr const char* kJournalFile = "LogInformation.dat";  // in the bac
 inline constexpr std::uint64_t kHandOverPassLimit = 16u << 20;
 
 // What the hand-over needs: the pipe to the service, the clock that sleeps
-// during the wait, DataFolder (ending with the path separator), and the
-// most one pass takes in.
+// during the wait, the file operations its writes go through, DataFolder
+// (ending with the path separator), and the most one pass takes in.
 struct ServiceLink {
   ServicePipe& pipe;
   Clock& clock;
+  FileSystem& files;
   std::string dataFolder;
   std::uint64_t passLimit = kHandOverPassLimit;
 

@@ -152,9 +152,9 @@ void WriteAppend(Out& out, std::uint64_t begin, const JournalSource& source) {
 
 // A new journal, or one of the plain form rewritten, with the lines of
 // source appended: written whole through a temporary file.
-void WriteWhole(const std::string& path, const std::optional<JournalAppend>& plain,
-                const JournalSource& source) {
-  AtomicFileWriter out(path);
+void WriteWhole(FileSystem& files, const std::string& path,
+                const std::optional<JournalAppend>& plain, const JournalSource& source) {
+  AtomicFileWriter out(files, path);
   std::uint64_t at = HeaderEnd();
   const auto put = [&](std::string_view bytes) {
     out.Write(bytes);
@@ -172,17 +172,18 @@ void WriteWhole(const std::string& path, const std::optional<JournalAppend>& pla
 
 // Appends to a sealed journal whose sound part ends at its size, a megabyte
 // at a time; each write is flushed, the seal last.
-void AppendSealed(const std::string& path, std::uint64_t size, const JournalSource& source) {
+void AppendSealed(FileSystem& files, const std::string& path, std::uint64_t size,
+                  const JournalSource& source) {
   std::string buffer;
   const auto put = [&](std::string_view bytes) {
     buffer += bytes;
     if (buffer.size() >= kFileChunkBytes) {
-      AppendFileDurable(path, buffer);
+      AppendFileDurable(files, path, buffer);
       buffer.clear();
     }
   };
   WriteAppend(put, size, source);
-  if (!buffer.empty()) AppendFileDurable(path, buffer);
+  if (!buffer.empty()) AppendFileDurable(files, path, buffer);
 }
 
 }  // namespace
@@ -229,37 +230,37 @@ JournalLayout ReadJournalLayout(const std::string& path, std::uint64_t stopAfter
   return layout;
 }
 
-void AppendToJournal(const std::string& path, const JournalSource& source) {
+void AppendToJournal(FileSystem& files, const std::string& path, const JournalSource& source) {
   if (!FileExists(path)) {
-    WriteWhole(path, std::nullopt, source);
+    WriteWhole(files, path, std::nullopt, source);
     return;
   }
   const std::uint64_t size = FileSize(path);
   if (!IsSealedJournal(path, size)) {
-    WriteWhole(path, PlainLines(path, size), source);
+    WriteWhole(files, path, PlainLines(path, size), source);
     return;
   }
   const std::uint64_t soundEnd = LastSoundEnd(path, size);
-  if (soundEnd != size) TruncateFile(path, soundEnd);
-  AppendSealed(path, soundEnd, source);
+  if (soundEnd != size) TruncateFile(files, path, soundEnd);
+  AppendSealed(files, path, soundEnd, source);
 }
 
-void AppendToJournal(const std::string& path, std::string_view lines) {
+void AppendToJournal(FileSystem& files, const std::string& path, std::string_view lines) {
   if (lines.empty()) return;
-  AppendToJournal(path, [lines](const JournalSink& sink) { sink(lines); });
+  AppendToJournal(files, path, [lines](const JournalSink& sink) { sink(lines); });
 }
 
-void WriteJournal(const std::string& path, std::string_view lines) {
-  WriteWhole(path, std::nullopt, [lines](const JournalSink& sink) { sink(lines); });
+void WriteJournal(FileSystem& files, const std::string& path, std::string_view lines) {
+  WriteWhole(files, path, std::nullopt, [lines](const JournalSink& sink) { sink(lines); });
 }
 
-bool CutTornJournalTail(const std::string& path) {
+bool CutTornJournalTail(FileSystem& files, const std::string& path) {
   if (!FileExists(path)) return false;
   const std::uint64_t size = FileSize(path);
   if (!IsSealedJournal(path, size)) return false;
   const std::uint64_t soundEnd = LastSoundEnd(path, size);
   if (soundEnd == size) return false;
-  TruncateFile(path, soundEnd);
+  TruncateFile(files, path, soundEnd);
   return true;
 }
 

@@ -22,6 +22,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace brenvik {
 
 // After the byte-order mark: the first line of a sealed journal.
@@ -59,17 +61,19 @@ JournalLayout ReadJournalLayout(const std::string& path, std::uint64_t stopAfter
 // sealed append and flushes it to disk. The journal is created when missing
 // (atomically, header and append at once), a torn tail is cut first, and a
 // journal of the plain form is rewritten in sealed form. FileError on
-// failure; what was written of the append is then a torn tail.
-void AppendToJournal(const std::string& path, const JournalSource& source);
-void AppendToJournal(const std::string& path, std::string_view lines);  // nothing when empty
+// failure; what was written of the append is then a torn tail. Every write
+// goes through files.
+void AppendToJournal(FileSystem& files, const std::string& path, const JournalSource& source);
+void AppendToJournal(FileSystem& files, const std::string& path,
+                     std::string_view lines);  // nothing when empty
 
 // Replaces the journal atomically with one holding lines as its only append
 // (none when lines is empty).
-void WriteJournal(const std::string& path, std::string_view lines);
+void WriteJournal(FileSystem& files, const std::string& path, std::string_view lines);
 
 // Cuts a torn tail off the journal; true when there was one. FileError when
 // the file cannot be read or cut (a journal on a read-only disk).
-bool CutTornJournalTail(const std::string& path);
+bool CutTornJournalTail(FileSystem& files, const std::string& path);
 
 // Calls sink with the lines of every sound append, oldest first, each line
 // ended by CR LF, a piece at a time.

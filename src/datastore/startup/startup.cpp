@@ -5,11 +5,6 @@
 namespace brenvik {
 namespace {
 
-DataFolders& ProcessFolders() {
-  static DataFolders folders;
-  return folders;
-}
-
 std::string WithSeparator(std::string folder) {
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') {
     folder += PathSeparator();
@@ -53,21 +48,17 @@ DataFolders InitDataFolders(Platform& platform) {
       root = WithSeparator(platform.shell->ExecutableFolder());
     }
   }
-  return InitDataFoldersAt(root);
+  return InitDataFoldersAt(*platform.files, root);
 }
 
-DataFolders InitDataFoldersAt(const std::string& root) {
+DataFolders InitDataFoldersAt(FileSystem& files, const std::string& root) {
   const std::string sep(1, PathSeparator());
   DataFolders folders{root + "Settings" + sep, root + "Data" + sep};
-  ForceDirectories(folders.settingsFolder);
-  ForceDirectories(folders.dataFolder);
-  ForceDirectories(folders.dataFolder + "Backup");
-  ProcessFolders() = folders;
+  files.CreateFolders(folders.settingsFolder);
+  files.CreateFolders(folders.dataFolder);
+  files.CreateFolders(folders.dataFolder + "Backup");
   return folders;
 }
-
-const std::string& SettingsFolder() { return ProcessFolders().settingsFolder; }
-const std::string& DataFolder() { return ProcessFolders().dataFolder; }
 
 int GetWindowsVersionCode(SystemInfo& systemInfo) {
   const auto version = systemInfo.QueryOsVersion();

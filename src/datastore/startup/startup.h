@@ -34,14 +34,11 @@ struct DataFolders {
 
 // Finds the root of the data tree (FolderDataPath of the local machine, else
 // the per-user application data + Taveron/Brenvik/, else the program's own
-// folder), sets the process-wide folders and creates them with the Backup
-// folder. Folders that cannot be created are not reported here.
+// folder) and creates its folders with the Backup folder. Folders that
+// cannot be created are not reported here.
 DataFolders InitDataFolders(Platform& platform);
 // The same from an explicit root, taken exactly as given.
-DataFolders InitDataFoldersAt(const std::string& root);
-
-const std::string& SettingsFolder();
-const std::string& DataFolder();
+DataFolders InitDataFoldersAt(FileSystem& files, const std::string& root);
 
 // -1 .. 8 as the Windows version table assigns them.
 int GetWindowsVersionCode(SystemInfo& systemInfo);

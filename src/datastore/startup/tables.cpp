@@ -76,9 +76,9 @@ std::string BackupPath(const std::string& dataFolder, const std::string& name) {
   return dataFolder + kBackupFolderName + PathSeparator() + name;
 }
 
-bool TryCopy(const std::string& from, const std::string& to) {
+bool TryCopy(FileSystem& files, const std::string& from, const std::string& to) {
   try {
-    CopyFileOverwrite(from, to);
+    CopyFileOverwrite(files, from, to);
     return true;
   } catch (const Error&) {
     return false;
@@ -87,9 +87,10 @@ bool TryCopy(const std::string& from, const std::string& to) {
 
 // The journalled lines as the service's activity log: its lines, each ended
 // by CR LF, without the journal's seals.
-bool TryWriteServiceLog(const std::string& journal, const std::string& serviceLog) {
+bool TryWriteServiceLog(FileSystem& files, const std::string& journal,
+                        const std::string& serviceLog) {
   try {
-    AtomicFileWriter out(serviceLog);
+    AtomicFileWriter out(files, serviceLog);
     out.Write(kUtf8Bom);
     ForEachJournalPiece(journal, [&out](std::string_view piece) { out.Write(piece); });
     out.Commit();
@@ -100,9 +101,9 @@ bool TryWriteServiceLog(const std::string& journal, const std::string& serviceLo
 }
 
 // The new name is flushed with the others of the backup folder.
-bool TryLink(const std::string& from, const std::string& to) {
+bool TryLink(FileSystem& files, const std::string& from, const std::string& to) {
   try {
-    LinkOrCopyFile(from, to, false);
+    LinkOrCopyFile(files, from, to, false);
     return true;
   } catch (const Error&) {
     return false;
@@ -131,9 +132,9 @@ void CreateClones(DataTables& t, Table& opened) {
 }
 
 // Opens one table; false when its file exists but cannot be opened.
-bool OpenOne(Table& table, const std::string& path) {
+bool OpenOne(Table& table, FileSystem& files, const std::string& path) {
   table.Close();
-  table.SetFileName(path);
+  table.SetFileName(files, path);
   if (!FileExists(path) && !table.Group()) {
     table.CreateEmpty();
     return true;
@@ -149,12 +150,12 @@ bool OpenOne(Table& table, const std::string& path) {
 void RestoreFromBackups(const ServiceLink& link) {
   for (const char* name :
        {kProcessNextTimeFile, kCopyForMonitorFile, kCopyForMonitor2File, kServiceLogFile}) {
-    DeleteFileIfExists(link.DataFile(name));
+    link.files.RemoveFile(link.DataFile(name));
   }
   // The service's activity log becomes the journal of every line fetched
   // since the last backup, so the service hands them over again.
   const std::string journal = BackupPath(link.dataFolder, kJournalFile);
-  if (FileExists(journal)) TryWriteServiceLog(journal, link.DataFile(kServiceLogFile));
+  if (FileExists(journal)) TryWriteServiceLog(link.files, journal, link.DataFile(kServiceLogFile));
   const char* tableFiles[] = {kLoginsFile, kHistoryFile, kTransactionsFile};
   bool complete = true;
   for (const char* name : tableFiles)
@@ -162,18 +163,18 @@ void RestoreFromBackups(const ServiceLink& link) {
   const std::string changeLog = BackupPath(link.dataFolder, kChangeLogFile);
   if (complete) {
     for (const char* name : tableFiles)
-      TryCopy(BackupPath(link.dataFolder, name), link.DataFile(name));
+      TryCopy(link.files, BackupPath(link.dataFolder, name), link.DataFile(name));
     // The backups' own changes, or none: the log of the damaged tables
     // belongs to them, not to the backups.
     if (FileExists(changeLog)) {
-      TryCopy(changeLog, link.DataFile(kChangeLogFile));
+      TryCopy(link.files, changeLog, link.DataFile(kChangeLogFile));
     } else {
-      DeleteFileIfExists(link.DataFile(kChangeLogFile));
+      link.files.RemoveFile(link.DataFile(kChangeLogFile));
     }
   }
-  for (const char* name : tableFiles) DeleteFileIfExists(BackupPath(link.dataFolder, name));
-  DeleteFileIfExists(changeLog);
-  DeleteFileIfExists(BackupPath(link.dataFolder, kBackupSetFile));
+  for (const char* name : tableFiles) link.files.RemoveFile(BackupPath(link.dataFolder, name));
+  link.files.RemoveFile(changeLog);
+  link.files.RemoveFile(BackupPath(link.dataFolder, kBackupSetFile));
 }
 
 // Both names are entries of one file.
@@ -205,11 +206,11 @@ bool BackupsAreTheTables(const std::string& dataFolder) {
 
 }  // namespace
 
-void RollBackupsForward(const std::string& backupFolder) {
+void RollBackupsForward(FileSystem& files, const std::string& backupFolder) {
   const std::string marker = backupFolder + kStagedSetFile;
   const char* names[] = {kLoginsFile, kHistoryFile, kTransactionsFile, kChangeLogFile};
   if (!FileExists(marker)) {
-    for (const char* name : names) DeleteFileIfExists(backupFolder + name + kStagedSuffix);
+    for (const char* name : names) files.RemoveFile(backupFolder + name + kStagedSuffix);
     return;
   }
   const std::string set = ReadFileBytes(marker);
@@ -217,17 +218,17 @@ void RollBackupsForward(const std::string& backupFolder) {
   for (const char* name : names) {
     const std::string staged = backupFolder + name + kStagedSuffix;
     if (FileExists(staged)) {
-      if (!RenameFile(staged, backupFolder + name)) {
+      if (!files.RenameFile(staged, backupFolder + name)) {
         throw FileError("Cannot rename \"" + staged + "\"");
       }
       // A rename onto another link of the same file changes nothing.
-      DeleteFileIfExists(staged);
+      files.RemoveFile(staged);
     }
   }
-  if (!hasLog) DeleteFileIfExists(backupFolder + kChangeLogFile);
-  if (!RenameFile(marker, backupFolder + kBackupSetFile)) {
-    DeleteFileIfExists(backupFolder + kBackupSetFile);
-    DeleteFileIfExists(marker);
+  if (!hasLog) files.RemoveFile(backupFolder + kChangeLogFile);
+  if (!files.RenameFile(marker, backupFolder + kBackupSetFile)) {
+    files.RemoveFile(backupFolder + kBackupSetFile);
+    files.RemoveFile(marker);
   }
 }
 
@@ -256,13 +257,13 @@ bool BackupsAreCurrent(const std::string& dataFolder, std::uint64_t seq) {
 void SettleJournalBesideBackups(const ServiceLink& link) {
   const std::string journal = BackupPath(link.dataFolder, kJournalFile);
   if (!FileExists(journal) || !BackupsAreTheTables(link.dataFolder)) return;
-  ChangeLog log(link.DataFile(kChangeLogFile));
+  ChangeLog log(link.files, link.DataFile(kChangeLogFile));
   log.Load();
   const std::string pending = PendingHandOverLines(link.dataFolder, log.LastHandOver());
   if (pending.empty()) {
-    DeleteFileIfExists(journal);
+    link.files.RemoveFile(journal);
   } else if (pending != JournalText(journal)) {
-    WriteJournal(journal, pending);
+    WriteJournal(link.files, journal, pending);
   }
 }
 
@@ -284,7 +285,7 @@ void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link, Me
   } else if (attempt == 2) {
     for (const char* name :
          {kTransactionsFile, kHistoryFile, kLoginsFile, kChangeLogFile, kServiceLogFile}) {
-      DeleteFileIfExists(link.DataFile(name));
+      link.files.RemoveFile(link.DataFile(name));
     }
     messages.ShowMessage(kHistoryLostMessage);
     // Past this step a table file that still cannot be opened could not be
@@ -297,8 +298,8 @@ void RecoverTables(DataTables& tables, int& attempt, const ServiceLink& link, Me
 
 void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages) {
   try {
-    RollBackupsForward(BackupPath(link.dataFolder, ""));
-    CutTornJournalTail(BackupPath(link.dataFolder, kJournalFile));
+    RollBackupsForward(link.files, BackupPath(link.dataFolder, ""));
+    CutTornJournalTail(link.files, BackupPath(link.dataFolder, kJournalFile));
     SettleJournalBesideBackups(link);
   } catch (const Error&) {
     // A journal that cannot be settled stays as it is; the tables still open.
@@ -308,7 +309,7 @@ void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages)
   while (!allOpen) {
     allOpen = true;
     try {
-      tables.group.OpenLog(link.DataFile(kChangeLogFile));
+      tables.group.OpenLog(link.files, link.DataFile(kChangeLogFile));
     } catch (const Error&) {
       // An unreadable log makes every member fail to open: the recovery path.
     }
@@ -317,7 +318,7 @@ void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages)
       const char* file = table == &tables.DataSetLogins         ? kLoginsFile
                          : table == &tables.DataSetTransactions ? kTransactionsFile
                                                                 : kHistoryFile;
-      if (!OpenOne(*table, link.DataFile(file))) {
+      if (!OpenOne(*table, link.files, link.DataFile(file))) {
         if (attempt > 2) {
           throw TableError("The table file " + link.DataFile(file) +
                            " cannot be opened and cannot be replaced");
@@ -332,7 +333,7 @@ void OpenTables(DataTables& tables, const ServiceLink& link, Messages& messages)
   tables.group.Log().ForgetLoadedBytes();
 }
 
-void CloseTablesAndBackup(DataTables& tables, const std::string& dataFolder) {
+void CloseTablesAndBackup(DataTables& tables, FileSystem& files, const std::string& dataFolder) {
   std::exception_ptr failure;
   const auto close = [&](Table& table) {
     try {
@@ -372,29 +373,29 @@ void CloseTablesAndBackup(DataTables& tables, const std::string& dataFolder) {
   // renamed into place (RollBackupsForward), so that a stop at any moment
   // leaves the backups of the last close or of this one, never a mix.
   const std::string backup = dataFolder + kBackupFolderName + PathSeparator();
-  ForceDirectories(dataFolder + kBackupFolderName);
+  files.CreateFolders(dataFolder + kBackupFolderName);
   bool copied = true;
   for (const char* name : {kLoginsFile, kHistoryFile, kTransactionsFile}) {
-    copied = TryLink(dataFolder + name, backup + name + kStagedSuffix) && copied;
+    copied = TryLink(files, dataFolder + name, backup + name + kStagedSuffix) && copied;
   }
   const std::string changeLog = dataFolder + kChangeLogFile;
   const bool hasLog = FileExists(changeLog);
   const std::string stagedLog = backup + kChangeLogFile + kStagedSuffix;
-  if (hasLog) copied = TryCopy(changeLog, stagedLog) && copied;
+  if (hasLog) copied = TryCopy(files, changeLog, stagedLog) && copied;
   if (copied) {
     try {
       // The staged names are on disk before the marker that says the set is whole.
-      SyncFolder(dataFolder + kBackupFolderName);
+      files.SyncFolder(dataFolder + kBackupFolderName);
       const std::optional<std::uint64_t> logBytes =
           hasLog ? std::optional<std::uint64_t>(FileSize(stagedLog)) : std::nullopt;
-      WriteFileAtomic(backup + kStagedSetFile, DescribeBackupSet(seq, logBytes));
-      RollBackupsForward(backup);
+      WriteFileAtomic(files, backup + kStagedSetFile, DescribeBackupSet(seq, logBytes));
+      RollBackupsForward(files, backup);
     } catch (const Error&) {
       copied = false;
     }
   }
-  if (!copied) RollBackupsForward(backup);  // drops what was staged
-  if (copied) DeleteFileIfExists(BackupPath(dataFolder, kJournalFile));
+  if (!copied) RollBackupsForward(files, backup);  // drops what was staged
+  if (copied) files.RemoveFile(BackupPath(dataFolder, kJournalFile));
 }
 
 }  // namespace brenvik

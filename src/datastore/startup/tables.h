@@ -123,7 +123,7 @@ struct DataTables {
 // staged set is renamed into place, an incomplete one is deleted (the old set
 // is whole then). backupFolder ends with the path separator. FileError when a
 // staged file cannot be renamed.
-void RollBackupsForward(const std::string& backupFolder);
+void RollBackupsForward(FileSystem& files, const std::string& backupFolder);
 
 // When the backups are the tables as they stand, cuts the journal down to
 // the lines no table holds yet (deleting it when there are none): a stop
@@ -150,9 +150,9 @@ bool BackupsAreCurrent(const std::string& dataFolder, std::uint64_t seq);
 // Closes the tables (their changes committed as one, a file written when
 // missing), puts the three files into Backup (as hard links where the file
 // system has them: table files are only ever replaced whole) with a copy of
-// the change log, and deletes the journal. Failed copies and deletes are not
-// reported. When the backups are already those of the tables as they stand
+// the change log, and deletes the journal, all through files. Failed copies
+// and deletes are not reported. When the backups are already those of the tables as they stand
 // (nothing was committed since), nothing is written.
-void CloseTablesAndBackup(DataTables& tables, const std::string& dataFolder);
+void CloseTablesAndBackup(DataTables& tables, FileSystem& files, const std::string& dataFolder);
 
 }  // namespace brenvik

@@ -82,7 +82,8 @@ std::string HandOverMark::Unprocessed(std::string_view text) const {
   return start < text.size() ? Trim(text.substr(start)) : std::string();
 }
 
-void ChangeLog::SetPath(std::string path) {
+void ChangeLog::SetPath(FileSystem& files, std::string path) {
+  files_ = &files;
   path_ = std::move(path);
   Reset();
 }
@@ -232,6 +233,11 @@ std::string ChangeLog::EncodeRecord(std::uint64_t seq, bool checkpoint,
   return record + payload;
 }
 
+FileSystem& ChangeLog::Files() const {
+  if (!files_) throw TableError("The change log has no file");
+  return *files_;
+}
+
 std::uint64_t ChangeLog::Commit(const std::vector<TableStore*>& stores,
                                 const std::optional<HandOverMark>& handOver) {
   EnsureLoaded();
@@ -247,11 +253,11 @@ std::uint64_t ChangeLog::Commit(const std::vector<TableStore*>& stores,
   }
   if (validEnd_ < kHeaderSize || !FileExists(path_)) {
     const std::string file = Header() + record;
-    WriteFileAtomic(path_, file);
+    WriteFileAtomic(Files(), path_, file);
     validEnd_ = file.size();
   } else {
-    if (FileSize(path_) != validEnd_) TruncateFile(path_, validEnd_);
-    AppendFileDurable(path_, record);
+    if (FileSize(path_) != validEnd_) TruncateFile(Files(), path_, validEnd_);
+    AppendFileDurable(Files(), path_, record);
     validEnd_ += record.size();
   }
   ++seq_;
@@ -264,7 +270,7 @@ std::uint64_t ChangeLog::Commit(const std::vector<TableStore*>& stores,
 void ChangeLog::Restart() {
   EnsureLoaded();
   const std::string file = Header() + EncodeRecord(seq_, true, lastHandOver_, {});
-  WriteFileAtomic(path_, file);
+  WriteFileAtomic(Files(), path_, file);
   validEnd_ = file.size();
   checkpoint_ = true;
   damage_.clear();

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "datastore/tables/table_store.h"
+#include "platform/file_system.h"
 
 namespace brenvik {
 
@@ -63,10 +64,12 @@ struct HandOverDigest {
 
 class ChangeLog {
  public:
-  explicit ChangeLog(std::string path = {}) : path_(std::move(path)) {}
+  ChangeLog() = default;
+  // The log at path, written through files (which must outlive the log).
+  ChangeLog(FileSystem& files, std::string path) : files_(&files), path_(std::move(path)) {}
 
   // Forgets what was loaded.
-  void SetPath(std::string path);
+  void SetPath(FileSystem& files, std::string path);
   const std::string& Path() const { return path_; }
 
   // Reads the file; a file that does not exist is an empty log. FileError
@@ -106,6 +109,7 @@ class ChangeLog {
     std::size_t tablesAt;  // offset in bytes_ of the table list
     std::size_t end;       // offset of the end of the payload
   };
+  FileSystem& Files() const;  // TableError before a path is set
   void EnsureLoaded();
   void Reset();
   void ParseRecords();
@@ -113,6 +117,7 @@ class ChangeLog {
                            const std::optional<HandOverMark>& mark,
                            const std::vector<TableStore*>& stores) const;
 
+  FileSystem* files_ = nullptr;  // set with the path
   std::string path_;
   bool loaded_ = false;
   std::string bytes_;

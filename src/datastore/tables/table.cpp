@@ -649,7 +649,8 @@ void Table::OpenFromFile() {
     if (group_ && !FileExists(fileName_)) {
       StartEmpty();
     } else {
-      const FileView file(fileName_);
+      if (!files_) throw TableError("Table " + Name() + " has no file name");
+      const FileView file(*files_, fileName_);
       snapshotSeq_ = DecodeTable(file.Bytes(), Store());
       snapshotBytes_ = file.Bytes().size();
     }
@@ -692,7 +693,7 @@ void Table::Save() {
 
 void Table::WriteSnapshot(std::uint64_t seq) {
   const std::string bytes = EncodeTable(Store(), seq);
-  WriteFileAtomic(fileName_, bytes);
+  WriteFileAtomic(*files_, fileName_, bytes);
   Store().MarkSaved();
   savedVersion_ = Store().Version();
   snapshotSeq_ = seq;

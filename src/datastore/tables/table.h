@@ -36,6 +36,7 @@
 
 #include "datastore/tables/filter_expression.h"
 #include "datastore/tables/table_store.h"
+#include "platform/file_system.h"
 
 namespace brenvik {
 
@@ -237,7 +238,11 @@ class Table : public Cursor {
 
   const std::string& Name() const { return Store().Name(); }
 
-  void SetFileName(std::string path) { fileName_ = std::move(path); }
+  // The table's file, written through files (which must outlive the table).
+  void SetFileName(FileSystem& files, std::string path) {
+    files_ = &files;
+    fileName_ = std::move(path);
+  }
   const std::string& FileName() const { return fileName_; }
 
   bool IsOpen() const { return open_; }
@@ -279,6 +284,7 @@ class Table : public Cursor {
   void EraseRow(Cursor& deleter, std::size_t row);
   void ResetCursors();
 
+  FileSystem* files_ = nullptr;  // set with the file name
   std::string fileName_;
   bool open_ = false;
   std::uint64_t savedVersion_ = 0;

@@ -24,8 +24,8 @@ void TableGroup::Leave(Table& table) {
   if (table.group_ == this) table.group_ = nullptr;
 }
 
-void TableGroup::OpenLog(const std::string& path) {
-  log_.SetPath(path);
+void TableGroup::OpenLog(FileSystem& files, const std::string& path) {
+  log_.SetPath(files, path);
   log_.Load();
 }
 

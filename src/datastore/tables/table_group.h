@@ -34,8 +34,9 @@ class TableGroup {
   void Join(Table& table);
   void Leave(Table& table);
 
-  // Names the log file and reads it (members are opened after this).
-  void OpenLog(const std::string& path);
+  // Names the log file, written through files, and reads it (members are
+  // opened after this).
+  void OpenLog(FileSystem& files, const std::string& path);
   ChangeLog& Log() { return log_; }
 
   // Commits the changes of the given members and the hand-over mark as one

@@ -6,6 +6,7 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/utf8.h"
+#include "platform/posix/posix_file_system.h"
 
 namespace brenvik {
 namespace {
@@ -110,9 +111,13 @@ class Store {
                 Escape(entry.second.text, false) + "\n";
       }
     }
+    // The backend's own file operations: the store is part of it.
+    PosixFileSystem files;
     const std::string folder = FromFsPath(ToFsPath(file_).parent_path());
-    if (!ForceDirectories(folder)) throw PlatformError("Cannot create folder \"" + folder + "\"");
-    WriteFileAtomic(file_, text);
+    if (!files.CreateFolders(folder)) {
+      throw PlatformError("Cannot create folder \"" + folder + "\"");
+    }
+    WriteFileAtomic(files, file_, text);
   }
 
   Key* Find(const std::string& path) {

@@ -25,10 +25,14 @@ std::string SystemMessage(std::uint32_t code) {
 
 }  // namespace
 
-std::string WindowsErrorText(const std::string& context, std::uint32_t code) {
+std::string WindowsErrorReason(std::uint32_t code) {
   const std::string message = SystemMessage(code);
   const std::string number = "error " + std::to_string(code);
-  return context + ": " + (message.empty() ? number : message + " (" + number + ")");
+  return message.empty() ? number : message + " (" + number + ")";
+}
+
+std::string WindowsErrorText(const std::string& context, std::uint32_t code) {
+  return context + ": " + WindowsErrorReason(code);
 }
 
 std::string LastWindowsErrorText(const std::string& context) {

@@ -9,6 +9,8 @@
 
 namespace brenvik {
 
+// "<system message> (error N)", the reason alone.
+std::string WindowsErrorReason(std::uint32_t code);
 // "context: <system message> (error N)"
 std::string WindowsErrorText(const std::string& context, std::uint32_t code);
 // The same with GetLastError().

@@ -54,8 +54,9 @@ std::string LoginCsvText(const LoginTree& tree, const LocaleInfo& locale) {
   return text;
 }
 
-void ExportLoginCsv(const LoginTree& tree, const LocaleInfo& locale, const std::string& fileName) {
-  WriteTextFileWithBom(fileName, LoginCsvText(tree, locale));
+void ExportLoginCsv(FileSystem& files, const LoginTree& tree, const LocaleInfo& locale,
+                    const std::string& fileName) {
+  WriteTextFileWithBom(files, fileName, LoginCsvText(tree, locale));
 }
 
 std::string LoginHtmlDocument(const LoginTree& tree, const std::string& summaryHtml,
@@ -76,15 +77,15 @@ std::string LoginHtmlDocument(const LoginTree& tree, const std::string& summaryH
   return html + "</table></body></html>";
 }
 
-std::string ExportLoginHtml(const LoginTree& tree, const std::string& summaryHtml,
-                            const LocaleInfo& locale, Clock& clock, SystemInfo& systemInfo,
-                            Shell& shell) {
+std::string ExportLoginHtml(FileSystem& files, const LoginTree& tree,
+                            const std::string& summaryHtml, const LocaleInfo& locale, Clock& clock,
+                            SystemInfo& systemInfo, Shell& shell) {
   const DateTime now = NowWholeSeconds(clock);
   const std::string document =
       LoginHtmlDocument(tree, summaryHtml, locale, now, LoginChartSvg(tree, locale, now));
   std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
   if (fileName.empty()) return fileName;
-  WriteTextFileWithBom(fileName, document);
+  WriteTextFileWithBom(files, fileName, document);
   shell.OpenDocument(fileName);
   return fileName;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "platform/locale.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
@@ -24,7 +25,8 @@ inline constexpr const char* kLoginCsvHeader =
 // line ending with a tab, lines joined by CR LF (none after the last).
 std::string LoginCsvText(const LoginTree& tree, const LocaleInfo& locale);
 // Writes the CSV text as UTF-8 with a byte-order mark, replacing the file.
-void ExportLoginCsv(const LoginTree& tree, const LocaleInfo& locale, const std::string& fileName);
+void ExportLoginCsv(FileSystem& files, const LoginTree& tree, const LocaleInfo& locale,
+                    const std::string& fileName);
 
 // The document: head, summaryHtml (gStrCompLogins), the chart (an inline SVG element, or
 // nothing), the tree's rows (collapsed ones included) as a table, and the
@@ -35,9 +37,9 @@ std::string LoginHtmlDocument(const LoginTree& tree, const std::string& summaryH
 // Writes the document, with the timeline of the tree's runs and logins as its
 // chart, to the first free Brenvik<n>~.html of the temporary folder and opens
 // it; the file name, or empty when none was free.
-std::string ExportLoginHtml(const LoginTree& tree, const std::string& summaryHtml,
-                            const LocaleInfo& locale, Clock& clock, SystemInfo& systemInfo,
-                            Shell& shell);
+std::string ExportLoginHtml(FileSystem& files, const LoginTree& tree,
+                            const std::string& summaryHtml, const LocaleInfo& locale, Clock& clock,
+                            SystemInfo& systemInfo, Shell& shell);
 // The chart of the login export: the timeline of every run and login.
 std::string LoginChartSvg(const LoginTree& tree, const LocaleInfo& locale, DateTime now);
 

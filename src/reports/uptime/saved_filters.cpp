@@ -45,9 +45,10 @@ std::vector<std::string> NumberedValues(const IniFile& ini, const std::string& s
 
 }  // namespace
 
-FilterStore::FilterStore(std::string folder, Clock& clock, LocaleInfo locale,
+FilterStore::FilterStore(FileSystem& files, std::string folder, Clock& clock, LocaleInfo locale,
                          ProgramDirectory& programs, std::vector<std::string> periodItems)
-    : folder_(std::move(folder)),
+    : files_(files),
+      folder_(std::move(folder)),
       clock_(clock),
       locale_(std::move(locale)),
       programs_(programs),
@@ -126,7 +127,7 @@ std::string FilterStore::SaveFilter(SaveFilterAs as, const UptimeFilterSettings&
     ini.WriteBool(name, "NotRealFilter", true);
   }
   WriteKeys(ini, name, settings);
-  ini.Save(FileName(FilterFile::LastUsed));
+  ini.Save(files_, FileName(FilterFile::LastUsed));
   return name;
 }
 
@@ -303,8 +304,8 @@ MoveFilterResult FilterStore::MoveToSaved(const std::string& oldName, const std:
   saved.AddSection(newName);
   for (const auto& [key, value] : last.Entries(oldName)) saved.Write(newName, key, value);
   last.EraseSection(oldName);
-  saved.Save(FileName(FilterFile::Saved));
-  last.Save(FileName(FilterFile::LastUsed));
+  saved.Save(files_, FileName(FilterFile::Saved));
+  last.Save(files_, FileName(FilterFile::LastUsed));
   return MoveFilterResult::Moved;
 }
 
@@ -312,7 +313,7 @@ bool FilterStore::DeleteSaved(const std::string& name) {
   IniFile saved = Load(FilterFile::Saved);
   if (!saved.HasSection(name)) return false;
   saved.EraseSection(name);
-  saved.Save(FileName(FilterFile::Saved));
+  saved.Save(files_, FileName(FilterFile::Saved));
   return true;
 }
 

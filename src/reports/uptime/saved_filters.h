@@ -49,10 +49,11 @@ enum class MoveFilterResult { Moved, NameInUse, EmptyName, NoSuchFilter };
 
 class FilterStore {
  public:
-  // folder ends with the path separator; periodItems are the texts of the
-  // period list, indexed by the stored period index.
-  FilterStore(std::string folder, Clock& clock, LocaleInfo locale, ProgramDirectory& programs,
-              std::vector<std::string> periodItems);
+  // folder ends with the path separator; the filter files are written
+  // through files; periodItems are the texts of the period list, indexed by
+  // the stored period index.
+  FilterStore(FileSystem& files, std::string folder, Clock& clock, LocaleInfo locale,
+              ProgramDirectory& programs, std::vector<std::string> periodItems);
 
   std::string FileName(FilterFile file) const;
   IniFile Load(FilterFile file) const { return IniFile::Load(FileName(file)); }
@@ -92,6 +93,7 @@ class FilterStore {
   void LoadBound(const IniFile& ini, const std::string& name, bool after, DateTime& date,
                  DateTime& time) const;
 
+  FileSystem& files_;
   std::string folder_;
   Clock& clock_;
   LocaleInfo locale_;

@@ -235,11 +235,11 @@ std::string UptimeCsvText(Cursor& report, const std::vector<GridColumn>& columns
   return text;
 }
 
-void ExportUptimeCsv(Cursor& report, const std::vector<GridColumn>& layout,
+void ExportUptimeCsv(FileSystem& files, Cursor& report, const std::vector<GridColumn>& layout,
                      const LocaleInfo& locale, const std::string& fileName) {
   // Written to a temporary file as the rows are read and then put in place,
   // which keeps the old file should the export fail.
-  AtomicFileWriter file(fileName);
+  AtomicFileWriter file(files, fileName);
   WriteUptimeCsv(report, WithExportColumns(layout), locale,
                  [&](std::string_view piece) { file.Write(piece); });
   file.Commit();
@@ -281,21 +281,22 @@ std::string UptimeChartSvg(Cursor& report, const LocaleInfo& locale, DateTime no
                                       locale, now));
 }
 
-void WriteUptimeHtmlFile(Cursor& report, const std::string& summaryHtml, Clock& clock,
-                         const LocaleInfo& locale, const std::string& fileName) {
+void WriteUptimeHtmlFile(FileSystem& files, Cursor& report, const std::string& summaryHtml,
+                         Clock& clock, const LocaleInfo& locale, const std::string& fileName) {
   const std::string chartSvg = UptimeChartSvg(report, locale, NowWholeSeconds(clock));
-  AtomicFileWriter file(fileName);
+  AtomicFileWriter file(files, fileName);
   file.Write(kUtf8Bom);
   WriteUptimeHtml(report, summaryHtml, clock, locale, chartSvg,
                   [&](std::string_view piece) { file.Write(piece); });
   file.Commit();
 }
 
-std::string ExportUptimeHtml(Cursor& report, const std::string& summaryHtml, Clock& clock,
-                             const LocaleInfo& locale, SystemInfo& systemInfo, Shell& shell) {
+std::string ExportUptimeHtml(FileSystem& files, Cursor& report, const std::string& summaryHtml,
+                             Clock& clock, const LocaleInfo& locale, SystemInfo& systemInfo,
+                             Shell& shell) {
   std::string fileName = MakeTempFileName(systemInfo, "Brenvik", "html");
   if (fileName.empty()) return fileName;
-  WriteUptimeHtmlFile(report, summaryHtml, clock, locale, fileName);
+  WriteUptimeHtmlFile(files, report, summaryHtml, clock, locale, fileName);
   shell.OpenDocument(fileName);
   return fileName;
 }

@@ -12,6 +12,7 @@
 
 #include "datastore/tables/table.h"
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "platform/locale.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
@@ -44,7 +45,7 @@ std::string UptimeCsvText(Cursor& report, const std::vector<GridColumn>& columns
                           const LocaleInfo& locale);
 // Writes the CSV of the layout with the export columns, replacing the file
 // (UTF-8 without a byte-order mark).
-void ExportUptimeCsv(Cursor& report, const std::vector<GridColumn>& layout,
+void ExportUptimeCsv(FileSystem& files, Cursor& report, const std::vector<GridColumn>& layout,
                      const LocaleInfo& locale, const std::string& fileName);
 
 // The HTML document: the report's fixed head and styles, the summary
@@ -56,14 +57,15 @@ std::string UptimeHtmlDocument(Cursor& report, const std::string& summaryHtml, C
                                const LocaleInfo& locale, const std::string& chartSvg = {});
 // Writes the document with the report's chart (UTF-8 with a byte-order
 // mark) to fileName, replacing the file, as the rows are read.
-void WriteUptimeHtmlFile(Cursor& report, const std::string& summaryHtml, Clock& clock,
-                         const LocaleInfo& locale, const std::string& fileName);
+void WriteUptimeHtmlFile(FileSystem& files, Cursor& report, const std::string& summaryHtml,
+                         Clock& clock, const LocaleInfo& locale, const std::string& fileName);
 // Writes the document with the report's chart (UTF-8 with a byte-order
 // mark) to the first free Brenvik<n>~.html of the temporary folder and opens
 // it. Returns the file name, empty when no free name was found (nothing is
 // written then).
-std::string ExportUptimeHtml(Cursor& report, const std::string& summaryHtml, Clock& clock,
-                             const LocaleInfo& locale, SystemInfo& systemInfo, Shell& shell);
+std::string ExportUptimeHtml(FileSystem& files, Cursor& report, const std::string& summaryHtml,
+                             Clock& clock, const LocaleInfo& locale, SystemInfo& systemInfo,
+                             Shell& shell);
 // The chart of the export: the report's bars (weeks start on the locale's
 // first day) with the timeline of the last bucket, as SVG.
 std::string UptimeChartSvg(Cursor& report, const LocaleInfo& locale, DateTime now);

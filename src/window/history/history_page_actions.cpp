@@ -215,7 +215,7 @@ void HistoryPage::btExportChartCsvClick() {
   const std::string fileName = dialogs_.askCsvFile(csvPath_);
   if (fileName.empty()) return;
   csvPath_ = FolderOfFile(fileName);
-  WriteFileAtomic(fileName, HistoryChartCsv(chartData_));
+  WriteFileAtomic(*parts_.files, fileName, HistoryChartCsv(chartData_));
 }
 
 void HistoryPage::ShowSelectionLabels() {
@@ -247,19 +247,19 @@ void HistoryPage::btExportUptimeClick() {
   grid_->hide();
   try {
     const std::vector<GridColumn> layout = grid_->CurrentLayout();
-    SaveColumnsSettings(parts_.columnsSettingsPath, layout);
-    ExportUptimeCsv(*parts_.report, layout, parts_.locale, fileName);
+    SaveColumnsSettings(*parts_.files, parts_.columnsSettingsPath, layout);
+    ExportUptimeCsv(*parts_.files, *parts_.report, layout, parts_.locale, fileName);
   } catch (...) {
     grid_->show();
     throw;
   }
-  grid_->ApplyLayout(LoadColumnsSettings(parts_.columnsSettingsPath));
+  grid_->ApplyLayout(LoadColumnsSettings(*parts_.files, parts_.columnsSettingsPath));
   grid_->show();
 }
 
 void HistoryPage::btExportUptimeHTMLClick() {
   if (!Attached() || !state_.reportOpen) return;
-  ExportUptimeHtml(*parts_.report, state_.summaryHtml, *parts_.clock, parts_.locale,
+  ExportUptimeHtml(*parts_.files, *parts_.report, state_.summaryHtml, *parts_.clock, parts_.locale,
                    *parts_.systemInfo, *parts_.shell);
 }
 

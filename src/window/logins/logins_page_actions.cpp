@@ -251,13 +251,13 @@ void LoginsPage::btExportLoginsClick() {
   const std::string fileName = dialogs_.askCsvFile(csvPath_);
   if (fileName.empty()) return;
   csvPath_ = FolderOfFile(fileName);
-  ExportLoginCsv(tree_, parts_.locale, fileName);
+  ExportLoginCsv(*parts_.files, tree_, parts_.locale, fileName);
 }
 
 void LoginsPage::btExportLoginsHTMLClick() {
   if (!Attached()) return;
-  ExportLoginHtml(tree_, gStrCompLogins_, parts_.locale, *parts_.clock, *parts_.systemInfo,
-                  *parts_.shell);
+  ExportLoginHtml(*parts_.files, tree_, gStrCompLogins_, parts_.locale, *parts_.clock,
+                  *parts_.systemInfo, *parts_.shell);
 }
 
 }  // namespace brenvik

@@ -42,7 +42,7 @@ class EventLogImport : public ::testing::Test {
  protected:
   EventLogImport() : fake(MakeFakePlatform()), history("DataSetHistory", HistorySchema()) {
     // Local time is UTC+2; now is 2013-04-30 12:00 local.
-    history.SetFileName(dir.File(kHistoryFile));
+    history.SetFileName(test::NativeFiles(), dir.File(kHistoryFile));
     history.CreateEmpty();
   }
 
@@ -87,7 +87,7 @@ TEST_F(EventLogImport, ABootAndAShutdownGiveOneRunEndedNormally) {
   EXPECT_EQ(Rows(), (std::vector<ImportedRow>{{Day(20, 10, 0), Day(20, 19, 0), 32400, true}}));
   EXPECT_TRUE(FlagSet());
   Table reread("DataSetHistory", HistorySchema());
-  reread.SetFileName(dir.File(kHistoryFile));
+  reread.SetFileName(test::NativeFiles(), dir.File(kHistoryFile));
   reread.OpenFromFile();
   EXPECT_EQ(reread.RecordCount(), 1u);
 }
@@ -193,7 +193,7 @@ TEST(EventLogFiles, FeedTheImportAndFallBackForLogsWithoutFile) {
   dir.Write("system.txt", "2013-04-20 08:00:00;6005\n2013-04-20 17:00:00;6006\n");
   logs.SetFile(EventLogName::System, dir.File("system.txt"));
   Table history("DataSetHistory", HistorySchema());
-  history.SetFileName(dir.File(kHistoryFile));
+  history.SetFileName(test::NativeFiles(), dir.File(kHistoryFile));
   EXPECT_EQ(ImportEventLogHistory(history, Day(30, 8, 0), *fake.registry, logs, *fake.clock),
             kImportExecuted);
   EXPECT_EQ(history.RecordCount(), 1u);

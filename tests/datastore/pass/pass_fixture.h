@@ -105,16 +105,17 @@ class NoMessages : public Messages {
 class PassFixture {
  public:
   PassFixture() : fake_(MakeFakePlatform()) {
-    ForceDirectories(dir.path() + "Backup");
+    test::NativeFiles().CreateFolders(dir.path() + "Backup");
     fake_.servicePipe->onMessage = [this](const std::string&) {
-      if (!handOver_.empty()) WriteTextFileWithBom(dir.File(kCopyForMonitorFile), handOver_);
+      if (!handOver_.empty())
+        WriteTextFileWithBom(test::NativeFiles(), dir.File(kCopyForMonitorFile), handOver_);
       handOver_.clear();
     };
     OpenTables(tables, Link(), messages_);
   }
 
   ServiceLink Link() {
-    return ServiceLink{*fake_.servicePipe, *fake_.clock, dir.path(), passLimit};
+    return ServiceLink{*fake_.servicePipe, *fake_.clock, *fake_.files, dir.path(), passLimit};
   }
   FakePlatform& Fake() { return fake_; }
 

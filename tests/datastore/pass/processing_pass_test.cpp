@@ -10,6 +10,7 @@
 #include "datastore/import/event_log_import.h"
 #include "datastore/pass/pass_fixture.h"
 #include "records/time_arithmetic.h"
+#include "support/failing_file_system.h"
 
 namespace brenvik::test {
 namespace {
@@ -116,11 +117,11 @@ TEST(ProcessingPass, TablesOnDiskMatchTheTablesAfterAPass) {
   f.Pass({WindowsStart(At(10, 2), "120"), ToolStart(At(10, 5)), ToolEnd(At(10, 35))});
   const auto rows = f.History();
   Table reread("DataSetHistory", HistorySchema());
-  reread.SetFileName(f.dir.File(kHistoryFile));
+  reread.SetFileName(test::NativeFiles(), f.dir.File(kHistoryFile));
   reread.OpenFromFile();
   EXPECT_EQ(reread.RecordCount(), rows.size());
   Table transactions("DataSetTransactions", TransactionsSchema());
-  transactions.SetFileName(f.dir.File(kTransactionsFile));
+  transactions.SetFileName(test::NativeFiles(), f.dir.File(kTransactionsFile));
   transactions.OpenFromFile();
   EXPECT_EQ(transactions.RecordCount(), 3u);
 }
@@ -312,7 +313,7 @@ TEST(ProcessingPass, AbsurdLinesNeverBreakThePass) {
   for (const HistoryRow& row : rows) EXPECT_GE(row.idle, 0) << row;
   // Everything is on disk and reads back.
   Table reread("DataSetHistory", HistorySchema());
-  reread.SetFileName(f.dir.File(kHistoryFile));
+  reread.SetFileName(test::NativeFiles(), f.dir.File(kHistoryFile));
   reread.OpenFromFile();
   EXPECT_EQ(reread.RecordCount(), rows.size());
   f.Pass("");  // and the replay of all that works too
@@ -329,7 +330,7 @@ TEST(ProcessingPass, AnErrorInTheLoopWritesTheTablesAndKeepsTheUnprocessedLines)
   // hand-over.
   EXPECT_EQ(f.StoredEvents(), (std::vector<std::int32_t>{1, 3, 4}));
   Table stored("DataSetTransactions", TransactionsSchema());
-  stored.SetFileName(f.dir.File(kTransactionsFile));
+  stored.SetFileName(test::NativeFiles(), f.dir.File(kTransactionsFile));
   stored.OpenFromFile();
   EXPECT_EQ(stored.RecordCount(), 3u);
   EXPECT_EQ(HandedOverAgain(f), Trim(Lines({lines[3], lines[4]})));

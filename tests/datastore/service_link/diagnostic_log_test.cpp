@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik {
@@ -12,7 +13,7 @@ namespace {
 TEST(DiagnosticLog, WritesOneLinePerEntryWithMarksDoubledInTheTitle) {
   test::TempDir dir;
   DiagnosticLog log;
-  log.SetLogFile(dir.File("UptimeLog.dat"));
+  log.SetLogFile(test::NativeFiles(), dir.File("UptimeLog.dat"));
   log.AddLogEntry("2013-04-30 17:05:09", "function FetchNextEntry",
                   "Val returned <> 0 (sHandle), param was:12a");
   log.AddLogEntry("t", "a>b", "c>d");
@@ -29,11 +30,11 @@ TEST(DiagnosticLog, EntriesSurviveSaveAndReload) {
       {"t3", "", "a > b"}};
   {
     DiagnosticLog log;
-    log.SetLogFile(dir.File("UptimeLog.dat"));
+    log.SetLogFile(test::NativeFiles(), dir.File("UptimeLog.dat"));
     for (const LogEntry& e : written) log.AddLogEntry(e.time, e.title, e.description);
   }
   DiagnosticLog reloaded;
-  reloaded.SetLogFile(dir.File("UptimeLog.dat"));
+  reloaded.SetLogFile(test::NativeFiles(), dir.File("UptimeLog.dat"));
   EXPECT_EQ(reloaded.Entries(), written);
   reloaded.AddLogEntry("t4", "next", "after the earlier ones");
   EXPECT_EQ(reloaded.Entries().size(), 4u);
@@ -44,7 +45,7 @@ TEST(DiagnosticLog, ReadingDropsLinesWithoutTimeBrackets) {
   test::TempDir dir;
   dir.Write("UptimeLog.dat", "garbage\r\n[no end\r\nx[t]title>d\r\n\n[t2]only title");
   DiagnosticLog log;
-  log.SetLogFile(dir.File("UptimeLog.dat"));
+  log.SetLogFile(test::NativeFiles(), dir.File("UptimeLog.dat"));
   ASSERT_EQ(log.Entries().size(), 2u);
   EXPECT_EQ(log.Entries()[0], (LogEntry{"t", "title", "d"}));
   EXPECT_EQ(log.Entries()[1], (LogEntry{"t2", "only title", ""}));
@@ -65,7 +66,7 @@ TEST(DiagnosticLog, KeepsTheNewestEntriesUpToTheSizeLimit) {
 TEST(DiagnosticLog, AnUnwritableFileRaises) {
   test::TempDir dir;
   DiagnosticLog log;
-  log.SetLogFile(dir.File("no-such-folder/UptimeLog.dat"));
+  log.SetLogFile(test::NativeFiles(), dir.File("no-such-folder/UptimeLog.dat"));
   EXPECT_THROW(log.AddLogEntry("t", "x", "y"), Error);
   EXPECT_EQ(log.Entries().size(), 1u);
 }

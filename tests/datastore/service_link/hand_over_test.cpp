@@ -31,7 +31,8 @@ class HandOverTest : public ::testing::Test {
   // with a byte-order mark. Empty lines: it takes the command, writes nothing.
   void ServiceHandsOver(const std::string& lines) {
     pipe.onMessage = [this, lines](const std::string&) {
-      if (!lines.empty()) WriteTextFileWithBom(dir.File(kCopyForMonitorFile), lines);
+      if (!lines.empty())
+        WriteTextFileWithBom(test::NativeFiles(), dir.File(kCopyForMonitorFile), lines);
     };
   }
   std::string Fetch() { return FetchLogLines(link, failures).text; }
@@ -43,7 +44,7 @@ class HandOverTest : public ::testing::Test {
   test::TempDir dir;
   test::FakeServicePipe pipe;
   test::FakeClock clock;
-  ServiceLink link{pipe, clock, dir.path()};
+  ServiceLink link{pipe, clock, test::NativeFiles(), dir.path()};
   int failures = -2;
 };
 
@@ -59,16 +60,16 @@ TEST_F(HandOverTest, CleanStateGivesExactlyTheLinesOfTheService) {
 }
 
 TEST_F(HandOverTest, NewLinesAreAppendedToTheJournal) {
-  ForceDirectories(dir.path() + "Backup");
-  WriteTextFileWithBom(link.BackupFile(kJournalFile), kStart + "\r\n\r\n");
+  test::NativeFiles().CreateFolders(dir.path() + "Backup");
+  WriteTextFileWithBom(test::NativeFiles(), link.BackupFile(kJournalFile), kStart + "\r\n\r\n");
   ServiceHandsOver(kProgram);
   EXPECT_EQ(Fetch(), kProgram);
   EXPECT_EQ(Journal(), Lines({kStart, kProgram}));
 }
 
 TEST_F(HandOverTest, AnEmptyHandOverLeavesTheJournalUnwritten) {
-  ForceDirectories(dir.path() + "Backup");
-  WriteTextFileWithBom(link.BackupFile(kJournalFile), kStart + "\r\n\r\n");
+  test::NativeFiles().CreateFolders(dir.path() + "Backup");
+  WriteTextFileWithBom(test::NativeFiles(), link.BackupFile(kJournalFile), kStart + "\r\n\r\n");
   pipe.onMessage = [this](const std::string&) { dir.Write(kCopyForMonitorFile, ""); };
   EXPECT_EQ(Fetch(), "");
   // As written, not joined anew; the service's empty file is gone.
@@ -78,8 +79,8 @@ TEST_F(HandOverTest, AnEmptyHandOverLeavesTheJournalUnwritten) {
 
 TEST_F(HandOverTest, LinesOfACutOffPassComeFirstAndAreNotJournalledAgain) {
   // Left by a pass that was cut off; its hand-over journalled it.
-  ForceDirectories(dir.path() + "Backup");
-  WriteTextFileWithBom(link.BackupFile(kJournalFile), kStart);
+  test::NativeFiles().CreateFolders(dir.path() + "Backup");
+  WriteTextFileWithBom(test::NativeFiles(), link.BackupFile(kJournalFile), kStart);
   dir.Write(kCopyForMonitorFile, WithBom(kStart));
   ServiceHandsOver(kProgram);
   EXPECT_EQ(Fetch(), Lines({kStart, kProgram}));
@@ -161,8 +162,8 @@ TEST_F(HandOverTest, ASilentServiceCostsOneSecondAndNoFailure) {
 // steps of a hand-over; the next hand-over takes every line once and the
 // journal ends up with every line once.
 TEST_F(HandOverTest, AServiceFileLeftByAStopDuringTheWaitReachesTheJournal) {
-  ForceDirectories(dir.path() + "Backup");
-  WriteTextFileWithBom(link.BackupFile(kJournalFile), kStart);
+  test::NativeFiles().CreateFolders(dir.path() + "Backup");
+  WriteTextFileWithBom(test::NativeFiles(), link.BackupFile(kJournalFile), kStart);
   dir.Write(kCopyForMonitorFile, kProgram);  // written by the service, never fetched
   ServiceHandsOver(kIdle);
   EXPECT_EQ(Fetch(), Lines({kProgram, kIdle}));
@@ -171,8 +172,9 @@ TEST_F(HandOverTest, AServiceFileLeftByAStopDuringTheWaitReachesTheJournal) {
 
 TEST_F(HandOverTest, AStopBeforeTheRemainderIsDeletedDoesNotDoubleIt) {
   // Step 8 wrote the joined text, the stop came before CopyForMonitor2.dat went.
-  ForceDirectories(dir.path() + "Backup");
-  WriteTextFileWithBom(link.BackupFile(kJournalFile), Lines({kStart, kProgram}));
+  test::NativeFiles().CreateFolders(dir.path() + "Backup");
+  WriteTextFileWithBom(test::NativeFiles(), link.BackupFile(kJournalFile),
+                       Lines({kStart, kProgram}));
   dir.Write(kCopyForMonitor2File, WithBom(kStart));
   dir.Write(kCopyForMonitorFile, WithBom(Lines({kStart, kProgram})));
   ServiceHandsOver(kIdle);
@@ -198,7 +200,8 @@ TEST_F(HandOverTest, TheWaitEndsWhenTheFileAppearsAndItsLastLookIsAfterTheTenthS
   int sleeps = 0;
   int writeAt = 4;
   clock.onSleep = [&] {
-    if (++sleeps == writeAt) WriteTextFileWithBom(dir.File(kCopyForMonitorFile), kProgram);
+    if (++sleeps == writeAt)
+      WriteTextFileWithBom(test::NativeFiles(), dir.File(kCopyForMonitorFile), kProgram);
   };
   EXPECT_EQ(Fetch(), kProgram);
   EXPECT_EQ(clock.sleptMs, 400);
@@ -206,7 +209,7 @@ TEST_F(HandOverTest, TheWaitEndsWhenTheFileAppearsAndItsLastLookIsAfterTheTenthS
   sleeps = 0;
   writeAt = 10;
   clock.sleptMs = 0;
-  DeleteFileIfExists(dir.File(kCopyForMonitorFile));  // the pass ended
+  test::NativeFiles().RemoveFile(dir.File(kCopyForMonitorFile));  // the pass ended
   EXPECT_EQ(Fetch(), kProgram);
   EXPECT_EQ(clock.sleptMs, 1000);
 }
@@ -218,7 +221,7 @@ TEST_F(HandOverTest, FilesWithAndWithoutByteOrderMarksGiveTheSameText) {
   const std::string plain = Fetch();
 
   test::TempDir other;
-  ServiceLink otherLink{pipe, clock, other.path()};
+  ServiceLink otherLink{pipe, clock, test::NativeFiles(), other.path()};
   other.Write(kProcessNextTimeFile, WithBom(kStart));
   other.Write(kCopyForMonitorFile, kProgram);
   pipe.onMessage = [&](const std::string&) { other.Write(kCopyForMonitorFile, WithBom(kIdle)); };

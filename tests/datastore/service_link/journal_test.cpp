@@ -15,6 +15,7 @@
 #include "base/crc32.h"
 #include "base/file_io.h"
 #include "base/text_file.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik {
@@ -27,16 +28,17 @@ const std::string kEnd = "2013-04-30 17:30:00;7200;PC1|ann;4;C:\\Apps\\x.exe;424
 
 class JournalTest : public ::testing::Test {
  protected:
+  FileSystem& files = test::NativeFiles();
   test::TempDir dir;
   std::string path = dir.File("LogInformation.dat");
 };
 
 TEST_F(JournalTest, AppendsAddToTheEndAndReadBackAsAppended) {
-  AppendToJournal(path, kStart + "\r\n" + kProgram);
+  AppendToJournal(files, path, kStart + "\r\n" + kProgram);
   const std::string first = ReadFileBytes(path);
   EXPECT_TRUE(first.starts_with(std::string(kUtf8Bom) + std::string(kJournalHeader)));
-  AppendToJournal(path, kIdle + "\r\n");  // a final line break is not doubled
-  AppendToJournal(path, "");              // nothing to append: nothing written
+  AppendToJournal(files, path, kIdle + "\r\n");  // a final line break is not doubled
+  AppendToJournal(files, path, "");              // nothing to append: nothing written
   const std::string both = ReadFileBytes(path);
   EXPECT_EQ(both.substr(0, first.size()), first);  // the first append is left as it was
   EXPECT_EQ(JournalText(path), kStart + "\r\n" + kProgram + "\r\n" + kIdle);
@@ -44,7 +46,7 @@ TEST_F(JournalTest, AppendsAddToTheEndAndReadBackAsAppended) {
   // Whole appends only: the last one alone fits.
   EXPECT_EQ(JournalTail(path, kIdle.size() + 2), kIdle + "\r\n");
 
-  WriteJournal(path, kEnd);
+  WriteJournal(files, path, kEnd);
   EXPECT_EQ(JournalText(path), kEnd);
   const JournalLayout layout = ReadJournalLayout(path);
   EXPECT_TRUE(layout.sealed);
@@ -53,48 +55,48 @@ TEST_F(JournalTest, AppendsAddToTheEndAndReadBackAsAppended) {
 }
 
 TEST_F(JournalTest, ATailTornAnywhereIsNeverReadAndIsCutBeforeTheNextAppend) {
-  AppendToJournal(path, kStart + "\r\n" + kProgram);
+  AppendToJournal(files, path, kStart + "\r\n" + kProgram);
   const std::string sound = ReadFileBytes(path);
-  AppendToJournal(path, kIdle + "\r\n" + kEnd);
+  AppendToJournal(files, path, kIdle + "\r\n" + kEnd);
   const std::string whole = ReadFileBytes(path);
   for (std::size_t cut = sound.size(); cut < whole.size(); ++cut) {
     SCOPED_TRACE("cut at " + std::to_string(cut));
-    WriteFileAtomic(path, whole.substr(0, cut));
+    WriteFileAtomic(files, path, whole.substr(0, cut));
     EXPECT_EQ(JournalText(path), kStart + "\r\n" + kProgram);
     EXPECT_EQ(ReadJournalLayout(path).soundEnd, sound.size());
-    AppendToJournal(path, kEnd);
+    AppendToJournal(files, path, kEnd);
     EXPECT_EQ(JournalText(path), kStart + "\r\n" + kProgram + "\r\n" + kEnd);
-    WriteFileAtomic(path, whole.substr(0, cut));
-    EXPECT_EQ(CutTornJournalTail(path), cut > sound.size());
+    WriteFileAtomic(files, path, whole.substr(0, cut));
+    EXPECT_EQ(CutTornJournalTail(files, path), cut > sound.size());
     EXPECT_EQ(ReadFileBytes(path), sound);
   }
   // A sound journal is left alone.
-  EXPECT_FALSE(CutTornJournalTail(path));
+  EXPECT_FALSE(CutTornJournalTail(files, path));
   // A tail of a line that looks like a seal but names the wrong start or
   // checksum is torn as well.
-  AppendFileDurable(path, kIdle + "\r\n#BRVJ 0 00000000\r\n");
+  AppendFileDurable(files, path, kIdle + "\r\n#BRVJ 0 00000000\r\n");
   EXPECT_EQ(JournalText(path), kStart + "\r\n" + kProgram);
-  EXPECT_TRUE(CutTornJournalTail(path));
+  EXPECT_TRUE(CutTornJournalTail(files, path));
 }
 
 TEST_F(JournalTest, AnAppendWhoseLinesFailTheirChecksumIsLeftOut) {
-  AppendToJournal(path, kStart);
-  AppendToJournal(path, kProgram);
-  AppendToJournal(path, kIdle);
+  AppendToJournal(files, path, kStart);
+  AppendToJournal(files, path, kProgram);
+  AppendToJournal(files, path, kIdle);
   std::string bytes = ReadFileBytes(path);
   bytes[bytes.find(kProgram) + 3] ^= 0x01;
-  WriteFileAtomic(path, bytes);
+  WriteFileAtomic(files, path, bytes);
   EXPECT_EQ(JournalText(path), kStart + "\r\n" + kIdle);
   // Damage is not a torn tail: the appends after it stay.
-  EXPECT_FALSE(CutTornJournalTail(path));
+  EXPECT_FALSE(CutTornJournalTail(files, path));
 }
 
 TEST_F(JournalTest, AJournalOfThePlainFormIsReadAndSealedAtItsNextAppend) {
-  WriteTextFileWithBom(path, "\r\n" + kStart + "\r\n" + kProgram + "\r\n\r\n");
+  WriteTextFileWithBom(files, path, "\r\n" + kStart + "\r\n" + kProgram + "\r\n\r\n");
   EXPECT_FALSE(ReadJournalLayout(path).sealed);
   EXPECT_EQ(JournalText(path), kStart + "\r\n" + kProgram);
-  EXPECT_FALSE(CutTornJournalTail(path));
-  AppendToJournal(path, kIdle);
+  EXPECT_FALSE(CutTornJournalTail(files, path));
+  AppendToJournal(files, path, kIdle);
   EXPECT_TRUE(ReadJournalLayout(path).sealed);
   EXPECT_EQ(ReadJournalLayout(path).appends.size(), 2u);
   EXPECT_EQ(JournalText(path), kStart + "\r\n" + kProgram + "\r\n" + kIdle);
@@ -102,8 +104,8 @@ TEST_F(JournalTest, AJournalOfThePlainFormIsReadAndSealedAtItsNextAppend) {
 
 TEST_F(JournalTest, BytesThatAreNotUtf8AreKeptAsTheyCame) {
   const std::string odd = "2013-04-30 17:06:10;7200;PC1|\xC3\x28nn;3;C:\\\xFF\xFE.exe;1";
-  AppendToJournal(path, odd);
-  AppendToJournal(path, "\x80\x80\r\n" + kStart);
+  AppendToJournal(files, path, odd);
+  AppendToJournal(files, path, "\x80\x80\r\n" + kStart);
   EXPECT_EQ(JournalText(path), odd + "\r\n\x80\x80\r\n" + kStart);
   std::string pieces;
   ForEachJournalPiece(path, [&pieces](std::string_view piece) { pieces += piece; });
@@ -118,7 +120,7 @@ TEST_F(JournalTest, AJournalPastAGigabyteIsAppendedToWithoutReadingItWhole) {
   // then a small one.
   const std::uint64_t hole = 1ull << 30;
   const std::uint64_t begin = kUtf8Bom.size() + kJournalHeader.size();
-  WriteFileAtomic(path, std::string(kUtf8Bom) + std::string(kJournalHeader));
+  WriteFileAtomic(files, path, std::string(kUtf8Bom) + std::string(kJournalHeader));
   std::filesystem::resize_file(ToFsPath(path), begin + hole);
   const std::string zeros(kFileChunkBytes, '\0');
   std::uint32_t crc = 0;
@@ -127,17 +129,17 @@ TEST_F(JournalTest, AJournalPastAGigabyteIsAppendedToWithoutReadingItWhole) {
   char seal[64];
   std::snprintf(seal, sizeof seal, "\r\n#BRVJ %llu %08x\r\n",
                 static_cast<unsigned long long>(begin), crc);
-  AppendFileDurable(path, seal);
+  AppendFileDurable(files, path, seal);
   const std::uint64_t second = FileSize(path);
   std::snprintf(seal, sizeof seal, "\r\n#BRVJ %llu %08x\r\n",
                 static_cast<unsigned long long>(second), Crc32(kStart + "\r\n"));
-  AppendFileDurable(path, kStart + seal);
+  AppendFileDurable(files, path, kStart + seal);
 
-  AppendToJournal(path, kProgram);
+  AppendToJournal(files, path, kProgram);
   EXPECT_EQ(JournalTail(path, 64u << 20), kStart + "\r\n" + kProgram + "\r\n");
-  EXPECT_FALSE(CutTornJournalTail(path));
-  AppendFileDurable(path, kIdle);  // torn
-  EXPECT_TRUE(CutTornJournalTail(path));
+  EXPECT_FALSE(CutTornJournalTail(files, path));
+  AppendFileDurable(files, path, kIdle);  // torn
+  EXPECT_TRUE(CutTornJournalTail(files, path));
   EXPECT_GT(FileSize(path), hole);
   // Never more than pieces of it in memory (a whole read would take 1 GiB).
   rusage usage{};

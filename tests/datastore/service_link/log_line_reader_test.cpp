@@ -147,7 +147,7 @@ TEST_F(LogLineReaderTest, BadLinesLeaveOneDiagnosticEachAndCostOnlyThemselves) {
 
 TEST_F(LogLineReaderTest, TheDiagnosticIsALineOfTheLogFile) {
   test::TempDir dir;
-  log.SetLogFile(dir.File("UptimeLog.dat"));
+  log.SetLogFile(test::NativeFiles(), dir.File("UptimeLog.dat"));
   clock.local = EncodeDateTime(2013, 4, 30, 17, 5, 9, 0);
   ReadAll("2013-04-30 17:05:09;7200;PC1|ann;3;x;12a");
   EXPECT_EQ(ReadFileBytes(dir.File("UptimeLog.dat")),

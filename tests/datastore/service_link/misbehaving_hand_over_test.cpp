@@ -11,6 +11,7 @@
 #include "datastore/pass/pass_fixture.h"
 #include "datastore/service_link/journal.h"
 #include "datastore/service_link/log_line_reader.h"
+#include "support/failing_file_system.h"
 
 namespace brenvik::test {
 namespace {
@@ -82,7 +83,7 @@ TEST(MisbehavingHandOver, ACommittedPartOfALongTextLeftByACrashIsNotTakenInAgain
   f.Pass(text);
   // As after a crash between the commit and the cut of CopyForMonitor.dat:
   // the file still holds the whole text of the pass.
-  WriteTextFileWithBom(f.dir.File(kCopyForMonitorFile), Trim(text));
+  WriteTextFileWithBom(test::NativeFiles(), f.dir.File(kCopyForMonitorFile), Trim(text));
   while (FileExists(f.dir.File(kCopyForMonitorFile))) f.Pass("");
   PassFixture whole;
   whole.Pass(text);

@@ -60,7 +60,7 @@ std::string Encoded(const Table& table) { return EncodeTable(table.Rows()); }
 
 class TablesTest : public ::testing::Test {
  protected:
-  void SetUp() override { ForceDirectories(dir.path() + "Backup"); }
+  void SetUp() override { test::NativeFiles().CreateFolders(dir.path() + "Backup"); }
 
   std::string Backup(const char* name) const { return dir.File("Backup/") + name; }
   // What the service's log is to hold after a restore: the journalled lines,
@@ -73,20 +73,21 @@ class TablesTest : public ::testing::Test {
     dir.Write(kLoginsFile, LoginsFileBytes(2));
     dir.Write(kTransactionsFile, TransactionsFileBytes(2));
     dir.Write(kHistoryFile, HistoryFileBytes(2));
-    WriteFileAtomic(Backup(kLoginsFile), LoginsFileBytes(1));
-    WriteFileAtomic(Backup(kTransactionsFile), TransactionsFileBytes(1));
-    WriteFileAtomic(Backup(kHistoryFile), HistoryFileBytes(1));
+    WriteFileAtomic(test::NativeFiles(), Backup(kLoginsFile), LoginsFileBytes(1));
+    WriteFileAtomic(test::NativeFiles(), Backup(kTransactionsFile), TransactionsFileBytes(1));
+    WriteFileAtomic(test::NativeFiles(), Backup(kHistoryFile), HistoryFileBytes(1));
   }
   void WriteHandOverFiles() {
     dir.Write(kProcessNextTimeFile, "2013-04-30 17:00:00;7200;PC1|ann;8;;");
     dir.Write(kCopyForMonitorFile, "2013-04-30 17:01:00;7200;PC1|ann;8;;");
     dir.Write(kCopyForMonitor2File, "2013-04-30 17:02:00;7200;PC1|ann;8;;");
     dir.Write(kServiceLogFile, "the service's own log");
-    WriteTextFileWithBom(Backup(kJournalFile), "2013-04-30 17:01:00;7200;PC1|ann;8;;");
+    WriteTextFileWithBom(test::NativeFiles(), Backup(kJournalFile),
+                         "2013-04-30 17:01:00;7200;PC1|ann;8;;");
   }
   void ServiceHandsOver(const std::string& lines) {
     pipe.onMessage = [this, lines](const std::string&) {
-      WriteTextFileWithBom(dir.File(kCopyForMonitorFile), lines);
+      WriteTextFileWithBom(test::NativeFiles(), dir.File(kCopyForMonitorFile), lines);
     };
   }
   void Open() { OpenTables(tables, link, messages); }
@@ -112,7 +113,7 @@ class TablesTest : public ::testing::Test {
   test::TempDir dir;
   test::FakeServicePipe pipe;
   test::FakeClock clock;
-  ServiceLink link{pipe, clock, dir.path()};
+  ServiceLink link{pipe, clock, test::NativeFiles(), dir.path()};
   RecordedMessages messages;
   DataTables tables;
 };
@@ -224,10 +225,10 @@ TEST_F(TablesTest, WithoutCompleteBackupsTheHistoryIsLostWithOneMessage) {
     RecordedMessages shown;
     pipe.messages.clear();
     WriteTablesAndBackups();
-    DeleteFileIfExists(Backup(kTransactionsFile));
+    test::NativeFiles().RemoveFile(Backup(kTransactionsFile));
     if (!partial) {
-      DeleteFileIfExists(Backup(kLoginsFile));
-      DeleteFileIfExists(Backup(kHistoryFile));
+      test::NativeFiles().RemoveFile(Backup(kLoginsFile));
+      test::NativeFiles().RemoveFile(Backup(kHistoryFile));
     }
     dir.Write(kHistoryFile, "damaged");
     dir.Write(kServiceLogFile, "the service's own log");
@@ -252,7 +253,7 @@ TEST_F(TablesTest, AnOrderlyCloseLeavesBackupsEqualToTheTablesAndNoJournal) {
   Open();
   tables.DataSetLogins.Append({std::int64_t{1}, "ann", "PC1", kStart, kEnd});
   tables.DataSetHistory.Append({std::int64_t{1}, "", "Windows"});
-  CloseTablesAndBackup(tables, dir.path());
+  CloseTablesAndBackup(tables, test::NativeFiles(), dir.path());
   for (Table* t : {&tables.DataSetLogins, &tables.DataSetTransactions, &tables.DataSetHistory}) {
     EXPECT_FALSE(t->IsOpen());
   }
@@ -277,10 +278,10 @@ TEST_F(TablesTest, ATableThatCannotBeWrittenKeepsTheOldBackupsAndTheJournal) {
   Open();
   tables.DataSetHistory.Append({std::int64_t{3}, "", "Windows"});
   // A folder that is not empty in place of the file: the replace fails.
-  DeleteFileIfExists(dir.File(kHistoryFile));
-  ForceDirectories(dir.File(kHistoryFile));
+  test::NativeFiles().RemoveFile(dir.File(kHistoryFile));
+  test::NativeFiles().CreateFolders(dir.File(kHistoryFile));
   dir.Write(std::string(kHistoryFile) + "/inside", "x");
-  EXPECT_THROW(CloseTablesAndBackup(tables, dir.path()), Error);
+  EXPECT_THROW(CloseTablesAndBackup(tables, test::NativeFiles(), dir.path()), Error);
   EXPECT_EQ(ReadFileBytes(Backup(kHistoryFile)), HistoryFileBytes(1));
   EXPECT_EQ(ReadFileBytes(Backup(kLoginsFile)), LoginsFileBytes(1));
   EXPECT_TRUE(FileExists(Backup(kJournalFile)));

@@ -10,6 +10,7 @@
 #include "datastore/startup/tables.h"
 #include "datastore/tables/table.h"
 #include "records/date_time.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik {
@@ -157,7 +158,7 @@ TEST(TableFileTest, AnotherVersionOrAnotherTablesSchemaIsRefused) {
 TEST(TableFileTest, CloseWritesOnlyWhenChangedOrWhenTheFileIsMissing) {
   test::TempDir dir;
   Table table("DataSetLogins", LoginsSchema());
-  table.SetFileName(dir.File("Logins.cds"));
+  table.SetFileName(test::NativeFiles(), dir.File("Logins.cds"));
   table.CreateEmpty();
   table.Append({std::int64_t{1}, "ann", "PC1"});
   table.Close();  // changed and missing: written
@@ -174,7 +175,7 @@ TEST(TableFileTest, CloseWritesOnlyWhenChangedOrWhenTheFileIsMissing) {
 
   EXPECT_THROW(table.OpenFromFile(), TableError);
   EXPECT_FALSE(table.IsOpen());
-  DeleteFileIfExists(dir.File("Logins.cds"));
+  test::NativeFiles().RemoveFile(dir.File("Logins.cds"));
   table.CreateEmpty();
   table.Close();  // unchanged but missing: written
   table.OpenFromFile();

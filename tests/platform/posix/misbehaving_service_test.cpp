@@ -21,6 +21,7 @@
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_service_pipe.h"
 #include "platform/posix/posix_system.h"
+#include "support/failing_file_system.h"
 #include "support/posix/fake_service.h"
 #include "support/sanitizers.h"
 
@@ -44,8 +45,6 @@ long PeakMiB() {
   ::getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss / 1024;
 }
-
-void InstallNativeFileOps() { CreateNativePlatform(); }
 
 TEST(MisbehavingService, AnAnswerAfterTheTimeOutIsAFailureAndOneWithinItIsNot) {
   test::TempDir dir;
@@ -77,9 +76,10 @@ TEST(MisbehavingService, ASilentServiceCostsOneFailureAndKeepsTheLinesOfACutOffP
   service.SetSilent(true);
   PosixServicePipe pipe(300);
   PosixClock clock;
-  WriteTextFileWithBom(dir.File(kCopyForMonitorFile), kStart);
+  WriteTextFileWithBom(test::NativeFiles(), dir.File(kCopyForMonitorFile), kStart);
   int failures = 0;
-  EXPECT_EQ(FetchLogLines(ServiceLink{pipe, clock, dir.path()}, failures).text, "");
+  EXPECT_EQ(FetchLogLines(ServiceLink{pipe, clock, test::NativeFiles(), dir.path()}, failures).text,
+            "");
   EXPECT_EQ(failures, -1);
   EXPECT_EQ(HandOverFileText(dir.File(kCopyForMonitor2File)), kStart);
 }
@@ -90,14 +90,14 @@ TEST(MisbehavingService, AServiceThatKeepsWritingAfterTheWaitLosesNoLine) {
   const std::string copy = dir.File(kCopyForMonitorFile);
   // The file appears with the first line; the second follows while the
   // pass runs.
-  service.SetHandOverAction([&] { WriteTextFileWithBom(copy, kStart); });
+  service.SetHandOverAction([&] { WriteTextFileWithBom(test::NativeFiles(), copy, kStart); });
   PosixServicePipe pipe;
   PosixClock clock;
-  const ServiceLink link{pipe, clock, dir.path()};
+  const ServiceLink link{pipe, clock, test::NativeFiles(), dir.path()};
   int failures = 0;
   const FetchedLines fetched = FetchLogLines(link, failures);
   EXPECT_EQ(fetched.text, kStart);
-  AppendFileDurable(copy, "\r\n" + kStop + "\r\n");
+  AppendFileDurable(test::NativeFiles(), copy, "\r\n" + kStop + "\r\n");
   EXPECT_TRUE(SettleHandOverFile(link, fetched.whole.Mark(fetched.text.size() + 1), true));
   EXPECT_EQ(HandOverFileText(copy), kStop);
 }
@@ -112,12 +112,12 @@ TEST_P(GigabyteHandOver, IsTakenInWithBoundedMemory) {
   const std::string copy = f.dir.File(kCopyForMonitorFile);
   f.Fake().servicePipe->onMessage = [&](const std::string&) {
     if (linesFirst) {
-      WriteTextFileWithBom(copy, kStart + "\r\n" + kStop + "\r\n");
-      TruncateFile(copy, 1u << 30);
+      WriteTextFileWithBom(test::NativeFiles(), copy, kStart + "\r\n" + kStop + "\r\n");
+      TruncateFile(test::NativeFiles(), copy, 1u << 30);
     } else {
-      WriteFileAtomic(copy, "");
-      TruncateFile(copy, 1u << 30);
-      AppendFileDurable(copy, kStart + "\r\n" + kStop);
+      WriteFileAtomic(test::NativeFiles(), copy, "");
+      TruncateFile(test::NativeFiles(), copy, 1u << 30);
+      AppendFileDurable(test::NativeFiles(), copy, kStart + "\r\n" + kStop);
     }
   };
   const long peak = PeakMiB();
@@ -202,9 +202,8 @@ TEST(ForeignService, AWindowSocketOfAnotherUserIsNoRunningCopy) {
 class PlantedLinks : public ::testing::Test {
  protected:
   void SetUp() override {
-    InstallNativeFileOps();
     outside = fs::path(ToFsPath(other.path())) / "precious";
-    WriteFileAtomic(FromFsPath(outside), "precious");
+    WriteFileAtomic(test::NativeFiles(), FromFsPath(outside), "precious");
   }
   std::string Plant(const std::string& name) {
     const std::string link = dir.File(name);
@@ -220,7 +219,7 @@ class PlantedLinks : public ::testing::Test {
 
 TEST_F(PlantedLinks, AReplacedFileReplacesTheLinkAndIsPrivate) {
   const std::string link = Plant("History.cds");
-  WriteFileAtomic(link, "rows");
+  WriteFileAtomic(test::NativeFiles(), link, "rows");
   EXPECT_EQ(Outside(), "precious");
   EXPECT_FALSE(fs::is_symlink(ToFsPath(link)));
   EXPECT_EQ(ReadFileBytes(link), "rows");
@@ -230,7 +229,7 @@ TEST_F(PlantedLinks, AReplacedFileReplacesTheLinkAndIsPrivate) {
 
 TEST_F(PlantedLinks, AnAppendThroughALinkIsRefused) {
   const std::string link = Plant(kChangeLogFile);
-  EXPECT_THROW(AppendFileDurable(link, "record"), FileError);
+  EXPECT_THROW(AppendFileDurable(test::NativeFiles(), link, "record"), FileError);
   EXPECT_EQ(Outside(), "precious");
 }
 

@@ -31,7 +31,7 @@ std::int64_t Unix(DateTime t) { return std::llround(DateTimeToUnixSeconds(t)); }
 
 // updwtmpx appends to an existing file only, as on a real system.
 void AddRecord(const std::string& file, short type, const char* user, std::int64_t unixSeconds) {
-  if (!FileExists(file)) WriteFileAtomic(file, "");
+  if (!FileExists(file)) WriteFileAtomic(test::NativeFiles(), file, "");
   utmpx entry;
   std::memset(&entry, 0, sizeof entry);
   entry.ut_type = type;
@@ -69,7 +69,7 @@ class BootImport : public ::testing::Test {
     // begins 2013-05-30 08:00.
     fake.clock->local = Day(6, 1, 12, 0);
     fake.clock->offsetSeconds = 0;
-    history.SetFileName(dir.File(kHistoryFile));
+    history.SetFileName(test::NativeFiles(), dir.File(kHistoryFile));
     history.CreateEmpty();
   }
 

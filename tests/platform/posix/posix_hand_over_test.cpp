@@ -7,6 +7,7 @@
 #include "datastore/service_link/journal.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_service_pipe.h"
+#include "support/failing_file_system.h"
 #include "support/posix/fake_service.h"
 #include "support/temp_dir.h"
 
@@ -20,7 +21,7 @@ TEST(PosixHandOver, TakesTheServicesLinesAndKeepsThemWhenTheServiceIsGone) {
   test::TempDir dir;
   PosixServicePipe pipe;
   PosixClock clock;
-  const ServiceLink link{pipe, clock, dir.path()};
+  const ServiceLink link{pipe, clock, test::NativeFiles(), dir.path()};
   int failures = 0;
   {
     test::FakeService service(dir.path());

@@ -24,7 +24,7 @@ class PosixProgramFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* folder : {"bin", "apps", "with space", "Ünïcode"}) {
-      ForceDirectories(dir.File(folder));
+      test::NativeFiles().CreateFolders(dir.File(folder));
     }
     tool = Executable("bin/tool");
     spaced = Executable("with space/My Tool");
@@ -109,7 +109,7 @@ TEST_F(PosixProgramFiles, SearchFindsExecutablesExeFilesAndLauncherTargets) {
 TEST_F(PosixProgramFiles, PipesAndUnreadableFoldersNeverStopTheSearch) {
   // A pipe named like a program would block whoever opened it for reading.
   ASSERT_EQ(::mkfifo(dir.File("bin/pipe.exe").c_str(), 0644), 0);
-  ForceDirectories(dir.File("locked/inner"));
+  test::NativeFiles().CreateFolders(dir.File("locked/inner"));
   Executable("locked/inner/hidden-tool");
   ::chmod(dir.File("locked").c_str(), 0);
   ProgramList list;
@@ -133,8 +133,8 @@ TEST_F(PosixProgramFiles, PipesAndUnreadableFoldersNeverStopTheSearch) {
 
 TEST_F(PosixProgramFiles, DroppedLaunchersAndExecutables) {
   test::FakePlatform fake = test::MakeFakePlatform();
-  ForceDirectories(dir.File("Settings"));
-  WatchedPrograms watched({*fake.registry, *fake.servicePipe, shell, versions, nullptr,
+  test::NativeFiles().CreateFolders(dir.File("Settings"));
+  WatchedPrograms watched({*fake.registry, *fake.servicePipe, shell, versions, *fake.files, nullptr,
                            dir.File("Settings/"), dir.path()});
   const std::string launcher = Launcher("tool.desktop", "[Desktop Entry]\nExec=tool\n");
   EXPECT_TRUE(watched.ProcessDragDrop({launcher, dir.File("bin/script.sh"), spaced}));

@@ -6,6 +6,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik {
@@ -61,7 +62,7 @@ TEST_F(PosixRegistryTest, DeletingAKeyRemovesItsSubkeys) {
 }
 
 TEST_F(PosixRegistryTest, ADamagedStoreReadsAsMissingValues) {
-  ForceDirectories(dir.path() + "user");
+  test::NativeFiles().CreateFolders(dir.path() + "user");
   dir.Write("user/registry.ini",
             "[\\Software\\Taveron\\Brenvik\\1.0]\nGood=s:yes\nBad=q:1\nNoType=abc\n%zz=s:x\n"
             "Short=i:12abc\n\xFF\xFE garbage\n[broken\nAfter=s:kept?\n");
@@ -75,7 +76,7 @@ TEST_F(PosixRegistryTest, ADamagedStoreReadsAsMissingValues) {
 }
 
 TEST_F(PosixRegistryTest, ARandomFileNeverCrashes) {
-  ForceDirectories(dir.path() + "user");
+  test::NativeFiles().CreateFolders(dir.path() + "user");
   std::string noise;
   for (int i = 0; i < 20000; ++i) noise += static_cast<char>((i * 7919 + 13) % 256);
   dir.Write("user/registry.ini", noise);
@@ -88,7 +89,7 @@ TEST_F(PosixRegistryTest, ARandomFileNeverCrashes) {
 
 TEST_F(PosixRegistryTest, AReadOnlyMachineStoreFailsQuietly) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
-  ForceDirectories(dir.path() + "machine");
+  test::NativeFiles().CreateFolders(dir.path() + "machine");
   ::chmod((dir.path() + "machine").c_str(), 0555);
   EXPECT_FALSE(registry.OpenKey(RegistryRoot::LocalMachine, kProductKeyPath, true));
   ::chmod((dir.path() + "machine").c_str(), 0755);

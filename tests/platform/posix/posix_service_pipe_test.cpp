@@ -10,6 +10,7 @@
 #include "base/file_io.h"
 #include "base/text_file.h"
 #include "datastore/service_link/service_channel.h"
+#include "support/failing_file_system.h"
 #include "support/posix/fake_service.h"
 #include "support/temp_dir.h"
 
@@ -86,7 +87,7 @@ TEST(PosixServicePipe, WorksInAFolderLongerThanASocketAddress) {
   test::TempDir dir;
   std::string folder = dir.path();
   while (folder.size() < 200) folder += "a-rather-long-folder-name/";
-  ASSERT_TRUE(ForceDirectories(folder));
+  ASSERT_TRUE(test::NativeFiles().CreateFolders(folder));
   test::FakeService service(folder);
   PosixServicePipe pipe;
   EXPECT_TRUE(SendServiceCommand(pipe, folder, kCommandHandOverLines, ""));

@@ -9,6 +9,7 @@
 #include "datastore/service_link/service_channel.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_shell.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 #include "support/win32/fake_service.h"
 
@@ -38,8 +39,8 @@ HANDLE InheritableFile(const std::string& path) {
 class Win32Cli : public ::testing::Test {
  protected:
   Win32Cli() {
-    ForceDirectories(root_.path() + "Data\\Backup");
-    ForceDirectories(root_.path() + "Settings");
+    test::NativeFiles().CreateFolders(root_.path() + "Data\\Backup");
+    test::NativeFiles().CreateFolders(root_.path() + "Settings");
   }
 
   // brenvik-cli --root ROOT --now NOON args..., in the zone UTC.

@@ -10,8 +10,9 @@
 #include "datastore/startup/startup.h"
 #include "platform/win32/win32_accounts.h"
 #include "platform/win32/win32_error.h"
-#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_system_info.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brenvik {
@@ -34,9 +35,9 @@ TEST(Win32SystemInfo, TemporaryNamesLieInTheTemporaryFolder) {
   const std::string prefix = "BrenvikTest" + std::to_string(::GetCurrentProcessId()) + "_";
   const std::string first = MakeTempFileName(info, prefix, "html");
   EXPECT_EQ(first, folder + prefix + "0~.html");
-  WriteFileAtomic(first, "<html></html>");
+  WriteFileAtomic(test::NativeFiles(), first, "<html></html>");
   EXPECT_EQ(MakeTempFileName(info, prefix, "html"), folder + prefix + "1~.html");
-  DeleteFileIfExists(first);
+  test::NativeFiles().RemoveFile(first);
 }
 
 TEST(Win32Accounts, TheCurrentUserOwnsThisProcess) {
@@ -50,11 +51,8 @@ TEST(Win32Accounts, TheCurrentUserOwnsThisProcess) {
   EXPECT_FALSE(accounts.ProcessOwner(0xFFFFFFF0u).has_value());
 }
 
-class Win32DurableFilesTest : public ::testing::Test {
+class Win32FileSystemTest : public ::testing::Test {
  protected:
-  Win32DurableFilesTest() { InstallWin32DurableFileOps(); }
-  ~Win32DurableFilesTest() override { InstallDurableFileOps({}); }
-
   std::size_t FilesInFolder() const {
     std::size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(ToFsPath(dir_.path()))) {
@@ -64,27 +62,45 @@ class Win32DurableFilesTest : public ::testing::Test {
     return count;
   }
 
+  Win32FileSystem files_;
   test::TempDir dir_;
 };
 
-TEST_F(Win32DurableFilesTest, AFileIsReplacedWholeUnderAnyName) {
+TEST_F(Win32FileSystemTest, AFileIsReplacedWholeUnderAnyName) {
   const std::string file = dir_.File("Zoë 日本 History.cds");
-  WriteFileAtomic(file, "old");
-  WriteFileAtomic(file, "new content");
+  WriteFileAtomic(files_, file, "old");
+  WriteFileAtomic(files_, file, "new content");
   EXPECT_EQ(ReadFileBytes(file), "new content");
   EXPECT_EQ(FilesInFolder(), 1u);
 }
 
-TEST_F(Win32DurableFilesTest, ARefusedReplaceKeepsTheOldFileAndNoTemporary) {
+TEST_F(Win32FileSystemTest, ARefusedReplaceKeepsTheOldFileAndNoTemporary) {
   const std::string file = dir_.Write("Logins.cds", "old");
   // Another program holds the file open without letting it be replaced.
   HANDLE held = ::CreateFileW(Utf8ToWide(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_THROW(WriteFileAtomic(file, "new"), FileError);
+  EXPECT_THROW(WriteFileAtomic(files_, file, "new"), FileError);
   ::CloseHandle(held);
   EXPECT_EQ(ReadFileBytes(file), "old");
   EXPECT_EQ(FilesInFolder(), 1u);
+}
+
+TEST_F(Win32FileSystemTest, AppendsGoToTheEndAndANewFileMustBeNew) {
+  const std::string file = dir_.Write("Changes.log", "one");
+  AppendFileDurable(files_, file, "two");
+  AppendFileDurable(files_, file, "three");
+  EXPECT_EQ(ReadFileBytes(file), "onetwothree");
+  std::string reason;
+  EXPECT_EQ(files_.CreateNewFile(file, reason), nullptr);
+  EXPECT_FALSE(reason.empty());
+}
+
+TEST_F(Win32FileSystemTest, ABackupLinkSharesTheFilesContent) {
+  const std::string file = dir_.Write("History.cds", "rows");
+  LinkOrCopyFile(files_, file, dir_.File("History.cds.staged"));
+  EXPECT_EQ(ReadFileBytes(dir_.File("History.cds.staged")), "rows");
+  EXPECT_EQ(FilesInFolder(), 2u);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "reports/logins/login_export.h"
 #include "reports/uptime/uptime_export.h"
 #include "reports/uptime/uptime_report.h"
+#include "support/failing_file_system.h"
 #include "support/history_rows.h"
 #include "support/programs_fixture.h"
 #include "support/temp_dir.h"
@@ -36,8 +37,8 @@ class ChartExport : public ::testing::Test {
   }
   std::string ExportedFile() {
     test::TempDir dir;
-    WriteUptimeHtmlFile(report_, "SUMMARY", *programs_.fake.clock, LocaleInfo{},
-                        dir.File("r.html"));
+    WriteUptimeHtmlFile(test::NativeFiles(), report_, "SUMMARY", *programs_.fake.clock,
+                        LocaleInfo{}, dir.File("r.html"));
     std::string bytes = ReadFileBytes(dir.File("r.html"));
     return bytes.substr(3);  // after the byte-order mark
   }

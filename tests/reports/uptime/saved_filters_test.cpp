@@ -4,6 +4,7 @@
 
 #include "base/file_io.h"
 #include "records/date_format.h"
+#include "support/failing_file_system.h"
 #include "support/programs_fixture.h"
 #include "support/temp_dir.h"
 
@@ -24,7 +25,8 @@ class SavedFilters : public ::testing::Test {
  protected:
   SavedFilters()
       : clock_(*programs_.fake.clock),
-        store_(dir_.path(), clock_, LocaleInfo{}, programs_.directory, kPeriods) {
+        store_(*programs_.fake.files, dir_.path(), clock_, LocaleInfo{}, programs_.directory,
+               kPeriods) {
     clock_.local = EncodeDateTime(2013, 4, 30, 12, 0, 0);  // a Tuesday
   }
 
@@ -103,7 +105,7 @@ TEST_F(SavedFilters, SettingsComeBackWhenApplied) {
 }
 
 TEST_F(SavedFilters, HandEditedValuesFallBackInsteadOfFailing) {
-  WriteFileAtomic(store_.FileName(FilterFile::LastUsed),
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::LastUsed),
                   "[x]\nTimeFilterAdded=soon\nFilterCheckBoxTime=1\nrbFilterPredefinedPeriod=1\n"
                   "cmbbPeriod=42\nchkbHistEventBefore=1\nTimeBeforeDate=garbage\n"
                   "P1=C:\\unknown.exe\nFilterCheckBoxUser=1\n");
@@ -130,7 +132,7 @@ TEST_F(SavedFilters, TenSectionLimitErasesTheSmallestTimeFilterAdded) {
                                           "-800000600", "-800000400"};
   for (std::size_t i = 0; i < added.size(); ++i)
     text += "[f" + std::to_string(i) + "]\nTimeFilterAdded=" + added[i] + "\n";
-  WriteFileAtomic(store_.FileName(FilterFile::LastUsed), text);
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::LastUsed), text);
   store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
   IniFile ini = store_.Load(FilterFile::LastUsed);
   EXPECT_EQ(ini.SectionCount(), 10u);
@@ -153,7 +155,7 @@ TEST_F(SavedFilters, LimitMayEraseThePseudoFilter) {
   std::string text =
       "[Viltus_filtrs_kas_glaba_settingus]\nNotRealFilter=1\nTimeFilterAdded=-900000000\n";
   for (int i = 0; i < 9; ++i) text += "[f" + std::to_string(i) + "]\nTimeFilterAdded=-900000000\n";
-  WriteFileAtomic(store_.FileName(FilterFile::LastUsed), text);
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::LastUsed), text);
   store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
   EXPECT_FALSE(store_.Load(FilterFile::LastUsed).HasSection(kPseudoFilterName));
 }
@@ -183,7 +185,8 @@ TEST_F(SavedFilters, PseudoFilterIsRewrittenAndNotListed) {
 
 TEST_F(SavedFilters, NameInUseInOtherCaseBringsTheDialogBack) {
   const std::string last = store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
-  WriteFileAtomic(store_.FileName(FilterFile::Saved), "[My filter]\r\nFilterCheckBoxUser=1\r\n");
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::Saved),
+                  "[My filter]\r\nFilterCheckBoxUser=1\r\n");
   std::vector<std::string> shown;
   std::vector<std::string> messages;
   std::vector<std::string> answers = {"MY FILTER", "Other"};
@@ -207,8 +210,10 @@ TEST_F(SavedFilters, NameInUseInOtherCaseBringsTheDialogBack) {
 }
 
 TEST_F(SavedFilters, ItsOwnNameInAnyCaseIsAccepted) {
-  WriteFileAtomic(store_.FileName(FilterFile::LastUsed), "[Work]\nFilterCheckBoxEvent=1\n");
-  WriteFileAtomic(store_.FileName(FilterFile::Saved), "[WORK]\nFilterCheckBoxUser=1\n");
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::LastUsed),
+                  "[Work]\nFilterCheckBoxEvent=1\n");
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::Saved),
+                  "[WORK]\nFilterCheckBoxUser=1\n");
   EXPECT_EQ(store_.MoveToSaved("Work", "work"), MoveFilterResult::Moved);
   const IniFile saved = store_.Load(FilterFile::Saved);
   EXPECT_EQ(saved.SectionNames(), std::vector<std::string>{"work"});
@@ -218,7 +223,7 @@ TEST_F(SavedFilters, ItsOwnNameInAnyCaseIsAccepted) {
 
 TEST_F(SavedFilters, CancellingTheNameDialogLeavesBothFilesUnchanged) {
   const std::string last = store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
-  WriteFileAtomic(store_.FileName(FilterFile::Saved), "[Kept]\nx=1\n");
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::Saved), "[Kept]\nx=1\n");
   const std::string before1 = File(FilterFile::LastUsed);
   const std::string before2 = File(FilterFile::Saved);
   int asked = 0;
@@ -237,7 +242,7 @@ TEST_F(SavedFilters, DeletingTheLastSavedFilterSelectsTheLastUsedOnes) {
   store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
   clock_.Advance(2000);
   store_.SaveFilter(SaveFilterAs::NewLastUsed, UptimeFilterSettings{});
-  WriteFileAtomic(store_.FileName(FilterFile::Saved), "[Only]\nx=1\n");
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::Saved), "[Only]\nx=1\n");
   FilterLists lists = store_.RefreshFilters(-1, 0);
   EXPECT_EQ(lists.savedSelected, 0);
   EXPECT_EQ(lists.lastUsedSelected, -1);
@@ -270,7 +275,7 @@ TEST(ChooseFilterToApply, PrefersTheSavedFilter) {
 }
 
 TEST_F(SavedFilters, DescribesAPredefinedPeriodWithItsItemText) {
-  WriteFileAtomic(store_.FileName(FilterFile::Saved),
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::Saved),
                   "[Year]\nFilterCheckBoxSource=1\nIsWind=1\nFilterCheckBoxTime=1\n"
                   "rbFilterPredefinedPeriod=1\ncmbbPeriod=8\n");
   const FilterDescription d = store_.SelectFilter("Year", FilterFile::Saved, false);
@@ -287,7 +292,7 @@ TEST_F(SavedFilters, DescribesAPredefinedPeriodWithItsItemText) {
 
 TEST_F(SavedFilters, DescribesARangeWithOnlyABeforeBound) {
   WriteFileAtomic(
-      store_.FileName(FilterFile::LastUsed),
+      test::NativeFiles(), store_.FileName(FilterFile::LastUsed),
       "[r]\nFilterCheckBoxTime=1\nchkbHistEventAfter=0\nTimeAfterDate=2013-01-01\n"
       "TimeAfterDateTime=2013-01-01 00:00:00\nchkbHistEventBefore=1\n"
       "TimeBeforeDate=2013-04-02\nTimeBeforeDateTime=2013-04-30 17:30:00\n"
@@ -301,7 +306,7 @@ TEST_F(SavedFilters, DescribesARangeWithOnlyABeforeBound) {
 
 TEST_F(SavedFilters, DescriptionTitlesProgramsAndEscapesNamesInHtml) {
   programs_.directory.CacheEntry("C:\\Tools\\<b>.exe");
-  WriteFileAtomic(store_.FileName(FilterFile::LastUsed),
+  WriteFileAtomic(test::NativeFiles(), store_.FileName(FilterFile::LastUsed),
                   "[p]\nFilterCheckBoxSource=1\nIsWind=0\nP1=C:\\Tools\\<b>.exe\nP2=/no/such.exe\n"
                   "FilterCheckBoxUser=1\nU1=Tom & Jerry [PC1]\nFilterCheckBoxTime=1\n"
                   "chkbHistEventAfter=1\nTimeAfterDate=bad\n");

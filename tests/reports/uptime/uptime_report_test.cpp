@@ -5,6 +5,7 @@
 #include "base/file_io.h"
 #include "datastore/startup/tables.h"
 #include "reports/uptime/uptime_export.h"
+#include "support/failing_file_system.h"
 #include "support/history_rows.h"
 #include "support/programs_fixture.h"
 #include "support/temp_dir.h"
@@ -226,7 +227,7 @@ TEST_F(UptimeReport, CsvQuotesValuesAndDoublesQuotes) {
   test::TempDir dir;
   Cursor& report = Report();
   report.MoveToRecNo(2);
-  ExportUptimeCsv(report, layout, LocaleInfo{}, dir.File("out.csv"));
+  ExportUptimeCsv(test::NativeFiles(), report, layout, LocaleInfo{}, dir.File("out.csv"));
   EXPECT_EQ(report.RecNo(), 2u);
   EXPECT_EQ(ReadFileBytes(dir.File("out.csv")),
             "Program title\tComputer user\tStart date and time\tClosing date and time\tActive\t"
@@ -254,7 +255,7 @@ TEST_F(UptimeReport, ALargeCsvExportIsTheWholeTextInPieces) {
   const std::string whole = UptimeCsvText(report, WithExportColumns(layout), LocaleInfo{});
   ASSERT_GT(whole.size(), 2u * 256 * 1024);
   test::TempDir dir;
-  ExportUptimeCsv(report, layout, LocaleInfo{}, dir.File("out.csv"));
+  ExportUptimeCsv(test::NativeFiles(), report, layout, LocaleInfo{}, dir.File("out.csv"));
   EXPECT_EQ(ReadFileBytes(dir.File("out.csv")), whole);
 }
 
@@ -302,10 +303,10 @@ TEST_F(UptimeReport, TwoHtmlExportsInARowTakeTheNextFreeName) {
   test::TempDir dir;
   programs_.fake.systemInfo->tempFolder = dir.path();
   Platform& p = *programs_.fake.platform;
-  const std::string first =
-      ExportUptimeHtml(Report(), "", *p.clock, LocaleInfo{}, *p.systemInfo, *p.shell);
-  const std::string second =
-      ExportUptimeHtml(Report(), "", *p.clock, LocaleInfo{}, *p.systemInfo, *p.shell);
+  const std::string first = ExportUptimeHtml(test::NativeFiles(), Report(), "", *p.clock,
+                                             LocaleInfo{}, *p.systemInfo, *p.shell);
+  const std::string second = ExportUptimeHtml(test::NativeFiles(), Report(), "", *p.clock,
+                                              LocaleInfo{}, *p.systemInfo, *p.shell);
   EXPECT_EQ(first, dir.File("Brenvik0~.html"));
   EXPECT_EQ(second, dir.File("Brenvik1~.html"));
   EXPECT_EQ(programs_.fake.shell->opened, (std::vector<std::string>{first, second}));

@@ -11,6 +11,7 @@
 #include "base/text_file.h"
 #include "base/utf8.h"
 #include "platform/posix/posix_service_pipe.h"
+#include "support/failing_file_system.h"
 
 namespace brenvik::test {
 
@@ -85,7 +86,8 @@ void FakeService::Handle(int client) {
       action_();
     } else if (message == Utf8ToUtf16LeBytes("2;") && !prepared_.empty()) {
       if (!prepared_.front().empty())
-        WriteTextFileWithBom(dataFolder_ + "CopyForMonitor.dat", prepared_.front());
+        WriteTextFileWithBom(test::NativeFiles(), dataFolder_ + "CopyForMonitor.dat",
+                             prepared_.front());
       prepared_.pop_front();
     }
   }

@@ -11,6 +11,7 @@
 
 #include "base/file_io.h"
 #include "platform/posix/posix_service_pipe.h"
+#include "support/failing_file_system.h"
 
 namespace brenvik::test {
 namespace {
@@ -54,7 +55,7 @@ bool Serving(const std::string& path) {
 ServiceProcess::ServiceProcess(const std::string& executable, const std::vector<std::string>& args,
                                const std::string& dataFolder)
     : errorFile_(dataFolder + "../service-stderr.txt") {
-  ForceDirectories(dataFolder);
+  test::NativeFiles().CreateFolders(dataFolder);
   pid_ = Spawn(executable, args, errorFile_);
   const std::string socket = dataFolder + kServicePipeName;
   for (int i = 0; i < 1000 && !ready_; ++i) {

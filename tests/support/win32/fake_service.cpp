@@ -8,6 +8,7 @@
 #include "base/utf8.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_service_pipe.h"
+#include "support/failing_file_system.h"
 
 namespace brenvik::test {
 namespace {
@@ -147,7 +148,8 @@ void FakeService::Handle(void* pipe) {
     received_.push_back(message);
     if (message == Utf8ToUtf16LeBytes("2;") && !prepared_.empty()) {
       if (!prepared_.front().empty())
-        WriteTextFileWithBom(dataFolder_ + "CopyForMonitor.dat", prepared_.front());
+        WriteTextFileWithBom(test::NativeFiles(), dataFolder_ + "CopyForMonitor.dat",
+                             prepared_.front());
       prepared_.pop_front();
     }
     reply = reply_;

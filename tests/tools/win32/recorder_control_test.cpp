@@ -14,6 +14,7 @@
 #include "control_handler.h"
 #include "datastore/startup/startup.h"
 #include "recorder.h"
+#include "support/failing_file_system.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
 
@@ -22,7 +23,7 @@ namespace {
 
 class RecorderTest : public ::testing::Test {
  protected:
-  RecorderTest() : folders_(InitDataFoldersAt(dir_.path())) {}
+  RecorderTest() : folders_(InitDataFoldersAt(test::NativeFiles(), dir_.path())) {}
 
   RecorderHooks Hooks() {
     RecorderHooks hooks;
@@ -44,7 +45,8 @@ class RecorderTest : public ::testing::Test {
   }
 
   std::unique_ptr<Recorder> Started() {
-    auto recorder = std::make_unique<Recorder>(folders_, clock_, accounts_, Hooks());
+    auto recorder =
+        std::make_unique<Recorder>(folders_, clock_, accounts_, test::NativeFiles(), Hooks());
     recorder->Start();
     return recorder;
   }
@@ -152,7 +154,8 @@ TEST_F(RecorderTest, SleepEndsTheRunAndResumeStartsOneWithTheMark) {
 
 TEST_F(RecorderTest, WatchedProgramsStartAndEndWithTheirPid) {
   const std::string tool = "C:\\Apps\\Tool.exe";
-  WriteFileAtomic(folders_.settingsFolder + kWatchedListFile, "\xEF\xBB\xBF" + tool + "\r\n");
+  WriteFileAtomic(test::NativeFiles(), folders_.settingsFolder + kWatchedListFile,
+                  "\xEF\xBB\xBF" + tool + "\r\n");
   accounts_.owners[4242] = AccountName{"bob", "CORP"};
   auto recorder = Started();
   processes_ = {{4242, 99, "c:\\apps\\tool.exe"}, {17, 5, "C:\\Other.exe"}};
@@ -171,11 +174,12 @@ TEST_F(RecorderTest, CommandsHandOverAndReadTheListAgain) {
   EXPECT_TRUE(recorder->OnCommand({2, ""}));
   const std::string copy = folders_.dataFolder + "CopyForMonitor.dat";
   EXPECT_EQ(CountLines(ReadFileBytes(copy)), 2u);
-  DeleteFileIfExists(copy);
+  test::NativeFiles().RemoveFile(copy);
   EXPECT_TRUE(recorder->OnCommand({2, ""}));
   EXPECT_EQ(ReadFileBytes(copy), "");  // nothing new: an empty file, not a repeat
 
-  WriteFileAtomic(folders_.settingsFolder + kWatchedListFile, "C:\\Apps\\Late.exe\r\n");
+  WriteFileAtomic(test::NativeFiles(), folders_.settingsFolder + kWatchedListFile,
+                  "C:\\Apps\\Late.exe\r\n");
   processes_ = {{77, 1, "C:\\Apps\\Late.exe"}};
   recorder->Tick(false);
   EXPECT_EQ(Lines().size(), 2u);  // not watched until the list is read again
@@ -204,14 +208,14 @@ TEST_F(RecorderTest, LinesNotedWithTheStateAreWrittenOnceAfterAStop) {
   ASSERT_TRUE(state.unwritten.empty());
   const std::string missing = "2013-04-30 10:00:05;7200;CORP|bob;4;C:\\Apps\\Tool.exe;4242";
   state.unwritten = {missing};
-  SaveServiceState(statePath, state);
+  SaveServiceState(test::NativeFiles(), statePath, state);
   Started();
   EXPECT_EQ(Lines().back(), "CORP|bob;4;C:\\Apps\\Tool.exe;4242");
   EXPECT_TRUE(LoadServiceState(statePath).unwritten.empty());
   const std::size_t count = Lines().size();
   state = LoadServiceState(statePath);
   state.unwritten = {missing};  // already appended before the stop
-  SaveServiceState(statePath, state);
+  SaveServiceState(test::NativeFiles(), statePath, state);
   Started();
   EXPECT_EQ(Lines().size(), count);
 }

@@ -71,21 +71,23 @@ bool SameBoot(const std::string& a, const std::string& b) {
   return std::llabs(x - y) <= kBootRounding;
 }
 
-Recorder::Recorder(DataFolders folders, Clock& clock, Accounts& accounts, RecorderHooks hooks)
+Recorder::Recorder(DataFolders folders, Clock& clock, Accounts& accounts, FileSystem& files,
+                   RecorderHooks hooks)
     : folders_(std::move(folders)),
       clock_(clock),
       accounts_(accounts),
+      files_(files),
       self_(accounts.CurrentUser()),
       hooks_(std::move(hooks)),
-      stateFile_(folders_.dataFolder + kWinStateFile),
-      log_(folders_.dataFolder, folders_.dataFolder + kLogFile, false, stateFile_),
+      stateFile_(files_, folders_.dataFolder + kWinStateFile),
+      log_(files_, folders_.dataFolder, folders_.dataFolder + kLogFile, false, stateFile_),
       programs_(accounts) {}
 
 std::int64_t Recorder::UnixNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 void Recorder::Start() {
   std::lock_guard<std::mutex> lock(mutex_);
-  ForceDirectories(folders_.settingsFolder);
+  files_.CreateFolders(folders_.settingsFolder);
   log_.Open();
   FinishUnwritten();
   const auto list = ReadWatchedList(folders_.settingsFolder + kWatchedListFile);
@@ -124,10 +126,10 @@ void Recorder::Tick(bool heartbeatDue) {
 // The data tree may be removed under the service: it is made again, and the
 // log starts anew with its next line.
 void Recorder::CheckFolders() {
-  if (!DirectoryExists(folders_.settingsFolder)) ForceDirectories(folders_.settingsFolder);
+  if (!DirectoryExists(folders_.settingsFolder)) files_.CreateFolders(folders_.settingsFolder);
   if (!DirectoryExists(folders_.dataFolder)) {
     Warn("the data folder was gone; making it again");
-    ForceDirectories(folders_.dataFolder + "Backup");
+    files_.CreateFolders(folders_.dataFolder + "Backup");
     SaveState();
   }
 }

@@ -23,6 +23,7 @@
 #include "idle_report.h"
 #include "platform/accounts.h"
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "records/date_time.h"
 #include "service_state.h"
 #include "watched_programs.h"
@@ -61,7 +62,9 @@ bool SameBoot(const std::string& a, const std::string& b);
 
 class Recorder {
  public:
-  Recorder(DataFolders folders, Clock& clock, Accounts& accounts, RecorderHooks hooks);
+  // Every file it writes goes through files, which must outlive it.
+  Recorder(DataFolders folders, Clock& clock, Accounts& accounts, FileSystem& files,
+           RecorderHooks hooks);
 
   // Opens the log and records the start (or continues the run); FileError
   // when the log cannot be opened.
@@ -109,6 +112,7 @@ class Recorder {
   DataFolders folders_;
   Clock& clock_;
   Accounts& accounts_;
+  FileSystem& files_;
   AccountName self_;
   RecorderHooks hooks_;
   StateFile stateFile_;

@@ -73,8 +73,8 @@ void WINAPI ServiceMain(DWORD, LPWSTR*) {
   int result = 1;
   try {
     auto platform = CreateNativePlatform();
-    Recorder recorder(ServiceDataFolders(gService.options), *platform->clock, *platform->accounts,
-                      SystemHooks());
+    Recorder recorder(ServiceDataFolders(*platform, gService.options), *platform->clock,
+                      *platform->accounts, *platform->files, SystemHooks());
     gService.recorder = &recorder;
     result = RunRecorder(recorder, gService.options, gService.stop,
                          [] { ReportStatus(SERVICE_RUNNING); });
@@ -88,14 +88,13 @@ void WINAPI ServiceMain(DWORD, LPWSTR*) {
 
 }  // namespace
 
-DataFolders ServiceDataFolders(const WinOptions& options) {
+DataFolders ServiceDataFolders(Platform& platform, const WinOptions& options) {
   if (!options.root.empty()) {
     std::string root = options.root;
     if (root.back() != '\\' && root.back() != '/') root += '\\';
-    return InitDataFoldersAt(root);
+    return InitDataFoldersAt(*platform.files, root);
   }
-  auto platform = CreateNativePlatform();
-  return InitDataFolders(*platform);
+  return InitDataFolders(platform);
 }
 
 int RunRecorder(Recorder& recorder, const WinOptions& options, HANDLE stopEvent,
@@ -137,8 +136,8 @@ int RunConsole(const WinOptions& options) {
   gConsoleStop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
   auto platform = CreateNativePlatform();
-  Recorder recorder(ServiceDataFolders(options), *platform->clock, *platform->accounts,
-                    SystemHooks());
+  Recorder recorder(ServiceDataFolders(*platform, options), *platform->clock, *platform->accounts,
+                    *platform->files, SystemHooks());
   return RunRecorder(recorder, options, gConsoleStop, [] {});
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "datastore/startup/startup.h"
+#include "platform/platform.h"
 #include "recorder.h"
 #include "win_options.h"
 
@@ -25,7 +26,7 @@ int RunRecorder(Recorder& recorder, const WinOptions& options, HANDLE stopEvent,
                 const std::function<void()>& onRunning);
 
 // The data tree of the options: --root, else the window's lookup.
-DataFolders ServiceDataFolders(const WinOptions& options);
+DataFolders ServiceDataFolders(Platform& platform, const WinOptions& options);
 
 // Foreground mode: records until Ctrl+C or the console closes.
 int RunConsole(const WinOptions& options);
