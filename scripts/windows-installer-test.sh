@@ -5,12 +5,17 @@
 # and the test program installed_check.exe built).
 #
 # Round 1, default folders: silent install; the files, keys, data tree and
-# shortcut are there; installed_check runs the installed command line against
-# the stand-in service and the installed window (one copy only, closes on
-# WM_CLOSE); an installer over the installation upgrades it and keeps the
-# data; an uninstaller facing a copy that will not close refuses and changes
+# shortcut are there, the service is registered to start automatically and
+# has recorded its start, the idle agent's Run entry is written;
+# installed_check runs the installed command line against the stand-in
+# service (the real one set to start on demand meanwhile) and the installed
+# window (one copy only, closes on WM_CLOSE); an installer over the
+# installation upgrades it, keeps the data and the activity log's bytes and
+# updates the service's registration in place to start automatically again;
+# an uninstaller facing a copy that will not close refuses and changes
 # nothing; an uninstaller facing a running brenvik.exe closes it and removes
-# the program, shortcut and uninstall entry, leaving the data tree.
+# the program, service, Run entry, shortcut and uninstall entry, leaving the
+# data tree with the log.
 # Round 2: install and uninstall folders with blanks and non-ASCII letters.
 # BRENVIK_REUSE_INSTALLER=1 skips building the installer again.
 set -euo pipefail
@@ -71,6 +76,8 @@ value_of() { # KEY NAME
 unix_path() { wine_out winepath -u "$1"; }
 
 uninstall_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brenvik'
+service_key='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\BrenvikService'
+run_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run'
 product_key='Software\Taveron\Brenvik\1.0'
 setup_win=$(wine_out winepath -w "$(realpath "$setup")")
 shortcut="$(unix_path 'C:\users')/${USER:-$(id -un)}/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Brenvik.lnk"
@@ -93,6 +100,31 @@ expect_installed() { # DIR (Windows path)
   expect "Start-menu shortcut" test -f "$shortcut"
 }
 
+# Wine's sc has no qc: the registration is read from the registry. Wine
+# starts automatic services with its first program and ends them with its
+# last, so the service runs while the installer does.
+service_start_type() {
+  wine_out reg query "$service_key" /v Start | sed -n 's/.*Start *REG_DWORD *0x\([0-9a-f]*\).*/\1/p'
+}
+expect_service() { # DIR DATA_ROOT (Windows paths)
+  local log
+  log="$(unix_path "$2")/Data/LogInformation.dat"
+  expect "service registered to start automatically" test "$(service_start_type)" = 2
+  expect "service ran: its start is in the activity log" \
+    bash -c "tr -d '\r' < '$log' | awk -F';' '\$4 == 1' | grep -q ."
+  expect "idle agent's Run entry" \
+    test "$(value_of "$run_key" BrenvikIdleAgent)" = "\\\"$1\\brenvik-service.exe\\\" --idle-agent"
+}
+# The stand-in service of installed_check needs the pipe: the real service
+# starts on demand only until an installer registers it again.
+# The mark shows whether an upgrade kept the registration or made it anew.
+hold_service() {
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"Start"=dword:00000003\r\n"KeptMark"="1"\r\n' \
+    "$service_key" > "$scratch/hold.reg"
+  run_wine regedit /S "Z:${scratch//\//\\}\\hold.reg"
+  settle
+}
+
 expect_removed() { # DIR DATA_ROOT (Windows paths)
   local dir data
   dir=$(unix_path "$1")
@@ -101,6 +133,8 @@ expect_removed() { # DIR DATA_ROOT (Windows paths)
   expect "shortcut removed" test ! -e "$shortcut"
   expect "uninstall entry removed" bash -c "! $(printf '%q ' "$wine") reg query '$uninstall_key' > /dev/null 2>&1"
   expect "data tree kept" test -d "$data/Settings" -a -d "$data/Data/Backup"
+  expect "service removed" bash -c "! $(printf '%q ' "$wine") reg query '$service_key' > /dev/null 2>&1"
+  expect "Run entry removed" test -z "$(value_of "$run_key" BrenvikIdleAgent)"
 }
 
 # The Windows-side checks of the installed programs, with their output.
@@ -124,15 +158,28 @@ data_root=$(value_of "HKEY_LOCAL_MACHINE\\$product_key" FolderDataPath)
 expect "FolderDataPath is the shared application data folder" \
   test "$data_root" = 'C:\ProgramData\Taveron\Brenvik\'
 data_dir=$(unix_path "$data_root")
+expect_service "$program_dir" "$data_root"
 
+hold_service
 check_installed "$program_dir" "$data_root"
 settle
-tables_before=$(cd "$data_dir/Data" && find . -type f | sort | xargs md5sum)
+# The monitor's files; the service's own go on changing while it records.
+monitor_files() {
+  (cd "$data_dir/Data" && find . -type f ! -name LogInformation.dat ! -name BrenvikService.state |
+    sort | xargs md5sum)
+}
+tables_before=$(monitor_files)
+cp "$data_dir/Data/LogInformation.dat" "$scratch/log-before"
+log_bytes=$(stat -c %s "$scratch/log-before")
 
 expect "install over the installation (upgrade in place)" install
 expect_installed "$program_dir"
-expect "upgrade kept the data tree" \
-  test "$(cd "$data_dir/Data" && find . -type f | sort | xargs md5sum)" = "$tables_before"
+expect_service "$program_dir" "$data_root"
+expect "upgrade updated the service's registration in place" \
+  test "$(value_of "$service_key" KeptMark)" = 1
+expect "upgrade kept the data tree" test "$(monitor_files)" = "$tables_before"
+expect "upgrade kept the activity log's $log_bytes bytes" \
+  cmp -s -n "$log_bytes" "$scratch/log-before" "$data_dir/Data/LogInformation.dat"
 
 # A copy that ignores WM_CLOSE: the uninstaller (run in place, so that its
 # exit code is its own) refuses and removes nothing.
@@ -154,6 +201,8 @@ uninstall "$program_dir"
 expect "brenvik.exe closed by the uninstaller" bash -c "! kill -0 $window 2> /dev/null"
 wait "$window" || true
 expect_removed "$program_dir" "$data_root"
+expect "uninstall kept the activity log" \
+  cmp -s -n "$log_bytes" "$scratch/log-before" "$data_dir/Data/LogInformation.dat"
 
 echo "== Round 2: blanks and non-ASCII letters in both folders"
 run_wine reg delete "HKEY_LOCAL_MACHINE\\$product_key" /v FolderDataPath /f
@@ -163,6 +212,8 @@ expect "silent install into \"$program_dir\"" install "/DATADIR=$data_root /D=$p
 expect_installed "$program_dir"
 expect "FolderDataPath names the chosen folder" \
   test "$(value_of "HKEY_LOCAL_MACHINE\\$product_key" FolderDataPath)" = "$data_root"
+expect_service "$program_dir" "$data_root"
+hold_service
 check_installed "$program_dir" "$data_root"
 settle
 uninstall "$program_dir"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Windows installer Brenvik-<version>-Setup.exe from a MinGW build
-# of the window (brenvik.exe) and the command line (brenvik-cli.exe).
+# of the window (brenvik.exe), the command line (brenvik-cli.exe) and the
+# service with its idle agent (brenvik-service.exe).
 #   BRENVIK_QT_MINGW=<Qt for MinGW prefix> scripts/windows-installer.sh BUILD_DIR
 #
-# It deploys what the two programs load, the way windeployqt would: the DLLs
+# It deploys what the programs load, the way windeployqt would: the DLLs
 # named in their import tables, found in Qt's bin folder or among the MinGW
 # runtime libraries, followed recursively; the platform plugin qwindows and
 # the style plugin qwindowsvistastyle (which Qt loads by name, not by import)
@@ -73,7 +74,7 @@ deploy_imports_of() {
   done < <(imports "$1")
 }
 
-for program in brenvik.exe brenvik-cli.exe; do
+for program in brenvik.exe brenvik-cli.exe brenvik-service.exe; do
   cp "$(find_program "$program")" "$stage/"
   deploy_imports_of "$stage/$program"
 done

@@ -10,11 +10,18 @@
 ; folder as FolderDataPath of the local machine (kept on an upgrade; the
 ; command-line option /DATADIR=... chooses another one on a first install),
 ; creates the data tree, creates the installing user's product key, a
-; Start-menu shortcut and an uninstall entry. /S installs silently.
+; Start-menu shortcut and an uninstall entry. It registers the recording
+; service (brenvik-service.exe --install: automatic start, LocalSystem),
+; starts it, and writes the Run entry that starts the idle agent
+; (brenvik-service.exe --idle-agent) at every user's login. /S installs
+; silently.
 ;
-; The uninstaller removes the program, its shortcut and its uninstall entry.
-; It leaves the data tree, FolderDataPath and the user's settings, so that a
-; later installation finds the history again. A running Brenvik is asked to
+; The uninstaller stops and removes the service (only stops it when an
+; upgrade runs it with /UPGRADE), ends the idle agents and removes their Run
+; entry, the program, its shortcut and its uninstall entry.
+; It leaves the data tree (with the service's activity log and state),
+; FolderDataPath and the user's settings, so that a later installation finds
+; the history again and an upgrade goes on recording where it stopped. A running Brenvik is asked to
 ; close (WM_CLOSE to its TfrmBrenvikMain window) before a single file is
 ; touched; a copy that does not end stops the installer or uninstaller with a
 ; message and exit code 2, with nothing changed.
@@ -37,6 +44,10 @@ ManifestSupportedOS all
 !define WINDOW_CLASS "TfrmBrenvikMain"
 !define MUTEX_NAME "BrenvikMutex"
 !define SHORTCUT "$SMPROGRAMS\Brenvik.lnk"
+!define SERVICE_NAME "BrenvikService"
+!define SERVICE_EXE "brenvik-service.exe"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define AGENT_VALUE "BrenvikIdleAgent"
 ; How long a running copy gets to close: it saves its settings and backs up
 ; its tables on the way out.
 !define CLOSE_WAIT_STEPS 75
@@ -202,6 +213,25 @@ Function CreateDataTree
   ${EndIf}
 FunctionEnd
 
+; The service: registered (or its registration updated) and started; a
+; service that cannot be registered stops the installation (exit code 4),
+; one that does not start is reported and left to start with Windows.
+Function InstallService
+  nsExec::ExecToLog '"$INSTDIR\${SERVICE_EXE}" --install'
+  Pop $0
+  ${If} $0 != 0
+    MessageBox MB_OK|MB_ICONSTOP "The Brenvik service could not be registered (code $0)." /SD IDOK
+    SetErrorLevel 4
+    Quit
+  ${EndIf}
+  nsExec::ExecToLog '"$SYSDIR\net.exe" start ${SERVICE_NAME}'
+  Pop $0
+  ${If} $0 != 0
+    DetailPrint "The Brenvik service did not start now ($0); it starts with Windows"
+  ${EndIf}
+  WriteRegStr HKLM "${RUN_KEY}" "${AGENT_VALUE}" '"$INSTDIR\${SERVICE_EXE}" --idle-agent'
+FunctionEnd
+
 Function WriteUninstallEntry
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -222,10 +252,11 @@ Section "Brenvik" SecMain
   Call CloseRunningCopy
   ; An upgrade in place: the installed version's own uninstaller removes its
   ; files first (by its own list, so that nothing the new version no longer
-  ; ships stays behind); the data tree and the settings stay.
+  ; ships stays behind); the data tree and the settings stay. Told /UPGRADE,
+  ; it only stops the service: its registration stays and is updated below.
   ${If} ${FileExists} "$INSTDIR\uninstall.exe"
     DetailPrint "Removing the installed version's program files"
-    ExecWait '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR' $0
+    ExecWait '"$INSTDIR\uninstall.exe" /S /UPGRADE _?=$INSTDIR' $0
     ${If} $0 != 0
       MessageBox MB_OK|MB_ICONSTOP "The installed version of Brenvik could not be removed (code $0)." /SD IDOK
       SetErrorLevel 2
@@ -239,6 +270,7 @@ Section "Brenvik" SecMain
   WriteRegStr HKLM "${PRODUCT_KEY}" "FolderDataPath" "$DataRoot"
   Call CreateDataTree
   Call CreateUserProductKey
+  Call InstallService
 
   SetShellVarContext current
   CreateShortcut "${SHORTCUT}" "$INSTDIR\brenvik.exe" "" "$INSTDIR\brenvik.exe" 0
@@ -252,6 +284,25 @@ FunctionEnd
 Section "Uninstall"
   SetRegView 64
   Call un.CloseRunningCopy
+  ; The service stops (it keeps its log and state in the data tree) and is
+  ; removed, with the agents' Run entry; for an upgrade (/UPGRADE) both stay
+  ; and the service is only stopped. The idle agents hold no data and are
+  ; ended.
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/UPGRADE" $2
+  ${If} ${Errors}
+    ${If} ${FileExists} "$INSTDIR\${SERVICE_EXE}"
+      nsExec::ExecToLog '"$INSTDIR\${SERVICE_EXE}" --uninstall'
+      Pop $0
+    ${EndIf}
+    DeleteRegValue HKLM "${RUN_KEY}" "${AGENT_VALUE}"
+  ${Else}
+    nsExec::ExecToLog '"$SYSDIR\net.exe" stop ${SERVICE_NAME}'
+    Pop $0
+  ${EndIf}
+  nsExec::Exec '"$SYSDIR\taskkill.exe" /F /IM ${SERVICE_EXE}'
+  Pop $0
   !include "${UNFILES_NSH}"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

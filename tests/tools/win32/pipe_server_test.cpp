@@ -24,7 +24,7 @@ class PipeServerTest : public ::testing::Test {
   PipeServerTest()
       : name_(test::UniqueTestPipeName()),
         server_(Utf8ToWide(LocalPipePath(name_)), 500,
-                [this](const ServiceCommand& command, DWORD) {
+                [this](const ServiceCommand& command, const CommandClient&) {
                   std::lock_guard<std::mutex> lock(mutex_);
                   codes_.push_back(command.code);
                   return command.code == 2;
@@ -68,7 +68,7 @@ TEST_F(PipeServerTest, CarriesOutCommandsAndRepliesOkOrNo) {
 
 TEST_F(PipeServerTest, ASecondServerOfTheNameIsRefused) {
   PipeServer second(Utf8ToWide(LocalPipePath(name_)), 500,
-                    [](const ServiceCommand&, DWORD) { return true; });
+                    [](const ServiceCommand&, const CommandClient&) { return true; });
   EXPECT_THROW(second.Start(), PlatformError);
   EXPECT_EQ(Send("2;"), Utf8ToUtf16LeBytes("OK"));  // the first one still serves
 }

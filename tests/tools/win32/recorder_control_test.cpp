@@ -246,6 +246,29 @@ TEST_F(RecorderTest, LinesNotedWithTheStateAreWrittenOnceAfterAStop) {
   EXPECT_EQ(Lines().size(), count);
 }
 
+// The idle agent's reports: the user is the client process's owner, never
+// the message's; a report for another session, from session 0, from a
+// process of no known user or too soon after the last one writes nothing.
+TEST_F(RecorderTest, IdleReportsNameTheClientsUserAndOnlyItsOwnSession) {
+  auto recorder = Started();
+  accounts_.owners[77] = {"bob", "CORP"};
+  const std::size_t before = Lines().size();
+  EXPECT_FALSE(recorder->OnIdleReport("1;idle;60", CommandClient{2, 77}));
+  EXPECT_FALSE(recorder->OnIdleReport("0;idle;60", CommandClient{0, 77}));
+  EXPECT_FALSE(recorder->OnIdleReport("2;idle;60", CommandClient{2, 78}));
+  EXPECT_FALSE(recorder->OnIdleReport("2;idle;x", CommandClient{2, 77}));
+  EXPECT_EQ(Lines().size(), before);
+  EXPECT_TRUE(recorder->OnIdleReport("2;idle;120", CommandClient{2, 77}));
+  EXPECT_FALSE(recorder->OnIdleReport("2;idle;121", CommandClient{2, 77}));
+  EXPECT_EQ(Lines().back(), "CORP|bob;9;120;");
+  ::Sleep(1100);
+  EXPECT_TRUE(recorder->OnIdleReport("2;active;300", CommandClient{2, 77}));
+  const auto lines = Lines();
+  ASSERT_EQ(lines.size(), before + 3);
+  EXPECT_EQ(lines[before + 1], "CORP|bob;9;300;");
+  EXPECT_EQ(lines[before + 2], "CORP|bob;9;0;");
+}
+
 TEST(BootId, RoundsTheStartAndToleratesAMomentBetweenReadings) {
   EXPECT_EQ(BootIdAt(1700000000, 1536), "boot-at-1699998460");
   EXPECT_TRUE(SameBoot(BootIdAt(1700000000, 1536), BootIdAt(1700000061, 1596)));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "idle_agent.h"
 #include "platform/win32/win32_error.h"
 #include "service_host.h"
 #include "win_options.h"
@@ -31,6 +32,8 @@ int wmain(int argc, wchar_t** argv) {
         return InstallService();
       case WinAction::Uninstall:
         return UninstallService();
+      case WinAction::IdleAgent:
+        return RunIdleAgent(*options);
       case WinAction::Console:
         return RunConsole(*options);
       case WinAction::Service:

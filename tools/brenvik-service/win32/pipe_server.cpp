@@ -88,16 +88,28 @@ void PipeServer::Serve() {
     }
     std::string message;
     if (ReadMessage(message)) {
-      ULONG session = 0;
-      ::GetNamedPipeClientSessionId(pipe_, &session);
       const auto command = ParseCommandMessage(message);
-      WriteReply(CommandReply(command && handler_(*command, session)));
+      WriteReply(CommandReply(command && handler_(*command, Client())));
       WaitForClose();
     } else {
       Warn("a client sent no command within the time-out, or too long a one; dropped");
     }
     ::DisconnectNamedPipe(pipe_);
   }
+}
+
+CommandClient PipeServer::Client() const {
+  CommandClient client;
+  ULONG pid = 0;
+  if (::GetNamedPipeClientProcessId(pipe_, &pid)) client.processId = pid;
+  ULONG session = 0;
+  DWORD processSession = 0;
+  if (::GetNamedPipeClientSessionId(pipe_, &session)) {
+    client.session = session;
+  } else if (pid != 0 && ::ProcessIdToSessionId(pid, &processSession)) {
+    client.session = processSession;
+  }
+  return client;
 }
 
 bool PipeServer::ReadMessage(std::string& message) {

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "command_message.h"
+#include "idle_report.h"
 
 namespace brenvik::service {
 
@@ -32,8 +33,8 @@ inline constexpr const wchar_t* kPipeSecurity =
 class PipeServer {
  public:
   // The handler carries out a command and says whether it did; it gets the
-  // session of the client as well.
-  using Handler = std::function<bool(const ServiceCommand&, DWORD clientSession)>;
+  // client's session and process as the pipe reports them.
+  using Handler = std::function<bool(const ServiceCommand&, const CommandClient& client)>;
 
   PipeServer(std::wstring pipePath, int clientTimeoutMs, Handler handler);
   ~PipeServer();
@@ -55,6 +56,9 @@ class PipeServer {
   bool ReadMessage(std::string& message);
   void WriteReply(const std::string& reply);
   void WaitForClose();
+  // The connected client's process and session (the session of its
+  // process where the pipe cannot say).
+  CommandClient Client() const;
   // How long a client waiting for the pipe (WaitNamedPipe's default wait)
   // is told to wait: longer than a silent client may hold it, so that a
   // caller queued behind one is served after the drop instead of timing out

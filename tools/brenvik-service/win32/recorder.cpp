@@ -1,5 +1,6 @@
 #include "recorder.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -74,6 +75,7 @@ Recorder::Recorder(DataFolders folders, Clock& clock, Accounts& accounts, FileSy
                    RecorderHooks hooks)
     : folders_(std::move(folders)),
       clock_(clock),
+      accounts_(accounts),
       files_(files),
       self_(accounts.CurrentUser()),
       hooks_(std::move(hooks)),
@@ -182,6 +184,29 @@ bool Recorder::OnCommand(const ServiceCommand& command) {
     Warn(std::string("the activity log was not compacted: ") + e.what());
   }
   return true;
+}
+
+bool Recorder::OnIdleReport(const std::string& param, const CommandClient& client) {
+  const auto report = ParseIdleReport(param);
+  std::optional<std::string> refusal =
+      report ? IdleReportRefusal(*report, client) : "it is not one";
+  const auto user = refusal ? std::nullopt : accounts_.ProcessOwner(client.processId);
+  if (!refusal && !user) refusal = "the user of the client's process is not known";
+  if (!refusal) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now().time_since_epoch())
+                           .count();
+    if (idleGate_.Admit(report->session, nowMs)) {
+      for (const std::string& parameter : IdleLineParameters(*report)) {
+        Record(kEventIdle, user->user, user->domain, parameter, std::nullopt);
+      }
+      return true;
+    }
+    refusal = "too soon after the last";
+  }
+  Warn("an idle report was refused: " + *refusal);
+  return false;
 }
 
 void Recorder::ReloadWatchedList() {

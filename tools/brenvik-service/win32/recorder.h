@@ -21,6 +21,7 @@
 #include "command_message.h"
 #include "datastore/service_link/diagnostic_log.h"
 #include "datastore/startup/startup.h"
+#include "idle_report.h"
 #include "platform/accounts.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -85,6 +86,11 @@ class Recorder {
   void OnSessionChange(std::uint32_t wtsEvent, std::uint32_t sessionId);
   // The system time was set from oldUtc to newUtc.
   void OnTimeChange(DateTime oldUtc, DateTime newUtc);
+  // The idle agent's command: the lines of event 9 for the user of the
+  // client's process. False, with a warning, when the report is refused
+  // (not a report, from another session than its own, too soon after the
+  // last one of its session, or from a process whose user is not known).
+  bool OnIdleReport(const std::string& param, const CommandClient& client);
   // Command 3 and the start: the watched list read again.
   void ReloadWatchedList();
 
@@ -105,8 +111,10 @@ class Recorder {
   void Warn(const std::string& text);
 
   std::mutex mutex_;
+  IdleReportGate idleGate_;
   DataFolders folders_;
   Clock& clock_;
+  Accounts& accounts_;
   FileSystem& files_;
   AccountName self_;
   RecorderHooks hooks_;

@@ -105,9 +105,13 @@ int RunRecorder(Recorder& recorder, const WinOptions& options, HANDLE stopEvent,
     Warn(e.what());
     return 1;
   }
-  PipeServer pipe(
-      Utf8ToWide(LocalPipePath(kServicePipeName)), options.clientTimeoutMs,
-      [&recorder](const ServiceCommand& command, DWORD) { return recorder.OnCommand(command); });
+  PipeServer pipe(Utf8ToWide(LocalPipePath(kServicePipeName)), options.clientTimeoutMs,
+                  [&recorder](const ServiceCommand& command, const CommandClient& client) {
+                    if (command.code == kIdleReportCommand) {
+                      return recorder.OnIdleReport(command.param, client);
+                    }
+                    return recorder.OnCommand(command);
+                  });
   try {
     pipe.Start();
   } catch (const Error& e) {

@@ -25,7 +25,9 @@ std::optional<WinOptions> ParseWinOptions(const std::vector<std::string>& args,
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const auto setAction = [&](WinAction action) {
-      if (actionGiven) error = "only one of --console, --install, --uninstall, --help";
+      if (actionGiven) {
+        error = "only one of --console, --install, --uninstall, --idle-agent, --help";
+      }
       options.action = action;
       actionGiven = true;
     };
@@ -35,6 +37,8 @@ std::optional<WinOptions> ParseWinOptions(const std::vector<std::string>& args,
       setAction(WinAction::Install);
     } else if (arg == "--uninstall") {
       setAction(WinAction::Uninstall);
+    } else if (arg == "--idle-agent") {
+      setAction(WinAction::IdleAgent);
     } else if (arg == "--help" || arg == "-h") {
       setAction(WinAction::Help);
     } else if (i + 1 >= args.size()) {
@@ -45,6 +49,9 @@ std::optional<WinOptions> ParseWinOptions(const std::vector<std::string>& args,
       int* target = arg == "--heartbeat"        ? &options.heartbeatSeconds
                     : arg == "--scan-interval"  ? &options.scanIntervalMs
                     : arg == "--client-timeout" ? &options.clientTimeoutMs
+                    : arg == "--idle-after"     ? &options.idleAfterSeconds
+                    : arg == "--report-every"   ? &options.reportEverySeconds
+                    : arg == "--poll"           ? &options.pollMs
                                                 : nullptr;
       const auto value = target ? Number(args[++i], 1, 86400000) : std::nullopt;
       if (!target) {
@@ -64,7 +71,9 @@ const char* WinUsageText() {
   return "usage: brenvik-service.exe                 (started by the service control manager)\n"
          "       brenvik-service.exe --console [--root DIR] [--heartbeat SECONDS]\n"
          "                           [--scan-interval MS] [--client-timeout MS]\n"
-         "       brenvik-service.exe --install | --uninstall | --help\n";
+         "       brenvik-service.exe --install | --uninstall | --help\n"
+         "       brenvik-service.exe --idle-agent [--idle-after SECONDS] [--poll MS]\n"
+         "                           [--report-every SECONDS]\n";
 }
 
 }  // namespace brenvik::service

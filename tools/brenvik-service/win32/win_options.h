@@ -5,6 +5,8 @@
 //   brenvik-service.exe --console [--root DIR] [--heartbeat SECONDS]
 //                       [--scan-interval MS] [--client-timeout MS]
 //   brenvik-service.exe --install | --uninstall
+//   brenvik-service.exe --idle-agent [--idle-after SECONDS] [--poll MS]
+//                       [--report-every SECONDS]
 //   brenvik-service.exe --help
 //
 // Without --root the data tree is the window's: FolderDataPath of the local
@@ -17,7 +19,7 @@
 
 namespace brenvik::service {
 
-enum class WinAction { Service, Console, Install, Uninstall, Help };
+enum class WinAction { Service, Console, Install, Uninstall, IdleAgent, Help };
 
 struct WinOptions {
   WinAction action = WinAction::Service;
@@ -25,6 +27,12 @@ struct WinOptions {
   int heartbeatSeconds = 60;
   int scanIntervalMs = 1000;
   int clientTimeoutMs = 2000;
+  // The idle agent's: idle from this long without input, that period's
+  // length reported again every reportEverySeconds, input looked at every
+  // pollMs.
+  int idleAfterSeconds = 300;
+  int reportEverySeconds = 60;
+  int pollMs = 5000;
 };
 
 // The options, or nothing with error set to what is wrong.
