@@ -225,6 +225,25 @@ TEST_F(RecorderTest, ADeletedDataFolderIsMadeAgainAndRecordingGoesOn) {
   EXPECT_EQ(CountLines(ReadFileBytes(folders_.dataFolder + "CopyForMonitor.dat")), 1u);
 }
 
+// A full disk costs only the lines that find no room: the service goes on,
+// the log keeps whole lines only, and recording resumes once there is room.
+TEST_F(RecorderTest, AFullDiskCostsOnlyTheLinesThatFindNoRoom) {
+  test::FailingFileSystem disk;
+  Recorder recorder(folders_, clock_, accounts_, disk, Hooks());
+  recorder.Start();
+  const std::string before = ReadFileBytes(folders_.dataFolder + kLogFile);
+  disk.DiskFullFromWrite(1);
+  recorder.Tick(true);
+  EXPECT_EQ(ReadFileBytes(folders_.dataFolder + kLogFile), before);
+  disk.Heal();
+  recorder.Tick(true);
+  const auto lines = Lines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines.back(), "PC1|ann;8;;");
+  EXPECT_TRUE(recorder.OnCommand({2, ""}));
+  EXPECT_EQ(CountLines(ReadFileBytes(folders_.dataFolder + "CopyForMonitor.dat")), 3u);
+}
+
 // A stop between saving the state and appending its lines (or between the
 // append and clearing the note) neither repeats nor loses a line.
 TEST_F(RecorderTest, LinesNotedWithTheStateAreWrittenOnceAfterAStop) {
