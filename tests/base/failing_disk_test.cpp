@@ -13,15 +13,7 @@
 namespace brenvik {
 namespace {
 
-template <typename Action>
-std::string FileErrorOf(Action action) {
-  try {
-    action();
-  } catch (const FileError& error) {
-    return error.what();
-  }
-  return {};
-}
+using test::FileErrorOf;
 
 int EntriesIn(const std::string& folder) {
   int entries = 0;

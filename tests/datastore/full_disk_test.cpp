@@ -18,6 +18,8 @@
 namespace brenvik {
 namespace {
 
+using test::FileErrorOf;
+
 const std::string kStart = "2013-04-30 17:05:09;7200;PC1|ann;1;;3600";
 const std::string kProgram = "2013-04-30 17:06:10;7200;PC1|ann;3;C:\\Apps\\x.exe;4242";
 
@@ -25,17 +27,6 @@ struct NoMessages : Messages {
   void ShowMessage(const std::string& text) override { shown.push_back(text); }
   std::vector<std::string> shown;
 };
-
-// The text of the FileError that action raises (empty when none).
-template <typename Action>
-std::string FileErrorOf(Action action) {
-  try {
-    action();
-  } catch (const FileError& error) {
-    return error.what();
-  }
-  return {};
-}
 
 class FullDisk : public ::testing::Test {
  protected:

@@ -18,17 +18,9 @@
 namespace brenvik {
 namespace {
 
-const DateTime kDay = EncodeDate(2013, 5, 1);
+using test::FileErrorOf;
 
-template <typename Action>
-std::string FileErrorOf(Action action) {
-  try {
-    action();
-  } catch (const FileError& error) {
-    return error.what();
-  }
-  return {};
-}
+const DateTime kDay = EncodeDate(2013, 5, 1);
 
 std::size_t FilesIn(const std::string& folder) {
   std::size_t count = 0;

@@ -9,9 +9,21 @@
 #include <memory>
 #include <string>
 
+#include "base/errors.h"
 #include "platform/file_system.h"
 
 namespace brenvik::test {
+
+// The text of the FileError that action raises (empty when none).
+template <typename Action>
+std::string FileErrorOf(Action action) {
+  try {
+    action();
+  } catch (const FileError& error) {
+    return error.what();
+  }
+  return {};
+}
 
 // The reasons the failing disk gives, as a POSIX system words them.
 inline constexpr const char* kDiskFullReason = "No space left on device";
