@@ -97,18 +97,29 @@ namespace {
 // first of them does not move a whole column of a large table.
 std::size_t WithRoom(std::size_t rows) { return rows + rows / 64 + 64; }
 
+// Only the stored fields must match: a calculated field has no column, so a
+// file written before one was added to the schema, or after one was dropped,
+// holds exactly the columns the table reads.
 void ReadSchema(ByteReader& in, const TableStore& store) {
   if (!EqualsIgnoreCase(in.Text(), store.Name())) in.Fail("it belongs to another table");
-  const auto count = in.Le<std::uint32_t>();
-  if (count != store.Fields().size()) in.Fail("it has another schema");
+  std::vector<const FieldDef*> stored;
   for (const FieldDef& f : store.Fields()) {
+    if (f.type != FieldType::Calculated) stored.push_back(&f);
+  }
+  const auto count = in.Le<std::uint32_t>();
+  std::size_t matched = 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
     const std::string name = in.Text();
     const auto type = static_cast<FieldType>(in.Byte());
     const auto size = in.Le<std::uint32_t>();
-    if (!EqualsIgnoreCase(name, f.name) || type != f.type || size != f.size) {
+    if (type == FieldType::Calculated) continue;
+    if (matched == stored.size() || !EqualsIgnoreCase(name, stored[matched]->name) ||
+        type != stored[matched]->type || size != stored[matched]->size) {
       in.Fail("it has another schema");
     }
+    ++matched;
   }
+  if (matched != stored.size()) in.Fail("it has another schema");
 }
 
 // Where the bytes outlive the table's rows (borrow), a column reads them in

@@ -155,6 +155,55 @@ TEST(TableFileTest, AnotherVersionOrAnotherTablesSchemaIsRefused) {
                TableError);
 }
 
+// A calculated field holds no column: adding one to the schema, or dropping
+// one, must leave the files already on disk readable, row for row. A stored
+// field more or less is still another schema.
+TEST(TableFileTest, OnlyTheStoredFieldsOfTheSchemaMustMatch) {
+  const TableStore original = SampleHistory();
+  const std::string bytes = EncodeTable(original);
+  const auto withSchema = [](auto change) {
+    std::vector<FieldDef> schema = HistorySchema();
+    change(schema);
+    return TableStore("DataSetHistory", schema);
+  };
+  TableStore added = withSchema([](auto& s) {
+    s.push_back({"cdsRecExtra", FieldType::Calculated, 9});
+  });
+  TableStore dropped = withSchema([](auto& s) {
+    std::erase_if(s, [](const FieldDef& f) { return f.type == FieldType::Calculated; });
+  });
+  for (TableStore* store : {&added, &dropped}) {
+    DecodeTable(bytes, *store);
+    ASSERT_EQ(store->RowCount(), original.RowCount());
+    for (std::size_t row = 0; row < original.RowCount(); ++row) {
+      for (const FieldDef& f : store->Fields()) {
+        if (f.type == FieldType::Calculated) continue;
+        SCOPED_TRACE(f.name + " row " + std::to_string(row));
+        const FieldValue a = original.ValueAt(row, original.Field(f.name));
+        const FieldValue b = store->ValueAt(row, store->Field(f.name));
+        ASSERT_EQ(a.kind(), b.kind());
+        EXPECT_EQ(Bits(a.number()), Bits(b.number()));
+        EXPECT_EQ(a.integer(), b.integer());
+        EXPECT_EQ(a.text(), b.text());
+      }
+    }
+  }
+  // The file written with the added field reads back under today's schema.
+  TableStore today("DataSetHistory", HistorySchema());
+  EXPECT_EQ(DecodeTable(EncodeTable(added, 7), today), 7u);
+  EXPECT_EQ(today.RowCount(), original.RowCount());
+
+  TableStore storedMore = withSchema([](auto& s) {
+    s.push_back({"cdsExtra", FieldType::Integer, 0});
+  });
+  EXPECT_THROW(DecodeTable(bytes, storedMore), TableError);
+  TableStore storedLess = withSchema([](auto& s) { s.pop_back(); });
+  EXPECT_THROW(DecodeTable(bytes, storedLess), TableError);
+  TableStore calculatedForStored =
+      withSchema([](auto& s) { s.back().type = FieldType::Calculated; });
+  EXPECT_THROW(DecodeTable(bytes, calculatedForStored), TableError);
+}
+
 TEST(TableFileTest, CloseWritesOnlyWhenChangedOrWhenTheFileIsMissing) {
   test::TempDir dir;
   Table table("DataSetLogins", LoginsSchema());
