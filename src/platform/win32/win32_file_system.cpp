@@ -41,6 +41,17 @@ HANDLE OpenNoFollow(const std::string& path, DWORD access, DWORD disposition) {
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
+// Opens path for writing (never through a link) as a buffered stream.
+std::unique_ptr<WritableFile> OpenStream(const std::string& path, DWORD disposition, int flags,
+                                         const char* mode, std::string& reason) {
+  HANDLE handle = OpenNoFollow(path, GENERIC_WRITE, disposition);
+  if (handle == INVALID_HANDLE_VALUE) {
+    reason = LastReason();
+    return nullptr;
+  }
+  return AsStream(handle, flags, mode, reason);
+}
+
 }  // namespace
 
 std::unique_ptr<MappedFile> Win32FileSystem::MapFile(const std::string& path, std::string& reason) {
@@ -54,22 +65,12 @@ std::unique_ptr<MappedFile> Win32FileSystem::MapFile(const std::string& path, st
 
 std::unique_ptr<WritableFile> Win32FileSystem::CreateNewFile(const std::string& path,
                                                              std::string& reason) {
-  HANDLE handle = OpenNoFollow(path, GENERIC_WRITE, CREATE_NEW);
-  if (handle == INVALID_HANDLE_VALUE) {
-    reason = LastReason();
-    return nullptr;
-  }
-  return AsStream(handle, _O_WRONLY, "wb", reason);
+  return OpenStream(path, CREATE_NEW, _O_WRONLY, "wb", reason);
 }
 
 std::unique_ptr<WritableFile> Win32FileSystem::OpenForAppend(const std::string& path,
                                                              std::string& reason) {
-  HANDLE handle = OpenNoFollow(path, GENERIC_WRITE, OPEN_ALWAYS);
-  if (handle == INVALID_HANDLE_VALUE) {
-    reason = LastReason();
-    return nullptr;
-  }
-  return AsStream(handle, _O_WRONLY | _O_APPEND, "ab", reason);
+  return OpenStream(path, OPEN_ALWAYS, _O_WRONLY | _O_APPEND, "ab", reason);
 }
 
 std::string Win32FileSystem::SyncFile(const std::string& path) {
